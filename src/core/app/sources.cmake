@@ -1,0 +1,9 @@
+target_sources(tesmo_core PRIVATE
+  core/app/first_run.cpp
+  core/app/job_control.cpp
+  core/app/settings_store.cpp
+  core/app/status_channel.cpp
+  core/app/string_table.cpp
+  core/app/telnet_launcher.cpp
+  core/app/vendor_map.cpp
+)

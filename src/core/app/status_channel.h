@@ -1,0 +1,38 @@
+// The status channel: any thread posts a text for the status line.
+//
+// PostStatus formats into a bounded buffer (at most 1023 characters, longer
+// texts are cut), keeps it as the current status text and signals the
+// listeners; the main window listens through a queued connection, --batch
+// writes the text to standard error.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace tesmo {
+
+class CStatusChannel : public QObject {
+  Q_OBJECT
+ public:
+  static CStatusChannel& Instance();
+  // The last text posted.
+  QString Text() const;
+  void SetText(const QString& text);
+
+ signals:
+  // Emitted on the posting thread after the text changed.
+  void Posted(const QString& text);
+
+ private:
+  CStatusChannel() = default;
+};
+
+// Longest status text kept; callers format object identifiers and host names
+// of any length into it.
+constexpr int kMaxStatusText = 1023;
+
+void PostStatus(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Same as PostStatus for a ready-made text (also cut to kMaxStatusText).
+void PostStatusText(const QString& text);
+
+}  // namespace tesmo

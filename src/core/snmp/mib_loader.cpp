@@ -1,0 +1,89 @@
+// Loading the MIB tree at start-up and freeing it at exit.
+#include "core/snmp/mib_loader.h"
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace tesmo {
+namespace {
+
+std::mutex warningsMutex;
+std::vector<std::string> warnings;
+
+// The library's log handler: parser warnings arrive here as the third argument.
+int OnLibraryLog(int, int, void* serverArg, void*) {
+  auto* message = static_cast<snmp_log_message*>(serverArg);
+  if (message == nullptr || message->msg == nullptr) return 1;
+  std::string text = message->msg;
+  std::fputs(text.c_str(), stderr);
+  if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::lock_guard lock(warningsMutex);
+  if (warnings.size() < 10000) warnings.push_back(text);
+  return 1;
+}
+
+bool loaded = false;
+
+}  // namespace
+
+std::string MibDirectoryList(const std::string& workingDir) {
+  std::string list = workingDir;
+  if (!list.empty() && list.back() == '/') list.pop_back();
+  list += "/mibs:/usr/mibs:/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf";
+  return list;
+}
+
+int LoadMibs(const std::string& directoryList) {
+  {
+    std::lock_guard lock(warningsMutex);
+    warnings.clear();
+  }
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_SAVE_MIB_DESCRS, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_QUICK_PRINT, 1);
+  static bool handlerRegistered = false;
+  if (!handlerRegistered) {
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);
+    snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, OnLibraryLog, nullptr);
+    handlerRegistered = true;
+  }
+  if (loaded) shutdown_mib();
+  netsnmp_set_mib_directory(directoryList.c_str());
+  // The module list comes from us, not from the environment of whoever started
+  // the program: all modules, in an order that does not depend on it.
+  setenv("MIBS", "", 1);
+  init_mib();
+  read_module("RFC1213-MIB");
+  read_all_mibs();
+  loaded = true;
+
+  // Module ids are handed out in order as files are indexed; count those that
+  // were actually read into the tree.
+  int modules = 0;
+  for (int id = 0; id < 100000; ++id) {
+    module* m = find_module(id);
+    if (m == nullptr) break;
+    if (m->no_imports >= 0) ++modules;
+  }
+  return modules;
+}
+
+std::vector<std::string> MibLoadWarnings() {
+  std::lock_guard lock(warningsMutex);
+  return warnings;
+}
+
+void FreeMibs() {
+  if (!loaded) return;
+  shutdown_mib();
+  loaded = false;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,28 @@
+// Loading the MIB tree at start-up and freeing it at exit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tesmo {
+
+// The MIB directory list: the "mibs" folder of the working directory, /usr/mibs,
+// then net-snmp's standard directories.
+std::string MibDirectoryList(const std::string& workingDir);
+
+// Prepares net-snmp (no configuration files read, no state written, descriptions
+// kept) and loads every module of the directory list. RFC1213-MIB is read first so
+// that it owns the mib-2 tables it shares with IF-MIB: its ifPhysAddress has no
+// display hint, which keeps hardware addresses in the contiguous hex form the
+// vendor look-up needs. Parser warnings go to standard error (the log).
+// Must finish before any thread uses the SNMP library. Returns the number of
+// modules in the tree.
+int LoadMibs(const std::string& directoryList);
+
+// Warnings the MIB parser produced during the last LoadMibs.
+std::vector<std::string> MibLoadWarnings();
+
+// Frees the tree at exit.
+void FreeMibs();
+
+}  // namespace tesmo

@@ -1,0 +1,4 @@
+target_sources(tesmo_core PRIVATE
+  core/snmp/mib_loader.cpp
+  core/snmp/snmp_mutex.cpp
+)

@@ -1,0 +1,27 @@
+#include "ui/app/application.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+
+#include "ui/app/main_sheet.h"
+
+namespace tesmo {
+
+void RedirectLog(const QString& dir) {
+  const QByteArray path = QDir(dir).filePath(QStringLiteral("tesmo.log")).toLocal8Bit();
+  if (std::freopen(path.constData(), "w", stdout) != nullptr) std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (std::freopen(path.constData(), "a+", stderr) != nullptr) std::setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
+int RunWindow(int argc, char** argv) {
+  RedirectLog(QDir::currentPath());
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("tesmo"));
+  CMainSheet sheet;
+  sheet.Initialize(QDir::currentPath());
+  sheet.show();
+  return app.exec();
+}
+
+}  // namespace tesmo

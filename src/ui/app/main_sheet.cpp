@@ -1,0 +1,241 @@
+// The main window.
+#include "ui/app/main_sheet.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/app/first_run.h"
+#include "core/app/job_control.h"
+#include "core/app/status_channel.h"
+#include "core/app/string_table.h"
+#include "core/app/vendor_map.h"
+#include "core/snmp/mib_loader.h"
+#include "ui/app/about_box.h"
+#include "ui/app/fixed_font.h"
+#include "ui/app/page_factory.h"
+#include "ui/app/tool_page.h"
+
+namespace tesmo {
+namespace {
+
+std::atomic<CMainSheet*> mainSheet{nullptr};
+
+const char* const kTabCaptions[kPageCount] = {
+    "Parameters",   "Interfaces", "Addresses", "Routing Table", "Arp",      "Gen. Table",
+    "Reachability", "Traceroute", "NSLookup",  "Ip discovery",  "MBrowser", "Graph"};
+
+// The order in which a job disables and enables the pages; the Reachability
+// page keeps working while a job runs.
+const int kJobPageOrder[] = {kPageParameters,  kPageInterfaces, kPageGenTable, kPageArp,
+                             kPageRouteTable,  kPageAddresses,  kPageTraceroute,
+                             kPageNsLookup,    kPageDiscovery,  kPageMibBrowser, kPageGraph};
+
+}  // namespace
+
+CMainSheet* MainSheet() { return mainSheet.load(); }
+
+CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(LoadString(kIdsTitle));
+  setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+  setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+
+  tabs = new QTabWidget(this);
+  pages = CreatePages(this);
+  for (int i = 0; i < kPageCount; ++i) tabs->addTab(pages[i], QString::fromUtf8(kTabCaptions[i]));
+
+  aboutButton = new QToolButton(this);
+  aboutButton->setText(QStringLiteral("?"));
+  aboutButton->setToolTip(LoadString(kIdsAboutMenu).remove('&'));
+  connect(aboutButton, &QToolButton::clicked, this, &CMainSheet::ShowAbout);
+
+  statusLine = new QLabel(QStringLiteral("Ready"), this);
+  statusLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  statusLine->setProperty("controlId", kIdStatusLine);
+  statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+  startStopButton = new QPushButton(QStringLiteral("Start"), this);
+  startStopButton->setProperty("controlId", kIdStartStop);
+  startStopButton->setToolTip(LoadString(kIdStartStop));
+  startStopButton->setDefault(true);
+  exitButton = new QPushButton(QStringLiteral("Exit"), this);
+  exitButton->setProperty("controlId", kIdExit);
+  exitButton->setToolTip(LoadString(kIdExit));
+  exitButton->setAutoDefault(false);
+  statusLine->setFont(startStopButton->font());
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(aboutButton);
+  bottom->addWidget(statusLine, 1);
+  bottom->addWidget(startStopButton);
+  bottom->addWidget(exitButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs, 1);
+  layout->addLayout(bottom);
+
+  connect(startStopButton, &QPushButton::clicked, this, &CMainSheet::OnStartStop);
+  connect(exitButton, &QPushButton::clicked, this, &CMainSheet::OnExit);
+  auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(about, &QShortcut::activated, this, &CMainSheet::ShowAbout);
+
+  // Worker threads post; the window shows the newest text once per turn of the loop.
+  connect(&CStatusChannel::Instance(), &CStatusChannel::Posted, this, [this](const QString&) {
+    if (!statusPending.exchange(true)) {
+      QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
+    }
+  }, Qt::DirectConnection);
+  connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun,
+          Qt::QueuedConnection);
+  connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded,
+          Qt::QueuedConnection);
+
+  resize(900, 600);
+  mainSheet.store(this);
+}
+
+CMainSheet::~CMainSheet() {
+  disconnect(&CStatusChannel::Instance(), nullptr, this, nullptr);
+  disconnect(&CJobControl::Instance(), nullptr, this, nullptr);
+  CMainSheet* self = this;
+  mainSheet.compare_exchange_strong(self, nullptr);
+}
+
+void CMainSheet::Initialize(const QString& workingDir) {
+  WriteStartupMarker();
+  needsResolve = true;
+  targetValid = false;
+
+  LoadMibs(MibDirectoryList(QDir(workingDir).absolutePath().toStdString()));
+  LoadVendorFile(QDir(workingDir).filePath(QStringLiteral("vendors.txt")).toStdString(), VendorMap);
+
+  targetHost.clear();
+  openInNewInstance = false;
+  PostStatusText(QStringLiteral("Ready"));
+  StopFlag.store(1);
+
+  WriteFirstRunDefaults();
+  for (ToolPage* page : pages) page->InitPage();
+  LoadAllSettings();
+  tabs->setCurrentIndex(kPageParameters);
+  RefreshStatus();
+}
+
+ToolPage* CMainSheet::ActivePage() const {
+  return static_cast<ToolPage*>(tabs->currentWidget());
+}
+
+void CMainSheet::SetActivePage(int index) { tabs->setCurrentIndex(index); }
+
+int CMainSheet::PageIndexOf(const QString& internalName) const {
+  for (int i = 0; i < kPageCount; ++i) {
+    if (pages[i]->InternalName() == internalName) return i;
+  }
+  return -1;
+}
+
+void CMainSheet::LoadAllSettings() {
+  RebuildFixedFont();
+  for (ToolPage* page : pages) page->LoadSettings();
+}
+
+void CMainSheet::SaveAllSettings() {
+  for (ToolPage* page : pages) page->SaveSettings();
+}
+
+void CMainSheet::FactoryAllSettings() {
+  for (ToolPage* page : pages) page->FactorySettings();
+}
+
+void CMainSheet::ResetAllResults() {
+  for (ToolPage* page : pages) page->ResetResults();
+}
+
+void CMainSheet::RefreshStatus() {
+  statusPending.store(false);
+  statusLine->setText(CStatusChannel::Instance().Text());
+}
+
+void CMainSheet::OnStartStop() {
+  if (CJobControl::Instance().JobRunning()) {
+    RequestStop();
+    return;
+  }
+  if (ToolPage* page = ActivePage()) page->StartJob();
+}
+
+void CMainSheet::OnExit() {
+  if (CJobControl::Instance().JobRunning()) {
+    RequestStop();
+    return;
+  }
+  ShutdownSequence();
+  done(QDialog::Accepted);
+}
+
+void CMainSheet::ShutdownSequence() {
+  if (shutDown) return;
+  shutDown = true;
+  for (ToolPage* page : pages) page->StopBackgroundThreads();
+  FreeMibs();
+  for (ToolPage* page : pages) page->OnShutdown();
+}
+
+void CMainSheet::closeEvent(QCloseEvent* event) {
+  if (CJobControl::Instance().JobRunning()) {
+    RequestStop();
+    event->ignore();
+    return;
+  }
+  ShutdownSequence();
+  QDialog::closeEvent(event);
+}
+
+// Escape would close a dialog: it goes through the same rules as Exit.
+void CMainSheet::reject() { OnExit(); }
+
+void CMainSheet::ShowAbout() {
+  CAboutBox box(this);
+  box.exec();
+}
+
+void CMainSheet::EnableJobPages(bool enable) {
+  for (int index : kJobPageOrder) pages[index]->EnableControls(enable);
+}
+
+void CMainSheet::OnJobBegun() {
+  startStopButton->setText(QStringLiteral("Stop"));
+  exitButton->setEnabled(false);
+  EnableJobPages(false);
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void CMainSheet::OnJobEnded() {
+  startStopButton->setText(QStringLiteral("Start"));
+  exitButton->setEnabled(true);
+  EnableJobPages(true);
+  while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+}
+
+void ShowStatus(const char* format, ...) {
+  char buffer[kMaxStatusText + 1];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  PostStatusText(QString::fromUtf8(buffer));
+  if (CMainSheet* sheet = MainSheet()) sheet->RefreshStatus();
+}
+
+}  // namespace tesmo

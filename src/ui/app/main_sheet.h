@@ -1,0 +1,107 @@
+// The main window: twelve tool pages as tabs, Start/Stop, Exit and the status line.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <atomic>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace tesmo {
+
+class ToolPage;
+
+// Page indexes in tab order.
+enum PageIndex : int {
+  kPageParameters = 0,
+  kPageInterfaces,
+  kPageAddresses,
+  kPageRouteTable,
+  kPageArp,
+  kPageGenTable,
+  kPageReachability,
+  kPageTraceroute,
+  kPageNsLookup,
+  kPageDiscovery,
+  kPageMibBrowser,
+  kPageGraph,
+  kPageCount
+};
+
+class CMainSheet : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CMainSheet(QWidget* parent = nullptr);
+  ~CMainSheet() override;
+
+  // The start-up sequence after construction: MIBs, vendor file, first-run
+  // defaults, every page's InitPage and LoadSettings.
+  void Initialize(const QString& workingDir);
+
+  ToolPage* Page(int index) const { return pages[index]; }
+  ToolPage* ActivePage() const;
+  void SetActivePage(int index);
+  // The index of the page with that internal name, or -1.
+  int PageIndexOf(const QString& internalName) const;
+
+  QTabWidget* Tabs() const { return tabs; }
+  QPushButton* StartStopButton() const { return startStopButton; }
+  QPushButton* ExitButton() const { return exitButton; }
+  QLabel* StatusLine() const { return statusLine; }
+
+  // The font routine then LoadSettings on every page (start-up and "Load default").
+  void LoadAllSettings();
+  void SaveAllSettings();
+  void FactoryAllSettings();
+  // ResetResults on every page: the target host changed.
+  void ResetAllResults();
+
+  // The target of the program: the Parameters page keeps these.
+  bool needsResolve = true;
+  bool targetValid = false;
+  // Host handed over by the command line or a Select command.
+  QString targetHost;
+  // Set by the grid context menu: the next Select command starts a new instance.
+  bool openInNewInstance = false;
+
+  // Shows the current status text now (UI thread).
+  void RefreshStatus();
+
+ public slots:
+  void OnStartStop();
+  // Exit button and window close: refused while a job runs.
+  void OnExit();
+  void ShowAbout();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  void OnJobBegun();
+  void OnJobEnded();
+  void EnableJobPages(bool enable);
+  void ShutdownSequence();
+
+  std::array<ToolPage*, kPageCount> pages{};
+  QTabWidget* tabs = nullptr;
+  QPushButton* startStopButton = nullptr;
+  QPushButton* exitButton = nullptr;
+  QToolButton* aboutButton = nullptr;
+  QLabel* statusLine = nullptr;
+  // A status refresh is already queued: texts posted meanwhile are shown by it.
+  std::atomic<bool> statusPending{false};
+  bool shutDown = false;
+};
+
+// The one main window, for the pages and the status helpers; null before it exists.
+CMainSheet* MainSheet();
+
+// Sets the status text and shows it at once; UI thread only.
+void ShowStatus(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace tesmo

@@ -1,0 +1,24 @@
+#include "ui/app/page_factory.h"
+
+#include "ui/app/tool_page.h"
+
+namespace tesmo {
+
+std::array<ToolPage*, kPageCount> CreatePages(QWidget* parent) {
+  std::array<ToolPage*, kPageCount> pages{};
+  pages[kPageParameters] = new CEmptyPage(QStringLiteral("system"), parent);
+  pages[kPageInterfaces] = new CEmptyPage(QStringLiteral("interfaces"), parent);
+  pages[kPageAddresses] = new CEmptyPage(QStringLiteral("addresses"), parent);
+  pages[kPageRouteTable] = new CEmptyPage(QStringLiteral("routetable"), parent);
+  pages[kPageArp] = new CEmptyPage(QStringLiteral("arptable"), parent);
+  pages[kPageGenTable] = new CEmptyPage(QStringLiteral("gentable"), parent);
+  pages[kPageReachability] = new CEmptyPage(QStringLiteral("reachability"), parent);
+  pages[kPageTraceroute] = new CEmptyPage(QStringLiteral("traceroute"), parent);
+  pages[kPageNsLookup] = new CEmptyPage(QStringLiteral("dns"), parent);
+  pages[kPageDiscovery] = new CEmptyPage(QStringLiteral("pingfind"), parent);
+  pages[kPageMibBrowser] = new CEmptyPage(QStringLiteral("browser"), parent);
+  pages[kPageGraph] = new CEmptyPage(QStringLiteral("graph"), parent);
+  return pages;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,60 @@
+// The page contract: what the main window asks of every tool page.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace tesmo {
+
+class CMainSheet;
+
+class ToolPage : public QWidget {
+  Q_OBJECT
+ public:
+  // internalName is the page's name on the command line and in --batch.
+  ToolPage(const QString& internalName, QWidget* parent = nullptr);
+
+  const QString& InternalName() const { return internalName; }
+
+  // Once, at start-up, in index order.
+  virtual void InitPage() { ResetResults(); }
+  // Copy command of the context menus, on the active page.
+  virtual void CopyResults() {}
+  // Start button on the active page, Select commands and the command line.
+  virtual void StartJob() = 0;
+  // The target host changed: drop the results that belonged to the old one.
+  virtual void ResetResults() {}
+  // At exit, in index order, after the background threads were stopped.
+  virtual void OnShutdown() {}
+  // Built-in defaults into the controls; nothing is written.
+  virtual void FactorySettings() {}
+  // Reads the controls and writes the page's settings.
+  virtual void SaveSettings() {}
+  // Reads the page's settings with their defaults and shows them.
+  virtual void LoadSettings() {}
+  // Disabled while a job runs; the default switches every child control.
+  virtual void EnableControls(bool enable);
+  // Threads the page keeps for the life of the program are stopped here, first
+  // thing at exit; returns when they have ended.
+  virtual void StopBackgroundThreads() {}
+
+  // The tool tip of a control: the string whose id is the control's id.
+  virtual QString ToolTipText(int controlId) const;
+
+ protected:
+  // Gives control its id and the tool tip that goes with it.
+  void RegisterControl(QWidget* control, int controlId);
+
+ private:
+  QString internalName;
+};
+
+// A tab whose tools come with a later version: its Start does nothing.
+class CEmptyPage : public ToolPage {
+  Q_OBJECT
+ public:
+  using ToolPage::ToolPage;
+  void StartJob() override {}
+};
+
+}  // namespace tesmo

@@ -1,0 +1,1 @@
+# Sources of this subsystem are added here as it grows.

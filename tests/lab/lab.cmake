@@ -1,0 +1,1 @@
+# Tests of this group are added here.

@@ -1,0 +1,3 @@
+tesmo_test(app_ui_test ui
+  ui/main_sheet_test.cpp
+)

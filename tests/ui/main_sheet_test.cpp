@@ -1,0 +1,148 @@
+// The main window offscreen: tabs, captions, the job protocol from worker
+// threads, Exit while a job runs, and the status channel under load.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTemporaryDir>
+#include <thread>
+#include <vector>
+
+#include "core/app/job_control.h"
+#include "core/app/settings_store.h"
+#include "core/app/status_channel.h"
+#include "ui/app/about_box.h"
+#include "ui/app/main_sheet.h"
+#include "ui/app/tool_page.h"
+
+using namespace tesmo;
+
+namespace {
+
+class MainSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sheet = std::make_unique<CMainSheet>();
+    sheet->Initialize(workDir.path());
+    sheet->show();
+  }
+  void TearDown() override {
+    if (CJobControl::Instance().JobRunning()) EndJob();
+    QCoreApplication::processEvents();
+    sheet.reset();
+  }
+  QTemporaryDir workDir;
+  std::unique_ptr<CMainSheet> sheet;
+};
+
+TEST_F(MainSheetTest, StartsWithTwelveTabsParametersActiveAndReady) {
+  const char* captions[] = {"Parameters",   "Interfaces", "Addresses", "Routing Table",
+                            "Arp",          "Gen. Table", "Reachability", "Traceroute",
+                            "NSLookup",     "Ip discovery", "MBrowser", "Graph"};
+  const char* names[] = {"system",       "interfaces", "addresses", "routetable",
+                         "arptable",     "gentable",   "reachability", "traceroute",
+                         "dns",          "pingfind",   "browser",      "graph"};
+  ASSERT_EQ(sheet->Tabs()->count(), 12);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(sheet->Tabs()->tabText(i), captions[i]);
+    EXPECT_EQ(sheet->Page(i)->InternalName(), names[i]);
+    EXPECT_EQ(sheet->PageIndexOf(names[i]), i);
+  }
+  EXPECT_EQ(sheet->PageIndexOf("System"), -1);  // names compare exactly
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), 0);
+  EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
+  EXPECT_EQ(sheet->windowTitle(), "Tesmo");
+  EXPECT_EQ(sheet->StartStopButton()->text(), "Start");
+  EXPECT_EQ(sheet->ExitButton()->text(), "Exit");
+  EXPECT_FALSE(CJobControl::Instance().JobRunning());
+  EXPECT_EQ(StopFlag.load(), 1);
+  // Start-up wrote its marker and the first-run values.
+  EXPECT_EQ(CSettingsStore::ReadInt("Initialization", "OCX", 0), 1);
+  EXPECT_EQ(CSettingsStore::ReadString("", "FixedFontName", ""), "Lucida Console");
+}
+
+TEST_F(MainSheetTest, JobFromAWorkerThreadFlipsCaptionAndControls) {
+  auto* child = new QPushButton("x", sheet->Page(kPageInterfaces));
+  auto* reachChild = new QPushButton("y", sheet->Page(kPageReachability));
+  std::thread([] { BeginJob(); }).join();
+  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Stop"));
+  EXPECT_FALSE(sheet->ExitButton()->isEnabled());
+  EXPECT_FALSE(child->isEnabled());
+  EXPECT_TRUE(reachChild->isEnabled());  // the Reachability page keeps working
+  EXPECT_EQ(StopFlag.load(), 0);
+
+  std::thread([] { EndJob(); }).join();
+  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Start"));
+  EXPECT_TRUE(sheet->ExitButton()->isEnabled());
+  EXPECT_TRUE(child->isEnabled());
+  EXPECT_EQ(StopFlag.load(), 1);
+}
+
+TEST_F(MainSheetTest, ExitWhileAJobRunsStopsTheJobAndKeepsTheWindow) {
+  std::atomic<bool> sawStop{false};
+  std::thread job([&] {
+    BeginJob();
+    for (int i = 0; i < 500 && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sawStop = StopRequested();
+    EndJob();
+  });
+  QTRY_VERIFY(CJobControl::Instance().JobRunning());
+  sheet->OnExit();
+  sheet->close();  // a window-manager close is refused the same way
+  job.join();
+  EXPECT_TRUE(sawStop.load());
+  EXPECT_TRUE(sheet->isVisible());
+  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Start"));
+  // Start/Stop while running only asks for the stop.
+  std::thread job2([&] {
+    BeginJob();
+    for (int i = 0; i < 500 && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EndJob();
+  });
+  QTRY_VERIFY(CJobControl::Instance().JobRunning());
+  sheet->OnStartStop();
+  job2.join();
+  EXPECT_TRUE(sheet->isVisible());
+}
+
+TEST_F(MainSheetTest, ExitWhenIdleClosesTheWindow) {
+  sheet->OnExit();
+  EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(MainSheetTest, PostStatusFromEightThreadsShowsTheLastText) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < 2000; ++i) PostStatus("thread %d text %d", t, i);
+    });
+  }
+  for (auto& th : threads) th.join();
+  PostStatus("final %s", "text");
+  QTRY_COMPARE(sheet->StatusLine()->text(), QString("final text"));
+}
+
+TEST_F(MainSheetTest, LongStatusTextIsCut) {
+  const std::string longText(5000, 'z');
+  PostStatus("%s", longText.c_str());
+  QTRY_COMPARE(sheet->StatusLine()->text().size(), kMaxStatusText);
+  ShowStatus("now %d", 42);
+  EXPECT_EQ(sheet->StatusLine()->text(), "now 42");
+}
+
+TEST_F(MainSheetTest, MissingVendorFileDoesNotStopStartUp) {
+  // The fixture's working directory holds no vendors.txt.
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
+}
+
+TEST(AboutBox, NamesProgramVersionDateAndLibraries) {
+  EXPECT_TRUE(CAboutBox::VersionLine().startsWith("Tesmo version "));
+  EXPECT_TRUE(CAboutBox::VersionLine().contains(TESMO_BUILD_DATE));
+  EXPECT_TRUE(CAboutBox::Credits().contains("net-snmp"));
+  EXPECT_TRUE(CAboutBox::Credits().contains("GNU C library"));
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The vendor file rules, as a table of file texts and the map they give.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <unistd.h>
+#include <cstdio>
+#include <fstream>
+#include <map>
+
+#include "core/app/vendor_map.h"
+
+namespace {
+
+using Expected = std::map<std::string, std::string>;
+
+struct Case {
+  const char* name;
+  std::string text;
+  Expected expected;
+};
+
+Expected Sorted(const tesmo::VendorTable& t) { return Expected(t.begin(), t.end()); }
+
+TEST(VendorFile, Rules) {
+  const std::string longLine(2000, 'x');
+  const std::string maxLine(1022, 'y');  // with its line feed: 1023 characters
+  const Case cases[] = {
+      {"plain records", "00A0C9 Intel\n0000AA Xerox Corporation\n",
+       {{"00A0C9", "Intel"}, {"0000AA", "Xerox Corporation"}}},
+      {"blanks and tabs after the key are skipped", "00A0C9 \t  Intel Corp  \n",
+       {{"00A0C9", "Intel Corp  "}}},
+      {"key alone on its line takes the next line", "00A0C9\nIntel\n0000AA Xerox\n",
+       {{"00A0C9", "Intel"}, {"0000AA", "Xerox"}}},
+      {"key with blank lines after it", "00A0C9\n\n\n   Intel\n", {{"00A0C9", "Intel"}}},
+      {"a repeated key replaces the earlier one", "00A0C9 First\n00A0C9 Second\n",
+       {{"00A0C9", "Second"}}},
+      {"the key is six characters as they are", "ab cd-Vendor\nxyzxyzQ\n",
+       {{"ab cd-", "Vendor"}, {"xyzxyz", "Q"}}},
+      {"last line without line feed is not stored", "00A0C9 Intel\n0000AA Xerox",
+       {{"00A0C9", "Intel"}}},
+      {"CR LF line ends", "00A0C9 Intel\r\n0000AA\r\nXerox\r\n",
+       {{"00A0C9", "Intel"}, {"0000AA", "Xerox"}}},
+      {"a 2,000-character line ends the loading", "00A0C9 Intel\n0000AA " + longLine + "\n0000AB Late\n",
+       {{"00A0C9", "Intel"}}},
+      {"a 1,023-character line with its line feed still fits", "0000AA " + maxLine + "\n",
+       {{"0000AA", maxLine}}},
+      {"a short key ends the loading", "00A0C9 Intel\n00A0\n", {{"00A0C9", "Intel"}}},
+      {"a key with nothing after it ends the loading", "00A0C9 Intel\n0000AA   \n\n", {{"00A0C9", "Intel"}}},
+      {"empty file", "", {}},
+  };
+  for (const Case& c : cases) {
+    tesmo::VendorTable table;
+    tesmo::ParseVendorText(c.text, table);
+    EXPECT_EQ(Sorted(table), c.expected) << c.name;
+  }
+}
+
+TEST(VendorFile, MissingFileLeavesAnEmptyMapAndSaysSo) {
+  tesmo::VendorTable table{{"stale!", "old"}};
+  // Capture standard error, where the log line goes.
+  QTemporaryDir dir;
+  const std::string errPath = dir.filePath("err.txt").toStdString();
+  std::fflush(stderr);
+  int savedFd = dup(fileno(stderr));
+  ASSERT_NE(std::freopen(errPath.c_str(), "w", stderr), nullptr);
+  const bool ok = tesmo::LoadVendorFile(dir.filePath("vendors.txt").toStdString(), table);
+  std::fflush(stderr);
+  dup2(savedFd, fileno(stderr));
+  close(savedFd);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(table.empty());
+  std::ifstream err(errPath);
+  std::string line;
+  std::getline(err, line);
+  EXPECT_EQ(line, "cannot open 'vendors.txt'");
+}
+
+TEST(VendorFile, LoadsFromDiskAndLooksUpByTheFirstSixCharacters) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("vendors.txt").toStdString();
+  std::ofstream(path) << "00A0C9 Intel Corporation\n";
+  ASSERT_TRUE(tesmo::LoadVendorFile(path, tesmo::VendorMap));
+  EXPECT_EQ(tesmo::VendorOf("00A0C9123456"), "Intel Corporation");
+  EXPECT_EQ(tesmo::VendorOf("00a0c9123456"), "");  // keys match exactly, case included
+  EXPECT_EQ(tesmo::VendorOf("00A0C"), "");
+  tesmo::VendorMap.clear();
+}
+
+}  // namespace
