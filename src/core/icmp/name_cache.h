@@ -1,0 +1,72 @@
+// The process-wide name cache: forward (name to address) and reverse (address
+// to name) maps with text keys, the hosts-file state, the lock that guards
+// them, and the millisecond tick the cache stamps its entries with.
+//
+// The lock also serialises every use of the resolver library (its state is
+// not safe for concurrent use): whoever calls into it holds NameCacheMutex.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace tesmo {
+
+struct NameCacheEntry {
+  std::string text;    // dotted address or host name; "" is a remembered failure
+  uint32_t stamp = 0;  // tick count when the entry was made
+};
+
+class CNameCache {
+ public:
+  // Keys compare exactly: "Host" and "host" are two entries.
+  using Map = std::unordered_map<std::string, NameCacheEntry>;
+
+  Map forward;  // host name as the caller gave it -> dotted address
+  Map reverse;  // canonical dotted address -> host name
+  bool hostsLoaded = false;
+  uint32_t hostsLoadStamp = 0;
+
+  // Loads the hosts file into both maps unless it was loaded less than
+  // timeout seconds ago. Caller holds NameCacheMutex.
+  void LoadHostsIfDue(uint32_t now, uint32_t timeout);
+  // Drops every entry and marks the hosts file as not loaded.
+  void Clear();
+  // Drops the entries older than timeout seconds; a hosts load older than
+  // that is due again.
+  void Clean(uint32_t now, uint32_t timeout);
+};
+
+// Guarded by NameCacheMutex.
+extern CNameCache NameCache;
+
+// Recursive: the hosts-file load takes it again inside a lookup, and the DNS
+// engine holds it across whole queries that resolve names themselves.
+extern std::recursive_mutex NameCacheMutex;
+
+// Takes NameCacheMutex, waiting without limit; Owns() is false when the wait
+// failed (the caller then gives up as on a failed lookup).
+class CNameCacheLock {
+ public:
+  CNameCacheLock();
+  ~CNameCacheLock();
+  CNameCacheLock(const CNameCacheLock&) = delete;
+  CNameCacheLock& operator=(const CNameCacheLock&) = delete;
+  bool Owns() const { return owns; }
+
+ private:
+  bool owns = false;
+};
+
+// Millisecond tick count; wraps at 2^32 like the system tick it stands for.
+uint32_t NameCacheTick();
+// Replaces the tick source (tests); nullptr restores the steady clock.
+void SetNameCacheClock(uint32_t (*tick)());
+
+// Whole seconds since stamp, correct across one wrap of the tick.
+inline uint32_t AgeSeconds(uint32_t now, uint32_t stamp) {
+  return (now - stamp) / 1000u;
+}
+
+}  // namespace tesmo
