@@ -1,1 +1,5 @@
-# Tests of this group are added here.
+# SNMP text forms; the request layer and the column walk against fake agents
+# on the loopback (faults a real agent cannot produce).
+tesmo_test(snmp_unit_test unit
+  unit/snmp_text_test.cpp
+)

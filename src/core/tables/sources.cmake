@@ -1,1 +1,5 @@
-# Sources of this subsystem are added here as it grows.
+target_sources(tesmo_core PRIVATE
+  core/tables/column_walk.cpp
+  core/tables/table_fill.cpp
+  core/tables/table_grid.cpp
+)

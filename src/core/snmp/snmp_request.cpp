@@ -1,0 +1,377 @@
+// The SNMP request layer over net-snmp's single-session API.
+#include "core/snmp/snmp_request.h"
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <algorithm>
+#include <mutex>
+#include <system_error>
+
+#include "core/app/status_channel.h"
+#include "core/snmp/snmp_mutex.h"
+
+namespace tesmo {
+namespace {
+
+// Takes SnmpMutex; false when the wait fails.
+bool Lock(std::unique_lock<std::mutex>& lock) {
+  try {
+    lock = std::unique_lock<std::mutex>(SnmpMutex);
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+// An SNMPv1 session over UDP. The port goes into the peer name: net-snmp
+// ignores remote_port for transports opened from a peer name, and the "udp:"
+// transport prefix keeps any host text from choosing another transport.
+void* OpenSession(const std::string& host, const std::string& community, int timeoutMs,
+                  int retries, uint16_t port) {
+  netsnmp_session settings;
+  snmp_sess_init(&settings);
+  settings.version = SNMP_VERSION_1;
+  std::string peer = "udp:" + host + ":" + std::to_string(port);
+  settings.peername = peer.data();
+  std::string communityCopy = community;
+  settings.community = reinterpret_cast<u_char*>(communityCopy.data());
+  settings.community_len = communityCopy.size();
+  settings.retries = std::max(retries, 0);
+  settings.timeout = static_cast<long>(std::max(timeoutMs, 0)) * 1000L;
+  settings.callback = nullptr;
+  settings.callback_magic = nullptr;
+  return snmp_sess_open(&settings);  // copies what it keeps
+}
+
+// A returned variable seen as the formatter's value record. The buffers keep
+// the name and an OBJECT IDENTIFIER value as 32-bit sub-identifiers.
+struct VariableView {
+  uint32_t name[MAX_OID_LEN];
+  size_t nameLength = 0;
+  uint32_t objectId[MAX_OID_LEN];
+  SnmpValue value;
+
+  explicit VariableView(const netsnmp_variable_list& variable) {
+    nameLength = std::min<size_t>(variable.name_length, MAX_OID_LEN);
+    for (size_t i = 0; i < nameLength; ++i) name[i] = static_cast<uint32_t>(variable.name[i]);
+    value.type = variable.type;
+    if (variable.val.string != nullptr) {
+      value.bytes = std::string_view(reinterpret_cast<const char*>(variable.val.string),
+                                     variable.val_len);
+    }
+    switch (variable.type) {
+      case ASN_INTEGER:
+      case ASN_COUNTER:
+      case ASN_GAUGE:
+      case ASN_TIMETICKS:
+      case ASN_UINTEGER:
+        if (variable.val.integer != nullptr && variable.val_len >= sizeof(long)) {
+          value.integer = *variable.val.integer;
+        }
+        break;
+      case ASN_COUNTER64:
+      case ASN_OPAQUE_COUNTER64:
+      case ASN_OPAQUE_I64:
+      case ASN_OPAQUE_U64:
+        if (variable.val.counter64 != nullptr && variable.val_len >= sizeof(counter64)) {
+          value.counter64 = ((static_cast<uint64_t>(variable.val.counter64->high) & 0xffffffffu)
+                             << 32) |
+                            (static_cast<uint64_t>(variable.val.counter64->low) & 0xffffffffu);
+        }
+        break;
+      case ASN_OPAQUE_FLOAT:
+        if (variable.val.floatVal != nullptr && variable.val_len >= sizeof(float)) {
+          value.real = *variable.val.floatVal;
+        }
+        break;
+      case ASN_OPAQUE_DOUBLE:
+        if (variable.val.doubleVal != nullptr && variable.val_len >= sizeof(double)) {
+          value.real = *variable.val.doubleVal;
+        }
+        break;
+      case ASN_OBJECT_ID:
+        if (variable.val.objid != nullptr) {
+          size_t length = std::min<size_t>(variable.val_len / sizeof(oid), MAX_OID_LEN);
+          for (size_t i = 0; i < length; ++i) {
+            objectId[i] = static_cast<uint32_t>(variable.val.objid[i]);
+          }
+          value.objectId = std::span<const uint32_t>(objectId, length);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  std::span<const uint32_t> Name() const { return {name, nameLength}; }
+  std::string Text() const { return FormatSnmpValue(Name(), value); }
+};
+
+// Appends id to pdu with a null value.
+void AddNull(netsnmp_pdu* pdu, const ObjectId& id) {
+  oid buffer[MAX_OID_LEN];
+  size_t length = std::min<size_t>(id.size(), MAX_OID_LEN);
+  std::copy_n(id.begin(), length, buffer);
+  snmp_add_null_var(pdu, buffer, length);
+}
+
+bool StartsWith(std::span<const uint32_t> name, const ObjectId& root) {
+  return name.size() >= root.size() && std::equal(root.begin(), root.end(), name.begin());
+}
+
+}  // namespace
+
+void SnmpWalkState::Release() {
+  if (session != nullptr) {
+    std::lock_guard lock(SnmpMutex);
+    snmp_sess_close(session);
+    session = nullptr;
+  }
+  stepCount = 0;
+  roots.clear();
+  next.clear();
+  returned.clear();
+  sentColumns.clear();
+  errorIndex = 0;
+}
+
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& host,
+            const std::string& community, int timeoutMs, int retries, uint16_t port) {
+  status = 0;
+  std::unique_lock<std::mutex> lock;
+  if (!Lock(lock)) return kSnmpFailure;
+
+  void* session = OpenSession(host, community, timeoutMs, retries, port);
+  if (session == nullptr) {
+    PostStatus("snmpget: Couldn't open snmp");
+    return kSnmpFailure;
+  }
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+  int invalid = 0;
+  for (const SnmpVarRequest& request : requests) {
+    ObjectId id;
+    if (ParseObjectId(request.objectId, id)) {
+      AddNull(pdu, id);
+    } else {
+      PostStatus("Invalid object identifier: %s", request.objectId.c_str());
+      ++invalid;
+    }
+  }
+  int result = kSnmpResponse;
+  if (invalid > 0) {
+    PostStatus("snmpget: invalids oid founds");
+    snmp_free_pdu(pdu);
+    result = kSnmpFailure;
+  } else {
+    netsnmp_pdu* response = nullptr;
+    int sent = snmp_sess_synch_response(session, pdu, &response);  // frees pdu
+    if (sent == STAT_TIMEOUT) {
+      PostStatus("No SNMP Response from %s", host.c_str());
+      result = kSnmpTimeout;
+    } else if (sent != STAT_SUCCESS || response == nullptr) {
+      PostStatus("snmpget: An error occurred");
+      result = kSnmpFailure;
+    } else {
+      status = static_cast<int>(response->errstat);
+      if (status != kSnmpNoError) {
+        PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
+      } else {
+        // Objects beyond the request count are ignored.
+        size_t k = 0;
+        for (netsnmp_variable_list* v = response->variables; v != nullptr && k < requests.size();
+             v = v->next_variable, ++k) {
+          VariableView view(*v);
+          requests[k].result = view.Text();
+          requests[k].valueType = v->type;
+        }
+      }
+    }
+    if (response != nullptr) snmp_free_pdu(response);
+  }
+  snmp_sess_close(session);
+  return result;
+}
+
+int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
+                const std::string& host, const std::string& community, int timeoutMs,
+                int retries, uint16_t port) {
+  status = 0;
+  std::unique_lock<std::mutex> lock;
+  if (!Lock(lock)) return kSnmpFailure;
+
+  if (state.stepCount == 0) {
+    state.session = OpenSession(host, community, timeoutMs, retries, port);
+    state.roots.clear();
+    state.next.clear();
+    state.returned.clear();
+    state.sentColumns.clear();
+    state.errorIndex = 0;
+  }
+  if (state.session == nullptr) {
+    PostStatus("snmpget: Couldn't open snmp session");
+    return kSnmpFailure;
+  }
+
+  const size_t count = requests.size();
+  int invalid = 0;
+  if (state.stepCount == 0) {
+    state.roots.assign(count, ObjectId{});
+    for (size_t k = 0; k < count; ++k) {
+      if (!ParseObjectId(requests[k].objectId, state.roots[k])) {
+        PostStatus("Invalid object identifier: %s", requests[k].objectId.c_str());
+        ++invalid;
+      }
+    }
+    state.next = state.roots;
+    state.returned.assign(count, ObjectId{});
+  }
+  ++state.stepCount;
+  if (invalid > 0) {
+    PostStatus("snmpgetnext: invalids oid founds");
+    return kSnmpFailure;
+  }
+
+  // The columns asked for in this step, in request order.
+  const size_t columns = std::min(count, state.roots.size());
+  state.next.resize(columns);
+  state.returned.assign(columns, ObjectId{});
+  state.sentColumns.clear();
+  for (size_t k = 0; k < columns; ++k) {
+    if (!state.next[k].empty()) state.sentColumns.push_back(static_cast<int>(k));
+  }
+  if (state.sentColumns.empty() || state.sentColumns[0] != 0) {
+    // Nothing left to ask, or the first column was dropped: the walk is over.
+    status = EndOfSubtree;
+    return kSnmpResponse;
+  }
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
+  for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
+
+  netsnmp_pdu* response = nullptr;
+  int sent = snmp_sess_synch_response(state.session, pdu, &response);  // frees pdu
+  if (sent == STAT_TIMEOUT) {
+    PostStatus("No SNMP Response from %s", host.c_str());
+    if (response != nullptr) snmp_free_pdu(response);
+    return kSnmpTimeout;
+  }
+  if (sent != STAT_SUCCESS || response == nullptr) {
+    PostStatus("snmpgetnext: An error occurred");
+    if (response != nullptr) snmp_free_pdu(response);
+    return kSnmpFailure;
+  }
+
+  status = static_cast<int>(response->errstat);
+  state.errorIndex = response->errindex;
+  if (status == kSnmpNoSuchName) {
+    PostStatus("End of MIB");
+  } else if (status != kSnmpNoError) {
+    PostStatus("Error in packet");
+  } else {
+    for (size_t k = 0; k < columns; ++k) {
+      if (k < requests.size()) requests[k].result = kNotAvailableText;
+    }
+    bool firstInside = false;
+    const ObjectId* notIncreasing = nullptr;
+    size_t j = 0;
+    for (netsnmp_variable_list* v = response->variables;
+         v != nullptr && j < state.sentColumns.size(); v = v->next_variable, ++j) {
+      const int k = state.sentColumns[j];
+      VariableView view(*v);
+      std::span<const uint32_t> name = view.Name();
+      state.returned[k].assign(name.begin(), name.end());
+      const ObjectId& asked = state.next[k];
+      if (notIncreasing == nullptr &&
+          !std::lexicographical_compare(asked.begin(), asked.end(), name.begin(), name.end())) {
+        notIncreasing = &state.returned[k];
+      }
+      const ObjectId& root = state.roots[k];
+      bool inside = StartsWith(name, root);
+      if (k == 0) firstInside = inside && name.size() > root.size();
+      requests[k].result = inside ? view.Text() : std::string(kNotAvailableText);
+      requests[k].valueType = v->type;
+    }
+    if (notIncreasing != nullptr) {
+      PostStatus("Error: OID not increasing: %s", FormatObjectId(*notIncreasing).c_str());
+      status = EndOfSubtree;
+    } else if (!firstInside) {
+      status = EndOfSubtree;
+    }
+    // The next step follows the names returned; a column the response left
+    // out repeats its request.
+    for (int k : state.sentColumns) {
+      if (!state.returned[k].empty()) state.next[k] = state.returned[k];
+    }
+  }
+  snmp_free_pdu(response);
+  return kSnmpResponse;
+}
+
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
+            int& status, const std::string& host, const std::string& writeCommunity,
+            int timeoutMs, int retries, uint16_t port) {
+  status = 0;
+  std::unique_lock<std::mutex> lock;
+  if (!Lock(lock)) return kSnmpFailure;
+
+  void* session = OpenSession(host, writeCommunity, timeoutMs, retries, port);
+  if (session == nullptr) {
+    PostStatus("snmpget: Couldn't open snmp");
+    return kSnmpFailure;
+  }
+  int result = kSnmpResponse;
+  ObjectId id;
+  if (!ParseObjectId(objectId, id)) {
+    PostStatus("Invalid object identifier: %s", objectId.c_str());
+    PostStatus("snmpset: invalids oid founds");
+    result = kSnmpFailure;
+  } else {
+    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_SET);
+    oid buffer[MAX_OID_LEN];
+    std::copy(id.begin(), id.end(), buffer);
+    int added = snmp_add_var(pdu, buffer, id.size(), typeLetter, valueText.c_str());
+    if (added != 0) {
+      // The library refused the value for this type: nothing is sent.
+      PostStatus("snmpset: %s", snmp_api_errstring(added));
+      snmp_free_pdu(pdu);
+      result = kSnmpFailure;
+    } else {
+      netsnmp_pdu* response = nullptr;
+      int sent = snmp_sess_synch_response(session, pdu, &response);  // frees pdu
+      if (sent == STAT_TIMEOUT) {
+        PostStatus("No SNMP Response from %s", host.c_str());
+        result = kSnmpTimeout;
+      } else if (sent != STAT_SUCCESS || response == nullptr) {
+        PostStatus("snmpset: An error occurred");
+        result = kSnmpFailure;
+      } else {
+        status = static_cast<int>(response->errstat);
+        if (status != kSnmpNoError) {
+          PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
+        }
+      }
+      if (response != nullptr) snmp_free_pdu(response);
+    }
+  }
+  snmp_sess_close(session);
+  return result;
+}
+
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target) {
+  return SnmpGet(requests, status, target.address, target.readCommunity, target.timeoutMs,
+                 target.retries, target.port);
+}
+
+int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
+                const SnmpTarget& target) {
+  return SnmpGetNext(requests, state, status, target.address, target.readCommunity,
+                     target.timeoutMs, target.retries, target.port);
+}
+
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
+            int& status, const SnmpTarget& target) {
+  return SnmpSet(objectId, valueText, typeLetter, status, target.address, target.writeCommunity,
+                 target.timeoutMs, target.retries, target.port);
+}
+
+}  // namespace tesmo
