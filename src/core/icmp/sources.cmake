@@ -5,3 +5,13 @@ target_sources(tesmo_core PRIVATE
   core/icmp/name_resolution.cpp
   core/icmp/name_resolvers.cpp
 )
+# ICMP echo service, ping loop and service test.
+target_sources(tesmo_core PRIVATE
+  core/icmp/echo_socket.cpp
+  core/icmp/echo_status.cpp
+  core/icmp/ping_loop.cpp
+  core/icmp/ping_once.cpp
+  core/icmp/ping_settings.cpp
+  core/icmp/reachability_report.cpp
+  core/icmp/reachability_services.cpp
+)

@@ -1,0 +1,445 @@
+// One ICMP echo over a raw or a ping socket.
+#include "core/icmp/echo_socket.h"
+
+#include <arpa/inet.h>
+#include <linux/errqueue.h>
+#include <linux/filter.h>
+#include <netinet/in.h>
+#include <netinet/ip.h>
+#include <netinet/ip_icmp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "core/icmp/echo_status.h"
+
+namespace tesmo {
+
+const char* const kIcmpNotPermittedText =
+    "ICMP not permitted: give the program the raw-socket capability (setcap cap_net_raw+ep "
+    "tesmo) or admit the user's group to ping sockets (sysctl -w "
+    "net.ipv4.ping_group_range=\"0 2147483647\")";
+const char* const kEchoTooLongText = "echo too long: at most 65507 bytes of data fit in one packet";
+const char* const kEchoTtlZeroText = "TTL 0 cannot be sent";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<EchoSocketChoice> socketChoice{EchoSocketChoice::Automatic};
+// Set once a raw socket was refused: the process will not gain the right later.
+std::atomic<bool> rawRefused{false};
+
+// Identifier and sequence of raw-socket echoes: a random base per process so
+// that two programs on one host rarely pick the same pair, and a counter so
+// that no two echoes of this process share one before 2^32 echoes.
+struct EchoNumbers {
+  uint16_t identifier;
+  uint16_t sequence;
+};
+EchoNumbers NextEchoNumbers() {
+  static const uint32_t base = [] {
+    std::random_device device;
+    return static_cast<uint32_t>(device()) ^ static_cast<uint32_t>(getpid());
+  }();
+  static std::atomic<uint32_t> counter{0};
+  uint32_t n = counter.fetch_add(1) + base;
+  return {static_cast<uint16_t>((base >> 16) + (n >> 16)), static_cast<uint16_t>(n)};
+}
+
+class CSocket {
+ public:
+  explicit CSocket(int fd) : fd(fd) {}
+  ~CSocket() {
+    if (fd >= 0) close(fd);
+  }
+  CSocket(const CSocket&) = delete;
+  CSocket& operator=(const CSocket&) = delete;
+  int Get() const { return fd; }
+
+ private:
+  int fd;
+};
+
+struct OpenedSocket {
+  int fd = -1;
+  EchoSocketKind kind = EchoSocketKind::None;
+  int error = 0;
+};
+
+OpenedSocket OpenEchoSocket() {
+  OpenedSocket opened;
+  if (socketChoice.load() == EchoSocketChoice::Automatic && !rawRefused.load()) {
+    int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd >= 0) return {fd, EchoSocketKind::Raw, 0};
+    if (errno != EPERM && errno != EACCES) return {-1, EchoSocketKind::None, errno};
+    rawRefused.store(true);
+  }
+  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+  if (fd >= 0) return {fd, EchoSocketKind::Ping, 0};
+  opened.error = errno;
+  return opened;
+}
+
+uint16_t Checksum(const uint8_t* data, size_t length) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i + 1 < length; i += 2)
+    sum += static_cast<uint32_t>(data[i] << 8 | data[i + 1]);
+  if (length & 1) sum += static_cast<uint32_t>(data[length - 1] << 8);
+  while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<uint16_t>(~sum);
+}
+
+uint16_t ReadBe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+uint32_t ReadBe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+         static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// A raw ICMP socket receives every ICMP packet that reaches the host. This
+// filter lets through only echo replies with our identifier and errors that
+// quote a packet whose ICMP identifier is ours, so that busy hosts and many
+// concurrent echoes do not fill each other's receive buffers.
+bool AttachRawFilter(int fd, uint16_t identifier) {
+  sock_filter code[] = {
+      BPF_STMT(BPF_LDX | BPF_B | BPF_MSH, 0),                         // 0: X = IP header length
+      BPF_STMT(BPF_LD | BPF_B | BPF_IND, 0),                          // 1: A = ICMP type
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_ECHOREPLY, 0, 3),      // 2: reply? else 6
+      BPF_STMT(BPF_LD | BPF_H | BPF_IND, 4),                          // 3: A = identifier
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 14),         // 4: ours? else drop
+      BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFF),                          // 5: accept
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_DEST_UNREACH, 3, 0),   // 6
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_SOURCE_QUENCH, 2, 0),  // 7
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_TIME_EXCEEDED, 1, 0),  // 8
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_PARAMETERPROB, 0, 9),  // 9: else drop
+      BPF_STMT(BPF_LD | BPF_B | BPF_IND, 8),                          // 10: quoted IP version/IHL
+      BPF_STMT(BPF_ALU | BPF_AND | BPF_K, 0x0F),                      // 11
+      BPF_STMT(BPF_ALU | BPF_LSH | BPF_K, 2),                         // 12: quoted header length
+      BPF_STMT(BPF_ALU | BPF_ADD | BPF_X, 0),                         // 13
+      BPF_STMT(BPF_ALU | BPF_ADD | BPF_K, 8),                         // 14
+      BPF_STMT(BPF_MISC | BPF_TAX, 0),                                // 15: X = quoted ICMP header
+      BPF_STMT(BPF_LD | BPF_H | BPF_IND, 4),                          // 16: A = quoted identifier
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 1),          // 17
+      BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFF),                          // 18: accept
+      BPF_STMT(BPF_RET | BPF_K, 0),                                   // 19: drop
+  };
+  sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+  return setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) == 0;
+}
+
+struct Expected {
+  uint32_t destination;
+  uint16_t identifier;
+  uint16_t sequence;
+};
+
+// A packet read from a raw socket (IP header first). True when it answers our
+// echo; then status, source and ttl are filled in.
+bool ParseRawAnswer(const uint8_t* packet, size_t length, const Expected& expected,
+                    EchoResult& result) {
+  if (length < sizeof(iphdr)) return false;
+  size_t headerLength = (packet[0] & 0x0F) * 4u;
+  if ((packet[0] >> 4) != 4 || headerLength < sizeof(iphdr) || length < headerLength + 8) {
+    return false;
+  }
+  size_t totalLength = ReadBe16(packet + 2);
+  if (totalLength >= headerLength + 8 && totalLength < length) length = totalLength;
+  const uint8_t* icmp = packet + headerLength;
+  size_t icmpLength = length - headerLength;
+  if (Checksum(icmp, icmpLength) != 0) return false;
+  uint8_t type = icmp[0];
+  std::optional<uint32_t> status = EchoStatusFromIcmp(type, icmp[1]);
+  if (!status) return false;
+  if (type == ICMP_ECHOREPLY) {
+    if (ReadBe16(icmp + 4) != expected.identifier || ReadBe16(icmp + 6) != expected.sequence) {
+      return false;
+    }
+  } else {
+    // An error quotes the IP header of our request and its first 8 bytes.
+    const uint8_t* quoted = icmp + 8;
+    size_t quotedLength = icmpLength - 8;
+    if (quotedLength < sizeof(iphdr)) return false;
+    size_t quotedHeader = (quoted[0] & 0x0F) * 4u;
+    if (quotedHeader < sizeof(iphdr) || quotedLength < quotedHeader + 8) return false;
+    if (quoted[9] != IPPROTO_ICMP || ReadBe32(quoted + 16) != expected.destination) return false;
+    const uint8_t* request = quoted + quotedHeader;
+    if (request[0] != ICMP_ECHO || ReadBe16(request + 4) != expected.identifier ||
+        ReadBe16(request + 6) != expected.sequence) {
+      return false;
+    }
+  }
+  result.status = *status;
+  result.source = ReadBe32(packet + 12);
+  result.ttl = packet[8];
+  return true;
+}
+
+int ReadTtl(msghdr& message) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_TTL) {
+      int ttl = 0;
+      std::memcpy(&ttl, CMSG_DATA(c), sizeof ttl);
+      return ttl;
+    }
+  }
+  return 0;
+}
+
+enum class ReadOutcome { Empty, Other, Ours };
+
+// A ping socket delivers only replies with its own identifier, without IP
+// header; source and TTL come with the message.
+ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
+  sockaddr_in from{};
+  iovec io{buffer, kEchoReplyBufferSize};
+  alignas(cmsghdr) char control[256];
+  msghdr message{};
+  message.msg_name = &from;
+  message.msg_namelen = sizeof from;
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  ssize_t n = recvmsg(fd, &message, MSG_DONTWAIT);
+  if (n < 0) {
+    // EAGAIN, or the pending error that an ICMP error also leaves behind
+    // (the error itself is read from the error queue).
+    return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  }
+  if (n < 8 || buffer[0] != ICMP_ECHOREPLY || ReadBe16(buffer + 6) != expected.sequence) {
+    return ReadOutcome::Other;
+  }
+  result.status = kEchoSuccess;
+  result.source = ntohl(from.sin_addr.s_addr);
+  result.ttl = static_cast<uint8_t>(ReadTtl(message));
+  return ReadOutcome::Ours;
+}
+
+// ICMP errors about a ping socket's echoes arrive on its error queue: the
+// error's type and code, its sender, and our request as the payload.
+ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
+  sockaddr_in from{};
+  iovec io{buffer, kEchoReplyBufferSize};
+  alignas(cmsghdr) char control[512];
+  msghdr message{};
+  message.msg_name = &from;
+  message.msg_namelen = sizeof from;
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  ssize_t n = recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
+  if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  const sock_extended_err* error = nullptr;
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR) {
+      error = reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c));
+    }
+  }
+  if (error == nullptr || error->ee_origin != SO_EE_ORIGIN_ICMP) return ReadOutcome::Other;
+  if (n < 8 || buffer[0] != ICMP_ECHO || ReadBe16(buffer + 6) != expected.sequence) {
+    return ReadOutcome::Other;
+  }
+  std::optional<uint32_t> status = EchoStatusFromIcmp(error->ee_type, error->ee_code);
+  if (!status || *status == kEchoSuccess) return ReadOutcome::Other;
+  sockaddr_in offender{};
+  std::memcpy(&offender, SO_EE_OFFENDER(error), sizeof offender);
+  result.status = *status;
+  result.source =
+      ntohl(offender.sin_family == AF_INET ? offender.sin_addr.s_addr : from.sin_addr.s_addr);
+  result.ttl = static_cast<uint8_t>(ReadTtl(message));
+  return ReadOutcome::Ours;
+}
+
+void SetElapsed(EchoResult& result, Clock::time_point start, Clock::time_point end) {
+  auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(end - start);
+  result.roundTripUs = static_cast<uint64_t>(elapsed.count());
+  result.roundTripMs = static_cast<uint32_t>(result.roundTripUs / 1000);
+}
+
+std::string ErrnoText(const char* prefix, int error) {
+  char buffer[256];
+  return std::string(prefix) + strerror_r(error, buffer, sizeof buffer);
+}
+
+}  // namespace
+
+void FillEchoPattern(uint8_t* data, size_t length) {
+  for (size_t i = 0; i < length; ++i) data[i] = static_cast<uint8_t>('a' + i % 26);
+}
+
+void SetEchoSocketChoice(EchoSocketChoice choice) {
+  socketChoice.store(choice);
+}
+
+EchoSocketKind ProbeEchoSocket() {
+  OpenedSocket opened = OpenEchoSocket();
+  if (opened.fd >= 0) close(opened.fd);
+  return opened.kind;
+}
+
+const char* EchoSocketKindName(EchoSocketKind kind) {
+  switch (kind) {
+    case EchoSocketKind::Raw:
+      return "raw";
+    case EchoSocketKind::Ping:
+      return "ping";
+    default:
+      return "none";
+  }
+}
+
+EchoResult SendEcho(const EchoRequest& request) {
+  EchoResult result;
+  result.state = EchoState::LocalError;
+  if (request.dataLength > kMaxEchoData) {
+    result.errorText = kEchoTooLongText;
+    return result;
+  }
+  int ttl = static_cast<int>(request.ttl & 0xFF);
+  if (ttl == 0) {
+    result.errorText = kEchoTtlZeroText;
+    return result;
+  }
+
+  OpenedSocket opened = OpenEchoSocket();
+  if (opened.fd < 0) {
+    result.errorText = opened.error == EACCES || opened.error == EPERM || opened.error == 0
+                           ? kIcmpNotPermittedText
+                           : ErrnoText("cannot open an ICMP socket: ", opened.error);
+    return result;
+  }
+  CSocket socketGuard(opened.fd);
+  int fd = opened.fd;
+  bool raw = opened.kind == EchoSocketKind::Raw;
+
+  // IP options of every echo: the caller's TTL, type of service 0, no
+  // options, and DF clear so that large echoes are fragmented on the way.
+  int pmtu = IP_PMTUDISC_DONT;
+  int on = 1;
+  setsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
+  setsockopt(fd, IPPROTO_IP, IP_MTU_DISCOVER, &pmtu, sizeof pmtu);
+  setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+
+  EchoNumbers numbers = NextEchoNumbers();
+  if (raw) {
+    AttachRawFilter(fd, numbers.identifier);
+  } else {
+    setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    setsockopt(fd, IPPROTO_IP, IP_RECVTTL, &on, sizeof on);
+  }
+
+  size_t packetLength = 8 + static_cast<size_t>(request.dataLength);
+  std::unique_ptr<uint8_t[]> packet(new uint8_t[packetLength]);
+  std::unique_ptr<uint8_t[]> reply(new uint8_t[kEchoReplyBufferSize]);
+  packet[0] = ICMP_ECHO;
+  packet[1] = 0;
+  packet[2] = packet[3] = 0;
+  packet[4] = static_cast<uint8_t>(numbers.identifier >> 8);
+  packet[5] = static_cast<uint8_t>(numbers.identifier);
+  packet[6] = static_cast<uint8_t>(numbers.sequence >> 8);
+  packet[7] = static_cast<uint8_t>(numbers.sequence);
+  FillEchoPattern(packet.get() + 8, request.dataLength);
+  uint16_t sum = Checksum(packet.get(), packetLength);
+  packet[2] = static_cast<uint8_t>(sum >> 8);
+  packet[3] = static_cast<uint8_t>(sum);
+
+  sockaddr_in destination{};
+  destination.sin_family = AF_INET;
+  destination.sin_addr.s_addr = htonl(request.address);
+
+  Clock::time_point start = Clock::now();
+  ssize_t written = sendto(fd, packet.get(), packetLength, 0,
+                           reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+  if (written < 0) {
+    result.errorText = ErrnoText("cannot send the echo: ", errno);
+    return result;
+  }
+  result.sent = true;
+  result.state = EchoState::NoReply;
+  Expected expected{request.address, numbers.identifier, numbers.sequence};
+  if (!raw) {
+    // The kernel gives a ping socket's echoes the socket's own identifier.
+    sockaddr_in local{};
+    socklen_t localLength = sizeof local;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0) {
+      expected.identifier = ntohs(local.sin_port);
+    }
+  }
+  result.identifier = expected.identifier;
+  result.sequence = expected.sequence;
+
+  // Wait for the answer. A cancellable wait sleeps in slices so that the
+  // caller's stop request is seen within 50 ms.
+  Clock::time_point deadline = start + std::chrono::milliseconds(request.timeoutMs);
+  while (true) {
+    Clock::time_point now = Clock::now();
+    if (now >= deadline) break;
+    auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
+    if (request.cancel != nullptr && slice > std::chrono::milliseconds(50)) {
+      slice = std::chrono::milliseconds(50);
+    }
+    timespec wait{static_cast<time_t>(slice.count() / 1000000000),
+                  static_cast<long>(slice.count() % 1000000000)};
+    pollfd watch{fd, POLLIN, 0};
+    int ready = ppoll(&watch, 1, &wait, nullptr);
+    if (request.cancel != nullptr && request.cancel->load() != 0) {
+      result.cancelled = true;
+      break;
+    }
+    if (ready <= 0) continue;
+    // The arrival time is read as soon as a read returns, before any parsing.
+    Clock::time_point arrival;
+    bool answered = false;
+    if (raw) {
+      if (watch.revents & POLLERR) {
+        // An ICMP error may also set the socket's pending error; the error
+        // packet itself is read below like any other.
+        int pending = 0;
+        socklen_t pendingLength = sizeof pending;
+        getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &pendingLength);
+      }
+      while (!answered) {
+        ssize_t n = recv(fd, reply.get(), kEchoReplyBufferSize, MSG_DONTWAIT);
+        arrival = Clock::now();
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          break;
+        }
+        answered = ParseRawAnswer(reply.get(), static_cast<size_t>(n), expected, result);
+      }
+    } else {
+      ReadOutcome outcome = ReadOutcome::Other;
+      if (watch.revents & POLLERR) {
+        do {
+          outcome = ReadPingError(fd, reply.get(), expected, result);
+          arrival = Clock::now();
+        } while (outcome == ReadOutcome::Other);
+        answered = outcome == ReadOutcome::Ours;
+      }
+      while (!answered) {
+        outcome = ReadPingReply(fd, reply.get(), expected, result);
+        arrival = Clock::now();
+        if (outcome == ReadOutcome::Empty) break;
+        answered = outcome == ReadOutcome::Ours;
+      }
+    }
+    if (answered) {
+      SetElapsed(result, start, arrival);
+      result.state = EchoState::Reply;
+      return result;
+    }
+  }
+  SetElapsed(result, start, Clock::now());
+  return result;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,52 @@
+// The Reachability report and the batch run that produces it.
+#include "core/icmp/reachability_report.h"
+
+#include "core/app/job_control.h"
+#include "core/app/status_channel.h"
+#include "core/icmp/ping_loop.h"
+
+namespace tesmo {
+
+std::string ReachabilityReport(const CServiceResults::States& states,
+                               const std::vector<std::string>& historyLines) {
+  std::string text = "Reachability parameters\n-----------------------\n";
+  for (int row = 0; row < kServiceCount; ++row) {
+    text += kReachabilityServices[static_cast<size_t>(row)].name;
+    text += " : ";
+    switch (states[static_cast<size_t>(row)]) {
+      case ServiceState::Ok:
+        text += "OK\n";
+        break;
+      case ServiceState::NotReachable:
+        text += "not reachable\n";
+        break;
+      default:
+        text += "?\n";
+    }
+  }
+  text += "\nping results\n------------\n";
+  for (const std::string& line : historyLines) text += line + "\n";
+  return text;
+}
+
+ReachabilityBatchResult RunReachabilityBatch(const ReachabilityBatchOptions& options,
+                                             const EchoFunction& echo) {
+  CPingLoop loop(echo);
+  loop.SetSettings(options.ping);
+  CServiceResults results;
+  BeginJob();
+  PostStatus("Getting reachability variables");
+  loop.RunEchoes(options.services.addressText, options.pings, StopFlag);
+  TestServices(options.services, results, StopFlag);
+  PostStatus("Ready");
+  EndJob();
+
+  ReachabilityBatchResult batch;
+  CServiceResults::States states = results.All();
+  batch.report = ReachabilityReport(states, loop.History().Lines());
+  batch.answered = loop.Statistics().received > 0;
+  for (ServiceState state : states) batch.answered = batch.answered || state == ServiceState::Ok;
+  return batch;
+}
+
+}  // namespace tesmo

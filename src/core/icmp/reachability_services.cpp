@@ -1,0 +1,209 @@
+// The service test: bounded TCP connects and an SNMP get-next.
+#include "core/icmp/reachability_services.h"
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#include "core/app/job_control.h"
+#include "core/app/status_channel.h"
+#include "core/icmp/address_text.h"
+#include "core/snmp/snmp_mutex.h"
+
+namespace tesmo {
+
+const std::array<ReachabilityService, kServiceCount> kReachabilityServices = {{
+    {"FTP", 1010, "FTP (21)", 21, false},
+    {"HTTP", 1007, "HTTP (80)", 80, false},
+    {"Netbios", 1032, "NBSESSION (139)", 139, false},
+    {"NNTP", 1026, "NNTP (119)", 119, false},
+    {"POP3", 1024, "POP3 (110)", 110, false},
+    {"Print", 1029, "PRINT (515)", 515, false},
+    {"SMTP", 1014, "SMTP (25)", 25, false},
+    {"SNMP", 1017, "SNMP (UDP 161)", 161, true},
+    {"Tcp Echo", 1008, "TCP ECHO (7)", 7, false},
+    {"Telnet", 1012, "Telnet (23)", 23, false},
+}};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// How often a wait looks at the stop flag.
+constexpr auto kStopSlice = std::chrono::milliseconds(50);
+
+struct ProbeState {
+  bool done = false;
+  bool answered = false;
+};
+
+int OnSnmpAnswer(int operation, netsnmp_session*, int, netsnmp_pdu*, void* magic) {
+  auto* state = static_cast<ProbeState*>(magic);
+  state->done = true;
+  state->answered = operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE;
+  return 1;
+}
+
+}  // namespace
+
+void CServiceResults::Set(int row, ServiceState state) {
+  std::lock_guard lock(mutex);
+  if (row >= 0 && row < kServiceCount) states[static_cast<size_t>(row)] = state;
+}
+
+ServiceState CServiceResults::Get(int row) const {
+  std::lock_guard lock(mutex);
+  return row >= 0 && row < kServiceCount ? states[static_cast<size_t>(row)]
+                                         : ServiceState::Untested;
+}
+
+CServiceResults::States CServiceResults::All() const {
+  std::lock_guard lock(mutex);
+  return states;
+}
+
+void CServiceResults::Reset() {
+  std::lock_guard lock(mutex);
+  states.fill(ServiceState::Untested);
+}
+
+ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
+                           const std::atomic<int>& stop) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    std::fprintf(stderr, "ReachabilityThread : socket() failed with error %d\n", errno);
+    return ProbeResult::NoAnswer;
+  }
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(port);
+  peer.sin_addr.s_addr = htonl(address);
+  ProbeResult result = ProbeResult::NoAnswer;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+    result = ProbeResult::Answered;
+  } else if (errno == EINPROGRESS) {
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+      if (stop.load() != 0) {
+        result = ProbeResult::Stopped;
+        break;
+      }
+      Clock::time_point now = Clock::now();
+      if (now >= deadline) break;
+      auto slice = std::min<Clock::duration>(deadline - now, kStopSlice);
+      int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(slice).count());
+      pollfd watch{fd, POLLOUT, 0};
+      int ready = poll(&watch, 1, ms);
+      if (ready < 0 && errno != EINTR) break;
+      if (ready > 0) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        if (error == 0) result = ProbeResult::Answered;
+        break;
+      }
+    }
+  }
+  close(fd);
+  return result;
+}
+
+ProbeResult SnmpProbe(uint32_t address, uint16_t port, const std::string& community,
+                      uint32_t timeoutMs, uint32_t retries, const std::atomic<int>& stop) {
+  std::string peer = FormatAddress(address) + ":" + std::to_string(port);
+  ProbeState state;
+  std::unique_lock lock(SnmpMutex);
+  netsnmp_session settings;
+  snmp_sess_init(&settings);
+  settings.version = SNMP_VERSION_1;
+  settings.community = reinterpret_cast<u_char*>(const_cast<char*>(community.c_str()));
+  settings.community_len = community.size();
+  settings.peername = peer.data();
+  settings.timeout = static_cast<long>(timeoutMs) * 1000;
+  settings.retries = static_cast<int>(std::min<uint32_t>(retries, 1000));
+  void* session = snmp_sess_open(&settings);
+  if (session == nullptr) return ProbeResult::NoAnswer;
+  netsnmp_pdu* request = snmp_pdu_create(SNMP_MSG_GETNEXT);
+  const oid start[] = {1, 3, 6};
+  snmp_add_null_var(request, start, sizeof start / sizeof start[0]);
+  if (snmp_sess_async_send(session, request, OnSnmpAnswer, &state) == 0) {
+    snmp_free_pdu(request);
+    snmp_sess_close(session);
+    return ProbeResult::NoAnswer;
+  }
+  // The library keeps the retry timer; we wait on its socket in short slices
+  // so that a stop is seen, and let go of the lock while waiting.
+  ProbeResult result = ProbeResult::NoAnswer;
+  while (!state.done) {
+    if (stop.load() != 0) {
+      result = ProbeResult::Stopped;
+      break;
+    }
+    int fds = 0;
+    int block = 0;
+    fd_set readable;
+    FD_ZERO(&readable);
+    timeval timeout{};
+    snmp_sess_select_info(session, &fds, &readable, &timeout, &block);
+    lock.unlock();
+    timeval slice{0, 50000};
+    if (!block && (timeout.tv_sec < slice.tv_sec ||
+                   (timeout.tv_sec == slice.tv_sec && timeout.tv_usec < slice.tv_usec))) {
+      slice = timeout;
+    }
+    int ready = select(fds, &readable, nullptr, nullptr, &slice);
+    lock.lock();
+    if (ready > 0) {
+      snmp_sess_read(session, &readable);
+    } else if (ready == 0) {
+      snmp_sess_timeout(session);
+    } else if (errno != EINTR) {
+      break;
+    }
+  }
+  if (state.done && state.answered) result = ProbeResult::Answered;
+  snmp_sess_close(session);
+  return result;
+}
+
+void TestServices(const ServiceTestOptions& options, CServiceResults& results,
+                  const std::atomic<int>& stop, const ServiceRowCallback& onRow) {
+  std::optional<uint32_t> address = ParseAddressText(options.addressText);
+  for (int row = 0; row < kServiceCount; ++row) {
+    if (stop.load() != 0) break;
+    const ReachabilityService& service = kReachabilityServices[static_cast<size_t>(row)];
+    PostStatus("Testing %s", service.name);
+    // A target that does not parse fails every row without sending anything.
+    ProbeResult probe = ProbeResult::NoAnswer;
+    if (address) {
+      probe = service.snmp ? SnmpProbe(*address, options.snmpPort, options.readCommunity,
+                                       options.snmpTimeoutMs, options.snmpRetries, stop)
+                           : ConnectBounded(*address, service.port, options.connectTimeoutMs, stop);
+    }
+    if (probe == ProbeResult::Stopped) break;
+    ServiceState state =
+        probe == ProbeResult::Answered ? ServiceState::Ok : ServiceState::NotReachable;
+    results.Set(row, state);
+    if (onRow) onRow(row, state);
+  }
+}
+
+void RunReachabilityJob(const ServiceTestOptions& options, CServiceResults& results,
+                        const ServiceRowCallback& onRow) {
+  BeginJob();
+  PostStatus("Getting reachability variables");
+  TestServices(options, results, StopFlag, onRow);
+  PostStatus("Ready");
+  EndJob();
+}
+
+}  // namespace tesmo

@@ -1,0 +1,84 @@
+// The service test of the Reachability page: nine TCP connects and one SNMP
+// get-next against the target, in a fixed order, each row ending as "OK" or
+// "not reachable" (or untested when a stop came first).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace tesmo {
+
+enum class ServiceState { Untested, Ok, NotReachable };
+
+struct ReachabilityService {
+  const char* name;     // in the status text and the report
+  int indicatorId;      // the page's check box
+  const char* caption;  // the check box's caption
+  uint16_t port;
+  bool snmp;  // an SNMP get-next to UDP port, else a TCP connect
+};
+
+constexpr int kServiceCount = 10;
+// In the order they are tested.
+extern const std::array<ReachabilityService, kServiceCount> kReachabilityServices;
+
+// Each TCP connect waits at most this long: a filtering host would otherwise
+// hold a row for the system's connect time-out of about two minutes.
+constexpr uint32_t kServiceConnectTimeoutMs = 3000;
+
+// The rows' states, written by the test thread and read by the page. Thread-safe.
+class CServiceResults {
+ public:
+  using States = std::array<ServiceState, kServiceCount>;
+  void Set(int row, ServiceState state);
+  ServiceState Get(int row) const;
+  States All() const;
+  // Every row untested.
+  void Reset();
+
+ private:
+  mutable std::mutex mutex;
+  States states{};
+};
+
+struct ServiceTestOptions {
+  std::string addressText;  // the target as the Parameters page holds it
+  std::string readCommunity;
+  uint32_t snmpTimeoutMs = 2000;
+  uint32_t snmpRetries = 3;
+  uint32_t connectTimeoutMs = kServiceConnectTimeoutMs;
+  // The SNMP row always asks UDP 161, whatever port the Parameters page uses.
+  uint16_t snmpPort = 161;
+};
+
+using ServiceRowCallback = std::function<void(int row, ServiceState state)>;
+
+// Tests the rows in order, posting "Testing <name>" before each. Ends before
+// the next row once stop is non-zero, and within 50 ms in the middle of a
+// row, which then stays untested. onRow, when set, is called on this thread
+// after each row's state was stored.
+void TestServices(const ServiceTestOptions& options, CServiceResults& results,
+                  const std::atomic<int>& stop, const ServiceRowCallback& onRow = {});
+
+// The page's Start job on the caller's (worker) thread: BeginJob, "Getting
+// reachability variables", the rows under StopFlag, "Ready", EndJob.
+void RunReachabilityJob(const ServiceTestOptions& options, CServiceResults& results,
+                        const ServiceRowCallback& onRow = {});
+
+enum class ProbeResult { Answered, NoAnswer, Stopped };
+
+// A non-blocking TCP connect bounded by timeoutMs; address in host order.
+ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
+                           const std::atomic<int>& stop);
+
+// One SNMPv1 get-next of .1.3.6: Answered when the agent answered at all,
+// whatever the error status of the answer. Takes SnmpMutex around every
+// library call and lets go of it while waiting.
+ProbeResult SnmpProbe(uint32_t address, uint16_t port, const std::string& community,
+                      uint32_t timeoutMs, uint32_t retries, const std::atomic<int>& stop);
+
+}  // namespace tesmo
