@@ -1,5 +1,6 @@
 target_sources(tesmo_core PRIVATE
   core/app/first_run.cpp
+  core/app/grid_data.cpp
   core/app/job_control.cpp
   core/app/settings_store.cpp
   core/app/status_channel.cpp
