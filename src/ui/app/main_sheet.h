@@ -71,6 +71,12 @@ class CMainSheet : public QDialog {
   // Shows the current status text now (UI thread).
   void RefreshStatus();
 
+ signals:
+  // A command of a grid's "Select" menu (Get System ... Telnet) on host, the
+  // clicked cell's text cut at its first tab or line break; ActiveTableGrid
+  // is the grid. openInNewInstance was set for the button before.
+  void GridSelectCommand(int commandId, const QString& host);
+
  public slots:
   void OnStartStop();
   // Exit button and window close: refused while a job runs.

@@ -1,0 +1,91 @@
+// The grid of a table page on screen.
+#include "ui/tables/table_grid_view.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "ui/app/main_sheet.h"
+#include "ui/app/tool_page.h"
+
+namespace tesmo {
+namespace {
+
+CTableGridView::MenuRunner& Runner() {
+  static CTableGridView::MenuRunner runner;
+  return runner;
+}
+
+int ExecMenu(QMenu& menu, const QPoint& globalPos) {
+  if (Runner()) return Runner()(menu, globalPos);
+  const QAction* chosen = menu.exec(globalPos);
+  return chosen != nullptr ? chosen->data().toInt() : 0;
+}
+
+}  // namespace
+
+void CTableGridView::SetMenuRunner(MenuRunner runner) {
+  Runner() = std::move(runner);
+}
+
+CTableGridView::CTableGridView(QWidget* parent) : CGridView(parent) {
+  connect(this, &CGridView::MouseDown, this, &CTableGridView::OnMouseDown);
+}
+
+void CTableGridView::ResetResults() {
+  table.ResetGrid(&Data(), 2, 2);
+}
+
+void CTableGridView::OnMouseDown(int button, int shift, int x, int y) {
+  const int menuId = table.OnGridMouseDown(button, shift, x, y);
+  if (menuId == kMenuNone) return;
+  QMenu menu(this);
+  for (const GridMenuItem& item : GridMenuItems(menuId, table.ColumnPropertyEnabled())) {
+    if (item.commandId == 0) {
+      menu.addSeparator();
+    } else {
+      menu.addAction(QString::fromUtf8(item.text))->setData(item.commandId);
+    }
+  }
+  const int commandId = ExecMenu(menu, MouseDownPosition());
+  // Whether the next Select command opens a new instance depends on the
+  // button that opened this menu, chosen command or not.
+  if (menuId == kMenuSelect) {
+    if (CMainSheet* sheet = MainSheet()) sheet->openInNewInstance = button == kMiddleButton;
+  }
+  if (commandId != 0) RunCommand(commandId);
+}
+
+void CTableGridView::RunCommand(int commandId) {
+  if (IsSelectCommand(commandId)) {
+    if (CMainSheet* sheet = MainSheet()) {
+      emit sheet->GridSelectCommand(commandId, table.ClickedCellText());
+    }
+    return;
+  }
+  switch (commandId) {
+    case kCmdSortAscending:
+      if (CTableGrid* active = ActiveTableGrid.load()) active->SortAscending();
+      break;
+    case kCmdSortDescending:
+      if (CTableGrid* active = ActiveTableGrid.load()) active->SortDescending();
+      break;
+    case kCmdCopy: {
+      // The page's CopyResults: the clicked grid always sits on the active page.
+      for (QObject* up = parent(); up != nullptr; up = up->parent()) {
+        if (auto* page = qobject_cast<ToolPage*>(up)) {
+          page->CopyResults();
+          return;
+        }
+      }
+      CopySelection();
+      break;
+    }
+    case kCmdColumnProperty:
+      emit ColumnPropertyRequested(table.ClickedCol());
+      break;
+    default:  // "Delete column" has no action
+      break;
+  }
+}
+
+}  // namespace tesmo

@@ -1,0 +1,51 @@
+// The grid of a table page on screen: a grid view with the page's CTableGrid,
+// its context menus and their commands.
+//
+// A right or middle click asks the CTableGrid which menu fits the clicked
+// cell and opens it at the mouse. The commands run as the main window's
+// commands do: Ascending and Descending sort the ActiveTableGrid, Copy runs
+// the page's CopyResults, Column property is left to the page, and the
+// Select commands go to the main window (CMainSheet::GridSelectCommand) with
+// the clicked host, after openInNewInstance was set for the button.
+#pragma once
+
+#include <functional>
+
+#include "core/tables/table_grid.h"
+#include "ui/app/grid_view.h"
+
+class QMenu;
+
+namespace tesmo {
+
+class CTableGridView : public CGridView {
+  Q_OBJECT
+ public:
+  explicit CTableGridView(QWidget* parent = nullptr);
+
+  // The page's table grid, bound to this view's data by ResetResults (and by
+  // the first job). Hand it to the job.
+  CTableGrid& Table() { return table; }
+
+  // The table pages' ResetResults: an empty 2 x 2 grid without descriptors.
+  void ResetResults();
+
+  // The menu command commandId on this grid.
+  void RunCommand(int commandId);
+
+  // Shows a menu at a global position and returns the chosen command id (0:
+  // none). Tests replace it to pick an item; empty restores the real menu.
+  using MenuRunner = std::function<int(QMenu& menu, const QPoint& globalPos)>;
+  static void SetMenuRunner(MenuRunner runner);
+
+ signals:
+  // "Column property" was chosen in the Sort menu of column ClickedCol().
+  void ColumnPropertyRequested(int column);
+
+ private:
+  void OnMouseDown(int button, int shift, int x, int y);
+
+  CTableGrid table;
+};
+
+}  // namespace tesmo
