@@ -1,1 +1,17 @@
 # Tests of this group are added here.
+
+# ICMP echo service, ping loop and service test. They run in the client
+# namespace of lab.d/icmp.up, once as root (raw sockets) and once as nobody
+# (ping sockets); one at a time, since the router lets "unreachable" out only
+# once a second per source.
+add_executable(echo_lab_test lab/echo_lab_test.cpp)
+target_link_libraries(echo_lab_test PRIVATE tesmo_test_main Qt6::Test)
+target_include_directories(echo_lab_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+add_test(NAME echo_lab_test
+  COMMAND ip netns exec ${TESMO_LAB_NETNS}-client $<TARGET_FILE:echo_lab_test>)
+add_test(NAME echo_lab_test_unprivileged
+  COMMAND ip netns exec ${TESMO_LAB_NETNS}-client
+          setpriv --reuid=65534 --regid=65534 --clear-groups $<TARGET_FILE:echo_lab_test>)
+set_tests_properties(echo_lab_test echo_lab_test_unprivileged PROPERTIES
+  FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_icmp_lab ENVIRONMENT "${TESMO_TEST_ENV}" TIMEOUT 300)
+# END ICMP echo
