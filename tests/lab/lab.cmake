@@ -15,3 +15,6 @@ add_test(NAME echo_lab_test_unprivileged
 set_tests_properties(echo_lab_test echo_lab_test_unprivileged PROPERTIES
   FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_icmp_lab ENVIRONMENT "${TESMO_TEST_ENV}" TIMEOUT 300)
 # END ICMP echo
+tesmo_test(snmp_lab_test lab
+  lab/snmp_request_lab_test.cpp
+)

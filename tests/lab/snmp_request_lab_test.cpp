@@ -1,0 +1,349 @@
+// The request layer and the column walk against the lab's snmpd, with
+// net-snmp's own tools run on the same agent as the reference.
+#include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <chrono>
+#include <mutex>
+#include <set>
+
+#include "core/app/status_channel.h"
+#include "core/snmp/mib_loader.h"
+#include "core/snmp/snmp_request.h"
+#include "core/tables/column_walk.h"
+
+namespace {
+
+using tesmo::SnmpVarRequest;
+
+// Every text posted to the status line while it lives, in order.
+class StatusLog {
+ public:
+  StatusLog() {
+    connection = QObject::connect(
+        &tesmo::CStatusChannel::Instance(), &tesmo::CStatusChannel::Posted,
+        &tesmo::CStatusChannel::Instance(), [this](const QString& text) {
+          std::lock_guard lock(mutex);
+          texts.push_back(text.toStdString());
+        },
+        Qt::DirectConnection);
+  }
+  ~StatusLog() { QObject::disconnect(connection); }
+  std::vector<std::string> Texts() {
+    std::lock_guard lock(mutex);
+    return texts;
+  }
+
+ private:
+  QMetaObject::Connection connection;
+  std::mutex mutex;
+  std::vector<std::string> texts;
+};
+
+uint16_t LabPort() { return static_cast<uint16_t>(qEnvironmentVariableIntValue("TESMO_LAB_SNMP_PORT")); }
+
+tesmo::SnmpTarget LabTarget() {
+  tesmo::SnmpTarget target;
+  target.address = "127.0.0.1";
+  target.port = LabPort();
+  target.timeoutMs = 1000;
+  target.retries = 1;
+  return target;
+}
+
+// A UDP socket on the loopback that never answers; counts what arrives.
+class SilentPeer {
+ public:
+  SilentPeer() {
+    fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+  }
+  ~SilentPeer() { close(fd); }
+  // Datagrams that arrive within waitMs.
+  int Received(int waitMs) {
+    int count = 0;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (true) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      end - std::chrono::steady_clock::now())
+                      .count();
+      if (left <= 0) break;
+      pollfd p{fd, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
+      char buffer[2048];
+      if (recv(fd, buffer, sizeof buffer, 0) >= 0) ++count;
+    }
+    return count;
+  }
+  int fd = -1;
+  uint16_t port = 0;
+};
+
+class SnmpLabTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tesmo::LoadMibs(tesmo::MibDirectoryList(QDir::currentPath().toStdString()));
+  }
+  static void TearDownTestSuite() { tesmo::FreeMibs(); }
+};
+
+TEST_F(SnmpLabTest, SystemGroupByGet) {
+  std::vector<SnmpVarRequest> requests(8);
+  const char* ids[] = {".1.3.6.1.2.1.1.1.0", ".1.3.6.1.2.1.1.2.0", ".1.3.6.1.2.1.1.3.0",
+                       ".1.3.6.1.2.1.1.4.0", ".1.3.6.1.2.1.1.5.0", ".1.3.6.1.2.1.1.6.0",
+                       ".1.3.6.1.2.1.1.7.0", ".1.3.6.1.2.1.2.1.0"};
+  for (size_t i = 0; i < 8; ++i) requests[i].objectId = ids[i];
+  int status = -1;
+  ASSERT_EQ(tesmo::SnmpGet(requests, status, LabTarget()), 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(requests[0].result, "Tesmo lab agent");
+  EXPECT_EQ(requests[0].valueType, 0x04);
+  EXPECT_EQ(requests[1].result, "enterprises.netSnmp.netSnmpEnumerations.netSnmpAgentOIDs.linux");
+  EXPECT_EQ(requests[1].valueType, 0x06);
+  EXPECT_TRUE(QRegularExpression("^\\d+:\\d+:\\d\\d:\\d\\d\\.\\d\\d$")
+                  .match(QString::fromStdString(requests[2].result))
+                  .hasMatch())
+      << requests[2].result;
+  EXPECT_EQ(requests[2].valueType, 0x43);
+  EXPECT_EQ(requests[4].result, "tesmo-lab-agent");
+  EXPECT_EQ(requests[5].result, "Tesmo lab, rack 1");
+  EXPECT_EQ(requests[6].result, "72");
+  EXPECT_EQ(requests[6].valueType, 0x02);
+  EXPECT_EQ(requests[7].result, "1");  // the lab namespace has only its loopback
+}
+
+TEST_F(SnmpLabTest, GetOfAMissingInstanceLeavesTheResultsAlone) {
+  StatusLog log;
+  std::vector<SnmpVarRequest> requests(2);
+  requests[0].objectId = "system.sysName.0";
+  requests[1].objectId = "system.sysDescr.1";
+  requests[0].result = requests[1].result = "untouched";
+  int status = -1;
+  EXPECT_EQ(tesmo::SnmpGet(requests, status, LabTarget()), 0);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(requests[0].result, "untouched");
+  EXPECT_EQ(requests[1].result, "untouched");
+  ASSERT_FALSE(log.Texts().empty());
+  EXPECT_EQ(log.Texts().back(),
+            "Error in packet: (noSuchName) There is no such variable name in this MIB.");
+}
+
+TEST_F(SnmpLabTest, SetNeedsTheWriteCommunity) {
+  tesmo::SnmpTarget target = LabTarget();
+  const std::string contact = "lab-admin-" + std::to_string(getpid());
+  int status = -1;
+  ASSERT_EQ(tesmo::SnmpSet("system.sysContact.0", contact, 's', status, target), 0);
+  EXPECT_EQ(status, 0);
+  std::vector<SnmpVarRequest> read(1);
+  read[0].objectId = ".1.3.6.1.2.1.1.4.0";
+  ASSERT_EQ(tesmo::SnmpGet(read, status, target), 0);
+  EXPECT_EQ(read[0].result, contact);
+
+  StatusLog log;
+  target.writeCommunity = target.readCommunity;
+  EXPECT_EQ(tesmo::SnmpSet("system.sysContact.0", "intruder", 's', status, target), 0);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(log.Texts().back(),
+            "Error in packet: (noSuchName) There is no such variable name in this MIB.");
+  ASSERT_EQ(tesmo::SnmpGet(read, status, target), 0);
+  EXPECT_EQ(read[0].result, contact);
+
+  // A value the library cannot convert for the type is refused before sending.
+  EXPECT_EQ(tesmo::SnmpSet("system.sysServices.0", "many", 'i', status, LabTarget()), 1);
+}
+
+TEST_F(SnmpLabTest, WalkPastTheLastObjectEndsWithEndOfMib) {
+  // vacmViewTreeFamilyStatus is the last column the agent serves.
+  StatusLog log;
+  std::vector<SnmpVarRequest> requests(1);
+  requests[0].objectId = ".1.3.6.1.6.3.16.1.5.2.1.6";
+  tesmo::SnmpWalkState state;
+  int status = 0;
+  int result = 0;
+  int rows = 0;
+  for (int step = 0; step < 50; ++step) {
+    result = tesmo::SnmpGetNext(requests, state, status, LabTarget());
+    if (result != 0 || status != 0) break;
+    ++rows;
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(status, 2);
+  EXPECT_GT(rows, 0);
+  EXPECT_EQ(log.Texts().back(), "End of MIB");
+}
+
+TEST_F(SnmpLabTest, TwoRowTableTakesThreeStepsAndGivesTwoRows) {
+  // vacmAccessTable: one row per community group of the lab's configuration.
+  std::vector<SnmpVarRequest> requests(3);
+  requests[0].objectId = ".1.3.6.1.6.3.16.1.4.1.5";  // read view
+  requests[1].objectId = ".1.3.6.1.6.3.16.1.4.1.6";  // write view
+  requests[2].objectId = ".1.3.6.1.6.3.16.1.4.1.9";  // row status
+  tesmo::SnmpWalkState state;
+  int status = 0;
+  std::vector<int> statuses;
+  for (int step = 0; step < 10; ++step) {
+    ASSERT_EQ(tesmo::SnmpGetNext(requests, state, status, LabTarget()), 0);
+    statuses.push_back(status);
+    if (status != 0) break;
+    EXPECT_EQ(requests[0].result, "_all_");
+    EXPECT_EQ(requests[2].result, "1");
+  }
+  EXPECT_EQ(statuses, (std::vector<int>{0, 0, tesmo::EndOfSubtree}));
+  EXPECT_EQ(state.stepCount, 3);
+
+  std::vector<tesmo::TableRow> rows;
+  auto outcome = tesmo::WalkColumns(
+      LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].texts, (std::vector<std::string>{"_all_", "none"}));  // grpcomm1: read only
+  EXPECT_EQ(rows[1].texts, (std::vector<std::string>{"_all_", "_all_"}));  // grpcomm2: read-write
+}
+
+// snmptable's text of a value in our form: quotes dropped from strings,
+// raw timeticks printed as days:hours:mm:ss.cc, object identifiers
+// re-printed with our labels.
+std::string InOurForm(const std::string& column, std::string text) {
+  if (text.size() > 2 && text.front() == '"' && text.back() == '"') {
+    text = text.substr(1, text.size() - 2);
+  }
+  if (column == "ifLastChange") {
+    unsigned long ticks = std::stoul(text);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%lu:%lu:%02lu:%02lu.%02lu", ticks / 8640000,
+                  ticks / 360000 % 24, ticks / 6000 % 60, ticks / 100 % 60, ticks % 100);
+    return buffer;
+  }
+  if (column == "ifSpecific") {
+    tesmo::ObjectId id;
+    EXPECT_TRUE(tesmo::ParseObjectId(text, id)) << text;
+    return tesmo::FormatObjectId(id);
+  }
+  return text;
+}
+
+TEST_F(SnmpLabTest, InterfaceTableMatchesSnmptable) {
+  const std::vector<std::string> names = {
+      "ifIndex",        "ifDescr",         "ifType",          "ifMtu",
+      "ifSpeed",        "ifPhysAddress",   "ifAdminStatus",   "ifOperStatus",
+      "ifLastChange",   "ifInOctets",      "ifInUcastPkts",   "ifInNUcastPkts",
+      "ifInDiscards",   "ifInErrors",      "ifInUnknownProtos", "ifOutOctets",
+      "ifOutUcastPkts", "ifOutNUcastPkts", "ifOutDiscards",   "ifOutErrors",
+      "ifOutQLen",      "ifSpecific"};
+  // Traffic counters grow between the two walks (the walks are traffic on
+  // the same loopback): ours, taken later, may only be larger.
+  const std::set<std::string> counters = {"ifInOctets", "ifInUcastPkts", "ifInNUcastPkts",
+                                          "ifOutOctets", "ifOutUcastPkts", "ifOutNUcastPkts"};
+
+  QProcess snmptable;
+  snmptable.start("snmptable",
+                  {"-v1", "-c", "meadow", "-m", "ALL", "-M",
+                   QString::fromStdString(
+                       tesmo::MibDirectoryList(QDir::currentPath().toStdString())),
+                   "-Cf", "|", "-CH", "-Ot", "-Of", "-OU",
+                   QString("127.0.0.1:%1").arg(LabPort()), "RFC1213-MIB::ifTable"});
+  ASSERT_TRUE(snmptable.waitForFinished(30000));
+  ASSERT_EQ(snmptable.exitCode(), 0) << snmptable.readAllStandardError().toStdString();
+  std::vector<std::vector<std::string>> expected;
+  for (const QString& line : QString::fromUtf8(snmptable.readAllStandardOutput()).split('\n')) {
+    if (line.trimmed().isEmpty()) continue;
+    std::vector<std::string> cells;
+    for (const QString& cell : line.split('|')) cells.push_back(cell.toStdString());
+    ASSERT_EQ(cells.size(), names.size()) << line.toStdString();
+    for (size_t c = 0; c < cells.size(); ++c) cells[c] = InOurForm(names[c], cells[c]);
+    expected.push_back(cells);
+  }
+  ASSERT_FALSE(expected.empty());
+
+  std::vector<std::string> columns;
+  for (size_t c = 0; c < names.size(); ++c) {
+    columns.push_back(".1.3.6.1.2.1.2.2.1." + std::to_string(c + 1));
+  }
+  std::vector<tesmo::TableRow> rows;
+  auto outcome = tesmo::WalkColumns(LabTarget(), columns, rows);
+  EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
+  ASSERT_EQ(rows.size(), expected.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(rows[r].instance, tesmo::ObjectId{static_cast<uint32_t>(std::stoul(expected[r][0]))});
+    for (size_t c = 0; c < names.size(); ++c) {
+      if (counters.count(names[c])) {
+        EXPECT_GE(std::stoull(rows[r].texts[c]), std::stoull(expected[r][c])) << names[c];
+      } else {
+        EXPECT_EQ(rows[r].texts[c], expected[r][c]) << names[c];
+      }
+    }
+  }
+}
+
+TEST_F(SnmpLabTest, UnknownObjectNameSendsNoPacket) {
+  SilentPeer peer;
+  tesmo::SnmpTarget target = LabTarget();
+  target.port = peer.port;
+  target.timeoutMs = 100;
+  target.retries = 0;
+  StatusLog log;
+  std::vector<SnmpVarRequest> requests(2);
+  requests[0].objectId = "system.sysDescr.0";
+  requests[1].objectId = "system.noSuchObject.0";
+  int status = -1;
+  EXPECT_EQ(tesmo::SnmpGet(requests, status, target), 1);
+  tesmo::SnmpWalkState state;
+  EXPECT_EQ(tesmo::SnmpGetNext(requests, state, status, target), 1);
+  EXPECT_EQ(tesmo::SnmpSet("system.noSuchObject.0", "x", 's', status, target), 1);
+  EXPECT_EQ(peer.Received(300), 0);
+  EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                             "Invalid object identifier: system.noSuchObject.0",
+                             "snmpget: invalids oid founds",
+                             "Invalid object identifier: system.noSuchObject.0",
+                             "snmpgetnext: invalids oid founds",
+                             "Invalid object identifier: system.noSuchObject.0",
+                             "snmpset: invalids oid founds",
+                         }));
+  // The same socket does see a request that parses.
+  requests.resize(1);
+  EXPECT_EQ(tesmo::SnmpGet(requests, status, target), 2);
+  EXPECT_EQ(peer.Received(300), 1);
+}
+
+TEST_F(SnmpLabTest, SilentPortTimesOutAfterEveryRetry) {
+  SilentPeer peer;
+  tesmo::SnmpTarget target = LabTarget();
+  target.port = peer.port;
+  target.timeoutMs = 200;
+  target.retries = 2;
+  StatusLog log;
+  std::vector<SnmpVarRequest> requests(1);
+  requests[0].objectId = ".1.3.6.1.2.1.1.1.0";
+  int status = -1;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(tesmo::SnmpGet(requests, status, target), 2);
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::steady_clock::now() - start)
+                     .count();
+  EXPECT_GE(elapsed, 3 * 200 - 20);
+  EXPECT_LT(elapsed, 3 * 200 + 2000);
+  EXPECT_EQ(peer.Received(100), 3);  // the request and two retransmissions
+  EXPECT_EQ(log.Texts().back(), "No SNMP Response from 127.0.0.1");
+
+  tesmo::SnmpWalkState state;
+  EXPECT_EQ(tesmo::SnmpGetNext(requests, state, status, target), 2);
+  EXPECT_EQ(log.Texts().back(), "No SNMP Response from 127.0.0.1");
+  EXPECT_EQ(tesmo::SnmpSet("system.sysContact.0", "x", 's', status, target), 2);
+  EXPECT_EQ(log.Texts().back(), "No SNMP Response from 127.0.0.1");
+}
+
+}  // namespace
