@@ -1,4 +1,11 @@
 // Tesmo: network diagnostics against one target host.
+//
+// With --batch (or --help) the program runs one page's job without a window
+// and needs no display; otherwise it opens the main window.
+#include "core/app/batch.h"
 #include "ui/app/application.h"
 
-int main(int argc, char** argv) { return tesmo::RunWindow(argc, argv); }
+int main(int argc, char** argv) {
+  if (tesmo::IsBatchCommandLine(argc, argv)) return tesmo::RunBatch(argc, argv);
+  return tesmo::RunWindow(argc, argv);
+}

@@ -96,10 +96,10 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
       QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
     }
   }, Qt::DirectConnection);
-  connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun,
-          Qt::QueuedConnection);
-  connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded,
-          Qt::QueuedConnection);
+  // A job on a worker thread reaches the window through the event queue; one
+  // on the UI thread (the system query) flips the controls at once.
+  connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
+  connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded);
 
   resize(900, 600);
   mainSheet.store(this);

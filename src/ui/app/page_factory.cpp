@@ -1,12 +1,13 @@
 #include "ui/app/page_factory.h"
 
 #include "ui/app/tool_page.h"
+#include "ui/snmp/parameters_page.h"
 
 namespace tesmo {
 
 std::array<ToolPage*, kPageCount> CreatePages(QWidget* parent) {
   std::array<ToolPage*, kPageCount> pages{};
-  pages[kPageParameters] = new CEmptyPage(QStringLiteral("system"), parent);
+  pages[kPageParameters] = new CParametersPage(parent);
   pages[kPageInterfaces] = new CEmptyPage(QStringLiteral("interfaces"), parent);
   pages[kPageAddresses] = new CEmptyPage(QStringLiteral("addresses"), parent);
   pages[kPageRouteTable] = new CEmptyPage(QStringLiteral("routetable"), parent);

@@ -1,1 +1,3 @@
-# Sources of this subsystem are added here as it grows.
+target_sources(tesmo_ui PRIVATE
+  ui/snmp/parameters_page.cpp
+)

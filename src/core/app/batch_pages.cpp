@@ -1,0 +1,15 @@
+// The pages that --batch can run, in tab order. Each entry's job lives with
+// its subsystem.
+#include "core/app/batch.h"
+#include "core/snmp/system_query.h"
+
+namespace tesmo {
+
+const std::vector<BatchPage>& BatchPages() {
+  static const std::vector<BatchPage> pages = {
+      {"system", "the target's system group and SNMP parameters (Parameters page)", RunSystemBatch},
+  };
+  return pages;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,44 @@
+// The target and SNMP parameters that the Parameters page shows and every
+// SNMP job takes its host, communities, time-out, retries and port from.
+#pragma once
+
+#include <QString>
+
+namespace tesmo {
+
+// The system group as the request layer's texts; "<none>" until fetched.
+struct SystemGroup {
+  QString descr = QStringLiteral("<none>");
+  QString objectId = QStringLiteral("<none>");
+  QString upTime = QStringLiteral("<none>");
+  QString contact = QStringLiteral("<none>");
+  QString name = QStringLiteral("<none>");
+  QString location = QStringLiteral("<none>");
+  QString services = QStringLiteral("<none>");
+  QString ifNumber = QStringLiteral("<none>");
+};
+
+struct ParametersData {
+  QString host;  // as typed in the host box
+  QString dnsName = QStringLiteral("<none>");
+  QString ipAddress = QStringLiteral("<none>");
+  QString readCommunity = QStringLiteral("meadow");
+  QString writeCommunity = QStringLiteral("lantern");
+  unsigned timeoutMs = 2000;
+  unsigned retries = 3;
+  unsigned port = 161;
+  QString telnetPath = QStringLiteral("telnet");
+  SystemGroup system;
+
+  // Built-in values of the SNMP parameters and the telnet path.
+  void SetFactory();
+  // Reads them from the Snmp and Parameters sections with the built-in defaults.
+  void Load();
+  // Writes them (not the host history).
+  void Save() const;
+};
+
+// The page's Copy report.
+QString ParametersReport(const ParametersData& data);
+
+}  // namespace tesmo

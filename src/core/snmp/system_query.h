@@ -1,0 +1,27 @@
+// The Parameters page's job: the eight objects of the system group in one GET.
+#pragma once
+
+#include "core/snmp/parameters_data.h"
+
+namespace tesmo {
+
+struct SnmpTarget;
+struct BatchContext;
+
+struct SystemQueryOutcome {
+  // A response without error: system holds the fetched texts.
+  bool answered = false;
+  int result = 0;  // the request layer's result code
+  int status = 0;  // the response's error status
+};
+
+// Fetches sysDescr, sysObjectID, sysUpTime, sysContact, sysName, sysLocation,
+// sysServices and ifNumber. Only a response without error status changes
+// system; a response with one leaves the fields as they were and the request
+// layer's "Error in packet: ..." in the status line (it is no success).
+SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& system);
+
+// --batch HOST system: the query, then the page's report.
+int RunSystemBatch(BatchContext& context);
+
+}  // namespace tesmo

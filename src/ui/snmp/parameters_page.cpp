@@ -1,0 +1,372 @@
+// The Parameters page.
+#include "ui/snmp/parameters_page.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/app/host_history.h"
+#include "core/app/job_control.h"
+#include "core/app/status_channel.h"
+#include "core/app/telnet_launcher.h"
+#include "core/snmp/system_query.h"
+#include "core/snmp/target_resolve.h"
+#include "ui/app/main_sheet.h"
+
+namespace tesmo {
+
+namespace {
+constexpr int kCopyCommand = 32783;
+
+// An unsigned decimal number, nothing else (blanks around it are allowed).
+bool ParseUnsigned(const QString& text, unsigned* value) {
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return false;
+  for (QChar c : t) {
+    if (!c.isDigit()) return false;
+  }
+  bool ok = false;
+  const qulonglong v = t.toULongLong(&ok);
+  if (!ok || v > 0xFFFFFFFFull) return false;
+  *value = static_cast<unsigned>(v);
+  return true;
+}
+}  // namespace
+
+std::function<void(QWidget*, const QString&)> CParametersPage::inputMessage =
+    [](QWidget* parent, const QString& text) {
+      QMessageBox::warning(parent, QStringLiteral("Tesmo"), text);
+    };
+
+QLineEdit* CParametersPage::AddField(QGridLayout* grid, int row, const char* label, int id,
+                                     bool readOnly) {
+  auto* edit = new QLineEdit(this);
+  edit->setReadOnly(readOnly);
+  grid->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
+  grid->addWidget(edit, row, 1);
+  RegisterControl(edit, id);
+  return edit;
+}
+
+CParametersPage::CParametersPage(QWidget* parent) : ToolPage(QStringLiteral("system"), parent) {
+  // Target: host box, DNS name, address.
+  auto* target = new QGridLayout;
+  hostBox = new QComboBox(this);
+  hostBox->setEditable(true);
+  hostBox->setInsertPolicy(QComboBox::NoInsert);
+  hostBox->setMaxVisibleItems(20);
+  RegisterControl(hostBox, 1083);
+  target->addWidget(new QLabel(QStringLiteral("Host name"), this), 0, 0);
+  target->addWidget(hostBox, 0, 1);
+  dnsEdit = AddField(target, 1, "DNS name", 1023, true);
+  ipEdit = AddField(target, 2, "IP Address", 1021, true);
+
+  auto* snmpGroup = new QGroupBox(QStringLiteral("SNMP Parameters"), this);
+  auto* snmpGrid = new QGridLayout(snmpGroup);
+  readCommunityEdit = new QLineEdit(snmpGroup);
+  writeCommunityEdit = new QLineEdit(snmpGroup);
+  timeoutEdit = new QLineEdit(snmpGroup);
+  retriesEdit = new QLineEdit(snmpGroup);
+  portEdit = new QLineEdit(snmpGroup);
+  const struct {
+    const char* label;
+    QLineEdit* edit;
+    int id;
+  } snmpFields[] = {{"Read community", readCommunityEdit, 1037},
+                    {"Write community", writeCommunityEdit, 1041},
+                    {"Timeout (ms)", timeoutEdit, 1047},
+                    {"Retries", retriesEdit, 1048},
+                    {"SNMP Port", portEdit, 1126}};
+  int row = 0;
+  for (const auto& f : snmpFields) {
+    snmpGrid->addWidget(new QLabel(QString::fromUtf8(f.label), snmpGroup), row, 0);
+    snmpGrid->addWidget(f.edit, row++, 1);
+    RegisterControl(f.edit, f.id);
+  }
+
+  auto* systemGrid = new QGridLayout;
+  sysNameEdit = AddField(systemGrid, 0, "SysName", 1034, true);
+  sysContactEdit = AddField(systemGrid, 1, "SysContact", 1033, true);
+  sysLocationEdit = AddField(systemGrid, 2, "SysLocation", 1031, true);
+  sysDescrEdit = new QPlainTextEdit(this);
+  sysDescrEdit->setReadOnly(true);
+  sysDescrEdit->setMaximumHeight(70);
+  RegisterControl(sysDescrEdit, 1025);
+  systemGrid->addWidget(new QLabel(QStringLiteral("SysDescr"), this), 3, 0, Qt::AlignTop);
+  systemGrid->addWidget(sysDescrEdit, 3, 1);
+  sysObjectIdEdit = AddField(systemGrid, 4, "SysObjectID", 1039, true);
+  sysUpTimeEdit = AddField(systemGrid, 5, "SysUpTime", 1028, true);
+  ifNumberEdit = AddField(systemGrid, 6, "IfNumber", 1045, true);
+  sysServicesEdit = AddField(systemGrid, 7, "SysServices", 1052, true);
+
+  auto* telnetRow = new QHBoxLayout;
+  telnetPathEdit = new QLineEdit(this);
+  RegisterControl(telnetPathEdit, 2049);
+  browseButton = new QPushButton(QStringLiteral("Browse ..."), this);
+  RegisterControl(browseButton, 1061);
+  telnetButton = new QPushButton(QStringLiteral("Telnet"), this);
+  RegisterControl(telnetButton, 2062);
+  telnetRow->addWidget(new QLabel(QStringLiteral("Telnet application"), this));
+  telnetRow->addWidget(telnetPathEdit, 1);
+  telnetRow->addWidget(browseButton);
+  telnetRow->addWidget(telnetButton);
+
+  auto* configGroup = new QGroupBox(QStringLiteral("Configuration"), this);
+  auto* configRow = new QVBoxLayout(configGroup);
+  setDefaultButton = new QPushButton(QStringLiteral("Set as default"), configGroup);
+  loadDefaultButton = new QPushButton(QStringLiteral("Load default"), configGroup);
+  factoryButton = new QPushButton(QStringLiteral("Factory settings"), configGroup);
+  RegisterControl(setDefaultButton, 2058);
+  RegisterControl(loadDefaultButton, 1059);
+  RegisterControl(factoryButton, 2060);
+  for (QPushButton* b : {setDefaultButton, loadDefaultButton, factoryButton}) {
+    b->setAutoDefault(false);
+    configRow->addWidget(b);
+  }
+  for (QPushButton* b : {browseButton, telnetButton}) b->setAutoDefault(false);
+
+  auto* left = new QVBoxLayout;
+  left->addLayout(target);
+  left->addLayout(systemGrid);
+  auto* right = new QVBoxLayout;
+  right->addWidget(snmpGroup);
+  right->addWidget(configGroup);
+  right->addStretch(1);
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 3);
+  columns->addLayout(right, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addLayout(telnetRow);
+
+  connect(hostBox, &QComboBox::editTextChanged, this, [this] {
+    if (!settingHost) OnHostEdited();
+  });
+  connect(hostBox, qOverload<int>(&QComboBox::activated), this, [this] { OnHostEdited(); });
+  connect(setDefaultButton, &QPushButton::clicked, this, [] {
+    if (CMainSheet* sheet = MainSheet()) sheet->SaveAllSettings();
+  });
+  connect(loadDefaultButton, &QPushButton::clicked, this, [] {
+    if (CMainSheet* sheet = MainSheet()) sheet->LoadAllSettings();
+  });
+  connect(factoryButton, &QPushButton::clicked, this, [] {
+    if (CMainSheet* sheet = MainSheet()) sheet->FactoryAllSettings();
+  });
+  connect(browseButton, &QPushButton::clicked, this, &CParametersPage::OnBrowse);
+  connect(telnetButton, &QPushButton::clicked, this, &CParametersPage::OnTelnet);
+
+  // The controls start out holding the built-in values, so the first read of
+  // the fields finds valid numbers.
+  ShowFields();
+
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("Copy"));
+    copy->setData(kCopyCommand);
+    if (menu.exec(mapToGlobal(pos)) == copy) {
+      if (CMainSheet* sheet = MainSheet()) {
+        if (ToolPage* page = sheet->ActivePage()) page->CopyResults();
+      }
+    }
+  });
+}
+
+void CParametersPage::InitPage() {
+  SetHost(QString());
+  ResetResults();
+  history = CHostHistory::Load();
+  ShowHistory();
+}
+
+void CParametersPage::ShowHistory() {
+  const QString text = hostBox->currentText();
+  settingHost = true;
+  hostBox->clear();
+  hostBox->addItems(history);
+  hostBox->setEditText(text);
+  settingHost = false;
+}
+
+void CParametersPage::SetHost(const QString& host) {
+  settingHost = true;
+  hostBox->setEditText(host);
+  settingHost = false;
+}
+
+void CParametersPage::OnHostEdited() {
+  if (CMainSheet* sheet = MainSheet()) {
+    sheet->ResetAllResults();
+  } else {
+    ResetResults();
+  }
+}
+
+void CParametersPage::ReadFields() {
+  data.host = hostBox->currentText();
+  data.readCommunity = readCommunityEdit->text();
+  data.writeCommunity = writeCommunityEdit->text();
+  data.telnetPath = telnetPathEdit->text();
+  bool complained = false;
+  const struct {
+    QLineEdit* edit;
+    unsigned* value;
+  } numbers[] = {{timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}};
+  for (const auto& n : numbers) {
+    unsigned v = 0;
+    if (ParseUnsigned(n.edit->text(), &v)) {
+      *n.value = v;
+    } else {
+      if (!complained && inputMessage) inputMessage(this, QStringLiteral("Please enter a positive integer."));
+      complained = true;
+      n.edit->setText(QString::number(*n.value));
+    }
+  }
+}
+
+void CParametersPage::ShowFields() {
+  settingHost = true;
+  if (hostBox->currentText() != data.host) hostBox->setEditText(data.host);
+  settingHost = false;
+  dnsEdit->setText(data.dnsName);
+  ipEdit->setText(data.ipAddress);
+  readCommunityEdit->setText(data.readCommunity);
+  writeCommunityEdit->setText(data.writeCommunity);
+  timeoutEdit->setText(QString::number(data.timeoutMs));
+  retriesEdit->setText(QString::number(data.retries));
+  portEdit->setText(QString::number(data.port));
+  telnetPathEdit->setText(data.telnetPath);
+  sysNameEdit->setText(data.system.name);
+  sysContactEdit->setText(data.system.contact);
+  sysLocationEdit->setText(data.system.location);
+  sysDescrEdit->setPlainText(data.system.descr);
+  sysObjectIdEdit->setText(data.system.objectId);
+  sysUpTimeEdit->setText(data.system.upTime);
+  ifNumberEdit->setText(data.system.ifNumber);
+  sysServicesEdit->setText(data.system.services);
+}
+
+void CParametersPage::ResetResults() {
+  ReadFields();
+  if (CMainSheet* sheet = MainSheet()) {
+    sheet->needsResolve = true;
+    sheet->targetValid = false;
+  }
+  ShowStatus("Ready");
+  data.dnsName = QStringLiteral("<none>");
+  data.ipAddress = QStringLiteral("<none>");
+  data.system = SystemGroup();
+  ShowFields();
+}
+
+bool CParametersPage::ResolveTarget() {
+  ReadFields();
+  CMainSheet* sheet = MainSheet();
+  bool needsResolve = sheet ? sheet->needsResolve : true;
+  bool valid = sheet ? sheet->targetValid : false;
+  CleanTargetNameCache();
+  if (needsResolve) {
+    if (sheet) {
+      sheet->needsResolve = false;
+      sheet->setWindowTitle(QStringLiteral("Tesmo"));
+    }
+    ShowStatus("Resolving name");
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const ResolveOutcome outcome = ResolveHost(data);
+    valid = outcome.valid;
+    if (!outcome.status.isEmpty()) ShowStatus("%s", outcome.status.toUtf8().constData());
+    if (sheet) sheet->targetValid = valid;
+  }
+  if (valid && sheet) sheet->setWindowTitle(QStringLiteral("Tesmo [") + data.host + ']');
+  ShowFields();
+  return valid;
+}
+
+SnmpTarget CParametersPage::Target() const { return TargetOf(data); }
+
+void CParametersPage::StartJob() {
+  if (!ResolveTarget()) return;
+  CHostHistory::Touch(history, data.host, CHostHistory::Capacity());
+  ShowHistory();
+  SetHost(data.host);
+  QuerySystem();
+}
+
+void CParametersPage::QuerySystem() {
+  if (!ResolveTarget()) return;
+  ShowStatus("Getting SysInfo variables");
+  BeginJob();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  SystemGroup fetched = data.system;
+  const SystemQueryOutcome outcome = QuerySystemGroup(Target(), fetched);
+  if (outcome.answered) {
+    data.system = fetched;
+    ShowFields();
+    ShowStatus("SysInfo variables OK");
+  } else {
+    // The request layer's message stays in the status line.
+    if (CMainSheet* sheet = MainSheet()) sheet->RefreshStatus();
+  }
+  EndJob();
+}
+
+QString CParametersPage::Report() const { return ParametersReport(data); }
+
+void CParametersPage::CopyResults() { QApplication::clipboard()->setText(Report()); }
+
+void CParametersPage::OnShutdown() { CHostHistory::Save(history); }
+
+void CParametersPage::FactorySettings() {
+  ReadFields();
+  data.SetFactory();
+  ShowFields();
+}
+
+void CParametersPage::SaveSettings() {
+  ReadFields();
+  data.Save();
+  CHostHistory::SaveCapacity();
+}
+
+void CParametersPage::LoadSettings() {
+  ReadFields();
+  data.Load();
+  ShowFields();
+}
+
+void CParametersPage::EnableControls(bool enable) {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           hostBox, readCommunityEdit, writeCommunityEdit, timeoutEdit, retriesEdit, browseButton,
+           telnetButton, factoryButton, loadDefaultButton, setDefaultButton, telnetPathEdit}) {
+    w->setEnabled(enable);
+  }
+}
+
+void CParametersPage::OnBrowse() {
+  ReadFields();
+  const QString path = QFileDialog::getOpenFileName(
+      MainSheet(), QStringLiteral("Telnet application path"), data.telnetPath,
+      QStringLiteral("All files (*)"), nullptr, QFileDialog::ReadOnly);
+  if (path.isEmpty()) return;
+  data.telnetPath = path;
+  telnetPathEdit->setText(path);
+}
+
+void CParametersPage::OnTelnet() {
+  ReadFields();
+  LaunchTelnet(data.telnetPath, hostBox->currentText());
+}
+
+}  // namespace tesmo

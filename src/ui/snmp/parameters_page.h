@@ -1,0 +1,96 @@
+// The Parameters page: the target host, its SNMP parameters and system group,
+// the telnet client and the three settings buttons that act on every page.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+#include "core/snmp/parameters_data.h"
+#include "core/snmp/snmp_target.h"
+#include "ui/app/tool_page.h"
+
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tesmo {
+
+class CParametersPage : public ToolPage {
+  Q_OBJECT
+ public:
+  explicit CParametersPage(QWidget* parent = nullptr);
+
+  void InitPage() override;
+  void CopyResults() override;
+  void StartJob() override;
+  void ResetResults() override;
+  void OnShutdown() override;
+  void FactorySettings() override;
+  void SaveSettings() override;
+  void LoadSettings() override;
+  void EnableControls(bool enable) override;
+
+  // Resolves the host box text once per change; every SNMP page's StartJob
+  // calls it first and gives up on false.
+  bool ResolveTarget();
+  // The connection parameters of the current target for a job (after ResolveTarget).
+  SnmpTarget Target() const;
+
+  // Writes host into the host box as a Select command or the command line does.
+  void SetHost(const QString& host);
+  const ParametersData& Data() const { return data; }
+  const QStringList& History() const { return history; }
+  // The Copy report of the fields as last shown.
+  QString Report() const;
+
+  // Shows an input-check message; tests replace it.
+  static std::function<void(QWidget*, const QString&)> inputMessage;
+
+  QComboBox* HostBox() const { return hostBox; }
+  QLineEdit* TimeoutEdit() const { return timeoutEdit; }
+
+ private:
+  // Reads the controls into data; a numeric field holding anything but an
+  // unsigned number shows "Please enter a positive integer." and keeps the
+  // value in use.
+  void ReadFields();
+  void ShowFields();
+  void ShowHistory();
+  void OnHostEdited();
+  void OnBrowse();
+  void OnTelnet();
+  void QuerySystem();
+  QLineEdit* AddField(QGridLayout* grid, int row, const char* label, int id, bool readOnly);
+
+  ParametersData data;
+  QStringList history;
+  // Set while the page itself writes into the host box, which is not an edit.
+  bool settingHost = false;
+
+  QComboBox* hostBox = nullptr;
+  QLineEdit* dnsEdit = nullptr;
+  QLineEdit* ipEdit = nullptr;
+  QLineEdit* readCommunityEdit = nullptr;
+  QLineEdit* writeCommunityEdit = nullptr;
+  QLineEdit* timeoutEdit = nullptr;
+  QLineEdit* retriesEdit = nullptr;
+  QLineEdit* portEdit = nullptr;
+  QLineEdit* sysNameEdit = nullptr;
+  QLineEdit* sysContactEdit = nullptr;
+  QLineEdit* sysLocationEdit = nullptr;
+  QPlainTextEdit* sysDescrEdit = nullptr;
+  QLineEdit* sysObjectIdEdit = nullptr;
+  QLineEdit* sysUpTimeEdit = nullptr;
+  QLineEdit* ifNumberEdit = nullptr;
+  QLineEdit* sysServicesEdit = nullptr;
+  QLineEdit* telnetPathEdit = nullptr;
+  QPushButton* browseButton = nullptr;
+  QPushButton* telnetButton = nullptr;
+  QPushButton* setDefaultButton = nullptr;
+  QPushButton* loadDefaultButton = nullptr;
+  QPushButton* factoryButton = nullptr;
+};
+
+}  // namespace tesmo

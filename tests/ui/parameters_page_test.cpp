@@ -1,0 +1,280 @@
+// The Parameters page offscreen against the lab's snmpd, and the batch front
+// door of the same job.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/app/settings_store.h"
+#include "core/app/status_channel.h"
+#include "ui/app/main_sheet.h"
+#include "ui/snmp/parameters_page.h"
+
+using namespace tesmo;
+
+namespace {
+
+QString LabPort() { return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161"); }
+
+// What net-snmp's own client reads from the lab agent, for the fields a test
+// cannot know in advance.
+QString SnmpGetValue(const QString& oid) {
+  QProcess p;
+  p.start("snmpget", {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1",
+                      "127.0.0.1:" + LabPort(), oid});
+  p.waitForFinished(10000);
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+class ParametersPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CSettingsStore::SetFilePath(settingsDir.filePath("tesmo/tesmo.ini"));
+    CSettingsStore::WriteInt("Snmp", "Port", LabPort().toInt());
+    CSettingsStore::WriteInt("Snmp", "TimeOut", 300);
+    CSettingsStore::WriteInt("Snmp", "Retries", 1);
+    Open();
+  }
+  void TearDown() override { Close(); }
+  void Open() {
+    sheet = std::make_unique<CMainSheet>();
+    sheet->Initialize(workDir.path());
+    sheet->show();
+    page = static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+  }
+  void Close() {
+    if (sheet) sheet->OnExit();
+    sheet.reset();
+    page = nullptr;
+  }
+  void TypeHost(const QString& host) {
+    page->HostBox()->lineEdit()->selectAll();
+    QTest::keyClicks(page->HostBox()->lineEdit(), host);
+  }
+  QString Field(int controlId) const {
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+      if (w->property("controlId").toInt() != controlId) continue;
+      if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+      if (auto* t = qobject_cast<QPlainTextEdit*>(w)) return t->toPlainText();
+    }
+    return "?";
+  }
+  QTemporaryDir settingsDir, workDir;
+  std::unique_ptr<CMainSheet> sheet;
+  CParametersPage* page = nullptr;
+};
+
+TEST_F(ParametersPageTest, StartFillsTheSystemGroup) {
+  TypeHost("127.0.0.1");
+  page->StartJob();
+  EXPECT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
+  EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.0.0.1]");
+  EXPECT_EQ(Field(1021), "127.0.0.1");
+  EXPECT_EQ(Field(1025), "Tesmo lab agent");
+  EXPECT_EQ(Field(1034), "tesmo-lab-agent");
+  EXPECT_EQ(Field(1031), "Tesmo lab, rack 1");
+  EXPECT_EQ(Field(1052), "72");
+  EXPECT_TRUE(QRegularExpression("^\\d+:\\d+:\\d\\d:\\d\\d\\.\\d\\d$").match(Field(1028)).hasMatch())
+      << Field(1028).toStdString();
+  EXPECT_FALSE(Field(1039).isEmpty());
+  EXPECT_NE(Field(1039), "<none>");
+  EXPECT_GE(Field(1045).toInt(), 1);
+  EXPECT_EQ(page->History().value(0), "127.0.0.1");
+}
+
+TEST_F(ParametersPageTest, ShortAddressFormKeepsTheTypedTitle) {
+  TypeHost("127.1");
+  page->StartJob();
+  EXPECT_EQ(Field(1021), "127.0.0.1");
+  EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.1]");
+}
+
+TEST_F(ParametersPageTest, UnresolvableNameStartsNoJob) {
+  TypeHost("no-such-host.invalid");
+  page->StartJob();
+  EXPECT_EQ(Field(1021), "<none>");
+  EXPECT_EQ(Field(1023), "<cannot resolve name>");
+  EXPECT_EQ(sheet->StatusLine()->text(), "Cannot resolve name");
+  EXPECT_EQ(sheet->windowTitle(), "Tesmo");
+  EXPECT_EQ(Field(1034), "<none>");
+  EXPECT_TRUE(page->History().isEmpty());
+}
+
+TEST_F(ParametersPageTest, EditingTheHostResetsEveryPage) {
+  TypeHost("127.0.0.1");
+  page->StartJob();
+  ASSERT_EQ(Field(1034), "tesmo-lab-agent");
+  TypeHost("127.0.0.2");
+  EXPECT_TRUE(sheet->needsResolve);
+  EXPECT_FALSE(sheet->targetValid);
+  for (int id : {1021, 1023, 1034, 1033, 1031, 1025, 1039, 1028, 1045, 1052}) {
+    EXPECT_EQ(Field(id), "<none>") << id;
+  }
+  EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
+}
+
+TEST_F(ParametersPageTest, HistoryKeepsTheNewestAndSurvivesARestart) {
+  CSettingsStore::WriteInt("Snmp", "TimeOut", 50);
+  CSettingsStore::WriteInt("Snmp", "Retries", 0);
+  sheet->LoadAllSettings();
+  // Addresses of the loopback range: resolved without any lookup; only
+  // 127.0.0.1 has an agent, the others simply time out.
+  for (int i = 1; i <= 11; ++i) {
+    TypeHost(QString("127.0.0.%1").arg(i));
+    page->StartJob();
+  }
+  QStringList expected;
+  for (int i = 11; i >= 2; --i) expected << QString("127.0.0.%1").arg(i);
+  EXPECT_EQ(page->History(), expected);
+  TypeHost("127.0.0.5");
+  page->StartJob();
+  EXPECT_EQ(page->History().value(0), "127.0.0.5");
+  EXPECT_EQ(page->History().size(), 10);
+  EXPECT_EQ(page->History().count("127.0.0.5"), 1);
+  const QStringList before = page->History();
+  Close();
+  Open();
+  EXPECT_EQ(page->History(), before);
+  EXPECT_EQ(page->HostBox()->count(), 10);
+  EXPECT_EQ(page->HostBox()->currentText(), "");
+}
+
+TEST_F(ParametersPageTest, FactorySettingsWriteNothing) {
+  CSettingsStore::WriteString("Snmp", "ReadCommunity", "stored-community");
+  sheet->LoadAllSettings();
+  EXPECT_EQ(page->Data().readCommunity, "stored-community");
+  sheet->FactoryAllSettings();
+  EXPECT_EQ(page->Data().readCommunity, "meadow");
+  EXPECT_EQ(page->Data().port, 161u);
+  Close();
+  Open();
+  EXPECT_EQ(page->Data().readCommunity, "stored-community");
+  EXPECT_EQ(page->Data().port, LabPort().toUInt());
+}
+
+TEST_F(ParametersPageTest, SetAsDefaultWritesTheFields) {
+  page->TimeoutEdit()->setText("1234");
+  sheet->SaveAllSettings();
+  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 0), 1234);
+  EXPECT_EQ(CSettingsStore::ReadInt("LRU", "number", 0), 10);
+  EXPECT_EQ(CSettingsStore::ReadString("Parameters", "TelnetPath", ""), "telnet");
+}
+
+TEST_F(ParametersPageTest, NonNumericTimeoutIsRefusedAndTheValueKept) {
+  QStringList messages;
+  auto saved = CParametersPage::inputMessage;
+  CParametersPage::inputMessage = [&](QWidget*, const QString& text) { messages << text; };
+  page->TimeoutEdit()->setText("12x");
+  sheet->SaveAllSettings();
+  CParametersPage::inputMessage = saved;
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(messages[0], "Please enter a positive integer.");
+  EXPECT_EQ(page->Data().timeoutMs, 300u);
+  EXPECT_EQ(page->TimeoutEdit()->text(), "300");
+  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 0), 300);
+}
+
+QString ExpectedReport(const QString& hostText) {
+  return "General parameters\n------------------\n"
+         "Host Name : " + hostText + "\n"
+         "IP address : 127.0.0.1\n"
+         "DNS Host Name : " + QString("%1") + "\n"
+         "Read Community : meadow\n"
+         "Write Community : lantern\n"
+         "SNMP port : " + LabPort() + "\n"
+         "SNMP timeout : 300\n"
+         "SNMP retries : 1\n"
+         "System Description\n------------------\n"
+         "SysName : tesmo-lab-agent\n"
+         "SysDescr : 'Tesmo lab agent'\n"
+         "SysContact : %2\n"
+         "SysLocation : Tesmo lab, rack 1\n"
+         "SysObjectID : %3\n"
+         "SysServices : 72\n"
+         "SysUpTime : %4\n"
+         "IfNumber : %5\n";
+}
+
+TEST_F(ParametersPageTest, CopyReportMatchesTheFieldsByteForByte) {
+  TypeHost("127.0.0.1");
+  page->StartJob();
+  ASSERT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
+  const QString expected = ExpectedReport("127.0.0.1")
+                               .arg(Field(1023), SnmpGetValue(".1.3.6.1.2.1.1.4.0").remove('"'),
+                                    Field(1039), Field(1028), SnmpGetValue(".1.3.6.1.2.1.2.1.0"));
+  EXPECT_EQ(page->Report().toStdString(), expected.toStdString());
+}
+
+// --batch runs the same job without a window.
+struct BatchRun {
+  int exitCode;
+  QString out, err;
+};
+BatchRun RunBatch(const QStringList& args, const QString& settings) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  env.insert("XDG_CONFIG_HOME", settings);
+  p.setProcessEnvironment(env);
+  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
+  if (!p.waitForFinished(60000)) return {-1, {}, {}};
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(Batch, SystemReportAndExitCodes) {
+  QTemporaryDir settings;
+  const BatchRun ok = RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout",
+                                "300", "--retries", "1"},
+                               settings.path());
+  EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+  EXPECT_TRUE(ok.out.startsWith("General parameters\n------------------\nHost Name : 127.0.0.1\n"))
+      << ok.out.toStdString();
+  EXPECT_TRUE(ok.out.contains("SysName : tesmo-lab-agent\n"));
+  EXPECT_TRUE(ok.out.contains("SNMP port : " + LabPort() + "\n"));
+  EXPECT_TRUE(ok.err.contains("SysInfo variables OK"));
+  // The overrides were never saved.
+  EXPECT_FALSE(QFile::exists(settings.filePath("tesmo/tesmo.ini")) &&
+               QFile(settings.filePath("tesmo/tesmo.ini")).size() > 0 &&
+               [&] {
+                 QFile f(settings.filePath("tesmo/tesmo.ini"));
+                 f.open(QIODevice::ReadOnly);
+                 return f.readAll().contains("Port=");
+               }());
+
+  const BatchRun dead = RunBatch({"--batch", "127.0.0.1", "system", "--port", "9", "--timeout",
+                                  "100", "--retries", "0"},
+                                 settings.path());
+  EXPECT_EQ(dead.exitCode, 2);
+  EXPECT_TRUE(dead.err.contains("No SNMP Response from 127.0.0.1")) << dead.err.toStdString();
+
+  const BatchRun badCommunity = RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(),
+                                          "--community", "wrong", "--timeout", "100", "--retries", "0"},
+                                         settings.path());
+  EXPECT_EQ(badCommunity.exitCode, 2);
+
+  const BatchRun unresolved = RunBatch({"--batch", "no-such-host.invalid", "system"}, settings.path());
+  EXPECT_EQ(unresolved.exitCode, 1);
+  EXPECT_TRUE(unresolved.err.contains("Cannot resolve name"));
+
+  for (const QStringList& bad : {QStringList{"--batch", "127.0.0.1", "nosuchpage"},
+                                 QStringList{"--batch", "127.0.0.1"},
+                                 QStringList{"--batch", "127.0.0.1", "system", "--port", "x"},
+                                 QStringList{"--batch", "127.0.0.1", "system", "--bogus", "1"}}) {
+    const BatchRun r = RunBatch(bad, settings.path());
+    EXPECT_EQ(r.exitCode, 64) << bad.join(' ').toStdString();
+    EXPECT_TRUE(r.err.contains("usage: tesmo")) << bad.join(' ').toStdString();
+  }
+  const BatchRun help = RunBatch({"--help"}, settings.path());
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.contains("page: system"));
+}
+
+}  // namespace
