@@ -18,3 +18,8 @@ set_tests_properties(echo_lab_test echo_lab_test_unprivileged PROPERTIES
 tesmo_test(snmp_lab_test lab
   lab/snmp_request_lab_test.cpp
 )
+
+# Name resolution against the lab named.
+tesmo_test(name_lab_test lab
+  lab/name_resolution_test.cpp
+)
