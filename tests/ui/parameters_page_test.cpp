@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,6 +32,43 @@ QString SnmpGetValue(const QString& oid) {
   p.waitForFinished(10000);
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
+
+// A second agent of our own whose community "narrow" sees only the system
+// group, so a GET that includes ifNumber.0 is answered with noSuchName.
+class NarrowAgent {
+ public:
+  NarrowAgent() {
+    port = QString::number(LabPort().toInt() + 7);
+    QFile conf(dir.filePath("snmpd.conf"));
+    conf.open(QIODevice::WriteOnly);
+    conf.write("view systemonly included .1.3.6.1.2.1.1\n"
+               "rocommunity narrow default -V systemonly\n"
+               "sysName tesmo-narrow-agent\n");
+    conf.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SNMP_PERSISTENT_DIR", dir.path());
+    agent.setProcessEnvironment(env);
+    agent.start("snmpd", {"-f", "-Lf", dir.filePath("snmpd.log"), "-C", "-c", dir.filePath("snmpd.conf"),
+                          "-I", "-smux", "udp:127.0.0.1:" + port});
+    for (int i = 0; i < 50; ++i) {
+      QProcess probe;
+      probe.start("snmpget", {"-v1", "-c", "narrow", "-t", "0.2", "-r", "0", "127.0.0.1:" + port,
+                              ".1.3.6.1.2.1.1.5.0"});
+      probe.waitForFinished(5000);
+      if (probe.exitCode() == 0) break;
+      QTest::qWait(100);
+    }
+  }
+  ~NarrowAgent() {
+    agent.terminate();
+    agent.waitForFinished(5000);
+  }
+  QString port;
+
+ private:
+  QTemporaryDir dir;
+  QProcess agent;
+};
 
 class ParametersPageTest : public ::testing::Test {
  protected:
@@ -86,6 +124,23 @@ TEST_F(ParametersPageTest, StartFillsTheSystemGroup) {
   EXPECT_NE(Field(1039), "<none>");
   EXPECT_GE(Field(1045).toInt(), 1);
   EXPECT_EQ(page->History().value(0), "127.0.0.1");
+}
+
+TEST_F(ParametersPageTest, AnErrorAnswerIsNoSuccessAndKeepsTheFields) {
+  // The "narrow" community sees the system group only, so ifNumber.0 makes
+  // the agent answer with noSuchName.
+  NarrowAgent narrow;
+  for (QLineEdit* e : page->findChildren<QLineEdit*>()) {
+    if (e->property("controlId").toInt() == 1037) e->setText("narrow");
+    if (e->property("controlId").toInt() == 1126) e->setText(narrow.port);
+  }
+  TypeHost("127.0.0.1");
+  page->StartJob();
+  EXPECT_TRUE(sheet->StatusLine()->text().startsWith("Error in packet: ")) << sheet->StatusLine()->text().toStdString();
+  EXPECT_NE(sheet->StatusLine()->text(), "SysInfo variables OK");
+  EXPECT_EQ(Field(1034), "<none>");
+  EXPECT_EQ(Field(1025), "<none>");
+  EXPECT_EQ(sheet->StartStopButton()->text(), "Start");
 }
 
 TEST_F(ParametersPageTest, ShortAddressFormKeepsTheTypedTitle) {
@@ -259,6 +314,14 @@ TEST(Batch, SystemReportAndExitCodes) {
                                           "--community", "wrong", "--timeout", "100", "--retries", "0"},
                                          settings.path());
   EXPECT_EQ(badCommunity.exitCode, 2);
+
+  NarrowAgent narrow;
+  const BatchRun errorAnswer = RunBatch({"--batch", "127.0.0.1", "system", "--port", narrow.port,
+                                         "--community", "narrow", "--timeout", "300"},
+                                        settings.path());
+  EXPECT_EQ(errorAnswer.exitCode, 2);
+  EXPECT_TRUE(errorAnswer.err.contains("Error in packet: ")) << errorAnswer.err.toStdString();
+  EXPECT_TRUE(errorAnswer.out.isEmpty());
 
   const BatchRun unresolved = RunBatch({"--batch", "no-such-host.invalid", "system"}, settings.path());
   EXPECT_EQ(unresolved.exitCode, 1);

@@ -146,3 +146,43 @@ TEST_F(SettingsStoreTest, UnwritableLocationFailsWritesAndReadsDefaults) {
 }
 
 }  // namespace
+
+#include "core/app/host_history.h"
+
+namespace {
+
+using tesmo::CHostHistory;
+
+TEST_F(SettingsStoreTest, HistoryShowsOnlyLruNumberEntries) {
+  for (int i = 0; i < 10; ++i) CSettingsStore::WriteString("LRU", QString::number(i), QString("h%1").arg(i));
+  CSettingsStore::WriteInt("LRU", "number", 3);
+  EXPECT_EQ(CHostHistory::Load(), QStringList({"h0", "h1", "h2"}));
+  // Saving three entries leaves the values beyond them as they were.
+  CHostHistory::Save({"a", "b", "c", "d"});
+  EXPECT_EQ(CSettingsStore::ReadString("LRU", "2", ""), "c");
+  EXPECT_EQ(CSettingsStore::ReadString("LRU", "3", ""), "h3");
+  // Empty stored entries are skipped.
+  CSettingsStore::WriteString("LRU", "1", "");
+  EXPECT_EQ(CHostHistory::Load(), QStringList({"a", "c"}));
+}
+
+TEST(HostHistory, TouchMovesToTopAndDropsBeyondCapacity) {
+  struct Case {
+    QStringList before;
+    QString host;
+    int capacity;
+    QStringList after;
+  } cases[] = {
+      {{}, "a", 10, {"a"}},
+      {{"a", "b", "c"}, "c", 10, {"c", "a", "b"}},
+      {{"a", "B", "c"}, "b", 10, {"b", "a", "c"}},  // equal ignoring case: replaced
+      {{"a", "b", "c"}, "d", 3, {"d", "a", "b"}},
+  };
+  for (Case& c : cases) {
+    QStringList list = c.before;
+    CHostHistory::Touch(list, c.host, c.capacity);
+    EXPECT_EQ(list, c.after) << c.before.join(',').toStdString() << " + " << c.host.toStdString();
+  }
+}
+
+}  // namespace

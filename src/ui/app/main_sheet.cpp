@@ -21,7 +21,9 @@
 #include "core/app/status_channel.h"
 #include "core/app/string_table.h"
 #include "core/app/vendor_map.h"
+#include "core/icmp/name_resolution.h"
 #include "core/snmp/mib_loader.h"
+#include "core/snmp/target_resolve.h"
 #include "ui/app/about_box.h"
 #include "ui/app/fixed_font.h"
 #include "ui/app/page_factory.h"
@@ -148,6 +150,9 @@ int CMainSheet::PageIndexOf(const QString& internalName) const {
 void CMainSheet::LoadAllSettings() {
   RebuildFixedFont();
   for (ToolPage* page : pages) page->LoadSettings();
+  // The name service is configured from the Resolver section whether or not
+  // the DNS page is ever opened.
+  LoadNameServiceSettings();
 }
 
 void CMainSheet::SaveAllSettings() {
@@ -189,6 +194,7 @@ void CMainSheet::ShutdownSequence() {
   shutDown = true;
   for (ToolPage* page : pages) page->StopBackgroundThreads();
   FreeMibs();
+  ClearNameCache();
   for (ToolPage* page : pages) page->OnShutdown();
 }
 
