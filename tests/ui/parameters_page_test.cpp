@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -264,6 +265,22 @@ TEST_F(ParametersPageTest, CopyReportMatchesTheFieldsByteForByte) {
                                .arg(Field(1023), SnmpGetValue(".1.3.6.1.2.1.1.4.0").remove('"'),
                                     Field(1039), Field(1028), SnmpGetValue(".1.3.6.1.2.1.2.1.0"));
   EXPECT_EQ(page->Report().toStdString(), expected.toStdString());
+}
+
+TEST_F(ParametersPageTest, CommandLineHostAndPageRunTheSystemQuery) {
+  sheet->HandleCommandLine({"127.0.0.1", "system"});
+  QTRY_COMPARE(Field(1034), QString("tesmo-lab-agent"));
+  EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
+  EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.0.0.1]");
+}
+
+TEST_F(ParametersPageTest, CommandLineWithAnUnknownPageOnlyKeepsTheHost) {
+  sheet->HandleCommandLine({"127.0.0.1", "nosuchpage"});
+  QTest::qWait(50);
+  EXPECT_EQ(sheet->targetHost, "127.0.0.1");
+  EXPECT_EQ(page->HostBox()->currentText(), "");
+  EXPECT_EQ(Field(1034), "<none>");
 }
 
 // --batch runs the same job without a window.

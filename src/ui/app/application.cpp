@@ -20,6 +20,9 @@ int RunWindow(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("tesmo"));
   CMainSheet sheet;
   sheet.Initialize(QDir::currentPath());
+  QStringList words = QApplication::arguments();
+  words.removeFirst();
+  sheet.HandleCommandLine(words);
   sheet.show();
   return app.exec();
 }

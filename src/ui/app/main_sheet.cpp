@@ -7,10 +7,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cstdarg>
@@ -28,6 +30,7 @@
 #include "ui/app/fixed_font.h"
 #include "ui/app/page_factory.h"
 #include "ui/app/tool_page.h"
+#include "ui/snmp/parameters_page.h"
 
 namespace tesmo {
 namespace {
@@ -165,6 +168,39 @@ void CMainSheet::FactoryAllSettings() {
 
 void CMainSheet::ResetAllResults() {
   for (ToolPage* page : pages) page->ResetResults();
+}
+
+void CMainSheet::HandleCommandLine(const QStringList& words) {
+  if (words.size() < 2) return;
+  targetHost = words[0];
+  static const struct {
+    const char* name;
+    int index;
+  } kActions[] = {{"routetable", kPageRouteTable}, {"arptable", kPageArp},
+                  {"addresses", kPageAddresses},   {"reachability", kPageReachability},
+                  {"system", kPageParameters},     {"interfaces", kPageInterfaces}};
+  for (const auto& action : kActions) {
+    if (words[1] == QLatin1String(action.name)) {
+      const int index = action.index;
+      QTimer::singleShot(0, this, [this, index] { RunSelectCommand(index); });
+      return;
+    }
+  }
+}
+
+void CMainSheet::RunSelectCommand(int index) {
+  if (index < 0 || index >= kPageCount || targetHost.isEmpty()) return;
+  if (openInNewInstance) {
+    QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                            {targetHost, pages[index]->InternalName()});
+  } else if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
+    parameters->SetHost(targetHost);
+    ResetAllResults();
+    parameters->StartJob();
+    SetActivePage(index);
+    pages[index]->StartJob();
+  }
+  openInNewInstance = false;
 }
 
 void CMainSheet::RefreshStatus() {

@@ -68,6 +68,14 @@ class CMainSheet : public QDialog {
   // Set by the grid context menu: the next Select command starts a new instance.
   bool openInNewInstance = false;
 
+  // The command line "HOST PAGE": the host is kept as targetHost and, for the
+  // pages that have a Select command, that command runs once the window is up.
+  void HandleCommandLine(const QStringList& words);
+  // A Select command for page index: the Parameters page takes targetHost and
+  // fetches its system group, then the page becomes active and starts. With
+  // openInNewInstance a new program instance is started on the host instead.
+  void RunSelectCommand(int index);
+
   // Shows the current status text now (UI thread).
   void RefreshStatus();
 
