@@ -106,7 +106,7 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
   connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded);
 
-  resize(900, 600);
+  resize(1040, 640);
   mainSheet.store(this);
 }
 
