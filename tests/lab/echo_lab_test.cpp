@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -261,6 +262,48 @@ INSTANTIATE_TEST_SUITE_P(Sockets, EchoLab,
                            return info.param == EchoSocketChoice::Automatic ? "Automatic"
                                                                             : "PingOnly";
                          });
+
+TEST(BatchLab, ReachabilityReportOfTheLiveHost) {
+  QTemporaryDir config;
+  QProcess tesmo;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", config.path());
+  tesmo.setProcessEnvironment(environment);
+  tesmo.setWorkingDirectory(config.path());
+  tesmo.start(qEnvironmentVariable("TESMO_BINARY"),
+              {"--batch", kLive, "reachability", "--pings", "2", "--community", "meadow",
+               "--timeout", "500", "--retries", "1"});
+  ASSERT_TRUE(tesmo.waitForFinished(30000));
+  QString report = QString::fromUtf8(tesmo.readAllStandardOutput());
+  EXPECT_EQ(tesmo.exitCode(), 0) << report.toStdString();
+  EXPECT_TRUE(
+      report.startsWith("Reachability parameters\n-----------------------\nFTP : not "
+                        "reachable\nHTTP : OK\n"))
+      << report.toStdString();
+  EXPECT_TRUE(report.contains("\nSNMP : OK\nTcp Echo : not reachable\nTelnet : OK\n"));
+  QRegularExpression second(R"(\(   2/   2 : 100% <reachable \(\d+ ms ttl:63\)>\)\n$)");
+  EXPECT_TRUE(second.match(report).hasMatch()) << report.toStdString();
+}
+
+// Run by CTest as nobody in a namespace whose ping_group_range admits no one.
+TEST(IcmpNotPermitted, SaysHowToAllowIt) {
+  if (qEnvironmentVariableIsEmpty("TESMO_ICMP_FORBIDDEN")) {
+    GTEST_SKIP() << "only where ICMP sockets are forbidden";
+  }
+  EXPECT_EQ(ProbeEchoSocket(), EchoSocketKind::None);
+  uint32_t roundTrip = 0;
+  std::string text, source;
+  EXPECT_EQ(PingOnce("127.0.0.1", roundTrip, 500, 56, 64, text, source), PingOutcome::NoReply);
+  EXPECT_EQ(text, kIcmpNotPermittedText);
+  EXPECT_NE(text.find("setcap cap_net_raw+ep"), std::string::npos);
+  EXPECT_NE(text.find("net.ipv4.ping_group_range"), std::string::npos);
+
+  CPingLoop loop;
+  std::atomic<int> stop{0};
+  loop.RunEchoes("127.0.0.1", 1, stop);
+  EXPECT_EQ(loop.Statistics().line, kIcmpNotPermittedText);
+  EXPECT_EQ(loop.Statistics().sent, 0u);
+}
 
 TEST(ServiceLab, ExactlyTheListeningServicesAreOk) {
   ServiceTestOptions options;

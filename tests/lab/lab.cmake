@@ -12,7 +12,13 @@ add_test(NAME echo_lab_test
 add_test(NAME echo_lab_test_unprivileged
   COMMAND ip netns exec ${TESMO_LAB_NETNS}-client
           setpriv --reuid=65534 --regid=65534 --clear-groups $<TARGET_FILE:echo_lab_test>)
-set_tests_properties(echo_lab_test echo_lab_test_unprivileged PROPERTIES
+# In the live host's namespace ping sockets stay closed: nobody there can send
+# ICMP at all, and is told how to allow it.
+add_test(NAME echo_lab_test_forbidden
+  COMMAND ip netns exec ${TESMO_LAB_NETNS}-live
+          setpriv --reuid=65534 --regid=65534 --clear-groups
+          env TESMO_ICMP_FORBIDDEN=1 $<TARGET_FILE:echo_lab_test> --gtest_filter=IcmpNotPermitted.*)
+set_tests_properties(echo_lab_test echo_lab_test_unprivileged echo_lab_test_forbidden PROPERTIES
   FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_icmp_lab ENVIRONMENT "${TESMO_TEST_ENV}" TIMEOUT 300)
 # END ICMP echo
 tesmo_test(snmp_lab_test lab

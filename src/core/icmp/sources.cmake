@@ -12,6 +12,7 @@ target_sources(tesmo_core PRIVATE
   core/icmp/ping_loop.cpp
   core/icmp/ping_once.cpp
   core/icmp/ping_settings.cpp
+  core/icmp/reachability_batch.cpp
   core/icmp/reachability_report.cpp
   core/icmp/reachability_services.cpp
 )
