@@ -14,6 +14,7 @@
 #include <atomic>
 #include <thread>
 
+#include "core/app/settings_store.h"
 #include "core/tables/table_fill.h"
 #include "ui/app/fixed_font.h"
 #include "ui/app/main_sheet.h"
@@ -107,6 +108,22 @@ TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
   view->Data().SortColumn(0, kSortNumericDescending);
   QTRY_COMPARE(model->data(Cell(1, 1), Qt::DisplayRole).toString(), QString("eth0"));
   EXPECT_EQ(view->rowHeight(0), 2 * view->rowHeight(1));
+}
+
+TEST_F(GridViewTest, FollowsTheFixedFontWhenShownAgain) {
+  const int before = view->Data().WidthUnit();
+  const int rowBefore = view->Data().DefaultRowHeight();
+  CSettingsStore::WriteInt("", "FixedFontSize", 24);
+  RebuildFixedFont();
+  view->hide();
+  view->show();
+  EXPECT_EQ(view->font(), FixedFont());
+  EXPECT_EQ(view->Data().WidthUnit(),
+            10 * QFontMetrics(FixedFont()).horizontalAdvance(QLatin1Char('m')));
+  EXPECT_GT(view->Data().WidthUnit(), before);
+  EXPECT_GT(view->Data().DefaultRowHeight(), rowBefore);
+  CSettingsStore::WriteInt("", "FixedFontSize", 10);
+  RebuildFixedFont();
 }
 
 TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {

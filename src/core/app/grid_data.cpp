@@ -63,14 +63,16 @@ void AppendCell(QString& out, QStringView cell) {
   out += QLatin1Char('\t');
 }
 
-// Sort key of one cell for one sort kind.
+// Sort key of one cell for one sort kind. Views point into the rows, which
+// stay unchanged while the lock is held.
 struct SortKey {
   int kind = 0;  // generic sort: 0 empty, 1 number, 2 text
   double number = 0;
-  QString text;
+  QString folded;    // texts compared without case
+  QStringView view;  // texts compared with case
 };
 
-SortKey MakeKey(const QString& cell, int ascendingCode) {
+SortKey MakeKey(QStringView cell, int ascendingCode) {
   SortKey key;
   switch (ascendingCode) {
     case kSortGenericAscending:
@@ -80,17 +82,17 @@ SortKey MakeKey(const QString& cell, int ascendingCode) {
         key.kind = 1;
       } else {
         key.kind = 2;
-        key.text = cell.toCaseFolded();
+        key.folded = cell.toString().toCaseFolded();
       }
       break;
     case kSortNumericAscending:
       key.number = LeadingNumber(cell);
       break;
     case kSortStringNoCaseAscending:
-      key.text = cell.toCaseFolded();
+      key.folded = cell.toString().toCaseFolded();
       break;
     default:
-      key.text = cell;
+      key.view = cell;
       break;
   }
   return key;
@@ -101,11 +103,13 @@ bool KeyLess(const SortKey& a, const SortKey& b, int ascendingCode) {
     case kSortGenericAscending:
       if (a.kind != b.kind) return a.kind < b.kind;
       if (a.kind == 1) return a.number < b.number;
-      return a.text < b.text;
+      return a.folded < b.folded;
     case kSortNumericAscending:
       return a.number < b.number;
+    case kSortStringNoCaseAscending:
+      return a.folded < b.folded;
     default:
-      return a.text < b.text;
+      return a.view < b.view;
   }
 }
 
@@ -450,7 +454,7 @@ void CGridData::SortLocked(int c, int code) {
   std::vector<SortKey> keys;
   keys.reserve(count);
   for (qsizetype i = 1; i < rows.size(); ++i)
-    keys.push_back(MakeKey(rows[i].Cell(c), ascendingCode));
+    keys.push_back(MakeKey(std::as_const(rows)[i].CellView(c), ascendingCode));
   std::vector<qsizetype> order(count);
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
@@ -459,8 +463,8 @@ void CGridData::SortLocked(int c, int code) {
   });
   QList<CGridRow> sorted;
   sorted.reserve(rows.size());
-  sorted.append(rows[0]);
-  for (qsizetype i : order) sorted.append(rows[i + 1]);
+  sorted.append(std::as_const(rows)[0]);
+  for (qsizetype i : order) sorted.append(std::as_const(rows)[i + 1]);
   rows = std::move(sorted);
 }
 

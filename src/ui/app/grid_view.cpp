@@ -120,7 +120,8 @@ QVariant CGridModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole: {
       if (col >= source.colours.size() || source.colours[col] == CGridData::kNoColour) break;
       const std::uint32_t bgr = source.colours[col];
-      return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+      return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                    static_cast<int>((bgr >> 16) & 0xFF));
     }
     default:
       break;
@@ -360,6 +361,13 @@ bool CGridView::eventFilter(QObject* watched, QEvent* event) {
     return mouse->button() != Qt::LeftButton;
   }
   return QTableView::eventFilter(watched, event);
+}
+
+// Pages are built before the settings give the fixed font its face and size,
+// and "Load default" rebuilds it while other pages are hidden.
+void CGridView::showEvent(QShowEvent* event) {
+  if (font() != FixedFont()) ApplyFixedFont();
+  QTableView::showEvent(event);
 }
 
 // The menu key opens the current cell's menu, as a right click on it would.

@@ -51,7 +51,8 @@ class CGridView : public QTableView {
   virtual bool CopySelection();
 
   // Takes the fixed font and measures it: the width unit (10 x the pixel
-  // width of "m") and the default row height go to the data.
+  // width of "m") and the default row height go to the data. Runs again
+  // whenever the view is shown after the fixed font was rebuilt.
   void ApplyFixedFont();
 
   // Pixels of a column width or row height given in grid units.
@@ -77,6 +78,7 @@ class CGridView : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -28,6 +28,8 @@ void CTableGridView::SetMenuRunner(MenuRunner runner) {
 }
 
 CTableGridView::CTableGridView(QWidget* parent) : CGridView(parent) {
+  // Bound from the start, so that a job can never find its grid missing.
+  ResetResults();
   connect(this, &CGridView::MouseDown, this, &CTableGridView::OnMouseDown);
 }
 

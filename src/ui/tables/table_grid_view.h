@@ -23,8 +23,8 @@ class CTableGridView : public CGridView {
  public:
   explicit CTableGridView(QWidget* parent = nullptr);
 
-  // The page's table grid, bound to this view's data by ResetResults (and by
-  // the first job). Hand it to the job.
+  // The page's table grid, bound to this view's data from construction on.
+  // Hand it to the page's job.
   CTableGrid& Table() { return table; }
 
   // The table pages' ResetResults: an empty 2 x 2 grid without descriptors.
