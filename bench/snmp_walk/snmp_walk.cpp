@@ -87,8 +87,8 @@ void BenchFormatter(double budget) {
     }
   }
   double elapsed = Seconds(start);
-  std::printf("FormatSnmpValue: %zu values in %.2f s = %.0f values/s (target >= 1000000)%s\n", count,
-              elapsed, count / elapsed, bytes == 0 ? " [no output?]" : "");
+  std::printf("FormatSnmpValue: %zu values in %.2f s = %.0f values/s (target >= 1000000)%s\n",
+              count, elapsed, count / elapsed, bytes == 0 ? " [no output?]" : "");
 }
 
 }  // namespace
@@ -107,14 +107,22 @@ int main(int argc, char** argv) {
   double formatSeconds = 2.0;
   for (int i = 1; i < argc; ++i) {
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
-    if (!std::strcmp(argv[i], "--address")) target.address = next();
-    else if (!std::strcmp(argv[i], "--port")) target.port = static_cast<uint16_t>(std::atoi(next()));
-    else if (!std::strcmp(argv[i], "--community")) target.readCommunity = next();
-    else if (!std::strcmp(argv[i], "--table")) tableName = table = next();
-    else if (!std::strcmp(argv[i], "--columns")) columns = std::atoi(next());
-    else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(next()));
-    else if (!std::strcmp(argv[i], "--no-snmptable")) snmptable = false;
-    else if (!std::strcmp(argv[i], "--format-seconds")) formatSeconds = std::atof(next());
+    if (!std::strcmp(argv[i], "--address"))
+      target.address = next();
+    else if (!std::strcmp(argv[i], "--port"))
+      target.port = static_cast<uint16_t>(std::atoi(next()));
+    else if (!std::strcmp(argv[i], "--community"))
+      target.readCommunity = next();
+    else if (!std::strcmp(argv[i], "--table"))
+      tableName = table = next();
+    else if (!std::strcmp(argv[i], "--columns"))
+      columns = std::atoi(next());
+    else if (!std::strcmp(argv[i], "--repeat"))
+      repeat = std::max(1, std::atoi(next()));
+    else if (!std::strcmp(argv[i], "--no-snmptable"))
+      snmptable = false;
+    else if (!std::strcmp(argv[i], "--format-seconds"))
+      formatSeconds = std::atof(next());
     else {
       std::fprintf(stderr, "snmp_walk: unknown option %s\n", argv[i]);
       return 64;

@@ -30,7 +30,8 @@ const std::vector<uint32_t> kPrefixes[] = {
 };
 
 std::vector<uint32_t> Identifier(FuzzedDataProvider& data) {
-  std::vector<uint32_t> id = kPrefixes[data.ConsumeIntegralInRange<size_t>(0, std::size(kPrefixes) - 1)];
+  std::vector<uint32_t> id =
+      kPrefixes[data.ConsumeIntegralInRange<size_t>(0, std::size(kPrefixes) - 1)];
   size_t more = data.ConsumeIntegralInRange<size_t>(0, 140);
   for (size_t i = 0; i < more && data.remaining_bytes() > 0; ++i) {
     id.push_back(data.ConsumeBool() ? data.ConsumeIntegralInRange<uint32_t>(0, 40)
@@ -78,8 +79,8 @@ void FormatOne(FuzzedDataProvider& data, bool throughTree) {
   value.objectId = objectId;
   std::string bytes = data.ConsumeRemainingBytesAsString();
   value.bytes = bytes;
-  std::string text = throughTree ? tesmo::FormatSnmpValue(name, value)
-                                 : tesmo::FormatSnmpValueAs(syntax, value);
+  std::string text =
+      throughTree ? tesmo::FormatSnmpValue(name, value) : tesmo::FormatSnmpValueAs(syntax, value);
   // Every form is bounded by a small multiple of the value's size.
   if (text.size() > 64 * (bytes.size() + objectId.size() + hint.size() + units.size()) + 4096) {
     __builtin_trap();

@@ -1,7 +1,7 @@
 // The request layer and the column walk against the lab's snmpd, with
 // net-snmp's own tools run on the same agent as the reference.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -13,6 +13,7 @@
 #include <chrono>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "core/app/status_channel.h"
 #include "core/snmp/mib_loader.h"
@@ -29,7 +30,8 @@ class StatusLog {
   StatusLog() {
     connection = QObject::connect(
         &tesmo::CStatusChannel::Instance(), &tesmo::CStatusChannel::Posted,
-        &tesmo::CStatusChannel::Instance(), [this](const QString& text) {
+        &tesmo::CStatusChannel::Instance(),
+        [this](const QString& text) {
           std::lock_guard lock(mutex);
           texts.push_back(text.toStdString());
         },
@@ -47,7 +49,9 @@ class StatusLog {
   std::vector<std::string> texts;
 };
 
-uint16_t LabPort() { return static_cast<uint16_t>(qEnvironmentVariableIntValue("TESMO_LAB_SNMP_PORT")); }
+uint16_t LabPort() {
+  return static_cast<uint16_t>(qEnvironmentVariableIntValue("TESMO_LAB_SNMP_PORT"));
+}
 
 tesmo::SnmpTarget LabTarget() {
   tesmo::SnmpTarget target;
@@ -205,13 +209,33 @@ TEST_F(SnmpLabTest, TwoRowTableTakesThreeStepsAndGivesTwoRows) {
   EXPECT_EQ(state.stepCount, 3);
 
   std::vector<tesmo::TableRow> rows;
-  auto outcome = tesmo::WalkColumns(
-      LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
+  auto outcome =
+      tesmo::WalkColumns(LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
   EXPECT_EQ(outcome.result, 0);
   EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].texts, (std::vector<std::string>{"_all_", "none"}));  // grpcomm1: read only
+  EXPECT_EQ(rows[0].texts, (std::vector<std::string>{"_all_", "none"}));   // grpcomm1: read only
   EXPECT_EQ(rows[1].texts, (std::vector<std::string>{"_all_", "_all_"}));  // grpcomm2: read-write
+}
+
+TEST_F(SnmpLabTest, WalksOnSeveralThreadsEachKeepTheirOwnSession) {
+  std::atomic<int> complete{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 3; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 5; ++i) {
+        std::vector<tesmo::TableRow> rows;
+        auto outcome = tesmo::WalkColumns(
+            LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
+        if (outcome.result == 0 && outcome.status == tesmo::EndOfSubtree && rows.size() == 2 &&
+            rows[1].texts[1] == "_all_") {
+          ++complete;
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(complete, 15);
 }
 
 // snmptable's text of a value in our form: quotes dropped from strings,
@@ -238,24 +262,23 @@ std::string InOurForm(const std::string& column, std::string text) {
 
 TEST_F(SnmpLabTest, InterfaceTableMatchesSnmptable) {
   const std::vector<std::string> names = {
-      "ifIndex",        "ifDescr",         "ifType",          "ifMtu",
-      "ifSpeed",        "ifPhysAddress",   "ifAdminStatus",   "ifOperStatus",
-      "ifLastChange",   "ifInOctets",      "ifInUcastPkts",   "ifInNUcastPkts",
-      "ifInDiscards",   "ifInErrors",      "ifInUnknownProtos", "ifOutOctets",
-      "ifOutUcastPkts", "ifOutNUcastPkts", "ifOutDiscards",   "ifOutErrors",
-      "ifOutQLen",      "ifSpecific"};
+      "ifIndex",       "ifDescr",        "ifType",          "ifMtu",         "ifSpeed",
+      "ifPhysAddress", "ifAdminStatus",  "ifOperStatus",    "ifLastChange",  "ifInOctets",
+      "ifInUcastPkts", "ifInNUcastPkts", "ifInDiscards",    "ifInErrors",    "ifInUnknownProtos",
+      "ifOutOctets",   "ifOutUcastPkts", "ifOutNUcastPkts", "ifOutDiscards", "ifOutErrors",
+      "ifOutQLen",     "ifSpecific"};
   // Traffic counters grow between the two walks (the walks are traffic on
   // the same loopback): ours, taken later, may only be larger.
-  const std::set<std::string> counters = {"ifInOctets", "ifInUcastPkts", "ifInNUcastPkts",
+  const std::set<std::string> counters = {"ifInOctets",  "ifInUcastPkts",  "ifInNUcastPkts",
                                           "ifOutOctets", "ifOutUcastPkts", "ifOutNUcastPkts"};
 
   QProcess snmptable;
-  snmptable.start("snmptable",
-                  {"-v1", "-c", "meadow", "-m", "ALL", "-M",
-                   QString::fromStdString(
-                       tesmo::MibDirectoryList(QDir::currentPath().toStdString())),
-                   "-Cf", "|", "-CH", "-Ot", "-Of", "-OU",
-                   QString("127.0.0.1:%1").arg(LabPort()), "RFC1213-MIB::ifTable"});
+  snmptable.start(
+      "snmptable",
+      {"-v1", "-c", "meadow", "-m", "ALL", "-M",
+       QString::fromStdString(tesmo::MibDirectoryList(QDir::currentPath().toStdString())), "-Cf",
+       "|", "-CH", "-Ot", "-Of", "-OU", QString("127.0.0.1:%1").arg(LabPort()),
+       "RFC1213-MIB::ifTable"});
   ASSERT_TRUE(snmptable.waitForFinished(30000));
   ASSERT_EQ(snmptable.exitCode(), 0) << snmptable.readAllStandardError().toStdString();
   std::vector<std::vector<std::string>> expected;

@@ -1,19 +1,18 @@
 // The program's text forms of object identifiers and values, over the real
 // MIB tree plus a small module of our own that carries the display hints,
 // units and enumerations the standard modules lack.
+#include "core/snmp/snmp_text.h"
+
 #include <gtest/gtest.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
 #include <cctype>
 
 #include "core/snmp/mib_loader.h"
-#include "core/snmp/snmp_text.h"
 
 namespace {
 
@@ -126,7 +125,8 @@ ObjectId Oid(const char* text) {
   std::string_view view(text);
   ObjectId id;
   size_t dot = view.find('.');
-  if (dot != 0 && dot != std::string_view::npos && !std::isdigit(static_cast<unsigned char>(text[0]))) {
+  if (dot != 0 && dot != std::string_view::npos &&
+      !std::isdigit(static_cast<unsigned char>(text[0]))) {
     oid buffer[MAX_OID_LEN];
     size_t length = MAX_OID_LEN;
     std::string label(view.substr(0, dot));
@@ -196,7 +196,8 @@ TEST_F(SnmpTextTest, ValuesPrintInTheProgramsForms) {
       {"sysUpTime.0", Number(0x43, 4294967295), "497:2:27:52.95"},
       {"ipAdEntAddr.10.0.0.1", Bytes(0x40, std::string_view("\x0a\x00\x00\x01", 4)),
        "010.000.000.001"},
-      {"ipAdEntNetMask.10.0.0.1", Bytes(0x40, std::string_view("\xff\xff\xff\x00", 4)), "255.255.255.000"},
+      {"ipAdEntNetMask.10.0.0.1", Bytes(0x40, std::string_view("\xff\xff\xff\x00", 4)),
+       "255.255.255.000"},
       // RFC1213 owns ifPhysAddress: no hint, contiguous hex.
       {"ifPhysAddress.1", Bytes(0x04, kMac), "00A0C9123456"},
       {"ifPhysAddress.1", Bytes(0x04, ""), "\"\""},

@@ -1,8 +1,8 @@
 // Walks against small fake agents on the loopback: faults a real snmpd does
 // not produce (an answer that does not follow the question, a table with
 // holes, a short last column at the end of the MIB).
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -92,8 +92,8 @@ std::string Tlv(uint8_t tag, const std::string& content) {
 std::string Integer(long value, uint8_t tag = 0x02) {
   std::string bytes;
   for (int i = 7; i >= 0; --i) bytes += static_cast<char>((value >> (8 * i)) & 0xff);
-  while (bytes.size() > 1 && ((bytes[0] == 0 && !(bytes[1] & 0x80)) ||
-                              (bytes[0] == '\xff' && (bytes[1] & 0x80)))) {
+  while (bytes.size() > 1 &&
+         ((bytes[0] == 0 && !(bytes[1] & 0x80)) || (bytes[0] == '\xff' && (bytes[1] & 0x80)))) {
     bytes.erase(0, 1);
   }
   return Tlv(tag, bytes);
@@ -166,8 +166,8 @@ class FakeAgent {
       uint8_t buffer[4096];
       sockaddr_in from{};
       socklen_t fromLength = sizeof from;
-      ssize_t n = recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from),
-                           &fromLength);
+      ssize_t n =
+          recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
       if (n <= 0) continue;
       ++requests;
       Reader message{buffer, buffer + n};
@@ -193,12 +193,12 @@ class FakeAgent {
         bindings.clear();
         for (const ObjectId& name : names) bindings += Tlv(0x30, Oid(name) + Tlv(0x05, ""));
       }
-      std::string response = Tlv(
-          0x30, Integer(version) +
-                    Tlv(0x04, std::string(reinterpret_cast<const char*>(community.p),
-                                          community.end - community.p)) +
-                    Tlv(0xA2, Integer(requestId) + Integer(answer.errorStatus) +
-                                  Integer(answer.errorIndex) + Tlv(0x30, bindings)));
+      std::string response =
+          Tlv(0x30, Integer(version) +
+                        Tlv(0x04, std::string(reinterpret_cast<const char*>(community.p),
+                                              community.end - community.p)) +
+                        Tlv(0xA2, Integer(requestId) + Integer(answer.errorStatus) +
+                                      Integer(answer.errorIndex) + Tlv(0x30, bindings)));
       sendto(fd, response.data(), response.size(), 0, reinterpret_cast<sockaddr*>(&from),
              fromLength);
     }
@@ -230,20 +230,27 @@ FakeAgent::Handler TableAgent(std::map<ObjectId, std::string> objects) {
 }
 
 const ObjectId kEntry = {1, 3, 6, 1, 4, 1, 424242, 1, 1};
-ObjectId Column(uint32_t c) { return Join(kEntry, {c}); }
-std::string ColumnText(uint32_t c) { return "." + [&] {
-  std::string text;
-  for (uint32_t s : Column(c)) text += (text.empty() ? "" : ".") + std::to_string(s);
-  return text;
-}(); }
-std::string Text(const std::string& s) { return Tlv(0x04, s); }
+ObjectId Column(uint32_t c) {
+  return Join(kEntry, {c});
+}
+std::string ColumnText(uint32_t c) {
+  return "." + [&] {
+    std::string text;
+    for (uint32_t s : Column(c)) text += (text.empty() ? "" : ".") + std::to_string(s);
+    return text;
+  }();
+}
+std::string Text(const std::string& s) {
+  return Tlv(0x04, s);
+}
 
 class StatusLog {
  public:
   StatusLog() {
     connection = QObject::connect(
         &tesmo::CStatusChannel::Instance(), &tesmo::CStatusChannel::Posted,
-        &tesmo::CStatusChannel::Instance(), [this](const QString& text) {
+        &tesmo::CStatusChannel::Instance(),
+        [this](const QString& text) {
           std::lock_guard lock(mutex);
           texts.push_back(text.toStdString());
         },
@@ -300,8 +307,8 @@ TEST_F(SnmpWalkTest, AnswerBehindTheQuestionInAnyColumnEndsTheWalk) {
   // Column 2 goes backwards on the second step.
   FakeAgent agent([&](const std::vector<ObjectId>& names) {
     Answer answer;
-    answer.bindings.push_back({Join(Column(1), {names[0].size() == Column(1).size() ? 1u : 2u}),
-                               Text("a")});
+    answer.bindings.push_back(
+        {Join(Column(1), {names[0].size() == Column(1).size() ? 1u : 2u}), Text("a")});
     answer.bindings.push_back({Join(Column(2), {1}), Text("b")});
     return answer;
   });
@@ -316,10 +323,12 @@ TEST_F(SnmpWalkTest, AnswerBehindTheQuestionInAnyColumnEndsTheWalk) {
 TEST_F(SnmpWalkTest, HolesNeverShiftValuesIntoOtherRows) {
   std::map<ObjectId, std::string> objects;
   for (uint32_t i : {1, 2, 3, 4}) objects[Join(Column(1), {i})] = Integer(i * 10);
-  for (uint32_t i : {1, 3}) objects[Join(Column(2), {i})] = Text("b" + std::to_string(i));  // holes at 2, 4
-  for (uint32_t i : {2, 3, 4}) objects[Join(Column(3), {i})] = Text("c" + std::to_string(i));  // hole at 1
+  for (uint32_t i : {1, 3})
+    objects[Join(Column(2), {i})] = Text("b" + std::to_string(i));  // holes at 2, 4
+  for (uint32_t i : {2, 3, 4})
+    objects[Join(Column(3), {i})] = Text("c" + std::to_string(i));         // hole at 1
   for (uint32_t i : {1, 2}) objects[Join(Column(4), {i, 7})] = Text("d");  // other instances
-  objects[Join(Column(5), {9})] = Text("after");  // the next table
+  objects[Join(Column(5), {9})] = Text("after");                           // the next table
   FakeAgent agent(TableAgent(objects));
   std::vector<tesmo::TableRow> rows;
   auto outcome = tesmo::WalkColumns(
@@ -349,8 +358,8 @@ TEST_F(SnmpWalkTest, ShortLastColumnAtTheEndOfTheMibKeepsTheRows) {
   auto outcome = tesmo::WalkColumns(agent.Target(), {ColumnText(1), ColumnText(2)}, rows);
   EXPECT_EQ(outcome.result, 0);
   EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
-  EXPECT_EQ(Texts(rows), (std::vector<std::vector<std::string>>{
-                             {"a1", "b1"}, {"a2", "b2"}, {"a3", NA}}));
+  EXPECT_EQ(Texts(rows),
+            (std::vector<std::vector<std::string>>{{"a1", "b1"}, {"a2", "b2"}, {"a3", NA}}));
 }
 
 TEST_F(SnmpWalkTest, EmptyTableGivesNoRowsAfterOneRequest) {

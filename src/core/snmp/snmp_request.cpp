@@ -27,8 +27,8 @@ bool Lock(std::unique_lock<std::mutex>& lock) {
 // An SNMPv1 session over UDP. The port goes into the peer name: net-snmp
 // ignores remote_port for transports opened from a peer name, and the "udp:"
 // transport prefix keeps any host text from choosing another transport.
-void* OpenSession(const std::string& host, const std::string& community, int timeoutMs,
-                  int retries, uint16_t port) {
+void* OpenSession(const std::string& host, const std::string& community, int timeoutMs, int retries,
+                  uint16_t port) {
   netsnmp_session settings;
   snmp_sess_init(&settings);
   settings.version = SNMP_VERSION_1;
@@ -57,8 +57,8 @@ struct VariableView {
     for (size_t i = 0; i < nameLength; ++i) name[i] = static_cast<uint32_t>(variable.name[i]);
     value.type = variable.type;
     if (variable.val.string != nullptr) {
-      value.bytes = std::string_view(reinterpret_cast<const char*>(variable.val.string),
-                                     variable.val_len);
+      value.bytes =
+          std::string_view(reinterpret_cast<const char*>(variable.val.string), variable.val_len);
     }
     switch (variable.type) {
       case ASN_INTEGER:
@@ -75,9 +75,9 @@ struct VariableView {
       case ASN_OPAQUE_I64:
       case ASN_OPAQUE_U64:
         if (variable.val.counter64 != nullptr && variable.val_len >= sizeof(counter64)) {
-          value.counter64 = ((static_cast<uint64_t>(variable.val.counter64->high) & 0xffffffffu)
-                             << 32) |
-                            (static_cast<uint64_t>(variable.val.counter64->low) & 0xffffffffu);
+          value.counter64 =
+              ((static_cast<uint64_t>(variable.val.counter64->high) & 0xffffffffu) << 32) |
+              (static_cast<uint64_t>(variable.val.counter64->low) & 0xffffffffu);
         }
         break;
       case ASN_OPAQUE_FLOAT:
@@ -194,8 +194,8 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
 }
 
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const std::string& host, const std::string& community, int timeoutMs,
-                int retries, uint16_t port) {
+                const std::string& host, const std::string& community, int timeoutMs, int retries,
+                uint16_t port) {
   status = 0;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
@@ -307,9 +307,9 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   return kSnmpResponse;
 }
 
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
-            int& status, const std::string& host, const std::string& writeCommunity,
-            int timeoutMs, int retries, uint16_t port) {
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
+            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
+            uint16_t port) {
   status = 0;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
@@ -368,8 +368,8 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
                      target.timeoutMs, target.retries, target.port);
 }
 
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
-            int& status, const SnmpTarget& target) {
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
+            const SnmpTarget& target) {
   return SnmpSet(objectId, valueText, typeLetter, status, target.address, target.writeCommunity,
                  target.timeoutMs, target.retries, target.port);
 }

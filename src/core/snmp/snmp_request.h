@@ -63,13 +63,13 @@ class SnmpWalkState {
   // Closes the session and forgets the walk.
   void Release();
 
-  void* session = nullptr;        // net-snmp single-session handle, open across steps
-  int stepCount = 0;              // steps made so far
-  std::vector<ObjectId> roots;    // the first request: one subtree root per column
-  std::vector<ObjectId> next;     // per column: what the next step asks from
-  std::vector<ObjectId> returned; // per column: the name the last response returned
-  std::vector<int> sentColumns;   // column of each object of the last request, in order
-  long errorIndex = 0;            // error index of the last response (1-based, 0 none)
+  void* session = nullptr;         // net-snmp single-session handle, open across steps
+  int stepCount = 0;               // steps made so far
+  std::vector<ObjectId> roots;     // the first request: one subtree root per column
+  std::vector<ObjectId> next;      // per column: what the next step asks from
+  std::vector<ObjectId> returned;  // per column: the name the last response returned
+  std::vector<int> sentColumns;    // column of each object of the last request, in order
+  long errorIndex = 0;             // error index of the last response (1-based, 0 none)
 };
 
 // One GET of several objects. On a response with error status 0 the k-th
@@ -84,21 +84,21 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
 // answer does not follow what was asked (a broken agent that would otherwise
 // keep a walk going forever), status becomes EndOfSubtree.
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const std::string& host, const std::string& community, int timeoutMs,
-                int retries, uint16_t port);
+                const std::string& host, const std::string& community, int timeoutMs, int retries,
+                uint16_t port);
 
 // One SET of one object; typeLetter is the library's value-type letter
 // (i u t a o s x d n, or = for the type the MIB declares).
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
-            int& status, const std::string& host, const std::string& writeCommunity,
-            int timeoutMs, int retries, uint16_t port);
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
+            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
+            uint16_t port);
 
 // The same with the access parameters of a target (read community for GET
 // and GETNEXT, write community for SET).
 int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target);
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
                 const SnmpTarget& target);
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter,
-            int& status, const SnmpTarget& target);
+int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
+            const SnmpTarget& target);
 
 }  // namespace tesmo

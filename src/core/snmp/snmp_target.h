@@ -9,12 +9,12 @@
 namespace tesmo {
 
 struct SnmpTarget {
-  std::string address;                  // resolved IPv4 address text of the host
-  std::string readCommunity = "meadow";  // for GET and GETNEXT
+  std::string address;                     // resolved IPv4 address text of the host
+  std::string readCommunity = "meadow";    // for GET and GETNEXT
   std::string writeCommunity = "lantern";  // for SET
-  int timeoutMs = 2000;                 // per try
-  int retries = 3;                      // retransmissions after the first try
-  uint16_t port = 161;                  // agent's UDP port
+  int timeoutMs = 2000;                    // per try
+  int retries = 3;                         // retransmissions after the first try
+  uint16_t port = 161;                     // agent's UDP port
 };
 
 }  // namespace tesmo

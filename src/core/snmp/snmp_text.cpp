@@ -110,15 +110,20 @@ void AppendHexBlock(std::string& out, std::string_view bytes) {
   }
 }
 
-bool IsPrintable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
-bool IsWhiteSpace(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+bool IsPrintable(unsigned char c) {
+  return c >= 0x20 && c <= 0x7E;
+}
+bool IsWhiteSpace(unsigned char c) {
+  return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
 
 // An octet string without display hint: the text itself when every byte is
 // printable or white space (white space other than the blank shows as "."),
 // the hex block form otherwise.
 void AppendPlainOctets(std::string& out, std::string_view bytes) {
   bool text = std::all_of(bytes.begin(), bytes.end(), [](char c) {
-    return IsPrintable(static_cast<unsigned char>(c)) || IsWhiteSpace(static_cast<unsigned char>(c));
+    return IsPrintable(static_cast<unsigned char>(c)) ||
+           IsWhiteSpace(static_cast<unsigned char>(c));
   });
   if (!text) {
     AppendHexBlock(out, bytes);
@@ -160,7 +165,9 @@ const char* EnumLabel(const enum_list* enums, int64_t value) {
   return nullptr;
 }
 
-uint32_t Low32(int64_t value) { return static_cast<uint32_t>(static_cast<uint64_t>(value)); }
+uint32_t Low32(int64_t value) {
+  return static_cast<uint32_t>(static_cast<uint64_t>(value));
+}
 
 // ---- display hints ------------------------------------------------------
 
@@ -193,7 +200,8 @@ void AppendHintedInteger(std::string& out, int64_t value, std::string_view hint)
       break;
     default:
       negative = value < 0;
-      AppendUnsigned(digits, negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+      AppendUnsigned(digits,
+                     negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
       break;
   }
   if (negative) out.push_back('-');
@@ -463,7 +471,8 @@ void AppendBySyntax(std::string& out, const SnmpNodeSyntax& node, const SnmpValu
       }
       return;
     case SnmpSyntax::kObjectId:
-      if (WrongType(out, tag == kTagObjectId, "Wrong Type (should be OBJECT IDENTIFIER): ", value)) {
+      if (WrongType(out, tag == kTagObjectId,
+                    "Wrong Type (should be OBJECT IDENTIFIER): ", value)) {
         return;
       }
       AppendObjectId(out, value.objectId);
@@ -652,12 +661,12 @@ bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
       Log("object identifier too long\n");
       return false;
     }
-    bool numeric = !component.empty() &&
-                   std::all_of(component.begin(), component.end(),
-                               [](char c) { return c >= '0' && c <= '9'; });
+    bool numeric = !component.empty() && std::all_of(component.begin(), component.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     if (numeric) {
       uint32_t value = 0;
-      auto [end, error] = std::from_chars(component.data(), component.data() + component.size(), value);
+      auto [end, error] =
+          std::from_chars(component.data(), component.data() + component.size(), value);
       if (error != std::errc() || end != component.data() + component.size()) {
         Log("sub-identifier not found: %s\n", component);
         return false;

@@ -102,8 +102,7 @@ struct SnmpNodeSyntax {
 // Each component is a number or a label of the MIB tree (letter case
 // ignored). Unknown labels and identifiers longer than maxLength fail with a
 // line in the log (standard error); result is untouched on failure.
-bool ParseObjectId(std::string_view text, ObjectId& result,
-                   size_t maxLength = kMaxObjectIdLength);
+bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength = kMaxObjectIdLength);
 
 // Labels along the MIB tree, numbers from the first unknown sub-identifier
 // on, with the usual prefixes (mib-2, experimental, private, ...) removed:

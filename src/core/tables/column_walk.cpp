@@ -68,8 +68,8 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
         continue;
       }
       std::span<const uint32_t> own = InstanceOf(name, root);
-      auto order = std::lexicographical_compare_three_way(own.begin(), own.end(),
-                                                          instance.begin(), instance.end());
+      auto order = std::lexicographical_compare_three_way(own.begin(), own.end(), instance.begin(),
+                                                          instance.end());
       if (order == 0) {
         row.texts[k] = requests[k].result;
       } else if (order > 0) {

@@ -28,7 +28,8 @@ struct TableRow {
 };
 
 struct ColumnWalkOptions {
-  // The walk ends before its next step once this reads 1; null: never.
+  // The walk ends before its next step once this reads 1 (table jobs pass
+  // &StopFlag); null: never.
   const std::atomic<int>* stopFlag = nullptr;
   // Column whose text follows "Getting " in the progress status, posted at
   // most every 300 ms after a kept row; -1 posts no progress.
