@@ -9,6 +9,7 @@
 #include <resolv.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
