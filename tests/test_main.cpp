@@ -1,17 +1,35 @@
 // Test entry point: a QApplication (offscreen) and a private settings file per
 // test process, so no test ever reads or writes the user's own settings.
+//
+// Outside the lab namespace (unit and UI tests) the name service is pointed at
+// a resolver file naming only loopback and an empty hosts file: a test there
+// that resolves a name by mistake can never reach the machine's own name
+// servers. Lab tests use the namespace's own files, which name the lab's server.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "core/app/settings_store.h"
+#include "core/dns/system_values.h"
+#include "core/icmp/name_hosts_file.h"
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  QTemporaryDir settingsDir;
-  tesmo::CSettingsStore::SetFilePath(settingsDir.filePath(QStringLiteral("tesmo/tesmo.ini")));
+  QTemporaryDir privateDir;
+  tesmo::CSettingsStore::SetFilePath(privateDir.filePath(QStringLiteral("tesmo/tesmo.ini")));
+  if (qEnvironmentVariableIsEmpty("TESMO_IN_LAB")) {
+    QFile resolv(privateDir.filePath(QStringLiteral("resolv.conf")));
+    if (resolv.open(QIODevice::WriteOnly)) resolv.write("nameserver 127.0.0.1\n");
+    resolv.close();
+    QFile hosts(privateDir.filePath(QStringLiteral("hosts")));
+    if (hosts.open(QIODevice::WriteOnly)) hosts.write("127.0.0.1\tlocalhost\n");
+    hosts.close();
+    tesmo::SetResolvConfPath(resolv.fileName().toStdString());
+    tesmo::SetHostsFilePath(hosts.fileName().toStdString());
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
