@@ -283,6 +283,18 @@ TEST_F(ParametersPageTest, CommandLineWithAnUnknownPageOnlyKeepsTheHost) {
   EXPECT_EQ(Field(1034), "<none>");
 }
 
+TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
+  emit sheet->GridSelectCommand(32776, "127.0.0.1");
+  EXPECT_EQ(Field(1034), "tesmo-lab-agent");
+  EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
+  EXPECT_FALSE(sheet->openInNewInstance);
+  // An empty cell selects nothing and leaves the new-instance flag alone.
+  sheet->openInNewInstance = true;
+  emit sheet->GridSelectCommand(32780, "");
+  EXPECT_TRUE(sheet->openInNewInstance);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
+}
+
 // --batch runs the same job without a window.
 struct BatchRun {
   int exitCode;

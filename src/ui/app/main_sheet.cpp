@@ -22,6 +22,8 @@
 #include "core/app/job_control.h"
 #include "core/app/status_channel.h"
 #include "core/app/string_table.h"
+#include "core/app/telnet_launcher.h"
+#include "core/tables/table_grid.h"
 #include "core/app/vendor_map.h"
 #include "core/icmp/name_resolution.h"
 #include "core/snmp/mib_loader.h"
@@ -106,6 +108,8 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
   connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded);
 
+  connect(this, &CMainSheet::GridSelectCommand, this, &CMainSheet::OnGridSelectCommand);
+
   resize(1040, 640);
   mainSheet.store(this);
 }
@@ -188,8 +192,36 @@ void CMainSheet::HandleCommandLine(const QStringList& words) {
   }
 }
 
+void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
+  if (commandId == kCmdTelnet) {
+    if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
+      LaunchTelnet(parameters->Data().telnetPath, host);
+    }
+    openInNewInstance = false;
+    return;
+  }
+  static const struct {
+    int command;
+    int index;
+  } kSelect[] = {{kCmdGetSystem, kPageParameters},    {kCmdGetInterfaces, kPageInterfaces},
+                 {kCmdGetAddresses, kPageAddresses},  {kCmdGetRoutes, kPageRouteTable},
+                 {kCmdGetArp, kPageArp},              {kCmdTestReachability, kPageReachability},
+                 {kCmdGraphRoundTrip, kPageGraph}};
+  targetHost = host;
+  if (targetHost.isEmpty()) return;
+  for (const auto& select : kSelect) {
+    if (select.command == commandId) RunSelectCommand(select.index);
+  }
+}
+
 void CMainSheet::RunSelectCommand(int index) {
   if (index < 0 || index >= kPageCount || targetHost.isEmpty()) return;
+  if (index == kPageGraph) {
+    // The round-trip chart entry belongs to the Graph page, which this
+    // version does not have yet: nothing to start.
+    openInNewInstance = false;
+    return;
+  }
   if (openInNewInstance) {
     QProcess::startDetached(QCoreApplication::applicationFilePath(),
                             {targetHost, pages[index]->InternalName()});

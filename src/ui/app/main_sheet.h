@@ -76,6 +76,9 @@ class CMainSheet : public QDialog {
   // openInNewInstance a new program instance is started on the host instead.
   void RunSelectCommand(int index);
 
+  // A grid's Select menu: Telnet to the host, or the Select command of its page.
+  void OnGridSelectCommand(int commandId, const QString& host);
+
   // Shows the current status text now (UI thread).
   void RefreshStatus();
 
