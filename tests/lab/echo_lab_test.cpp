@@ -141,8 +141,10 @@ TEST_P(EchoLab, RoundTripOverTheDelayedLinkMatchesPing) {
   QRegularExpressionMatch m = QRegularExpression(R"(= ([0-9.]+)/([0-9.]+)/([0-9.]+)/)").match(out);
   ASSERT_TRUE(m.hasMatch()) << out.toStdString();
   double pingMin = m.captured(1).toDouble();
+  // The minimum of a few more echoes than ping sent: a busy machine delays
+  // some frames in the relay, never speeds one up.
   uint32_t ourMin = UINT32_MAX;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < 10; ++i) {
     Ping p = Once(kFar);
     ASSERT_EQ(p.outcome, PingOutcome::Reachable) << p.text;
     ourMin = std::min(ourMin, p.roundTrip);
