@@ -100,24 +100,26 @@ testCounter OBJECT-TYPE SYNTAX Counter32 MAX-ACCESS read-only STATUS current
 END
 )";
 
-class SnmpTextTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir = new QTemporaryDir;
-    QDir(dir->path()).mkdir("mibs");
-    QFile file(dir->filePath("mibs/TESMO-TEST-MIB.txt"));
+// The MIB tree of this test program: the standard modules plus the test
+// module, loaded once (net-snmp leaks a little on every reload).
+class MibEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    QDir(dir.path()).mkdir("mibs");
+    QFile file(dir.filePath("mibs/TESMO-TEST-MIB.txt"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(kTestMib);
     file.close();
-    tesmo::LoadMibs(tesmo::MibDirectoryList(dir->path().toStdString()));
+    tesmo::LoadMibs(tesmo::MibDirectoryList(dir.path().toStdString()));
   }
-  static void TearDownTestSuite() {
-    tesmo::FreeMibs();
-    delete dir;
-  }
-  static QTemporaryDir* dir;
+  void TearDown() override { tesmo::FreeMibs(); }
+
+ private:
+  QTemporaryDir dir;
 };
-QTemporaryDir* SnmpTextTest::dir = nullptr;
+const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new MibEnvironment);
+
+using SnmpTextTest = ::testing::Test;
 
 // The object named by a text such as "ifDescr.1": a MIB label found anywhere
 // in the tree (net-snmp's own look-up), then numbers; or a dotted text of ours.

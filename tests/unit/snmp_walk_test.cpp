@@ -8,7 +8,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -16,7 +15,6 @@
 #include <thread>
 
 #include "core/app/status_channel.h"
-#include "core/snmp/mib_loader.h"
 #include "core/snmp/snmp_request.h"
 #include "core/tables/column_walk.h"
 
@@ -274,13 +272,8 @@ std::vector<std::vector<std::string>> Texts(const std::vector<tesmo::TableRow>& 
   return texts;
 }
 
-class SnmpWalkTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    tesmo::LoadMibs(tesmo::MibDirectoryList(QDir::currentPath().toStdString()));
-  }
-  static void TearDownTestSuite() { tesmo::FreeMibs(); }
-};
+// The MIB tree is loaded once for the whole program (snmp_text_test.cpp).
+using SnmpWalkTest = ::testing::Test;
 
 const char* const NA = tesmo::kNotAvailableText;
 
