@@ -6,7 +6,9 @@
 #include <net-snmp/net-snmp-includes.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -77,7 +79,12 @@ void FormatOne(FuzzedDataProvider& data, bool throughTree) {
     objectId.push_back(data.ConsumeIntegralInRange<uint32_t>(0, 12));
   }
   value.objectId = objectId;
-  std::string bytes = data.ConsumeRemainingBytesAsString();
+  // An allocation of exactly the value's size, so that reading one byte past
+  // it trips AddressSanitizer.
+  std::string rest = data.ConsumeRemainingBytesAsString();
+  std::unique_ptr<char[]> exact(new char[rest.size() + (rest.empty() ? 1 : 0)]);
+  std::copy(rest.begin(), rest.end(), exact.get());
+  std::string_view bytes(exact.get(), rest.size());
   value.bytes = bytes;
   std::string text =
       throughTree ? tesmo::FormatSnmpValue(name, value) : tesmo::FormatSnmpValueAs(syntax, value);
