@@ -383,6 +383,30 @@ TEST_F(SnmpWalkTest, StopFlagEndsTheWalkBeforeTheNextStep) {
   EXPECT_EQ(agent.requests, 3);
 }
 
+TEST_F(SnmpWalkTest, ProgressNamesTheChosenColumnOfAKeptRow) {
+  // Every answer takes longer than the 300 ms between two progress texts.
+  std::map<ObjectId, std::string> objects;
+  objects[Join(Column(1), {1})] = Text("first");
+  objects[Join(Column(1), {2})] = Text("second");
+  objects[Join(Column(2), {1})] = Text("name-1");
+  objects[Join(Column(2), {2})] = Text("name-2");
+  objects[Join(Column(3), {1})] = Text("after");
+  auto table = TableAgent(objects);
+  FakeAgent agent([&](const std::vector<ObjectId>& names) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(320));
+    return table(names);
+  });
+  StatusLog log;
+  tesmo::ColumnWalkOptions options;
+  options.progressColumn = 1;
+  std::vector<tesmo::TableRow> rows;
+  tesmo::SnmpTarget target = agent.Target();
+  target.timeoutMs = 2000;
+  tesmo::WalkColumns(target, {ColumnText(1), ColumnText(2)}, rows, options);
+  EXPECT_EQ(rows.size(), 2u);
+  EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Getting name-1", "Getting name-2"}));
+}
+
 TEST_F(SnmpWalkTest, ErrorStatusOtherThanNoSuchNameEndsTheWalk) {
   FakeAgent agent([](const std::vector<ObjectId>&) {
     Answer answer;
