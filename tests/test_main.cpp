@@ -14,6 +14,7 @@
 #include "core/app/settings_store.h"
 #include "core/dns/system_values.h"
 #include "core/icmp/name_hosts_file.h"
+#include "ui/app/main_sheet.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -30,6 +31,12 @@ int main(int argc, char** argv) {
     tesmo::SetResolvConfPath(resolv.fileName().toStdString());
     tesmo::SetHostsFilePath(hosts.fileName().toStdString());
   }
+  // A Select command with openInNewInstance would start this test program
+  // again with a host and a page: never start anything from a test.
+  tesmo::CMainSheet::startInstance = [](const QString& program, const QStringList& arguments) {
+    qWarning("test: not starting %s %s", qPrintable(program), qPrintable(arguments.join(' ')));
+    return false;
+  };
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

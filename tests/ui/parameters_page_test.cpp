@@ -295,6 +295,22 @@ TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
   EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
 }
 
+TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne) {
+  QStringList started;
+  auto saved = CMainSheet::startInstance;
+  CMainSheet::startInstance = [&](const QString&, const QStringList& arguments) {
+    started = arguments;
+    return true;
+  };
+  sheet->openInNewInstance = true;
+  emit sheet->GridSelectCommand(32778, "127.0.0.1");
+  CMainSheet::startInstance = saved;
+  EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
+  EXPECT_FALSE(sheet->openInNewInstance);
+  EXPECT_EQ(page->HostBox()->currentText(), "");
+  EXPECT_EQ(Field(1034), "<none>");
+}
+
 // --batch runs the same job without a window.
 struct BatchRun {
   int exitCode;

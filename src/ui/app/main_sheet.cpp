@@ -53,6 +53,11 @@ const int kJobPageOrder[] = {kPageParameters,  kPageInterfaces, kPageGenTable, k
 
 CMainSheet* MainSheet() { return mainSheet.load(); }
 
+std::function<bool(const QString&, const QStringList&)> CMainSheet::startInstance =
+    [](const QString& program, const QStringList& arguments) {
+      return QProcess::startDetached(program, arguments);
+    };
+
 CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   setWindowTitle(LoadString(kIdsTitle));
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
@@ -223,8 +228,9 @@ void CMainSheet::RunSelectCommand(int index) {
     return;
   }
   if (openInNewInstance) {
-    QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                            {targetHost, pages[index]->InternalName()});
+    if (startInstance) {
+      startInstance(QCoreApplication::applicationFilePath(), {targetHost, pages[index]->InternalName()});
+    }
   } else if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
     parameters->SetHost(targetHost);
     ResetAllResults();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <atomic>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -78,6 +79,10 @@ class CMainSheet : public QDialog {
 
   // A grid's Select menu: Telnet to the host, or the Select command of its page.
   void OnGridSelectCommand(int commandId, const QString& host);
+
+  // Starts a new program instance (program, arguments); tests replace it so
+  // that a Select command never starts a real process.
+  static std::function<bool(const QString&, const QStringList&)> startInstance;
 
   // Shows the current status text now (UI thread).
   void RefreshStatus();
