@@ -15,11 +15,44 @@ namespace {
 
 // ---- the MIB tree -------------------------------------------------------
 
-const tree* ChildWithSubid(const tree* first, uint32_t subid) {
+// How many leading sub-identifiers of id the tree below the peers first
+// knows, following at every level the peer that knows most.
+size_t KnownDepth(const tree* first, std::span<const uint32_t> id) {
+  if (id.empty()) return 0;
+  size_t best = 0;
   for (const tree* node = first; node != nullptr; node = node->next_peer) {
-    if (node->subid == subid) return node;
+    if (node->subid == id[0]) {
+      best = std::max(best, 1 + KnownDepth(node->child_list, id.subspan(1)));
+    }
   }
-  return nullptr;
+  return best;
+}
+
+// The peer numbered id[0]. Two modules may define different nodes under the
+// same number (RFC1158-MIB's childless ipRoutingTable beside RFC1213-MIB's
+// ipRouteTable, both { ip 21 }): then the one whose subtree knows more of the
+// rest of id is taken, so that the columns below are found.
+const tree* ChildAlong(const tree* first, std::span<const uint32_t> id) {
+  const tree* found = nullptr;
+  size_t foundDepth = 0;
+  bool several = false;
+  for (const tree* node = first; node != nullptr; node = node->next_peer) {
+    if (node->subid != id[0]) continue;
+    if (found == nullptr) {
+      found = node;
+      continue;
+    }
+    if (!several) {
+      several = true;
+      foundDepth = KnownDepth(found->child_list, id.subspan(1));
+    }
+    const size_t depth = KnownDepth(node->child_list, id.subspan(1));
+    if (depth > foundDepth) {
+      found = node;
+      foundDepth = depth;
+    }
+  }
+  return found;
 }
 
 bool SameLabelIgnoringCase(const char* label, std::string_view component) {
@@ -48,8 +81,8 @@ const tree* ChildWithLabel(const tree* first, std::string_view label) {
 const tree* DeepestNode(std::span<const uint32_t> id) {
   const tree* node = nullptr;
   const tree* children = get_tree_head();
-  for (uint32_t subid : id) {
-    const tree* child = ChildWithSubid(children, subid);
+  for (size_t i = 0; i < id.size(); ++i) {
+    const tree* child = ChildAlong(children, id.subspan(i));
     if (child == nullptr) break;
     node = child;
     children = child->child_list;
@@ -606,8 +639,9 @@ void AppendObjectId(std::string& out, std::span<const uint32_t> id) {
   std::string full;
   full.reserve(16 * id.size());
   const tree* children = get_tree_head();
-  for (uint32_t subid : id) {
-    const tree* child = children != nullptr ? ChildWithSubid(children, subid) : nullptr;
+  for (size_t i = 0; i < id.size(); ++i) {
+    const uint32_t subid = id[i];
+    const tree* child = children != nullptr ? ChildAlong(children, id.subspan(i)) : nullptr;
     full.push_back('.');
     if (child == nullptr) {
       children = nullptr;
@@ -672,7 +706,8 @@ bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
         return false;
       }
       id.push_back(value);
-      const tree* child = known ? ChildWithSubid(children, value) : nullptr;
+      const tree* child =
+          known ? ChildAlong(children, std::span<const uint32_t>(&value, 1)) : nullptr;
       if (child != nullptr) {
         children = child->child_list;
       } else {

@@ -2,16 +2,20 @@
 
 #include "ui/app/tool_page.h"
 #include "ui/snmp/parameters_page.h"
+#include "ui/tables/addresses_page.h"
+#include "ui/tables/arp_page.h"
+#include "ui/tables/interfaces_page.h"
+#include "ui/tables/route_page.h"
 
 namespace tesmo {
 
 std::array<ToolPage*, kPageCount> CreatePages(QWidget* parent) {
   std::array<ToolPage*, kPageCount> pages{};
   pages[kPageParameters] = new CParametersPage(parent);
-  pages[kPageInterfaces] = new CEmptyPage(QStringLiteral("interfaces"), parent);
-  pages[kPageAddresses] = new CEmptyPage(QStringLiteral("addresses"), parent);
-  pages[kPageRouteTable] = new CEmptyPage(QStringLiteral("routetable"), parent);
-  pages[kPageArp] = new CEmptyPage(QStringLiteral("arptable"), parent);
+  pages[kPageInterfaces] = new CInterfacesPage(parent);
+  pages[kPageAddresses] = new CAddressesPage(parent);
+  pages[kPageRouteTable] = new CRoutePage(parent);
+  pages[kPageArp] = new CArpPage(parent);
   pages[kPageGenTable] = new CEmptyPage(QStringLiteral("gentable"), parent);
   pages[kPageReachability] = new CEmptyPage(QStringLiteral("reachability"), parent);
   pages[kPageTraceroute] = new CEmptyPage(QStringLiteral("traceroute"), parent);
