@@ -139,6 +139,7 @@ int RunBatch(int argc, char** argv) {
       },
       Qt::DirectConnection);
 
+  SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
   if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(), VendorMap)) {
     VendorMap.clear();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <mutex>
 
 namespace tesmo {
@@ -13,14 +14,17 @@ namespace {
 
 std::mutex warningsMutex;
 std::vector<std::string> warnings;
+std::atomic<bool> echoToLog{true};
 
 // The library's log handler: parser warnings arrive here as the third argument.
 int OnLibraryLog(int, int, void* serverArg, void*) {
   auto* message = static_cast<snmp_log_message*>(serverArg);
   if (message == nullptr || message->msg == nullptr) return 1;
   std::string text = message->msg;
-  std::fputs(text.c_str(), stderr);
-  if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+  if (echoToLog.load()) {
+    std::fputs(text.c_str(), stderr);
+    if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+  }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   std::lock_guard lock(warningsMutex);
   if (warnings.size() < 10000) warnings.push_back(text);
@@ -50,7 +54,7 @@ int LoadMibs(const std::string& directoryList) {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_QUICK_PRINT, 1);
   static bool handlerRegistered = false;
   if (!handlerRegistered) {
-    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_WARNING);
     snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, OnLibraryLog, nullptr);
     handlerRegistered = true;
   }
@@ -74,6 +78,8 @@ int LoadMibs(const std::string& directoryList) {
   }
   return modules;
 }
+
+void SetLibraryMessagesToLog(bool echo) { echoToLog.store(echo); }
 
 std::vector<std::string> MibLoadWarnings() {
   std::lock_guard lock(warningsMutex);

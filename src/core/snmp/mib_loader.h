@@ -19,6 +19,11 @@ std::string MibDirectoryList(const std::string& workingDir);
 // modules in the tree.
 int LoadMibs(const std::string& directoryList);
 
+// Whether the library's messages (MIB parse warnings among them) are also
+// written to standard error, which is the log in window mode. --batch keeps
+// standard error for status texts and turns this off.
+void SetLibraryMessagesToLog(bool echo);
+
 // Warnings the MIB parser produced during the last LoadMibs.
 std::vector<std::string> MibLoadWarnings();
 
