@@ -29,3 +29,11 @@ tesmo_test(snmp_lab_test lab
 tesmo_test(name_lab_test lab
   lab/name_resolution_test.cpp
 )
+
+# The table pages' jobs and --batch against the agents of lab.d/tables.up.
+# They count the lab named's queries for the table lab's addresses, so no
+# other test that looks those up may run beside them.
+tesmo_test(tables_lab_test lab
+  lab/tables_lab_test.cpp
+)
+set_tests_properties(tables_lab_test PROPERTIES RESOURCE_LOCK tesmo_tables_lab)
