@@ -1,13 +1,17 @@
-// Benchmark of the column walk and the value formatter.
+// Benchmark of the column walk, the Routing Table page's job and the value
+// formatter.
 //
 // Walks a table (by default all thirteen columns of ipRouteTable) on an agent
 // and prints rows per second next to net-snmp's snmptable -v1 over the same
-// table on the same agent, then the FormatSnmpValue throughput over a mix of
-// typical values. Run it inside a namespace with a large route table:
-// bench/snmp_walk/run-snmp-walk sets one up.
+// table on the same agent; runs the Routing Table page's whole job (its nine
+// columns walked, the grid filled and sorted) next to snmptable -v1 over the
+// same nine columns (TESMO-BENCH-ROUTE-MIB.txt); then the FormatSnmpValue
+// throughput over a mix of typical values. Run it inside a namespace with a
+// large route table: bench/snmp_walk/run-snmp-walk sets one up.
 //
 //   snmp_walk [--address A] [--port P] [--community C] [--table OID]
-//             [--columns N] [--repeat N] [--no-snmptable] [--format-seconds S]
+//             [--columns N] [--repeat N] [--no-snmptable] [--no-route-job]
+//             [--format-seconds S]
 #include <unistd.h>
 
 #include <chrono>
@@ -17,9 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "core/app/grid_data.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/snmp_text.h"
 #include "core/tables/column_walk.h"
+#include "core/tables/route_job.h"
 
 namespace {
 
@@ -31,9 +37,11 @@ double Seconds(Clock::time_point start) {
 
 // Runs snmptable -v1 over the table and returns its wall time and row count.
 bool RunSnmptable(const tesmo::SnmpTarget& target, const std::string& table,
-                  const std::string& mibDirs, double& seconds, size_t& rows) {
-  std::string command = "snmptable -v1 -c '" + target.readCommunity + "' -m ALL -M '" + mibDirs +
-                        "' -Cf '|' -CH -t " + std::to_string(target.timeoutMs / 1000.0) + " -r " +
+                  const std::string& mibDirs, double& seconds, size_t& rows,
+                  const std::string& modules = "ALL") {
+  std::string command = "snmptable -v1 -c '" + target.readCommunity + "' -m '" + modules +
+                        "' -M '" + mibDirs + "' -Cf '|' -CH -t " +
+                        std::to_string(target.timeoutMs / 1000.0) + " -r " +
                         std::to_string(target.retries) + " " + target.address + ":" +
                         std::to_string(target.port) + " " + table + " 2>/dev/null";
   auto start = Clock::now();
@@ -47,6 +55,43 @@ bool RunSnmptable(const tesmo::SnmpTarget& target, const std::string& table,
   int status = pclose(pipe);
   seconds = Seconds(start);
   return status == 0;
+}
+
+// The Routing Table page's job against snmptable -v1 over the same nine
+// columns; returns the number of failed runs.
+int BenchRouteJob(const tesmo::SnmpTarget& target, const std::string& mibDirs, int repeat,
+                  bool snmptable) {
+  const std::string benchMibs = std::string(TESMO_BENCH_MIB_DIR) + ":" + mibDirs;
+  std::printf("Routing Table page job (9 columns, grid filled and sorted), agent %s:%u\n",
+              target.address.c_str(), target.port);
+  int failures = 0;
+  for (int run = 0; run < repeat; ++run) {
+    double reference = 0;
+    if (snmptable) {
+      size_t rows = 0;
+      if (RunSnmptable(target, "TESMO-BENCH-ROUTE-MIB::benchRouteTable", benchMibs, reference, rows,
+                       "TESMO-BENCH-ROUTE-MIB")) {
+        std::printf("snmptable -v1 (same columns): %zu rows in %.3f s\n", rows, reference);
+      } else {
+        std::printf("snmptable -v1 (same columns): failed\n");
+        reference = 0;
+        ++failures;
+      }
+      std::fflush(stdout);
+    }
+    tesmo::CGridData grid;
+    tesmo::CTableGrid table;
+    table.ResetGrid(&grid, 2, 2);
+    auto start = Clock::now();
+    const tesmo::TableJobOutcome outcome = tesmo::RunRouteJob(table, target, {});
+    double seconds = Seconds(start);
+    std::printf("RunRouteJob:                  %d rows in %.3f s", outcome.rows, seconds);
+    if (reference > 0) std::printf(" = %.2fx snmptable (target <= 1.1x)", seconds / reference);
+    std::printf("%s\n", outcome.answered ? "" : " [walk failed]");
+    std::fflush(stdout);
+    if (!outcome.answered) ++failures;
+  }
+  return failures;
 }
 
 void BenchFormatter(double budget) {
@@ -104,6 +149,7 @@ int main(int argc, char** argv) {
   int columns = 13;
   int repeat = 1;
   bool snmptable = true;
+  bool routeJob = true;
   double formatSeconds = 2.0;
   for (int i = 1; i < argc; ++i) {
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
@@ -121,6 +167,8 @@ int main(int argc, char** argv) {
       repeat = std::max(1, std::atoi(next()));
     else if (!std::strcmp(argv[i], "--no-snmptable"))
       snmptable = false;
+    else if (!std::strcmp(argv[i], "--no-route-job"))
+      routeJob = false;
     else if (!std::strcmp(argv[i], "--format-seconds"))
       formatSeconds = std::atof(next());
     else {
@@ -163,6 +211,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (outcome.result != 0) ++failures;
   }
+  if (routeJob) failures += BenchRouteJob(target, mibDirs, repeat, snmptable);
   tesmo::FreeMibs();
   return failures == 0 ? 0 : 1;
 }
