@@ -10,7 +10,6 @@
 #include <QDir>
 #include <mutex>
 
-#include "core/app/batch.h"
 #include "core/app/grid_data.h"
 #include "core/app/job_control.h"
 #include "core/app/settings_store.h"
@@ -195,29 +194,6 @@ TEST(TableJob, AgentThatNeverAnswersGivesTheHeaderZeroEntriesAndReady) {
         << posted.join('|').toStdString();
     EXPECT_EQ(posted.back(), "Ready");
     EXPECT_TRUE(StopRequested());  // EndJob was called
-  }
-}
-
-TEST(TableJob, BatchPrintsTheGridAndReportsAFailedWalk) {
-  for (bool answered : {true, false}) {
-    BatchContext context;
-    context.parameters.ipAddress = "127.0.0.1";
-    QString printed;
-    context.print = [&](const QString& text) { printed += text; };
-    const int code = RunTableBatch(context, [&](CTableGrid& table, const SnmpTarget& target) {
-      EXPECT_EQ(target.address, "127.0.0.1");
-      table.ResetGrid(1, 2);
-      table.DefineColumn(0, "int.", 3, kAlignRightTop, false, kSortNumericAscending);
-      table.DefineColumn(1, "descr.", 19, kAlignLeftTop, false, kSortStringNoCaseAscending);
-      table.InsertRowTexts(1, {"1", "lo"});
-      table.InsertRowTexts(2, {"2", "eth\t0"});
-      TableJobOutcome outcome;
-      outcome.rows = 2;
-      outcome.answered = answered;
-      return outcome;
-    });
-    EXPECT_EQ(code, answered ? kBatchOk : kBatchNoAnswer);
-    EXPECT_EQ(printed, "int.\tdescr.\t\n1\tlo\t\n2\teth 0\t\n");
   }
 }
 
