@@ -39,10 +39,10 @@ std::string NetAddressText(const std::string& text) {
   // "0A:4D:28:07": four bytes, two upper-case hex digits each, ":" between.
   if (text.size() != 11) return text;
   int bytes[4];
-  for (int i = 0; i < 4; ++i) {
-    const int high = HexDigit(text[static_cast<size_t>(3 * i)]);
-    const int low = HexDigit(text[static_cast<size_t>(3 * i + 1)]);
-    if (high < 0 || low < 0 || (i < 3 && text[static_cast<size_t>(3 * i + 2)] != ':')) return text;
+  for (size_t i = 0; i < 4; ++i) {
+    const int high = HexDigit(text[3 * i]);
+    const int low = HexDigit(text[3 * i + 1]);
+    if (high < 0 || low < 0 || (i < 3 && text[3 * i + 2] != ':')) return text;
     bytes[i] = high * 16 + low;
   }
   char out[16];
