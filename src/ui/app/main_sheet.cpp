@@ -142,6 +142,7 @@ void CMainSheet::Initialize(const QString& workingDir) {
   WriteFirstRunDefaults();
   for (ToolPage* page : pages) page->InitPage();
   LoadAllSettings();
+  for (ToolPage* page : pages) page->StartBackgroundThreads();
   tabs->setCurrentIndex(kPageParameters);
   RefreshStatus();
 }
@@ -221,6 +222,9 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
 
 void CMainSheet::RunSelectCommand(int index) {
   if (index < 0 || index >= kPageCount || targetHost.isEmpty()) return;
+  // One job at a time: a Select command chosen from a grid while a job runs
+  // would reset the pages under it and start a second one beside it.
+  if (CJobControl::Instance().JobRunning()) return;
   if (index == kPageGraph) {
     // The round-trip chart entry belongs to the Graph page, which this
     // version does not have yet: nothing to start.

@@ -1,6 +1,7 @@
 #include "ui/app/page_factory.h"
 
 #include "ui/app/tool_page.h"
+#include "ui/icmp/reachability_page.h"
 #include "ui/snmp/parameters_page.h"
 #include "ui/tables/addresses_page.h"
 #include "ui/tables/arp_page.h"
@@ -17,7 +18,7 @@ std::array<ToolPage*, kPageCount> CreatePages(QWidget* parent) {
   pages[kPageRouteTable] = new CRoutePage(parent);
   pages[kPageArp] = new CArpPage(parent);
   pages[kPageGenTable] = new CEmptyPage(QStringLiteral("gentable"), parent);
-  pages[kPageReachability] = new CEmptyPage(QStringLiteral("reachability"), parent);
+  pages[kPageReachability] = new CReachabilityPage(parent);
   pages[kPageTraceroute] = new CEmptyPage(QStringLiteral("traceroute"), parent);
   pages[kPageNsLookup] = new CEmptyPage(QStringLiteral("dns"), parent);
   pages[kPageDiscovery] = new CEmptyPage(QStringLiteral("pingfind"), parent);

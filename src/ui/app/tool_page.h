@@ -34,6 +34,9 @@ class ToolPage : public QWidget {
   virtual void LoadSettings() {}
   // Disabled while a job runs; the default switches every child control.
   virtual void EnableControls(bool enable);
+  // Threads the page keeps for the life of the program are started here, once,
+  // at the end of start-up when the settings are loaded.
+  virtual void StartBackgroundThreads() {}
   // Threads the page keeps for the life of the program are stopped here, first
   // thing at exit; returns when they have ended.
   virtual void StopBackgroundThreads() {}

@@ -1,1 +1,4 @@
-# Sources of this subsystem are added here as it grows.
+# The Reachability page.
+target_sources(tesmo_ui PRIVATE
+  ui/icmp/reachability_page.cpp
+)
