@@ -317,8 +317,9 @@ void CReachabilityPage::ScheduleHistoryFlush() {
 void CReachabilityPage::FlushHistory() {
   // With no pause between echoes the loop adds lines far faster than anyone
   // reads them: the list takes them in batches.
-  if (lastFlush.isValid() && lastFlush.elapsed() < kHistoryFlushMs) {
-    QTimer::singleShot(static_cast<int>(kHistoryFlushMs - lastFlush.elapsed()), this,
+  const qint64 since = lastFlush.isValid() ? lastFlush.elapsed() : kHistoryFlushMs;
+  if (since < kHistoryFlushMs) {
+    QTimer::singleShot(static_cast<int>(kHistoryFlushMs - since), this,
                        &CReachabilityPage::FlushHistory);
     return;
   }
@@ -332,21 +333,23 @@ void CReachabilityPage::RefreshHistory() {
   const CPingHistory& history = loop.History();
   // Each change of the history raises its generation by one, so the lines
   // added since the list was last filled are about the generations passed.
-  // The generation read before the lines is the one the list is known to
-  // have reached: anything later makes the next refresh look again.
+  // The lines are read between two readings of the generation: the list is
+  // known to have reached the first (anything later makes the next refresh
+  // look again) and may hold up to the second.
   const uint64_t before = history.Generation();
   if (before == shownGeneration) return;
   std::vector<std::string> lines = history.Lines();
   const uint64_t after = history.Generation();
   const size_t shown = historyModel->Lines().size();
-  const auto dropFor = [&](uint64_t generation) -> size_t {
+  const auto dropFor = [&](uint64_t generation, uint64_t less) -> size_t {
     const uint64_t total = shown + (generation - shownGeneration);
-    return total > lines.size() ? static_cast<size_t>(total - lines.size()) : 0;
+    return total > lines.size() + less ? static_cast<size_t>(total - lines.size() - less) : 0;
   };
-  const size_t low = dropFor(before);
-  const size_t high = dropFor(after);
-  historyModel->Show(std::move(lines), low, std::min<size_t>(high - low, 8));
+  const size_t low = dropFor(before, shownSlack);
+  const size_t high = dropFor(after, 0);
+  historyModel->Show(std::move(lines), low, std::min<size_t>(high - low, 16));
   shownGeneration = before;
+  shownSlack = after - before;
   historyList->scrollToBottom();
 }
 

@@ -129,6 +129,8 @@ class CReachabilityPage : public ToolPage {
 
   // The list's state against the loop's history.
   uint64_t shownGeneration = 0;
+  // How many generations past shownGeneration the list may already show.
+  uint64_t shownSlack = 0;
   std::atomic<bool> flushPending{false};
   QElapsedTimer lastFlush;
 
