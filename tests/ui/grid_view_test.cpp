@@ -3,6 +3,8 @@
 // openInNewInstance, copying, and job threads filling a shown grid.
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -54,7 +56,7 @@ class GridViewTest : public ::testing::Test {
     fill.AddRow({"2", "eth0", "127.0.0.21\r\n127.0.0.22"}, 2);
     fill.AddRow({"1", "lo", "127.0.0.1"});
     FinishTable(table, fill.Count(), 0, kSortNumericAscending);
-    QTRY_COMPARE(view->Model()->rowCount(), 2);
+    EXPECT_EVENTUALLY_EQ(view->Model()->rowCount(), 2);
   }
 
   QModelIndex Cell(int gridRow, int col) const { return view->Model()->index(gridRow - 1, col); }
@@ -106,7 +108,7 @@ TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
 
   // Sorting back moves the height again.
   view->Data().SortColumn(0, kSortNumericDescending);
-  QTRY_COMPARE(model->data(Cell(1, 1), Qt::DisplayRole).toString(), QString("eth0"));
+  EXPECT_EVENTUALLY_EQ(model->data(Cell(1, 1), Qt::DisplayRole).toString(), QString("eth0"));
   EXPECT_EQ(view->rowHeight(0), 2 * view->rowHeight(1));
 }
 
@@ -203,7 +205,7 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
   // Header "Descending" on "int." (numeric) sorts by index descending.
   pick = kCmdSortDescending;
   ClickHeader(Qt::RightButton, 0);
-  QTRY_COMPARE(view->Model()->data(Cell(1, 0), Qt::DisplayRole).toString(), QString("2"));
+  EXPECT_EVENTUALLY_EQ(view->Model()->data(Cell(1, 0), Qt::DisplayRole).toString(), QString("2"));
 
   // Where Column property is enabled, the Sort menu offers it.
   view->Table().SetColumnPropertyEnabled(true);
@@ -234,7 +236,7 @@ TEST_F(GridViewTest, SelectionIsSharedWithTheDataAndCopied) {
   data.SetCol(2);
   data.SetRowSel(1);
   data.SetColSel(1);
-  QTRY_VERIFY(view->selectionModel()->isSelected(Cell(2, 2)));
+  EXPECT_EVENTUALLY_TRUE(view->selectionModel()->isSelected(Cell(2, 2)));
   EXPECT_EQ(view->selectionModel()->selectedIndexes().size(), 4);
   EXPECT_TRUE(view->selectionModel()->isSelected(Cell(1, 1)));
   EXPECT_FALSE(view->selectionModel()->isSelected(Cell(1, 0)));
@@ -275,7 +277,7 @@ TEST_F(GridViewTest, WorkerThreadsFillAShownGrid) {
     view->viewport()->repaint();
   }
   job.join();
-  QTRY_COMPARE(view->Model()->rowCount(), kRows);
+  EXPECT_EVENTUALLY_EQ(view->Model()->rowCount(), kRows);
   const CGridModel* model = view->Model();
   EXPECT_EQ(model->data(Cell(1, 0), Qt::DisplayRole).toString(), QString::number(kRows - 1));
   EXPECT_EQ(model->data(Cell(kRows, 0), Qt::DisplayRole).toString(), "0");
@@ -302,9 +304,9 @@ TEST_F(GridViewTest, WorkerThreadsFillAShownGrid) {
     view->viewport()->repaint();
   }
   live.join();
-  QTRY_COMPARE(view->Model()->rowCount(), kLiveRows);
+  EXPECT_EVENTUALLY_EQ(view->Model()->rowCount(), kLiveRows);
   view->Data().SortColumn(0, kSortNumericAscending);
-  QTRY_COMPARE(model->data(Cell(kLiveRows, 0), Qt::DisplayRole).toString(),
+  EXPECT_EVENTUALLY_EQ(model->data(Cell(kLiveRows, 0), Qt::DisplayRole).toString(),
                QString::number(kLiveRows - 1));
   for (int r = 1; r <= kLiveRows; r += 997) {
     EXPECT_EQ(model->data(Cell(r, 9), Qt::DisplayRole).toString(), QString::number(r - 1));

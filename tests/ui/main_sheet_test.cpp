@@ -2,6 +2,8 @@
 // threads, Exit while a job runs, and the status channel under load.
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -67,14 +69,14 @@ TEST_F(MainSheetTest, JobFromAWorkerThreadFlipsCaptionAndControls) {
   auto* child = new QPushButton("x", sheet->Page(kPageInterfaces));
   auto* reachChild = new QPushButton("y", sheet->Page(kPageReachability));
   std::thread([] { BeginJob(); }).join();
-  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Stop"));
+  EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Stop"));
   EXPECT_FALSE(sheet->ExitButton()->isEnabled());
   EXPECT_FALSE(child->isEnabled());
   EXPECT_TRUE(reachChild->isEnabled());  // the Reachability page keeps working
   EXPECT_EQ(StopFlag.load(), 0);
 
   std::thread([] { EndJob(); }).join();
-  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Start"));
+  EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
   EXPECT_TRUE(sheet->ExitButton()->isEnabled());
   EXPECT_TRUE(child->isEnabled());
   EXPECT_EQ(StopFlag.load(), 1);
@@ -88,20 +90,20 @@ TEST_F(MainSheetTest, ExitWhileAJobRunsStopsTheJobAndKeepsTheWindow) {
     sawStop = StopRequested();
     EndJob();
   });
-  QTRY_VERIFY(CJobControl::Instance().JobRunning());
+  EXPECT_EVENTUALLY_TRUE(CJobControl::Instance().JobRunning());
   sheet->OnExit();
   sheet->close();  // a window-manager close is refused the same way
   job.join();
   EXPECT_TRUE(sawStop.load());
   EXPECT_TRUE(sheet->isVisible());
-  QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Start"));
+  EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
   // Start/Stop while running only asks for the stop.
   std::thread job2([&] {
     BeginJob();
     for (int i = 0; i < 500 && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EndJob();
   });
-  QTRY_VERIFY(CJobControl::Instance().JobRunning());
+  EXPECT_EVENTUALLY_TRUE(CJobControl::Instance().JobRunning());
   sheet->OnStartStop();
   job2.join();
   EXPECT_TRUE(sheet->isVisible());
@@ -121,13 +123,13 @@ TEST_F(MainSheetTest, PostStatusFromEightThreadsShowsTheLastText) {
   }
   for (auto& th : threads) th.join();
   PostStatus("final %s", "text");
-  QTRY_COMPARE(sheet->StatusLine()->text(), QString("final text"));
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("final text"));
 }
 
 TEST_F(MainSheetTest, LongStatusTextIsCut) {
   const std::string longText(5000, 'z');
   PostStatus("%s", longText.c_str());
-  QTRY_COMPARE(sheet->StatusLine()->text().size(), kMaxStatusText);
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text().size(), kMaxStatusText);
   ShowStatus("now %d", 42);
   EXPECT_EQ(sheet->StatusLine()->text(), "now 42");
 }

@@ -2,6 +2,8 @@
 // door of the same job.
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -269,7 +271,7 @@ TEST_F(ParametersPageTest, CopyReportMatchesTheFieldsByteForByte) {
 
 TEST_F(ParametersPageTest, CommandLineHostAndPageRunTheSystemQuery) {
   sheet->HandleCommandLine({"127.0.0.1", "system"});
-  QTRY_COMPARE(Field(1034), QString("tesmo-lab-agent"));
+  EXPECT_EVENTUALLY_EQ(Field(1034), QString("tesmo-lab-agent"));
   EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
   EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
   EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.0.0.1]");

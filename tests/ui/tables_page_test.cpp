@@ -4,6 +4,8 @@
 // grid's text; the pages' settings and tool tips.
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -53,7 +55,7 @@ class TablePagesTest : public ::testing::Test {
     sheet->show();
   }
   void TearDown() override {
-    QTRY_VERIFY(!CJobControl::Instance().JobRunning());
+    EXPECT_EVENTUALLY_TRUE(!CJobControl::Instance().JobRunning());
     sheet->OnExit();
     sheet.reset();
   }
@@ -72,8 +74,8 @@ class TablePagesTest : public ::testing::Test {
   void RunPage(int index) {
     sheet->SetActivePage(index);
     sheet->OnStartStop();
-    QTRY_COMPARE_WITH_TIMEOUT(sheet->StatusLine()->text(), QString("Ready"), 20000);
-    QTRY_COMPARE(sheet->StartStopButton()->text(), QString("Start"));
+    EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Ready"));
+    EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
   }
   QTemporaryDir settingsDir, workDir;
   std::unique_ptr<CMainSheet> sheet;
@@ -89,14 +91,14 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
     if (!enabledWhileRunning) enabledWhileRunning = page->ResolveNameBox()->isEnabled();
   });
   RunPage(kPageArp);
-  QTRY_COMPARE(page->CountLabel()->text(), QString("4 entry(s)"));
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("4 entry(s)"));
   ASSERT_TRUE(enabledWhileRunning.has_value());
   EXPECT_FALSE(*enabledWhileRunning);
   EXPECT_TRUE(page->ResolveNameBox()->isEnabled());
   EXPECT_EQ(sheet->windowTitle(), QString("Tesmo [") + kAgent + "]");
 
   CTableGridView* grid = page->Grid();
-  QTRY_COMPARE(grid->Model()->rowCount(), 4);
+  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 4);
   grid->selectAll();
   QApplication::clipboard()->clear();
   page->CopyResults();
@@ -109,7 +111,7 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
 
   // A new target drops the results.
   TypeHost("127.0.77.40");
-  QTRY_COMPARE(grid->Model()->rowCount(), 1);
+  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 1);
   EXPECT_EQ(page->CountLabel()->text(), "");
 }
 
@@ -118,7 +120,7 @@ TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
   page->AdminUpOnlyBox()->setChecked(true);
   TypeHost(kAgent);
   RunPage(kPageInterfaces);
-  QTRY_COMPARE(page->CountLabel()->text(), QString("3 entry(s)"));
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("3 entry(s)"));
   CGridData& data = page->Grid()->Data();
   ASSERT_EQ(data.Rows(), 4);
   EXPECT_EQ(data.TextAt(3, 5), "tabb");  // tabc, set down, is hidden
@@ -137,7 +139,7 @@ TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
 TEST_F(TablePagesTest, CommandLineRunsTheRoutingTablePage) {
   sheet->HandleCommandLine({kAgent, "routetable"});
   auto* page = PageAt<CRoutePage>(kPageRouteTable);
-  QTRY_COMPARE_WITH_TIMEOUT(page->CountLabel()->text(), QString("7 entry(s)"), 20000);
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("7 entry(s)"));
   EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageRouteTable);
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 1), "000.000.000.000");
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 3), "");  // names are off by default

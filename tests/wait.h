@@ -1,0 +1,22 @@
+// Waiting for the window to catch up inside GoogleTest. Qt's QTRY_ macros
+// report through QTest and merely return on a time-out, which GoogleTest
+// would count as a pass; these wait the same way and then check with gtest.
+#pragma once
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+// Longest wait for a condition the event loop has to bring about.
+constexpr int kWaitMs = 20000;
+
+#define EXPECT_EVENTUALLY_EQ(actual, expected)                              \
+  do {                                                                      \
+    QTest::qWaitFor([&] { return (actual) == (expected); }, kWaitMs);       \
+    EXPECT_EQ(actual, expected);                                            \
+  } while (0)
+
+#define EXPECT_EVENTUALLY_TRUE(condition)                                   \
+  do {                                                                      \
+    QTest::qWaitFor([&] { return static_cast<bool>(condition); }, kWaitMs); \
+    EXPECT_TRUE(condition);                                                 \
+  } while (0)
