@@ -30,13 +30,17 @@ void CStatusChannel::SetText(const QString& text) {
   emit Posted(cut);
 }
 
-void PostStatus(const char* format, ...) {
+void PostStatusV(const char* format, va_list args) {
   char buffer[kMaxStatusText + 1];
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  CStatusChannel::Instance().SetText(QString::fromUtf8(buffer));
+}
+
+void PostStatus(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  PostStatusV(format, args);
   va_end(args);
-  CStatusChannel::Instance().SetText(QString::fromUtf8(buffer));
 }
 
 void PostStatusText(const QString& text) { CStatusChannel::Instance().SetText(text); }

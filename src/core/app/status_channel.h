@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdarg>
 
 namespace tesmo {
 
@@ -32,6 +33,7 @@ class CStatusChannel : public QObject {
 constexpr int kMaxStatusText = 1023;
 
 void PostStatus(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void PostStatusV(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 // Same as PostStatus for a ready-made text (also cut to kMaxStatusText).
 void PostStatusText(const QString& text);
 

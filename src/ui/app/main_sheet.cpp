@@ -313,12 +313,10 @@ void CMainSheet::OnJobEnded() {
 }
 
 void ShowStatus(const char* format, ...) {
-  char buffer[kMaxStatusText + 1];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  PostStatusV(format, args);
   va_end(args);
-  PostStatusText(QString::fromUtf8(buffer));
   if (CMainSheet* sheet = MainSheet()) sheet->RefreshStatus();
 }
 
