@@ -3,6 +3,8 @@
 // processes and prints each figure and the median.
 //
 //   startup [VENDORS_FILE]
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
@@ -13,7 +15,6 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "core/app/settings_store.h"
 #include "ui/app/main_sheet.h"
@@ -28,7 +29,8 @@ double MsSinceProcessStart() {
   std::istringstream fields(stat.substr(close + 2));
   std::string field;
   // Field 22 (starttime) counted from field 3, which follows the ")".
-  for (int i = 3; i <= 22 && fields >> field; ++i) {}
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+  }
   const double startTicks = std::stod(field);
   timespec now{};
   clock_gettime(CLOCK_BOOTTIME, &now);
@@ -51,7 +53,8 @@ int Once(int argc, char** argv, const QString& vendors) {
   sheet.show();
   if (!QTest::qWaitForWindowExposed(&sheet, 5000)) return 1;
   const double ms =
-      beforeMain + std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+      beforeMain +
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   std::printf("%.1f\n", ms);
   return 0;
 }
@@ -79,7 +82,8 @@ int main(int argc, char** argv) {
     std::printf("run %d: %.1f ms\n", i + 1, runs.back());
   }
   std::sort(runs.begin(), runs.end());
-  std::printf("startup (process start to window shown, MIBs and %s loaded): median %.1f ms, min %.1f ms\n",
-              vendors.isEmpty() ? "no vendor file" : "vendors.txt", runs[2], runs[0]);
+  std::printf(
+      "startup (process start to window shown, MIBs and %s loaded): median %.1f ms, min %.1f ms\n",
+      vendors.isEmpty() ? "no vendor file" : "vendors.txt", runs[2], runs[0]);
   return 0;
 }

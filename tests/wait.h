@@ -3,16 +3,17 @@
 // would count as a pass; these wait the same way and then check with gtest.
 #pragma once
 
-#include <QTest>
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 // Longest wait for a condition the event loop has to bring about.
 constexpr int kWaitMs = 20000;
 
-#define EXPECT_EVENTUALLY_EQ(actual, expected)                              \
-  do {                                                                      \
-    QTest::qWaitFor([&] { return (actual) == (expected); }, kWaitMs);       \
-    EXPECT_EQ(actual, expected);                                            \
+#define EXPECT_EVENTUALLY_EQ(actual, expected)                        \
+  do {                                                                \
+    QTest::qWaitFor([&] { return (actual) == (expected); }, kWaitMs); \
+    EXPECT_EQ(actual, expected);                                      \
   } while (0)
 
 #define EXPECT_EVENTUALLY_TRUE(condition)                                   \

@@ -3,8 +3,6 @@
 // openInNewInstance, copying, and job threads filling a shown grid.
 #include <gtest/gtest.h>
 
-#include "wait.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +19,7 @@
 #include "ui/app/fixed_font.h"
 #include "ui/app/main_sheet.h"
 #include "ui/tables/table_grid_view.h"
+#include "wait.h"
 
 using namespace tesmo;
 
@@ -142,7 +141,8 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
   QSignalSpy select(&sheet, &CMainSheet::GridSelectCommand);
   // Only the grid's side is under test here: what the window then does with
   // a Select command is tested with the Parameters page.
-  QObject::disconnect(&sheet, &CMainSheet::GridSelectCommand, &sheet, &CMainSheet::OnGridSelectCommand);
+  QObject::disconnect(&sheet, &CMainSheet::GridSelectCommand, &sheet,
+                      &CMainSheet::OnGridSelectCommand);
   const QStringList selectMenu = {"Get System",
                                   "Get Interfaces",
                                   "Get Addresses",
@@ -307,7 +307,7 @@ TEST_F(GridViewTest, WorkerThreadsFillAShownGrid) {
   EXPECT_EVENTUALLY_EQ(view->Model()->rowCount(), kLiveRows);
   view->Data().SortColumn(0, kSortNumericAscending);
   EXPECT_EVENTUALLY_EQ(model->data(Cell(kLiveRows, 0), Qt::DisplayRole).toString(),
-               QString::number(kLiveRows - 1));
+                       QString::number(kLiveRows - 1));
   for (int r = 1; r <= kLiveRows; r += 997) {
     EXPECT_EQ(model->data(Cell(r, 9), Qt::DisplayRole).toString(), QString::number(r - 1));
   }

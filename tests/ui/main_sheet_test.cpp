@@ -1,14 +1,14 @@
 // The main window offscreen: tabs, captions, the job protocol from worker
 // threads, Exit while a job runs, and the status channel under load.
-#include <gtest/gtest.h>
+#include "ui/app/main_sheet.h"
 
-#include "wait.h"
+#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <thread>
 #include <vector>
 
@@ -16,8 +16,8 @@
 #include "core/app/settings_store.h"
 #include "core/app/status_channel.h"
 #include "ui/app/about_box.h"
-#include "ui/app/main_sheet.h"
 #include "ui/app/tool_page.h"
+#include "wait.h"
 
 using namespace tesmo;
 
@@ -40,12 +40,12 @@ class MainSheetTest : public ::testing::Test {
 };
 
 TEST_F(MainSheetTest, StartsWithTwelveTabsParametersActiveAndReady) {
-  const char* captions[] = {"Parameters",   "Interfaces", "Addresses", "Routing Table",
-                            "Arp",          "Gen. Table", "Reachability", "Traceroute",
-                            "NSLookup",     "Ip discovery", "MBrowser", "Graph"};
-  const char* names[] = {"system",       "interfaces", "addresses", "routetable",
-                         "arptable",     "gentable",   "reachability", "traceroute",
-                         "dns",          "pingfind",   "browser",      "graph"};
+  const char* captions[] = {"Parameters", "Interfaces",   "Addresses",    "Routing Table",
+                            "Arp",        "Gen. Table",   "Reachability", "Traceroute",
+                            "NSLookup",   "Ip discovery", "MBrowser",     "Graph"};
+  const char* names[] = {"system",   "interfaces", "addresses",    "routetable",
+                         "arptable", "gentable",   "reachability", "traceroute",
+                         "dns",      "pingfind",   "browser",      "graph"};
   ASSERT_EQ(sheet->Tabs()->count(), 12);
   for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(sheet->Tabs()->tabText(i), captions[i]);
@@ -86,7 +86,8 @@ TEST_F(MainSheetTest, ExitWhileAJobRunsStopsTheJobAndKeepsTheWindow) {
   std::atomic<bool> sawStop{false};
   std::thread job([&] {
     BeginJob();
-    for (int i = 0; i < 500 && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 500 && !StopRequested(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     sawStop = StopRequested();
     EndJob();
   });
@@ -100,7 +101,8 @@ TEST_F(MainSheetTest, ExitWhileAJobRunsStopsTheJobAndKeepsTheWindow) {
   // Start/Stop while running only asks for the stop.
   std::thread job2([&] {
     BeginJob();
-    for (int i = 0; i < 500 && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 500 && !StopRequested(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EndJob();
   });
   EXPECT_EVENTUALLY_TRUE(CJobControl::Instance().JobRunning());

@@ -1,37 +1,39 @@
 // The Parameters page offscreen against the lab's snmpd, and the batch front
 // door of the same job.
-#include <gtest/gtest.h>
+#include "ui/snmp/parameters_page.h"
 
-#include "wait.h"
+#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "core/app/settings_store.h"
 #include "core/app/status_channel.h"
 #include "ui/app/main_sheet.h"
-#include "ui/snmp/parameters_page.h"
+#include "wait.h"
 
 using namespace tesmo;
 
 namespace {
 
-QString LabPort() { return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161"); }
+QString LabPort() {
+  return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161");
+}
 
 // What net-snmp's own client reads from the lab agent, for the fields a test
 // cannot know in advance.
 QString SnmpGetValue(const QString& oid) {
   QProcess p;
-  p.start("snmpget", {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1",
-                      "127.0.0.1:" + LabPort(), oid});
+  p.start("snmpget",
+          {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1", "127.0.0.1:" + LabPort(), oid});
   p.waitForFinished(10000);
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
@@ -44,15 +46,16 @@ class NarrowAgent {
     port = QString::number(LabPort().toInt() + 7);
     QFile conf(dir.filePath("snmpd.conf"));
     conf.open(QIODevice::WriteOnly);
-    conf.write("view systemonly included .1.3.6.1.2.1.1\n"
-               "rocommunity narrow default -V systemonly\n"
-               "sysName tesmo-narrow-agent\n");
+    conf.write(
+        "view systemonly included .1.3.6.1.2.1.1\n"
+        "rocommunity narrow default -V systemonly\n"
+        "sysName tesmo-narrow-agent\n");
     conf.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SNMP_PERSISTENT_DIR", dir.path());
     agent.setProcessEnvironment(env);
-    agent.start("snmpd", {"-f", "-Lf", dir.filePath("snmpd.log"), "-C", "-c", dir.filePath("snmpd.conf"),
-                          "-I", "-smux", "udp:127.0.0.1:" + port});
+    agent.start("snmpd", {"-f", "-Lf", dir.filePath("snmpd.log"), "-C", "-c",
+                          dir.filePath("snmpd.conf"), "-I", "-smux", "udp:127.0.0.1:" + port});
     for (int i = 0; i < 50; ++i) {
       QProcess probe;
       probe.start("snmpget", {"-v1", "-c", "narrow", "-t", "0.2", "-r", "0", "127.0.0.1:" + port,
@@ -121,7 +124,8 @@ TEST_F(ParametersPageTest, StartFillsTheSystemGroup) {
   EXPECT_EQ(Field(1034), "tesmo-lab-agent");
   EXPECT_EQ(Field(1031), "Tesmo lab, rack 1");
   EXPECT_EQ(Field(1052), "72");
-  EXPECT_TRUE(QRegularExpression("^\\d+:\\d+:\\d\\d:\\d\\d\\.\\d\\d$").match(Field(1028)).hasMatch())
+  EXPECT_TRUE(
+      QRegularExpression("^\\d+:\\d+:\\d\\d:\\d\\d\\.\\d\\d$").match(Field(1028)).hasMatch())
       << Field(1028).toStdString();
   EXPECT_FALSE(Field(1039).isEmpty());
   EXPECT_NE(Field(1039), "<none>");
@@ -139,7 +143,8 @@ TEST_F(ParametersPageTest, AnErrorAnswerIsNoSuccessAndKeepsTheFields) {
   }
   TypeHost("127.0.0.1");
   page->StartJob();
-  EXPECT_TRUE(sheet->StatusLine()->text().startsWith("Error in packet: ")) << sheet->StatusLine()->text().toStdString();
+  EXPECT_TRUE(sheet->StatusLine()->text().startsWith("Error in packet: "))
+      << sheet->StatusLine()->text().toStdString();
   EXPECT_NE(sheet->StatusLine()->text(), "SysInfo variables OK");
   EXPECT_EQ(Field(1034), "<none>");
   EXPECT_EQ(Field(1025), "<none>");
@@ -240,12 +245,18 @@ TEST_F(ParametersPageTest, NonNumericTimeoutIsRefusedAndTheValueKept) {
 
 QString ExpectedReport(const QString& hostText) {
   return "General parameters\n------------------\n"
-         "Host Name : " + hostText + "\n"
+         "Host Name : " +
+         hostText +
+         "\n"
          "IP address : 127.0.0.1\n"
-         "DNS Host Name : " + QString("%1") + "\n"
+         "DNS Host Name : " +
+         QString("%1") +
+         "\n"
          "Read Community : meadow\n"
          "Write Community : lantern\n"
-         "SNMP port : " + LabPort() + "\n"
+         "SNMP port : " +
+         LabPort() +
+         "\n"
          "SNMP timeout : 300\n"
          "SNMP retries : 1\n"
          "System Description\n------------------\n"
@@ -333,9 +344,9 @@ BatchRun RunBatch(const QStringList& args, const QString& settings) {
 
 TEST(Batch, SystemReportAndExitCodes) {
   QTemporaryDir settings;
-  const BatchRun ok = RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout",
-                                "300", "--retries", "1"},
-                               settings.path());
+  const BatchRun ok = RunBatch(
+      {"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout", "300", "--retries", "1"},
+      settings.path());
   EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
   EXPECT_TRUE(ok.out.startsWith("General parameters\n------------------\nHost Name : 127.0.0.1\n"))
       << ok.out.toStdString();
@@ -344,22 +355,22 @@ TEST(Batch, SystemReportAndExitCodes) {
   EXPECT_TRUE(ok.err.contains("SysInfo variables OK"));
   // The overrides were never saved.
   EXPECT_FALSE(QFile::exists(settings.filePath("tesmo/tesmo.ini")) &&
-               QFile(settings.filePath("tesmo/tesmo.ini")).size() > 0 &&
-               [&] {
+               QFile(settings.filePath("tesmo/tesmo.ini")).size() > 0 && [&] {
                  QFile f(settings.filePath("tesmo/tesmo.ini"));
                  f.open(QIODevice::ReadOnly);
                  return f.readAll().contains("Port=");
                }());
 
-  const BatchRun dead = RunBatch({"--batch", "127.0.0.1", "system", "--port", "9", "--timeout",
-                                  "100", "--retries", "0"},
-                                 settings.path());
+  const BatchRun dead = RunBatch(
+      {"--batch", "127.0.0.1", "system", "--port", "9", "--timeout", "100", "--retries", "0"},
+      settings.path());
   EXPECT_EQ(dead.exitCode, 2);
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 127.0.0.1")) << dead.err.toStdString();
 
-  const BatchRun badCommunity = RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(),
-                                          "--community", "wrong", "--timeout", "100", "--retries", "0"},
-                                         settings.path());
+  const BatchRun badCommunity =
+      RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(), "--community", "wrong",
+                "--timeout", "100", "--retries", "0"},
+               settings.path());
   EXPECT_EQ(badCommunity.exitCode, 2);
 
   NarrowAgent narrow;
@@ -370,14 +381,15 @@ TEST(Batch, SystemReportAndExitCodes) {
   EXPECT_TRUE(errorAnswer.err.contains("Error in packet: ")) << errorAnswer.err.toStdString();
   EXPECT_TRUE(errorAnswer.out.isEmpty());
 
-  const BatchRun unresolved = RunBatch({"--batch", "no-such-host.invalid", "system"}, settings.path());
+  const BatchRun unresolved =
+      RunBatch({"--batch", "no-such-host.invalid", "system"}, settings.path());
   EXPECT_EQ(unresolved.exitCode, 1);
   EXPECT_TRUE(unresolved.err.contains("Cannot resolve name"));
 
-  for (const QStringList& bad : {QStringList{"--batch", "127.0.0.1", "nosuchpage"},
-                                 QStringList{"--batch", "127.0.0.1"},
-                                 QStringList{"--batch", "127.0.0.1", "system", "--port", "x"},
-                                 QStringList{"--batch", "127.0.0.1", "system", "--bogus", "1"}}) {
+  for (const QStringList& bad :
+       {QStringList{"--batch", "127.0.0.1", "nosuchpage"}, QStringList{"--batch", "127.0.0.1"},
+        QStringList{"--batch", "127.0.0.1", "system", "--port", "x"},
+        QStringList{"--batch", "127.0.0.1", "system", "--bogus", "1"}}) {
     const BatchRun r = RunBatch(bad, settings.path());
     EXPECT_EQ(r.exitCode, 64) << bad.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains("usage: tesmo")) << bad.join(' ').toStdString();

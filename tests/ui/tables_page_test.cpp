@@ -4,8 +4,6 @@
 // grid's text; the pages' settings and tool tips.
 #include <gtest/gtest.h>
 
-#include "wait.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -27,6 +25,7 @@
 #include "ui/tables/interfaces_page.h"
 #include "ui/tables/route_page.h"
 #include "ui/tables/table_grid_view.h"
+#include "wait.h"
 
 using namespace tesmo;
 

@@ -1,15 +1,14 @@
 // MIB loading: the standard modules are found, descriptions are kept, and
 // RFC1213-MIB owns the mib-2 tables whatever the directory order.
-#include <gtest/gtest.h>
+#include "core/snmp/mib_loader.h"
 
+#include <gtest/gtest.h>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include "core/snmp/mib_loader.h"
 
 namespace {
 

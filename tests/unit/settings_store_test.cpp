@@ -1,5 +1,7 @@
 // The settings store: types, defaults, nested sections, first-run values and
 // damaged files.
+#include "core/app/settings_store.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include "core/app/first_run.h"
-#include "core/app/settings_store.h"
 
 using tesmo::CSettingsStore;
 
@@ -154,7 +155,8 @@ namespace {
 using tesmo::CHostHistory;
 
 TEST_F(SettingsStoreTest, HistoryShowsOnlyLruNumberEntries) {
-  for (int i = 0; i < 10; ++i) CSettingsStore::WriteString("LRU", QString::number(i), QString("h%1").arg(i));
+  for (int i = 0; i < 10; ++i)
+    CSettingsStore::WriteString("LRU", QString::number(i), QString("h%1").arg(i));
   CSettingsStore::WriteInt("LRU", "number", 3);
   EXPECT_EQ(CHostHistory::Load(), QStringList({"h0", "h1", "h2"}));
   // Saving three entries leaves the values beyond them as they were.

@@ -1,8 +1,8 @@
 // The telnet launcher builds an argument list (never a shell line) and
 // canonicalises numeric addresses.
-#include <gtest/gtest.h>
-
 #include "core/app/telnet_launcher.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -11,7 +11,7 @@ TEST(TelnetLauncher, ArgumentListWithCanonicalAddress) {
     const char* host;
     const char* target;
   } cases[] = {
-      {"010.000.000.001", "10.0.0.1"}, {"10.1", "10.0.0.1"},   {"192.168.1", "192.168.0.1"},
+      {"010.000.000.001", "10.0.0.1"}, {"10.1", "10.0.0.1"},           {"192.168.1", "192.168.0.1"},
       {"router-1", "router-1"},        {"a; rm -rf /", "a; rm -rf /"},
   };
   for (const Case& c : cases) {
@@ -25,6 +25,8 @@ TEST(TelnetLauncher, ArgumentListWithCanonicalAddress) {
   }
 }
 
-TEST(TelnetLauncher, EmptyHostStartsNothing) { EXPECT_FALSE(tesmo::LaunchTelnet("telnet", "")); }
+TEST(TelnetLauncher, EmptyHostStartsNothing) {
+  EXPECT_FALSE(tesmo::LaunchTelnet("telnet", ""));
+}
 
 }  // namespace

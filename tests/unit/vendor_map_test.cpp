@@ -1,13 +1,13 @@
 // The vendor file rules, as a table of file texts and the map they give.
+#include "core/app/vendor_map.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
-#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 #include <map>
-
-#include "core/app/vendor_map.h"
 
 namespace {
 
@@ -19,33 +19,46 @@ struct Case {
   Expected expected;
 };
 
-Expected Sorted(const tesmo::VendorTable& t) { return Expected(t.begin(), t.end()); }
+Expected Sorted(const tesmo::VendorTable& t) {
+  return Expected(t.begin(), t.end());
+}
 
 TEST(VendorFile, Rules) {
   const std::string longLine(2000, 'x');
   const std::string maxLine(1022, 'y');  // with its line feed: 1023 characters
   const Case cases[] = {
-      {"plain records", "00A0C9 Intel\n0000AA Xerox Corporation\n",
+      {"plain records",
+       "00A0C9 Intel\n0000AA Xerox Corporation\n",
        {{"00A0C9", "Intel"}, {"0000AA", "Xerox Corporation"}}},
-      {"blanks and tabs after the key are skipped", "00A0C9 \t  Intel Corp  \n",
+      {"blanks and tabs after the key are skipped",
+       "00A0C9 \t  Intel Corp  \n",
        {{"00A0C9", "Intel Corp  "}}},
-      {"key alone on its line takes the next line", "00A0C9\nIntel\n0000AA Xerox\n",
+      {"key alone on its line takes the next line",
+       "00A0C9\nIntel\n0000AA Xerox\n",
        {{"00A0C9", "Intel"}, {"0000AA", "Xerox"}}},
       {"key with blank lines after it", "00A0C9\n\n\n   Intel\n", {{"00A0C9", "Intel"}}},
-      {"a repeated key replaces the earlier one", "00A0C9 First\n00A0C9 Second\n",
+      {"a repeated key replaces the earlier one",
+       "00A0C9 First\n00A0C9 Second\n",
        {{"00A0C9", "Second"}}},
-      {"the key is six characters as they are", "ab cd-Vendor\nxyzxyzQ\n",
+      {"the key is six characters as they are",
+       "ab cd-Vendor\nxyzxyzQ\n",
        {{"ab cd-", "Vendor"}, {"xyzxyz", "Q"}}},
-      {"last line without line feed is not stored", "00A0C9 Intel\n0000AA Xerox",
+      {"last line without line feed is not stored",
+       "00A0C9 Intel\n0000AA Xerox",
        {{"00A0C9", "Intel"}}},
-      {"CR LF line ends", "00A0C9 Intel\r\n0000AA\r\nXerox\r\n",
+      {"CR LF line ends",
+       "00A0C9 Intel\r\n0000AA\r\nXerox\r\n",
        {{"00A0C9", "Intel"}, {"0000AA", "Xerox"}}},
-      {"a 2,000-character line ends the loading", "00A0C9 Intel\n0000AA " + longLine + "\n0000AB Late\n",
+      {"a 2,000-character line ends the loading",
+       "00A0C9 Intel\n0000AA " + longLine + "\n0000AB Late\n",
        {{"00A0C9", "Intel"}}},
-      {"a 1,023-character line with its line feed still fits", "0000AA " + maxLine + "\n",
+      {"a 1,023-character line with its line feed still fits",
+       "0000AA " + maxLine + "\n",
        {{"0000AA", maxLine}}},
       {"a short key ends the loading", "00A0C9 Intel\n00A0\n", {{"00A0C9", "Intel"}}},
-      {"a key with nothing after it ends the loading", "00A0C9 Intel\n0000AA   \n\n", {{"00A0C9", "Intel"}}},
+      {"a key with nothing after it ends the loading",
+       "00A0C9 Intel\n0000AA   \n\n",
+       {{"00A0C9", "Intel"}}},
       {"empty file", "", {}},
   };
   for (const Case& c : cases) {

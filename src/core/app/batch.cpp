@@ -75,7 +75,8 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args, QString
       options.writeCommunity = value;
     } else if (a == QLatin1String("--port") || a == QLatin1String("--timeout") ||
                a == QLatin1String("--retries") || a == QLatin1String("--pings")) {
-      if (!ParseNumber(value, &number) || (a == QLatin1String("--port") && (number == 0 || number > 65535))) {
+      if (!ParseNumber(value, &number) ||
+          (a == QLatin1String("--port") && (number == 0 || number > 65535))) {
         *error = QStringLiteral("option %1: '%2' is not a valid number").arg(a, value);
         return std::nullopt;
       }
@@ -124,7 +125,8 @@ int RunBatch(int argc, char** argv) {
   QString error;
   const std::optional<BatchOptions> options = ParseBatchArguments(args, &error);
   if (!options) {
-    std::fprintf(stderr, "tesmo: %s\n\n%s", error.toUtf8().constData(), BatchUsage().toUtf8().constData());
+    std::fprintf(stderr, "tesmo: %s\n\n%s", error.toUtf8().constData(),
+                 BatchUsage().toUtf8().constData());
     return kBatchUsage;
   }
 
@@ -141,7 +143,8 @@ int RunBatch(int argc, char** argv) {
 
   SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
-  if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(), VendorMap)) {
+  if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
+                      VendorMap)) {
     VendorMap.clear();
   }
   LoadNameServiceSettings();

@@ -35,7 +35,11 @@ class CJobControl : public QObject {
 void BeginJob();
 void EndJob();
 // Asks the running job, if any, to stop at its next check.
-inline void RequestStop() { StopFlag.store(1); }
-inline bool StopRequested() { return StopFlag.load() != 0; }
+inline void RequestStop() {
+  StopFlag.store(1);
+}
+inline bool StopRequested() {
+  return StopFlag.load() != 0;
+}
 
 }  // namespace tesmo

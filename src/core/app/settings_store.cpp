@@ -41,12 +41,24 @@ QString Unescape(const QString& text, bool* ok) {
       return {};
     }
     switch (text[i].unicode()) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      default: *ok = false; return {};
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case '"':
+        out += '"';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        *ok = false;
+        return {};
     }
   }
   *ok = true;
@@ -58,12 +70,23 @@ QString Escape(const QString& text) {
   out.reserve(text.size() + 2);
   for (QChar c : text) {
     switch (c.unicode()) {
-      case '\n': out += QStringLiteral("\\n"); break;
-      case '\r': out += QStringLiteral("\\r"); break;
-      case '\t': out += QStringLiteral("\\t"); break;
-      case '"': out += QStringLiteral("\\\""); break;
-      case '\\': out += QStringLiteral("\\\\"); break;
-      default: out += c;
+      case '\n':
+        out += QStringLiteral("\\n");
+        break;
+      case '\r':
+        out += QStringLiteral("\\r");
+        break;
+      case '\t':
+        out += QStringLiteral("\\t");
+        break;
+      case '"':
+        out += QStringLiteral("\\\"");
+        break;
+      case '\\':
+        out += QStringLiteral("\\\\");
+        break;
+      default:
+        out += c;
     }
   }
   return out;

@@ -43,6 +43,8 @@ void PostStatus(const char* format, ...) {
   va_end(args);
 }
 
-void PostStatusText(const QString& text) { CStatusChannel::Instance().SetText(text); }
+void PostStatusText(const QString& text) {
+  CStatusChannel::Instance().SetText(text);
+}
 
 }  // namespace tesmo

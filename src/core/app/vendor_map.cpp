@@ -13,7 +13,9 @@ namespace {
 // Longest vendor text read from one line, line feed included.
 constexpr size_t kMaxLine = 1023;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 }  // namespace
 
 void ParseVendorText(const std::string& raw, VendorTable& table) {

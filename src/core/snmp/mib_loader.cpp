@@ -4,9 +4,9 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <atomic>
 #include <mutex>
 
 namespace tesmo {
@@ -38,7 +38,8 @@ bool loaded = false;
 std::string MibDirectoryList(const std::string& workingDir) {
   std::string list = workingDir;
   if (!list.empty() && list.back() == '/') list.pop_back();
-  list += "/mibs:/usr/mibs:/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf";
+  list +=
+      "/mibs:/usr/mibs:/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf";
   return list;
 }
 
@@ -79,7 +80,9 @@ int LoadMibs(const std::string& directoryList) {
   return modules;
 }
 
-void SetLibraryMessagesToLog(bool echo) { echoToLog.store(echo); }
+void SetLibraryMessagesToLog(bool echo) {
+  echoToLog.store(echo);
+}
 
 std::vector<std::string> MibLoadWarnings() {
   std::lock_guard lock(warningsMutex);

@@ -26,14 +26,15 @@ void ParametersData::SetFactory() {
 void ParametersData::Load() {
   const ParametersData defaults;
   const QString snmp = QStringLiteral("Snmp");
-  readCommunity = CSettingsStore::ReadString(snmp, QStringLiteral("ReadCommunity"), defaults.readCommunity);
+  readCommunity =
+      CSettingsStore::ReadString(snmp, QStringLiteral("ReadCommunity"), defaults.readCommunity);
   writeCommunity =
       CSettingsStore::ReadString(snmp, QStringLiteral("WriteCommunity"), defaults.writeCommunity);
   timeoutMs = ReadUnsigned(snmp, QStringLiteral("TimeOut"), defaults.timeoutMs);
   retries = ReadUnsigned(snmp, QStringLiteral("Retries"), defaults.retries);
   port = ReadUnsigned(snmp, QStringLiteral("Port"), defaults.port);
-  telnetPath = CSettingsStore::ReadString(QStringLiteral("Parameters"), QStringLiteral("TelnetPath"),
-                                          defaults.telnetPath);
+  telnetPath = CSettingsStore::ReadString(QStringLiteral("Parameters"),
+                                          QStringLiteral("TelnetPath"), defaults.telnetPath);
 }
 
 void ParametersData::Save() const {
@@ -43,7 +44,8 @@ void ParametersData::Save() const {
   CSettingsStore::WriteInt(snmp, QStringLiteral("TimeOut"), static_cast<int>(timeoutMs));
   CSettingsStore::WriteInt(snmp, QStringLiteral("Retries"), static_cast<int>(retries));
   CSettingsStore::WriteInt(snmp, QStringLiteral("Port"), static_cast<int>(port));
-  CSettingsStore::WriteString(QStringLiteral("Parameters"), QStringLiteral("TelnetPath"), telnetPath);
+  CSettingsStore::WriteString(QStringLiteral("Parameters"), QStringLiteral("TelnetPath"),
+                              telnetPath);
 }
 
 QString ParametersReport(const ParametersData& d) {

@@ -19,16 +19,17 @@ SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& syste
   outcome.result = SnmpGet(requests, outcome.status, target);
   outcome.answered = outcome.result == kSnmpResponse && outcome.status == kSnmpNoError;
   if (!outcome.answered) return outcome;
-  QString* const fields[8] = {&system.descr,   &system.objectId, &system.upTime,
-                              &system.contact, &system.name,     &system.location,
-                              &system.services, &system.ifNumber};
-  for (size_t i = 0; i < requests.size(); ++i) *fields[i] = QString::fromStdString(requests[i].result);
+  QString* const fields[8] = {&system.descr, &system.objectId, &system.upTime,   &system.contact,
+                              &system.name,  &system.location, &system.services, &system.ifNumber};
+  for (size_t i = 0; i < requests.size(); ++i)
+    *fields[i] = QString::fromStdString(requests[i].result);
   return outcome;
 }
 
 int RunSystemBatch(BatchContext& context) {
   PostStatus("Getting SysInfo variables");
-  const SystemQueryOutcome outcome = QuerySystemGroup(TargetOf(context.parameters), context.parameters.system);
+  const SystemQueryOutcome outcome =
+      QuerySystemGroup(TargetOf(context.parameters), context.parameters.system);
   if (!outcome.answered) return kBatchNoAnswer;
   PostStatus("SysInfo variables OK");
   context.print(ParametersReport(context.parameters));

@@ -1,11 +1,11 @@
 #include "core/snmp/target_resolve.h"
 
+#include <algorithm>
+
 #include "core/dns/resolver_settings.h"
 #include "core/icmp/address_text.h"
 #include "core/icmp/name_resolution.h"
 #include "core/snmp/snmp_request.h"
-
-#include <algorithm>
 
 namespace tesmo {
 
@@ -28,9 +28,13 @@ ResolveOutcome ResolveHost(ParametersData& data) {
   return {true, QStringLiteral("Ready")};
 }
 
-void CleanTargetNameCache() { CleanNameCache(); }
+void CleanTargetNameCache() {
+  CleanNameCache();
+}
 
-void LoadNameServiceSettings() { LoadResolverSettings(); }
+void LoadNameServiceSettings() {
+  LoadResolverSettings();
+}
 
 }  // namespace tesmo
 

@@ -10,8 +10,10 @@ namespace tesmo {
 
 void RedirectLog(const QString& dir) {
   const QByteArray path = QDir(dir).filePath(QStringLiteral("tesmo.log")).toLocal8Bit();
-  if (std::freopen(path.constData(), "w", stdout) != nullptr) std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (std::freopen(path.constData(), "a+", stderr) != nullptr) std::setvbuf(stderr, nullptr, _IONBF, 0);
+  if (std::freopen(path.constData(), "w", stdout) != nullptr)
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (std::freopen(path.constData(), "a+", stderr) != nullptr)
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
 int RunWindow(int argc, char** argv) {

@@ -26,6 +26,8 @@ void RebuildFixedFont() {
   Font() = font;
 }
 
-const QFont& FixedFont() { return Font(); }
+const QFont& FixedFont() {
+  return Font();
+}
 
 }  // namespace tesmo

@@ -23,11 +23,11 @@
 #include "core/app/status_channel.h"
 #include "core/app/string_table.h"
 #include "core/app/telnet_launcher.h"
-#include "core/tables/table_grid.h"
 #include "core/app/vendor_map.h"
 #include "core/icmp/name_resolution.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/target_resolve.h"
+#include "core/tables/table_grid.h"
 #include "ui/app/about_box.h"
 #include "ui/app/fixed_font.h"
 #include "ui/app/page_factory.h"
@@ -45,13 +45,15 @@ const char* const kTabCaptions[kPageCount] = {
 
 // The order in which a job disables and enables the pages; the Reachability
 // page keeps working while a job runs.
-const int kJobPageOrder[] = {kPageParameters,  kPageInterfaces, kPageGenTable, kPageArp,
-                             kPageRouteTable,  kPageAddresses,  kPageTraceroute,
-                             kPageNsLookup,    kPageDiscovery,  kPageMibBrowser, kPageGraph};
+const int kJobPageOrder[] = {kPageParameters, kPageInterfaces, kPageGenTable,   kPageArp,
+                             kPageRouteTable, kPageAddresses,  kPageTraceroute, kPageNsLookup,
+                             kPageDiscovery,  kPageMibBrowser, kPageGraph};
 
 }  // namespace
 
-CMainSheet* MainSheet() { return mainSheet.load(); }
+CMainSheet* MainSheet() {
+  return mainSheet.load();
+}
 
 std::function<bool(const QString&, const QStringList&)> CMainSheet::startInstance =
     [](const QString& program, const QStringList& arguments) {
@@ -103,11 +105,14 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(about, &QShortcut::activated, this, &CMainSheet::ShowAbout);
 
   // Worker threads post; the window shows the newest text once per turn of the loop.
-  connect(&CStatusChannel::Instance(), &CStatusChannel::Posted, this, [this](const QString&) {
-    if (!statusPending.exchange(true)) {
-      QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
-    }
-  }, Qt::DirectConnection);
+  connect(
+      &CStatusChannel::Instance(), &CStatusChannel::Posted, this,
+      [this](const QString&) {
+        if (!statusPending.exchange(true)) {
+          QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
+        }
+      },
+      Qt::DirectConnection);
   // A job on a worker thread reaches the window through the event queue; one
   // on the UI thread (the system query) flips the controls at once.
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
@@ -151,7 +156,9 @@ ToolPage* CMainSheet::ActivePage() const {
   return static_cast<ToolPage*>(tabs->currentWidget());
 }
 
-void CMainSheet::SetActivePage(int index) { tabs->setCurrentIndex(index); }
+void CMainSheet::SetActivePage(int index) {
+  tabs->setCurrentIndex(index);
+}
 
 int CMainSheet::PageIndexOf(const QString& internalName) const {
   for (int i = 0; i < kPageCount; ++i) {
@@ -209,9 +216,12 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
   static const struct {
     int command;
     int index;
-  } kSelect[] = {{kCmdGetSystem, kPageParameters},    {kCmdGetInterfaces, kPageInterfaces},
-                 {kCmdGetAddresses, kPageAddresses},  {kCmdGetRoutes, kPageRouteTable},
-                 {kCmdGetArp, kPageArp},              {kCmdTestReachability, kPageReachability},
+  } kSelect[] = {{kCmdGetSystem, kPageParameters},
+                 {kCmdGetInterfaces, kPageInterfaces},
+                 {kCmdGetAddresses, kPageAddresses},
+                 {kCmdGetRoutes, kPageRouteTable},
+                 {kCmdGetArp, kPageArp},
+                 {kCmdTestReachability, kPageReachability},
                  {kCmdGraphRoundTrip, kPageGraph}};
   targetHost = host;
   if (targetHost.isEmpty()) return;
@@ -233,7 +243,8 @@ void CMainSheet::RunSelectCommand(int index) {
   }
   if (openInNewInstance) {
     if (startInstance) {
-      startInstance(QCoreApplication::applicationFilePath(), {targetHost, pages[index]->InternalName()});
+      startInstance(QCoreApplication::applicationFilePath(),
+                    {targetHost, pages[index]->InternalName()});
     }
   } else if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
     parameters->SetHost(targetHost);
@@ -287,7 +298,9 @@ void CMainSheet::closeEvent(QCloseEvent* event) {
 }
 
 // Escape would close a dialog: it goes through the same rules as Exit.
-void CMainSheet::reject() { OnExit(); }
+void CMainSheet::reject() {
+  OnExit();
+}
 
 void CMainSheet::ShowAbout() {
   CAboutBox box(this);

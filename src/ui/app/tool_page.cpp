@@ -12,7 +12,9 @@ void ToolPage::EnableControls(bool enable) {
   }
 }
 
-QString ToolPage::ToolTipText(int controlId) const { return LoadString(controlId); }
+QString ToolPage::ToolTipText(int controlId) const {
+  return LoadString(controlId);
+}
 
 void ToolPage::RegisterControl(QWidget* control, int controlId) {
   control->setProperty("controlId", controlId);

@@ -223,13 +223,15 @@ void CParametersPage::ReadFields() {
   const struct {
     QLineEdit* edit;
     unsigned* value;
-  } numbers[] = {{timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}};
+  } numbers[] = {
+      {timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}};
   for (const auto& n : numbers) {
     unsigned v = 0;
     if (ParseUnsigned(n.edit->text(), &v)) {
       *n.value = v;
     } else {
-      if (!complained && inputMessage) inputMessage(this, QStringLiteral("Please enter a positive integer."));
+      if (!complained && inputMessage)
+        inputMessage(this, QStringLiteral("Please enter a positive integer."));
       complained = true;
       n.edit->setText(QString::number(*n.value));
     }
@@ -294,7 +296,9 @@ bool CParametersPage::ResolveTarget() {
   return valid;
 }
 
-SnmpTarget CParametersPage::Target() const { return TargetOf(data); }
+SnmpTarget CParametersPage::Target() const {
+  return TargetOf(data);
+}
 
 void CParametersPage::StartJob() {
   if (!ResolveTarget()) return;
@@ -322,11 +326,17 @@ void CParametersPage::QuerySystem() {
   EndJob();
 }
 
-QString CParametersPage::Report() const { return ParametersReport(data); }
+QString CParametersPage::Report() const {
+  return ParametersReport(data);
+}
 
-void CParametersPage::CopyResults() { QApplication::clipboard()->setText(Report()); }
+void CParametersPage::CopyResults() {
+  QApplication::clipboard()->setText(Report());
+}
 
-void CParametersPage::OnShutdown() { CHostHistory::Save(history); }
+void CParametersPage::OnShutdown() {
+  CHostHistory::Save(history);
+}
 
 void CParametersPage::FactorySettings() {
   ReadFields();
