@@ -86,7 +86,8 @@ TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
   EXPECT_EQ(model->data(Cell(2, 2), Qt::DisplayRole).toString(), "127.0.0.21\n127.0.0.22");
 
   // Widths follow the character counts in units of the font's "m".
-  const int m = QFontMetrics(view->font()).horizontalAdvance(QLatin1Char('m'));
+  const int m = std::max(QFontMetrics(view->font()).horizontalAdvance(QLatin1Char('m')),
+                         QFontMetrics(QApplication::font(view.get())).horizontalAdvance(QLatin1Char('m')));
   EXPECT_EQ(view->Data().WidthUnit(), 10 * m);
   EXPECT_EQ(header->sectionSize(1) - header->sectionSize(0), (19 - 3) * m);
   EXPECT_GE(header->sectionSize(2), 12 * m);

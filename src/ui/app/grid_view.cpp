@@ -173,7 +173,12 @@ void CGridView::ApplyFixedFont() {
   setFont(fixed);
   horizontalHeader()->setFont(fixed);
   const QFontMetrics metrics(fixed);
-  data.SetWidthUnit(10 * std::max(metrics.horizontalAdvance(QLatin1Char('m')), 1));
+  // The pages' column widths count characters of a proportional font, whose
+  // "m" is wider than the average letter; in a fixed font every letter is as
+  // wide as "m". Taking the wider of the two "m"s keeps a 15-character address
+  // whole in its 12-character column whatever the fixed font's size.
+  const int uiM = QFontMetrics(QApplication::font(this)).horizontalAdvance(QLatin1Char('m'));
+  data.SetWidthUnit(10 * std::max({metrics.horizontalAdvance(QLatin1Char('m')), uiM, 1}));
   const int rowPixels = metrics.lineSpacing() + 6;
   verticalHeader()->setMinimumSectionSize(std::min(rowPixels, metrics.height() / 2 + 1));
   verticalHeader()->setDefaultSectionSize(rowPixels);
@@ -213,7 +218,9 @@ void CGridView::Refresh() {
 
 void CGridView::ApplyFormats(bool rowsReset) {
   const CGridSnapshot& shown = model->Current();
-  setWordWrap(shown.wordWrap);
+  // Cells break only at their own line breaks: a wrapped word would show as a
+  // cut second line in a one-line row.
+  setWordWrap(false);
   verticalScrollBar()->setTracking(shown.scrollTrack);
   horizontalScrollBar()->setTracking(shown.scrollTrack);
   if (shown.highlightAlways != highlightAlways) {
