@@ -120,6 +120,24 @@ bool StartsWith(std::span<const uint32_t> name, const ObjectId& root) {
   return name.size() >= root.size() && std::equal(root.begin(), root.end(), name.begin());
 }
 
+// Sends pdu (the library frees it) and waits for the answer. A time-out posts
+// "No SNMP Response from %s", any other failure "<tool>: An error occurred";
+// on kSnmpResponse *response holds the answer, which the caller frees.
+int Exchange(void* session, netsnmp_pdu* pdu, const std::string& host, const char* tool,
+             netsnmp_pdu** response) {
+  *response = nullptr;
+  const int sent = snmp_sess_synch_response(session, pdu, response);
+  if (sent == STAT_SUCCESS && *response != nullptr) return kSnmpResponse;
+  if (*response != nullptr) snmp_free_pdu(*response);
+  *response = nullptr;
+  if (sent == STAT_TIMEOUT) {
+    PostStatus("No SNMP Response from %s", host.c_str());
+    return kSnmpTimeout;
+  }
+  PostStatus("%s: An error occurred", tool);
+  return kSnmpFailure;
+}
+
 }  // namespace
 
 void SnmpWalkState::Release() {
@@ -165,14 +183,8 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
     result = kSnmpFailure;
   } else {
     netsnmp_pdu* response = nullptr;
-    int sent = snmp_sess_synch_response(session, pdu, &response);  // frees pdu
-    if (sent == STAT_TIMEOUT) {
-      PostStatus("No SNMP Response from %s", host.c_str());
-      result = kSnmpTimeout;
-    } else if (sent != STAT_SUCCESS || response == nullptr) {
-      PostStatus("snmpget: An error occurred");
-      result = kSnmpFailure;
-    } else {
+    result = Exchange(session, pdu, host, "snmpget", &response);
+    if (result == kSnmpResponse) {
       status = static_cast<int>(response->errstat);
       if (status != kSnmpNoError) {
         PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
@@ -249,17 +261,8 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
 
   netsnmp_pdu* response = nullptr;
-  int sent = snmp_sess_synch_response(state.session, pdu, &response);  // frees pdu
-  if (sent == STAT_TIMEOUT) {
-    PostStatus("No SNMP Response from %s", host.c_str());
-    if (response != nullptr) snmp_free_pdu(response);
-    return kSnmpTimeout;
-  }
-  if (sent != STAT_SUCCESS || response == nullptr) {
-    PostStatus("snmpgetnext: An error occurred");
-    if (response != nullptr) snmp_free_pdu(response);
-    return kSnmpFailure;
-  }
+  const int sent = Exchange(state.session, pdu, host, "snmpgetnext", &response);
+  if (sent != kSnmpResponse) return sent;
 
   status = static_cast<int>(response->errstat);
   state.errorIndex = response->errindex;
@@ -337,14 +340,8 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
       result = kSnmpFailure;
     } else {
       netsnmp_pdu* response = nullptr;
-      int sent = snmp_sess_synch_response(session, pdu, &response);  // frees pdu
-      if (sent == STAT_TIMEOUT) {
-        PostStatus("No SNMP Response from %s", host.c_str());
-        result = kSnmpTimeout;
-      } else if (sent != STAT_SUCCESS || response == nullptr) {
-        PostStatus("snmpset: An error occurred");
-        result = kSnmpFailure;
-      } else {
+      result = Exchange(session, pdu, host, "snmpset", &response);
+      if (result == kSnmpResponse) {
         status = static_cast<int>(response->errstat);
         if (status != kSnmpNoError) {
           PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
