@@ -16,3 +16,5 @@ target_sources(tesmo_core PRIVATE
   core/icmp/reachability_report.cpp
   core/icmp/reachability_services.cpp
 )
+# IP discovery sweep and the ICMP and SNMP traces.
+target_sources(tesmo_core PRIVATE core/icmp/discovery.cpp core/icmp/traceroute.cpp core/icmp/trace_icmp.cpp core/icmp/trace_snmp.cpp)

@@ -1,0 +1,74 @@
+// The Traceroute page's job and its --batch entry.
+#include "core/icmp/traceroute.h"
+
+#include "core/app/grid_data.h"
+#include "core/app/settings_store.h"
+#include "core/app/status_channel.h"
+#include "core/icmp/address_text.h"
+#include "core/icmp/name_resolution.h"
+#include "core/icmp/trace_icmp.h"
+#include "core/icmp/trace_snmp.h"
+
+namespace tesmo {
+namespace {
+
+constexpr char kSection[] = "TraceRoute";
+
+}  // namespace
+
+TraceOptions TraceOptions::Load() {
+  const QString section = QString::fromUtf8(kSection);
+  TraceOptions options;
+  options.resolveNames = CSettingsStore::ReadInt(section, QStringLiteral("ResolveName"), 1) != 0;
+  options.interfaceInfo = CSettingsStore::ReadInt(section, QStringLiteral("InterfaceInfo"), 1) != 0;
+  return options;
+}
+
+void TraceOptions::Save() const {
+  const QString section = QString::fromUtf8(kSection);
+  CSettingsStore::WriteInt(section, QStringLiteral("ResolveName"), resolveNames ? 1 : 0);
+  CSettingsStore::WriteInt(section, QStringLiteral("InterfaceInfo"), interfaceInfo ? 1 : 0);
+}
+
+TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const SnmpTarget& agent,
+                      const TraceHooks& hooks) {
+  TraceOutcome outcome;
+  const std::string address = AddressOfHostText(options.destination);
+  if (hooks.onDestinationAddress) hooks.onDestinationAddress(address);
+  const std::optional<uint32_t> destination = ParseAddressText(address);
+  if (!destination) {
+    PostStatus("Cannot resolve destination name");
+    return outcome;
+  }
+  if (options.icmpMode) return RunIcmpTrace(table, *destination, options, hooks);
+  return RunSnmpTrace(table, agent, *destination, options, hooks);
+}
+
+EngineReport RunTraceBatch(const TraceOptions& options, const SnmpTarget& agent,
+                           const TraceHooks& hooks) {
+  EngineReport report;
+  TraceOptions batchOptions = options;
+  SnmpTarget first = agent;
+  if (!options.icmpMode) {
+    if (batchOptions.maxSnmpHops == 0) batchOptions.maxSnmpHops = kBatchSnmpHops;
+    first.address = AddressOfHostText(agent.address);
+    if (first.address.empty()) {
+      PostStatus("Cannot resolve name");
+      report.exitCode = kEngineUnresolved;
+      return report;
+    }
+  }
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const TraceOutcome outcome = RunTrace(table, batchOptions, first, hooks);
+  if (outcome.end == TraceEnd::NotStarted) {
+    report.exitCode = kEngineUnresolved;
+    return report;
+  }
+  report.copyText = grid.RowsText(1, grid.Rows() - 1);
+  report.exitCode = outcome.end == TraceEnd::Reached ? kEngineAnswered : kEngineNoAnswer;
+  return report;
+}
+
+}  // namespace tesmo
