@@ -71,75 +71,66 @@ bool Claim(Sweep& sweep, HostRecord& host, uint32_t pass, uint32_t& tries) {
   return true;
 }
 
-// Pings one claimed record until it needs no more echo from this worker.
-// Returns false when the stop flag cut an echo short.
-bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries, bool lastPass) {
+// Pings one claimed record and writes its row. Returns false when the stop
+// flag cut the echo short.
+bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
   const DiscoveryOptions& options = sweep.options;
   const EchoFunction& echo = sweep.hooks.echo ? sweep.hooks.echo : EchoFunction(SendEcho);
   CGridData* grid = sweep.table.Grid();
-  while (true) {
-    const uint32_t timeout = TimeoutFor(options, tries);
-    bool cancelled = false;
-    // Every echo may be cut short by the stop flag: a 1300 ms wait must not
-    // hold up a Stop.
-    const EchoFunction cancellable = [&](const EchoRequest& request) {
-      EchoRequest withCancel = request;
-      withCancel.cancel = sweep.hooks.stop;
-      EchoResult result = echo(withCancel);
-      cancelled = result.cancelled;
-      return result;
-    };
-    uint32_t roundTrip = 0;
-    std::string text, source;
-    const PingOutcome outcome = PingOnce(cancellable, host.address, roundTrip, timeout,
-                                         options.pingSize, options.ttl, text, source);
-    if (cancelled) {
-      // No verdict: the echo did not get its time. The row keeps its last text.
-      std::lock_guard guard(sweep.lock);
-      host.state = HostState::Waiting;
-      return false;
-    }
-    std::string name;
-    const bool resolve = options.resolveNames && !sweep.Stopped();
-    if (resolve) name = ResolveAddressToName(host.address);
-
+  const uint32_t timeout = TimeoutFor(options, tries);
+  bool cancelled = false;
+  // Every echo may be cut short by the stop flag: a 1300 ms wait must not
+  // hold up a Stop.
+  const EchoFunction cancellable = [&](const EchoRequest& request) {
+    EchoRequest withCancel = request;
+    withCancel.cancel = sweep.hooks.stop;
+    EchoResult result = echo(withCancel);
+    cancelled = result.cancelled;
+    return result;
+  };
+  uint32_t roundTrip = 0;
+  std::string text, source;
+  const PingOutcome outcome = PingOnce(cancellable, host.address, roundTrip, timeout,
+                                       options.pingSize, options.ttl, text, source);
+  if (cancelled) {
+    // No verdict: the echo did not get its time. The row keeps its last text.
     std::lock_guard guard(sweep.lock);
-    uint32_t colour = kDiscoveryReachableColour;
-    switch (outcome) {
-      case PingOutcome::NoReply: {
-        host.tries = tries + 1;
-        char line[64];
-        std::snprintf(line, sizeof line, " (%u try(s), timeout %u ms)", host.tries, timeout);
-        text += line;
-        colour = kDiscoveryNoReplyColour;
-        host.state = host.tries < options.rounds ? HostState::Waiting : HostState::Done;
-        if (host.state == HostState::Done) ++sweep.unreachable;
-        break;
-      }
-      case PingOutcome::ErrorStatus:
-        colour = kDiscoveryErrorColour;
-        host.state = HostState::Done;
-        ++sweep.refused;
-        break;
-      case PingOutcome::Reachable:
-        host.state = HostState::Done;
-        ++sweep.reachable;
-        break;
-    }
-    if (grid != nullptr) {
-      grid->SetTextAt(host.row, kColStatus, QString::fromStdString(text));
-      grid->SetCellColourAt(host.row, kColStatus, colour);
-      if (resolve) grid->SetTextAt(host.row, kColName, QString::fromStdString(name));
-    }
-    // In its last pass a worker keeps a host that still has passes left: the
-    // others may all have walked past it while this echo was in flight, and
-    // nobody would come back for it.
-    if (!lastPass || host.state != HostState::Waiting || sweep.Stopped()) {
-      return true;
-    }
-    host.state = HostState::Pinging;
-    tries = host.tries;
+    host.state = HostState::Waiting;
+    return false;
   }
+  std::string name;
+  const bool resolve = options.resolveNames && !sweep.Stopped();
+  if (resolve) name = ResolveAddressToName(host.address);
+
+  std::lock_guard guard(sweep.lock);
+  uint32_t colour = kDiscoveryReachableColour;
+  switch (outcome) {
+    case PingOutcome::NoReply: {
+      host.tries = tries + 1;
+      char line[64];
+      std::snprintf(line, sizeof line, " (%u try(s), timeout %u ms)", host.tries, timeout);
+      text += line;
+      colour = kDiscoveryNoReplyColour;
+      host.state = host.tries < options.rounds ? HostState::Waiting : HostState::Done;
+      if (host.state == HostState::Done) ++sweep.unreachable;
+      break;
+    }
+    case PingOutcome::ErrorStatus:
+      colour = kDiscoveryErrorColour;
+      host.state = HostState::Done;
+      ++sweep.refused;
+      break;
+    case PingOutcome::Reachable:
+      host.state = HostState::Done;
+      ++sweep.reachable;
+      break;
+  }
+  if (grid != nullptr) {
+    grid->SetTextAt(host.row, kColStatus, QString::fromStdString(text));
+    grid->SetCellColourAt(host.row, kColStatus, colour);
+    if (resolve) grid->SetTextAt(host.row, kColName, QString::fromStdString(name));
+  }
+  return true;
 }
 
 void Worker(Sweep& sweep) {
@@ -155,7 +146,7 @@ void Worker(Sweep& sweep) {
         }
         return;
       }
-      if (claimed && !PingClaimed(sweep, host, tries, pass + 1 == rounds)) return;
+      if (claimed && !PingClaimed(sweep, host, tries)) return;
       if (sweep.Stopped()) return;
     }
   }
