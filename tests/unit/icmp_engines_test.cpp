@@ -16,6 +16,7 @@
 #include "core/icmp/echo_status.h"
 #include "core/icmp/trace_icmp.h"
 #include "core/icmp/trace_snmp.h"
+#include "support/qt_print.h"
 #include "support/status_log.h"
 
 namespace tesmo {
