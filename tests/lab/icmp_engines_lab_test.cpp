@@ -228,48 +228,27 @@ TEST_F(ChainLab, SweepOfASlash24FindsExactlyTheLiveHostsInThreePasses) {
 }
 
 TEST_F(ChainLab, SweepBuildsItsListFromTheInputs) {
+  const std::map<char, uint32_t> colour = {{'B', kDiscoveryErrorColour},
+                                           {'G', kDiscoveryReachableColour},
+                                           {'R', kDiscoveryNoReplyColour}};
+  const QStringList unresolved = {"Building host list", "Cannot resolve first host"};
   const struct Case {
     const char* what;
     const char* firstHost;
     uint32_t count, increment, threads;
-    std::vector<const char*> addresses;  // rows in order
-    std::vector<uint32_t> colours;       // status colour per row; empty: none pinged
-    QStringList texts;                   // status line
+    QString addresses;    // of the rows, in order
+    std::string colours;  // of their status cells, B, G or R; "" none pinged
+    QStringList texts;    // status line
   } cases[] = {
-      {"increment 256",
-       "10.72.0.1",
-       3,
-       256,
-       3,
-       {"10.72.0.1", "10.72.1.1", "10.72.2.1"},
-       // r3 has no route to 10.72.0.0/24; the two others are r1's addresses.
-       {kDiscoveryErrorColour, kDiscoveryReachableColour, kDiscoveryReachableColour},
-       kSweepTexts},
-      {"first host by name",
-       "sweep-start.chain.test",
-       3,
-       1,
-       10,
-       {"10.72.10.1", "10.72.10.2", "10.72.10.3"},
-       {kDiscoveryNoReplyColour, kDiscoveryNoReplyColour, kDiscoveryNoReplyColour},
-       kSweepTexts},
-      {"no hosts", "10.72.10.5", 0, 1, 10, {}, {}, kSweepTexts},
-      {"no threads",
-       "10.72.10.5",
-       3,
-       1,
-       0,
-       {"10.72.10.5", "10.72.10.6", "10.72.10.7"},
-       {},
-       kSweepTexts},
-      {"unknown first host",
-       "no-such-host.chain.test",
-       3,
-       1,
-       10,
-       {},
-       {},
-       {"Building host list", "Cannot resolve first host"}},
+      // clang-format off
+      // r3 has no route to 10.72.0.0/24; the two others are r1's addresses.
+      {"increment 256", "10.72.0.1", 3, 256, 3, "10.72.0.1 10.72.1.1 10.72.2.1", "BGG", kSweepTexts},
+      {"first host by name", "sweep-start.chain.test", 3, 1, 10,
+       "10.72.10.1 10.72.10.2 10.72.10.3", "RRR", kSweepTexts},
+      {"no hosts", "10.72.10.5", 0, 1, 10, "", "", kSweepTexts},
+      {"no threads", "10.72.10.5", 3, 1, 0, "10.72.10.5 10.72.10.6 10.72.10.7", "", kSweepTexts},
+      {"unknown first host", "no-such-host.chain.test", 3, 1, 10, "", "", unresolved},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -298,15 +277,13 @@ TEST_F(ChainLab, SweepBuildsItsListFromTheInputs) {
       continue;
     }
     const Rows rows = g.DataRows();
-    ASSERT_EQ(rows.size(), c.addresses.size());
+    const QStringList addresses = c.addresses.split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(addresses.size()));
     for (size_t r = 0; r < rows.size(); ++r) {
-      EXPECT_EQ(rows[r][1].toStdString(), c.addresses[r]);
-      if (c.colours.empty()) {
-        EXPECT_EQ(rows[r][3], "");
-      } else {
-        EXPECT_EQ(g.grid.CellColourAt(static_cast<int>(r) + 1, 3), c.colours[r])
-            << rows[r][3].toStdString();
-      }
+      EXPECT_EQ(rows[r][1], addresses[static_cast<qsizetype>(r)]);
+      const uint32_t expected = c.colours.empty() ? CGridData::kNoColour : colour.at(c.colours[r]);
+      EXPECT_EQ(g.grid.CellColourAt(static_cast<int>(r) + 1, 3), expected) << rows[r][3];
+      if (c.colours.empty()) EXPECT_EQ(rows[r][3], "");
     }
     EXPECT_EQ(echoes.Started(), c.colours.empty() ? 0 : static_cast<int>(c.colours.size()));
   }
@@ -351,12 +328,10 @@ TEST_F(ChainLab, SweepBatchPrintsTheGridAndTellsWhetherAnythingAnswered) {
     const char* firstHost;
     uint32_t count;
     int exitCode;
-    int lines;  // title line included
-  } cases[] = {
-      {"10.72.10.4", 3, kEngineAnswered, 4},
-      {"10.72.10.6", 2, kEngineNoAnswer, 3},
-      {"no-such-host.chain.test", 3, kEngineUnresolved, 0},
-  };
+    qsizetype lines;                                   // title line included
+  } cases[] = {{"10.72.10.4", 3, kEngineAnswered, 4},  // .5 is live
+               {"10.72.10.6", 2, kEngineNoAnswer, 3},
+               {"no-such-host.chain.test", 3, kEngineUnresolved, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.firstHost);
     DiscoveryOptions options;
@@ -367,20 +342,13 @@ TEST_F(ChainLab, SweepBatchPrintsTheGridAndTellsWhetherAnythingAnswered) {
     const EngineReport report = RunDiscoveryBatch(options);
     EXPECT_EQ(report.exitCode, c.exitCode);
     const QStringList lines = report.copyText.split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.size(), c.lines) << report.copyText.toStdString();
-    if (c.lines > 0) EXPECT_EQ(lines[0], "no\taddress\tname\tstatus\t");
+    ASSERT_EQ(lines.size(), c.lines) << report.copyText.toStdString();
+    if (c.exitCode == kEngineAnswered) {
+      EXPECT_EQ(lines[0], "no\taddress\tname\tstatus\t");
+      EXPECT_TRUE(lines[2].startsWith("2\t10.72.10.5\tlive-5.chain.test\treachable ("))
+          << lines[2].toStdString();
+    }
   }
-  const EngineReport report = RunDiscoveryBatch([] {
-    DiscoveryOptions options;
-    options.firstHost = "10.72.10.5";
-    options.hostCount = 1;
-    return options;
-  }());
-  EXPECT_TRUE(QRegularExpression(
-                  R"(^1\t10\.72\.10\.5\tlive-5\.chain\.test\treachable \(\d+ ms ttl:63\)\t$)")
-                  .match(report.copyText.split('\n')[1])
-                  .hasMatch())
-      << report.copyText.toStdString();
 }
 
 TEST_F(ChainLab, IcmpTraceListsTheRoutersAndTheFarHost) {

@@ -1,5 +1,6 @@
 // GoogleTest prints QString as its UTF-16 bytes; these print the text, so a
 // failed comparison of cells or status texts reads as what the user sees.
+// Include it before any test code.
 #pragma once
 
 #include <QString>
@@ -8,6 +9,11 @@
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
+}
+
+// For the messages streamed into a failed check.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+  return out << text.toStdString();
 }
 
 inline void PrintTo(const QStringList& texts, std::ostream* out) {
