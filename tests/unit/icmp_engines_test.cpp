@@ -141,6 +141,27 @@ TEST(DiscoveryClaimRule, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
   }
 }
 
+TEST(DiscoveryClaimRule, WorkersEndOnceEveryHostHasItsVerdict) {
+  // A stored pass count of 2^32 - 1 must not keep the workers walking a
+  // list in which every host has answered.
+  std::atomic<int> echoes{0}, stop{0};
+  DiscoveryHooks hooks;
+  hooks.stop = &stop;
+  hooks.echo = [&](const EchoRequest& request) {
+    ++echoes;
+    return Reply(kEchoSuccess, request.address);
+  };
+  DiscoveryOptions options;
+  options.firstHost = "10.9.0.1";
+  options.hostCount = 20;
+  options.threads = 4;
+  options.rounds = UINT32_MAX;
+  options.resolveNames = false;
+  GridRows g;
+  EXPECT_EQ(RunDiscovery(g.table, options, hooks).reachable, 20u);
+  EXPECT_EQ(echoes, 20);
+}
+
 TEST(RouteSearch, IndexesShortenTheMaskAndSkipRepeatedNets) {
   const struct {
     const char* destination;

@@ -52,6 +52,11 @@ struct Sweep {
   std::mutex lock;
   uint32_t reachable = 0, refused = 0, unreachable = 0;
 
+  // Every record has its verdict (read under the lock).
+  bool AllDone() const {
+    return reachable + refused + unreachable == static_cast<uint32_t>(hosts.size());
+  }
+
   bool Stopped() const { return hooks.stop != nullptr && hooks.stop->load() != 0; }
 };
 
@@ -136,6 +141,12 @@ bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
 void Worker(Sweep& sweep) {
   const uint32_t rounds = sweep.options.rounds;
   for (uint32_t pass = 0; pass < rounds; ++pass) {
+    {
+      // Nothing left to ping: the remaining passes would only walk the list
+      // (a stored pass count may be as large as 2^32 - 1).
+      std::lock_guard guard(sweep.lock);
+      if (sweep.AllDone()) return;
+    }
     for (HostRecord& host : sweep.hosts) {
       uint32_t tries = 0;
       const bool claimed = Claim(sweep, host, pass, tries);
