@@ -283,7 +283,9 @@ TEST_F(ChainLab, SweepBuildsItsListFromTheInputs) {
       EXPECT_EQ(rows[r][1], addresses[static_cast<qsizetype>(r)]);
       const uint32_t expected = c.colours.empty() ? CGridData::kNoColour : colour.at(c.colours[r]);
       EXPECT_EQ(g.grid.CellColourAt(static_cast<int>(r) + 1, 3), expected) << rows[r][3];
-      if (c.colours.empty()) EXPECT_EQ(rows[r][3], "");
+      if (c.colours.empty()) {
+        EXPECT_EQ(rows[r][3], "");
+      }
     }
     EXPECT_EQ(echoes.Started(), c.colours.empty() ? 0 : static_cast<int>(c.colours.size()));
   }
@@ -308,14 +310,11 @@ TEST_F(ChainLab, StopEndsEveryWorkerAtItsNextRecord) {
   while (echoes.Started() < 8 && Clock::now() < giveUp) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  const Clock::time_point stopped = Clock::now();
   stop = 1;
   run.join();
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopped);
+  // Every echo in flight was cut short, none started after the stop.
   EXPECT_EQ(echoes.Started(), 8);
   EXPECT_EQ(echoes.Cancelled(), 8);
-  // Well before the echoes' own 5 s time-out.
-  EXPECT_LT(took.count(), 2000);
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(status.Texts(), kSweepTexts);
   EXPECT_TRUE(g.table.SortMenuEnabled());
