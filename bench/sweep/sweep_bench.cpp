@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/app/grid_data.h"
-#include "core/icmp/address_text.h"
+#include "core/grid/grid_data.h"
 #include "core/icmp/discovery.h"
+#include "core/net/address_text.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/dns/resolver_state.h"
-#include "core/icmp/name_hosts_file.h"
-#include "core/icmp/name_resolution.h"
 #include "core/icmp/traceroute.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;

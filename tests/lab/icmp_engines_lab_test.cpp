@@ -14,14 +14,14 @@
 #include <set>
 #include <thread>
 
-#include "core/app/grid_data.h"
-#include "core/app/job_control.h"
-#include "core/dns/resolver_state.h"
-#include "core/icmp/address_text.h"
+#include "core/base/job_control.h"
+#include "core/grid/grid_data.h"
 #include "core/icmp/discovery.h"
-#include "core/icmp/name_hosts_file.h"
-#include "core/icmp/name_resolution.h"
 #include "core/icmp/traceroute.h"
+#include "core/net/address_text.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/snmp_request.h"
 #include "support/qt_print.h"
@@ -42,9 +42,6 @@ std::string LabDir() {
 }
 std::string Netns(const char* suffix) {
   return std::string(std::getenv("TESMO_LAB_NETNS")) + "-" + suffix;
-}
-std::string NamedLog() {
-  return LabDir() + "/chain-named-query.log";
 }
 
 // How the relay between r1 and r2 treats r2's time-exceeded messages.
@@ -266,11 +263,11 @@ TEST_F(ChainLab, SweepBuildsItsListFromTheInputs) {
     options.initialTimeoutMs = 100;
     options.resolveNames = false;
     CStatusLog status;
-    CNamedQueryLog queries(NamedLog());
+    CQueryLog queries("chain-named-query.log");
     const DiscoveryOutcome outcome = RunDiscovery(g.table, options, hooks);
     EXPECT_EQ(status.Texts(), c.texts);
-    EXPECT_EQ(queries.Count(std::string(c.firstHost), "A"),
-              ParseAddressText(c.firstHost) ? 0u : 1u);
+    EXPECT_EQ(queries.Count(std::string(c.firstHost) + " A"),
+              ParseAddressText(c.firstHost) ? 0 : 1);
     if (!outcome.started) {
       EXPECT_EQ(g.grid.TextAt(1, 1), "earlier run");  // nothing started, nothing drawn
       EXPECT_EQ(echoes.Started(), 0);

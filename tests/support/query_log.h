@@ -1,25 +1,25 @@
-// The queries a lab named logged (its "queries" category, without time
-// stamps) since the reader was made: what the program really asked.
+// The queries a lab named logged since the reader was made, as "name TYPE" in
+// arrival order ("1.0.77.10.in-addr.arpa PTR"). The log is a file of the lab
+// directory: the lab's own named writes named-query.log, a lab extension with
+// a named of its own names its file.
 #pragma once
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace tesmo {
 
-class CNamedQueryLog {
+class CQueryLog {
  public:
-  struct Query {
-    std::string name;  // lower case, as asked
-    std::string type;  // "A", "PTR", ...
-  };
+  explicit CQueryLog(std::string file = "named-query.log")
+      : path(std::string(std::getenv("TESMO_LAB_DIR")) + "/" + file), start(Size()) {}
 
-  explicit CNamedQueryLog(std::string path) : path(std::move(path)), start(Size()) {}
-
-  std::vector<Query> Queries() const {
-    std::vector<Query> queries;
+  std::vector<std::string> Queries() const {
+    std::vector<std::string> queries;
     std::ifstream file(path);
     file.seekg(static_cast<std::streamoff>(start));
     for (std::string line; std::getline(file, line);) {
@@ -27,21 +27,25 @@ class CNamedQueryLog {
       const auto at = line.find(" query: ");
       if (at == std::string::npos) continue;
       const std::string rest = line.substr(at + 8);
-      const auto in = rest.find(" IN ");
-      if (in == std::string::npos) continue;
-      Query query;
-      query.name = rest.substr(0, in);
-      for (char& c : query.name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      query.type = rest.substr(in + 4, rest.find(' ', in + 4) - (in + 4));
-      queries.push_back(std::move(query));
+      std::string name = rest.substr(0, rest.find(' '));
+      std::string type = rest.size() > name.size() + 4 ? rest.substr(name.size() + 4) : "";
+      type = type.substr(0, type.find(' '));
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      queries.push_back(name + " " + type);
     }
     return queries;
   }
-
-  size_t Count(const std::string& name, const std::string& type) const {
-    size_t count = 0;
-    for (const Query& query : Queries()) count += query.name == name && query.type == type;
-    return count;
+  int Count(const std::string& query) const {
+    const auto queries = Queries();
+    return static_cast<int>(std::count(queries.begin(), queries.end(), query));
+  }
+  // The names of the PTR queries.
+  std::vector<std::string> PtrNames() const {
+    std::vector<std::string> names;
+    for (const std::string& query : Queries()) {
+      if (query.ends_with(" PTR")) names.push_back(query.substr(0, query.size() - 4));
+    }
+    return names;
   }
 
  private:

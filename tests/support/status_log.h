@@ -1,14 +1,15 @@
-// Every text posted to the status line while a CStatusLog lives, in order,
-// from any thread. onPost runs on the posting thread for each text (a test
-// may request a stop there, between two steps of the job).
+// Every text posted to the status channel while the log lives, in order;
+// onPost runs on the posting thread for each.
 #pragma once
 
 #include <QObject>
 #include <QStringList>
 #include <functional>
 #include <mutex>
+#include <string>
+#include <vector>
 
-#include "core/app/status_channel.h"
+#include "core/base/status_channel.h"
 
 namespace tesmo {
 
@@ -33,6 +34,11 @@ class CStatusLog {
   QStringList Texts() {
     std::lock_guard lock(mutex);
     return texts;
+  }
+  std::vector<std::string> StdTexts() {
+    std::vector<std::string> result;
+    for (const QString& text : Texts()) result.push_back(text.toStdString());
+    return result;
   }
 
  private:

@@ -9,12 +9,12 @@
 #include <random>
 #include <thread>
 
-#include "core/app/grid_data.h"
-#include "core/icmp/address_text.h"
+#include "core/grid/grid_data.h"
 #include "core/icmp/discovery.h"
 #include "core/icmp/echo_status.h"
 #include "core/icmp/trace_icmp.h"
 #include "core/icmp/trace_snmp.h"
+#include "core/net/address_text.h"
 #include "support/qt_print.h"
 #include "support/status_log.h"
 

@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "core/app/grid_data.h"
-#include "core/app/settings_store.h"
-#include "core/app/status_channel.h"
-#include "core/icmp/address_text.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "core/grid/table_fill.h"
 #include "core/icmp/ping_once.h"
-#include "core/tables/table_fill.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 
 namespace tesmo {
 namespace {

@@ -17,10 +17,10 @@
 #include <cstdint>
 #include <string>
 
-#include "core/app/job_control.h"
+#include "core/base/job_control.h"
+#include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/engine_report.h"
-#include "core/tables/table_grid.h"
 
 namespace tesmo {
 

@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 
-#include "core/app/status_channel.h"
-#include "core/icmp/address_text.h"
+#include "core/base/status_channel.h"
+#include "core/grid/table_fill.h"
 #include "core/icmp/echo_status.h"
-#include "core/icmp/name_resolution.h"
-#include "core/tables/table_fill.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 
 namespace tesmo {
 namespace {

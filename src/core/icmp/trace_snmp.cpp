@@ -5,13 +5,13 @@
 #include <map>
 #include <optional>
 
-#include "core/app/grid_data.h"
-#include "core/app/status_channel.h"
-#include "core/icmp/address_text.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "core/grid/table_fill.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 #include "core/snmp/snmp_request.h"
 #include "core/tables/column_walk.h"
-#include "core/tables/table_fill.h"
 
 namespace tesmo {
 namespace {

@@ -1,13 +1,13 @@
 // The Traceroute page's job and its --batch entry.
 #include "core/icmp/traceroute.h"
 
-#include "core/app/grid_data.h"
-#include "core/app/settings_store.h"
-#include "core/app/status_channel.h"
-#include "core/icmp/address_text.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
 #include "core/icmp/trace_icmp.h"
 #include "core/icmp/trace_snmp.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 
 namespace tesmo {
 namespace {

@@ -7,11 +7,11 @@
 #include <functional>
 #include <string>
 
-#include "core/app/job_control.h"
+#include "core/base/job_control.h"
+#include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/engine_report.h"
 #include "core/snmp/snmp_target.h"
-#include "core/tables/table_grid.h"
 
 namespace tesmo {
 
