@@ -261,19 +261,4 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   return outcome;
 }
 
-EngineReport RunDiscoveryBatch(const DiscoveryOptions& options, const DiscoveryHooks& hooks) {
-  CGridData grid;
-  CTableGrid table;
-  table.ResetGrid(&grid, 2, 2);
-  const DiscoveryOutcome outcome = RunDiscovery(table, options, hooks);
-  EngineReport report;
-  if (!outcome.started) {
-    report.exitCode = kEngineUnresolved;
-    return report;
-  }
-  report.copyText = grid.RowsText(1, grid.Rows() - 1);
-  report.exitCode = outcome.reachable > 0 ? kEngineAnswered : kEngineNoAnswer;
-  return report;
-}
-
 }  // namespace tesmo

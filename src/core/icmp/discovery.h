@@ -20,7 +20,6 @@
 #include "core/base/job_control.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
-#include "core/icmp/engine_report.h"
 
 namespace tesmo {
 
@@ -75,18 +74,12 @@ struct DiscoveryOutcome {
   bool stopped = false;      // the stop flag ended the run
 };
 
-// The whole sweep on the page's table, between the caller's BeginJob and
-// EndJob. Posts "Building host list", "Drawing table", "Pinging hosts" and
+// The whole sweep on the page's table, on the job's thread (between the
+// runner's BeginJob and EndJob). Posts "Building host list", "Drawing table", "Pinging hosts" and
 // "Ready"; a first host that cannot be resolved posts "Cannot resolve first
 // host" and leaves the grid as it was. The table's Sort menu is off while the
 // workers run.
 DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options,
                               const DiscoveryHooks& hooks = {});
-
-// --batch FIRSTHOST pingfind: the sweep on a grid of its own, then the whole
-// grid as its Copy text. kEngineAnswered when at least one host answered,
-// kEngineUnresolved when the first host cannot be resolved, else
-// kEngineNoAnswer. Runs between the caller's BeginJob and EndJob.
-EngineReport RunDiscoveryBatch(const DiscoveryOptions& options, const DiscoveryHooks& hooks = {});
 
 }  // namespace tesmo

@@ -1,9 +1,8 @@
-// The Traceroute page's job and its --batch entry.
+// The Traceroute page's job: the destination resolved, then the trace of its mode.
 #include "core/icmp/traceroute.h"
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
-#include "core/grid/grid_data.h"
 #include "core/icmp/trace_icmp.h"
 #include "core/icmp/trace_snmp.h"
 #include "core/net/address_text.h"
@@ -42,33 +41,6 @@ TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const Snmp
   }
   if (options.icmpMode) return RunIcmpTrace(table, *destination, options, hooks);
   return RunSnmpTrace(table, agent, *destination, options, hooks);
-}
-
-EngineReport RunTraceBatch(const TraceOptions& options, const SnmpTarget& agent,
-                           const TraceHooks& hooks) {
-  EngineReport report;
-  TraceOptions batchOptions = options;
-  SnmpTarget first = agent;
-  if (!options.icmpMode) {
-    if (batchOptions.maxSnmpHops == 0) batchOptions.maxSnmpHops = kBatchSnmpHops;
-    first.address = AddressOfHostText(agent.address);
-    if (first.address.empty()) {
-      PostStatus("Cannot resolve name");
-      report.exitCode = kEngineUnresolved;
-      return report;
-    }
-  }
-  CGridData grid;
-  CTableGrid table;
-  table.ResetGrid(&grid, 2, 2);
-  const TraceOutcome outcome = RunTrace(table, batchOptions, first, hooks);
-  if (outcome.end == TraceEnd::NotStarted) {
-    report.exitCode = kEngineUnresolved;
-    return report;
-  }
-  report.copyText = grid.RowsText(1, grid.Rows() - 1);
-  report.exitCode = outcome.end == TraceEnd::Reached ? kEngineAnswered : kEngineNoAnswer;
-  return report;
 }
 
 }  // namespace tesmo

@@ -10,7 +10,6 @@
 #include "core/base/job_control.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
-#include "core/icmp/engine_report.h"
 #include "core/snmp/snmp_target.h"
 
 namespace tesmo {
@@ -22,8 +21,8 @@ struct TraceOptions {
   bool resolveNames = true;   // ResolveName: names under (SNMP) or beside (ICMP) addresses
   bool interfaceInfo = true;  // InterfaceInfo: input and output interfaces (SNMP mode)
   // SNMP mode: the trace ends after this many hops; 0 goes on until the
-  // agents' routes end or Stop (the window). --batch sets kBatchSnmpHops, so
-  // a routing loop cannot keep it running for ever.
+  // agents' routes end or Stop (the window). --batch sets a limit, so a
+  // routing loop cannot keep it running for ever.
   unsigned maxSnmpHops = 0;
 
   // Section "TraceRoute": ResolveName and InterfaceInfo, default 1.
@@ -31,7 +30,6 @@ struct TraceOptions {
   void Save() const;
 };
 
-constexpr unsigned kBatchSnmpHops = 30;
 // Hops of an ICMP trace.
 constexpr unsigned kIcmpTraceHops = 30;
 
@@ -47,7 +45,7 @@ struct TraceHooks {
 };
 
 enum class TraceEnd {
-  NotStarted,  // the destination (or, for --batch, the agent) could not be resolved
+  NotStarted,  // the destination could not be resolved
   Reached,    // ICMP: the destination answered; SNMP: a direct route or the destination as next hop
   Exhausted,  // ICMP: 30 hops without the destination
   NoResponse,  // SNMP: an agent did not answer ("No SNMP response")
@@ -70,14 +68,5 @@ struct TraceOutcome {
 // Parameters page's resolved target. Between the caller's BeginJob and EndJob.
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const SnmpTarget& agent,
                       const TraceHooks& hooks = {});
-
-// --batch HOST traceroute [--dest DEST] [--snmp]: options.destination is DEST
-// (HOST when absent); in SNMP mode agent.address holds HOST as given (a name
-// or an address), resolved here. The grid of its own, then its Copy text;
-// kEngineAnswered when the trace reached its end, kEngineUnresolved when a
-// host cannot be resolved, else kEngineNoAnswer. Between the caller's
-// BeginJob and EndJob.
-EngineReport RunTraceBatch(const TraceOptions& options, const SnmpTarget& agent,
-                           const TraceHooks& hooks = {});
 
 }  // namespace tesmo
