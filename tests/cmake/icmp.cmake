@@ -41,10 +41,9 @@ set_tests_properties(reachability_ui_test PROPERTIES
   FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_icmp_lab
   ENVIRONMENT "${TESMO_TEST_ENV};TESMO_IN_LAB=1" TIMEOUT 300)
 
-# The sweep's claim rule over scripted echoes and the route search order.
-tesmo_test(discovery_trace_unit_test unit
+# The sweep's claim rule over scripted echoes.
+tesmo_test(discovery_unit_test unit
   unit/discovery_test.cpp
-  unit/route_search_test.cpp
 )
 
 # The sweep and the two traces against the chain lab (lab.d/chain.up), and

@@ -65,13 +65,17 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   EXPECT_FALSE(page->Edit(1064)->isEnabled());
   EXPECT_FALSE(page->ResolveNameBox()->isEnabled());
   WaitForEnd();
-  EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
-  EXPECT_TRUE(page->Edit(1064)->isEnabled());
   ASSERT_EQ(grid.Rows(), 3);
   EXPECT_EQ(grid.TextAt(1, 3), "unreachable (3 try(s), timeout 500 ms)");
-  EXPECT_EQ(grid.CellColourAt(1, 3), kDiscoveryNoReplyColour);
   EXPECT_EQ(grid.TextAt(2, 2), "live-5.chain.test");
   EXPECT_EQ(grid.CellColourAt(2, 3), kDiscoveryReachableColour);
+
+  // A first host that cannot be resolved starts nothing: the grid stays.
+  page->Edit(1064)->setText("no-such-host.chain.test");
+  sheet->OnStartStop();
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Cannot resolve first host"));
+  WaitForEnd();
+  EXPECT_EQ(grid.TextAt(2, 2), "live-5.chain.test");
 
   // Echoes that would wait a minute: Stop cuts them short, no row gets a
   // verdict, and the sweep still ends with "Ready".
@@ -84,38 +88,29 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   sheet->OnStartStop();
   WaitForEnd();
   EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
-  EXPECT_TRUE(page->Grid()->Table().SortMenuEnabled());
   ASSERT_EQ(grid.Rows(), 21);
   for (int r = 1; r <= 20; ++r) EXPECT_EQ(grid.TextAt(r, 3), "") << r;
 }
 
-TEST_F(IcmpPagesTest, TracerouteRunsBothModesAndAnSnmpLoopGoesOnUntilStop) {
+TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
   auto* page = static_cast<CTraceroutePage*>(sheet->Page(kPageTraceroute));
   CGridData& grid = page->Grid()->Data();
-  QTest::keyClicks(page->DestinationEdit(), "far.chain.test");
-  Start(kPageTraceroute);
-  WaitForEnd();
-  EXPECT_EQ(page->AddressEdit()->text(), "10.72.4.2");
-  ASSERT_EQ(grid.Rows(), 5);
-  EXPECT_EQ(grid.TextAt(4, 2), "far.chain.test");
-  // A new destination drops the address shown for the old one.
-  QTest::keyClicks(page->DestinationEdit(), "x");
-  EXPECT_EQ(page->AddressEdit()->text(), "");
-
-  // SNMP mode from r1 into the routing loop between r1 and r2.
+  // From r1 into the routing loop between r1 and r2.
   sheet->Target()->SetHost("10.72.1.1");
   page->SnmpButton()->setChecked(true);
-  page->DestinationEdit()->setText("10.99.1.1");
+  QTest::keyClicks(page->DestinationEdit(), "10.99.1.1");
   Start(kPageTraceroute);
+  EXPECT_FALSE(page->DestinationEdit()->isEnabled());
   EXPECT_EVENTUALLY_TRUE(grid.Rows() > 6);
   sheet->OnStartStop();
   WaitForEnd();
-  const int rows = grid.Rows();
-  QTest::qWait(300);
-  EXPECT_EQ(grid.Rows(), rows);  // nothing more after the end
+  EXPECT_EQ(page->AddressEdit()->text(), "10.99.1.1");
   EXPECT_EQ(grid.TextAt(1, 2), "10.72.1.1\nr1.chain.test");
   EXPECT_EQ(grid.RowHeight(1), 2 * grid.DefaultRowHeight());
   EXPECT_TRUE(grid.TextAt(4, 6).endsWith(" (loop: as hop 2)")) << grid.TextAt(4, 6);
+  // A new destination drops the address shown for the old one.
+  QTest::keyClicks(page->DestinationEdit(), "x");
+  EXPECT_EQ(page->AddressEdit()->text(), "");
 }
 
 }  // namespace

@@ -20,69 +20,47 @@
 namespace tesmo {
 namespace {
 
-// How a scripted host answers: from which echo on (0: never), and whether a
-// router refuses it instead.
-struct Host {
-  size_t answersFrom;
-  bool refused;
-};
-
-EchoResult Answer(const EchoRequest& request, const Host& host, size_t echoNumber) {
-  EchoResult r;
-  r.sent = true;
-  if (host.refused) {
-    r.state = EchoState::Reply;
-    r.status = kEchoDestHostUnreachable;
-    r.source = *ParseAddressText("10.9.9.9");
-  } else if (host.answersFrom != 0 && echoNumber >= host.answersFrom) {
-    r.state = EchoState::Reply;
-    r.status = kEchoSuccess;
-    r.source = request.address;
-    r.ttl = 64;
-    r.roundTripMs = 2;
-  }
-  return r;
-}
-
 TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
-  // 40 hosts: every fifth answers, every seventh from its second echo on,
-  // every eleventh is refused by a router, the rest stay silent.
-  const uint32_t first = *ParseAddressText("10.9.0.1");
-  std::map<uint32_t, Host> hosts;
-  for (uint32_t i = 0; i < 40; ++i) {
-    hosts[first + i] = {i % 5 == 0   ? 1u
-                        : i % 7 == 0 ? 2u
-                                     : 0u,
-                        i % 5 != 0 && i % 7 != 0 && i % 11 == 0};
-  }
-  // Threads, passes; a stored pass count of 2^32 - 1 must not keep the
-  // workers walking a list whose hosts all have their verdict.
+  // Host i of 40 (10.9.0.1 + i): every fifth answers from its first echo,
+  // every seventh from its second, every eleventh is refused by a router, the
+  // rest stay silent. In the last run every host answers at once: a stored
+  // pass count of 2^32 - 1 must not keep the workers walking the list.
   const std::pair<uint32_t, uint32_t> runs[] = {{1, 3}, {3, 3}, {16, 3}, {64, 3}, {4, UINT32_MAX}};
   for (const auto& [threads, rounds] : runs) {
     SCOPED_TRACE(testing::Message() << threads << " workers, " << rounds << " passes");
-    const bool allAnswer = rounds == UINT32_MAX;
+    const auto answersFrom = [&](uint32_t i) -> size_t {
+      return rounds == UINT32_MAX || i % 5 == 0 ? 1 : i % 7 == 0 ? 2 : 0;
+    };
+    const auto refused = [&](uint32_t i) { return answersFrom(i) == 0 && i % 11 == 0; };
+    const uint32_t first = *ParseAddressText("10.9.0.1");
     std::mutex mutex;
-    std::map<uint32_t, std::vector<uint32_t>> timeouts;  // per address, in sending order
+    std::map<uint32_t, std::vector<uint32_t>> timeouts;  // per host, in sending order
     std::mt19937 random(threads);
     DiscoveryHooks hooks;
     hooks.echo = [&](const EchoRequest& request) {
       EXPECT_EQ(request.cancel, &StopFlag);
-      const Host host = allAnswer ? Host{1, false} : hosts.at(request.address);
-      size_t number = 0;
+      const uint32_t i = request.address - first;
+      EchoResult r;
+      r.sent = true;
       int pause = 0;
       {
         std::lock_guard lock(mutex);
-        timeouts[request.address].push_back(request.timeoutMs);
-        number = timeouts[request.address].size();
+        timeouts[i].push_back(request.timeoutMs);
+        const bool answers = answersFrom(i) != 0 && timeouts[i].size() >= answersFrom(i);
+        if (answers || refused(i)) {
+          r.state = EchoState::Reply;
+          r.status = answers ? kEchoSuccess : kEchoDestHostUnreachable;
+          r.source = answers ? request.address : first - 1;
+          r.ttl = 64;
+          r.roundTripMs = 2;
+        }
         pause = static_cast<int>(random() % 3);
       }
       // An echo without answer waits its time-out scaled down 100 times, with
       // jitter, so that workers overtake each other and passes overlap.
-      const EchoResult result = Answer(request, host, number);
-      const bool waits = result.state == EchoState::NoReply;
-      std::this_thread::sleep_for(
-          std::chrono::milliseconds(pause + (waits ? request.timeoutMs / 100 : 0)));
-      return result;
+      if (r.state == EchoState::NoReply) pause += static_cast<int>(request.timeoutMs / 100);
+      std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+      return r;
     };
     DiscoveryOptions options;
     options.firstHost = "10.9.0.1";
@@ -98,25 +76,23 @@ TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
     EXPECT_EQ(outcome.workers, std::min(threads, 40u));
 
     for (uint32_t i = 0; i < 40; ++i) {
-      SCOPED_TRACE(FormatAddress(first + i));
-      const Host host = allAnswer ? Host{1, false} : hosts[first + i];
+      SCOPED_TRACE(i);
       const int row = static_cast<int>(i) + 1;
-      const QString status = grid.TextAt(row, 3);
-      const uint32_t colour = grid.CellColourAt(row, 3);
       std::vector<uint32_t> ladder = {300, 800, 1300};
-      if (host.refused) {
+      QString status = "unreachable (3 try(s), timeout 1300 ms)";
+      uint32_t colour = kDiscoveryNoReplyColour;
+      if (refused(i)) {
         ladder.resize(1);
-        EXPECT_EQ(status, "dest host unreachable from 10.9.9.9");
-        EXPECT_EQ(colour, kDiscoveryErrorColour);
-      } else if (host.answersFrom != 0) {
-        ladder.resize(host.answersFrom);
-        EXPECT_EQ(status, "reachable (2 ms ttl:64)");
-        EXPECT_EQ(colour, kDiscoveryReachableColour);
-      } else {
-        EXPECT_EQ(status, "unreachable (3 try(s), timeout 1300 ms)");
-        EXPECT_EQ(colour, kDiscoveryNoReplyColour);
+        status = "dest host unreachable from 10.9.0.0";
+        colour = kDiscoveryErrorColour;
+      } else if (answersFrom(i) != 0) {
+        ladder.resize(answersFrom(i));
+        status = "reachable (2 ms ttl:64)";
+        colour = kDiscoveryReachableColour;
       }
-      EXPECT_EQ(timeouts[first + i], ladder);
+      EXPECT_EQ(timeouts[i], ladder);
+      EXPECT_EQ(grid.TextAt(row, 3), status);
+      EXPECT_EQ(grid.CellColourAt(row, 3), colour);
     }
   }
 }
