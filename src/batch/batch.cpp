@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/base/job_runner.h"
 #include "core/base/number_text.h"
+#include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/base/vendor_map.h"
 #include "core/net/resolver_settings.h"
@@ -185,6 +187,8 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
       },
       Qt::DirectConnection);
 
+  // A batch run reads the settings and never writes them.
+  CSettingsStore::SetReadOnly(true);
   SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
   if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
@@ -199,7 +203,8 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   if (options->community) context.parameters.readCommunity = *options->community;
   if (options->writeCommunity) context.parameters.writeCommunity = *options->writeCommunity;
   if (options->port) context.parameters.port = *options->port;
-  if (options->timeoutMs) context.parameters.timeoutMs = *options->timeoutMs;
+  if (options->timeoutMs)
+    context.parameters.timeoutMs = std::max(*options->timeoutMs, kMinTimeoutMs);
   if (options->retries) context.parameters.retries = *options->retries;
   context.parameters.host = options->host;
   context.print = PrintOut;

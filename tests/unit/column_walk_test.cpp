@@ -267,7 +267,7 @@ TEST_F(SnmpWalkTest, AnswerThatDoesNotFollowTheQuestionEndsTheWalk) {
   std::vector<tesmo::TableRow> rows;
   auto outcome = tesmo::WalkColumns(agent.Target(), {ColumnText(1)}, rows);
   EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
+  EXPECT_EQ(outcome.status, tesmo::kSnmpNotIncreasing);
   EXPECT_EQ(Texts(rows), (std::vector<std::vector<std::string>>{{"v"}}));
   EXPECT_EQ(agent.requests, 2);
   ASSERT_FALSE(log.StdTexts().empty());
@@ -286,7 +286,7 @@ TEST_F(SnmpWalkTest, AnswerBehindTheQuestionInAnyColumnEndsTheWalk) {
   tesmo::CStatusLog log;
   std::vector<tesmo::TableRow> rows;
   auto outcome = tesmo::WalkColumns(agent.Target(), {ColumnText(1), ColumnText(2)}, rows);
-  EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
+  EXPECT_EQ(outcome.status, tesmo::kSnmpNotIncreasing);
   EXPECT_EQ(rows.size(), 1u);
   EXPECT_EQ(log.StdTexts().back(), "Error: OID not increasing: enterprises.424242.1.1.2.1");
 }

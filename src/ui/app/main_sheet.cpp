@@ -20,6 +20,7 @@
 
 #include "core/base/first_run.h"
 #include "core/base/job_control.h"
+#include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/base/string_table.h"
 #include "core/base/vendor_map.h"
@@ -128,11 +129,18 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
 CMainSheet::~CMainSheet() {
   disconnect(&CStatusChannel::Instance(), nullptr, this, nullptr);
   disconnect(&CJobControl::Instance(), nullptr, this, nullptr);
+  // The pages go first: a job still running on one of them stops and is
+  // waited for while the target it resolves with still exists.
+  for (auto it = pages.rbegin(); it != pages.rend(); ++it) delete *it;
+  pages.clear();
   CMainSheet* self = this;
   mainSheet.compare_exchange_strong(self, nullptr);
 }
 
 void CMainSheet::Initialize(const QString& workingDir) {
+  // Start-up writes the marker, the first-run values and the sections the
+  // pages open: the file is written once, at the end.
+  const CSettingsStore::CBatch batch;
   WriteStartupMarker();
   target->Invalidate();
 
@@ -167,8 +175,8 @@ int CMainSheet::PageIndexOf(const QString& internalName) const {
   return -1;
 }
 
-
 void CMainSheet::LoadAllSettings() {
+  const CSettingsStore::CBatch batch;
   RebuildFixedFont();
   for (ToolPage* page : pages) page->LoadSettings();
   // The name service is configured from the Resolver section whether or not
@@ -177,6 +185,7 @@ void CMainSheet::LoadAllSettings() {
 }
 
 void CMainSheet::SaveAllSettings() {
+  const CSettingsStore::CBatch batch;  // the file is written once
   for (ToolPage* page : pages) page->SaveSettings();
 }
 
@@ -229,11 +238,17 @@ void CMainSheet::RunSelectCommand(int index) {
   } else {
     target->SetHost(targetHost);
     ResetAllResults();
+    // The page that edits the target fetches its data first; the page the
+    // command opens starts when that job has ended (OnJobEnded).
+    pendingSelect = index;
     for (size_t i = 0; i < records.size(); ++i) {
-      if (records[i]->editsTarget) pages[i]->StartJob();
+      if (records[i]->editsTarget) {
+        pages[i]->StartJob();
+        if (static_cast<int>(i) == index) pendingSelect = -1;
+      }
     }
+    if (!CJobControl::Instance().JobRunning()) StartPendingSelect();
     SetActivePage(index);
-    Page(index)->StartJob();
   }
   openInNewInstance = false;
 }
@@ -307,6 +322,16 @@ void CMainSheet::OnJobEnded() {
   exitButton->setEnabled(true);
   EnableJobPages(true);
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  // After the page's own end-of-job handling, which is queued as well.
+  if (pendingSelect >= 0) QTimer::singleShot(0, this, &CMainSheet::StartPendingSelect);
+}
+
+void CMainSheet::StartPendingSelect() {
+  const int index = pendingSelect;
+  pendingSelect = -1;
+  if (index < 0 || index >= PageCount() || CJobControl::Instance().JobRunning()) return;
+  SetActivePage(index);
+  Page(index)->StartJob();
 }
 
 void ShowStatus(const char* format, ...) {
