@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/base/job_control.h"
 #include "core/base/settings_store.h"
+#include "support/job_wait.h"
 #include "support/pages.h"
 #include "support/qt_print.h"
 #include "ui/app/main_sheet.h"
@@ -40,7 +40,7 @@ class IcmpPagesTest : public ::testing::Test {
     sheet->show();
   }
   void TearDown() override {
-    EXPECT_EVENTUALLY_TRUE(!CJobControl::Instance().JobRunning());
+    WaitForJobs();
     sheet->OnExit();
     sheet.reset();
   }
@@ -50,7 +50,6 @@ class IcmpPagesTest : public ::testing::Test {
     sheet->OnStartStop();
     EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Stop"));
   }
-  void WaitForEnd() { EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start")); }
   QTemporaryDir settingsDir, workDir;
   std::unique_ptr<CMainSheet> sheet;
 };
@@ -64,7 +63,7 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   Start(kPageDiscovery);
   EXPECT_FALSE(page->Edit(1064)->isEnabled());
   EXPECT_FALSE(page->ResolveNameBox()->isEnabled());
-  WaitForEnd();
+  WaitForJobs();
   ASSERT_EQ(grid.Rows(), 3);
   EXPECT_EQ(grid.TextAt(1, 3), "unreachable (3 try(s), timeout 500 ms)");
   EXPECT_EQ(grid.TextAt(2, 2), "live-5.chain.test");
@@ -74,7 +73,7 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   page->Edit(1064)->setText("no-such-host.chain.test");
   sheet->OnStartStop();
   EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Cannot resolve first host"));
-  WaitForEnd();
+  WaitForJobs();
   EXPECT_EQ(grid.TextAt(2, 2), "live-5.chain.test");
 
   // Echoes that would wait a minute: Stop cuts them short, no row gets a
@@ -86,7 +85,7 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Pinging hosts"));
   EXPECT_FALSE(page->Grid()->Table().SortMenuEnabled());
   sheet->OnStartStop();
-  WaitForEnd();
+  WaitForJobs();
   EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
   ASSERT_EQ(grid.Rows(), 21);
   for (int r = 1; r <= 20; ++r) EXPECT_EQ(grid.TextAt(r, 3), "") << r;
@@ -103,7 +102,7 @@ TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
   EXPECT_FALSE(page->DestinationEdit()->isEnabled());
   EXPECT_EVENTUALLY_TRUE(grid.Rows() > 6);
   sheet->OnStartStop();
-  WaitForEnd();
+  WaitForJobs();
   EXPECT_EQ(page->AddressEdit()->text(), "10.99.1.1");
   EXPECT_EQ(grid.TextAt(1, 2), "10.72.1.1\nr1.chain.test");
   EXPECT_EQ(grid.RowHeight(1), 2 * grid.DefaultRowHeight());

@@ -167,27 +167,27 @@ void Worker(Sweep& sweep) {
 
 DiscoveryOptions DiscoveryOptions::Load() {
   const QString section = QString::fromUtf8(kSection);
-  const DiscoveryOptions defaults;
-  auto read = [&](const char* name, uint32_t value) {
-    return static_cast<uint32_t>(
-        CSettingsStore::ReadInt(section, QString::fromUtf8(name), static_cast<int>(value)));
-  };
   DiscoveryOptions options;
-  options.resolveNames = read("ResolveName", defaults.resolveNames ? 1 : 0) != 0;
-  options.initialTimeoutMs = read("PingFindInitialTimeout", defaults.initialTimeoutMs);
-  options.rounds = read("PingFindRounds", defaults.rounds);
-  options.pingSize = read("PingFindPingSize", defaults.pingSize);
-  options.timeoutIncrementMs = read("PingFindTimeoutIncrement", defaults.timeoutIncrementMs);
-  options.ttl = read("PingFindTTL", defaults.ttl);
-  options.threads = read("PingFindNbThreads", defaults.threads);
-  options.addressIncrement = read("AddressIncrement", defaults.addressIncrement);
+  auto read = [&](const char* name, uint32_t& value) {
+    value = CSettingsStore::ReadUInt(section, QString::fromUtf8(name), value);
+  };
+  uint32_t resolveNames = options.resolveNames ? 1 : 0;
+  read("ResolveName", resolveNames);
+  options.resolveNames = resolveNames != 0;
+  read("PingFindInitialTimeout", options.initialTimeoutMs);
+  read("PingFindRounds", options.rounds);
+  read("PingFindPingSize", options.pingSize);
+  read("PingFindTimeoutIncrement", options.timeoutIncrementMs);
+  read("PingFindTTL", options.ttl);
+  read("PingFindNbThreads", options.threads);
+  read("AddressIncrement", options.addressIncrement);
   return options;
 }
 
 void DiscoveryOptions::Save() const {
   const QString section = QString::fromUtf8(kSection);
   auto write = [&](const char* name, uint32_t value) {
-    CSettingsStore::WriteInt(section, QString::fromUtf8(name), static_cast<int>(value));
+    CSettingsStore::WriteUInt(section, QString::fromUtf8(name), value);
   };
   write("ResolveName", resolveNames ? 1 : 0);
   write("PingFindInitialTimeout", initialTimeoutMs);

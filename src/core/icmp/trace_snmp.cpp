@@ -93,6 +93,8 @@ class CSnmpTrace {
   SnmpTarget AgentTarget(uint32_t agent) const {
     SnmpTarget target = access;
     target.address = FormatAddress(agent);
+    // A request waiting for its answer gives up at Stop.
+    if (target.stop == nullptr) target.stop = hooks.stop;
     return target;
   }
   // An address, then a line feed and its name when names are wanted.
@@ -136,7 +138,9 @@ SearchEnd CSnmpTrace::SearchRoute(const SnmpTarget& target, FoundRoute& route) {
       requests[k].objectId = std::string(".1.3.6.1.2.1.4.21.1") + kRouteColumns[k] + indexText;
     }
     int status = 0;
-    if (SnmpGet(requests, status, target) != kSnmpResponse) return SearchEnd::Failed;
+    const int result = SnmpGet(requests, status, target);
+    if (result == kSnmpStopped) return SearchEnd::Stopped;
+    if (result != kSnmpResponse) return SearchEnd::Failed;
     if (status == kSnmpNoError) {
       for (int k = 0; k < kRouteObjectCount; ++k) route.texts[k] = requests[k].result;
       return SearchEnd::Found;
@@ -192,12 +196,13 @@ TraceOutcome CSnmpTrace::Run(uint32_t firstAgent) {
     std::array<SnmpVarRequest, 1> sysName;
     sysName[0].objectId = kSysNameOid;
     int status = 0;
-    if (SnmpGet(sysName, status, target) != kSnmpResponse) {
+    const int result = SnmpGet(sysName, status, target);
+    if (result != kSnmpResponse && result != kSnmpStopped) {
       PostStatus("No SNMP response");
       outcome.end = TraceEnd::NoResponse;
       return outcome;
     }
-    if (Stopped()) {
+    if (result == kSnmpStopped || Stopped()) {
       outcome.end = TraceEnd::Stopped;
       return outcome;
     }

@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "batch/traceroute_batch.h"
-#include "ui/app/target.h"
 #include "ui/tables/table_grid_view.h"
 
 namespace tesmo {
@@ -99,13 +98,6 @@ void CTraceroutePage::StartJob() {
   options.icmpMode = icmpButton->isChecked();
   options.resolveNames = resolveNameBox->isChecked();
   options.interfaceInfo = interfaceInfoBox->isChecked();
-  SnmpTarget agent;
-  if (!options.icmpMode) {
-    // The Parameters page's target is where the trace starts; it reports
-    // its own failure.
-    if (!Target()->Resolve()) return;
-    agent = Target()->Snmp();
-  }
   addressEdit->clear();
   TraceHooks hooks;
   // The job resolves the destination; its address reaches the edit queued.
@@ -115,7 +107,16 @@ void CTraceroutePage::StartJob() {
         Qt::QueuedConnection);
   };
   CTableGrid* table = &grid->Table();
-  runner.Start([table, options, agent, hooks] { RunTrace(*table, options, agent, hooks); });
+  const auto trace = [table, options, hooks](const SnmpTarget& agent) {
+    RunTrace(*table, options, agent, hooks);
+  };
+  if (options.icmpMode) {
+    runner.Start([trace] { trace(SnmpTarget{}); });
+  } else {
+    // The trace starts at the target, resolved first on the job's thread;
+    // nothing more runs when it cannot be resolved.
+    StartTargetJob(runner, trace);
+  }
 }
 
 void CTraceroutePage::ShowSettings(const TraceOptions& options) {

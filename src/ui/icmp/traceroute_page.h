@@ -24,9 +24,9 @@ class CTraceroutePage : public ToolPage {
   // An empty 2 x 2 grid, empty destination and address, ICMP mode.
   void InitPage() override;
   void CopyResults() override;
-  // ICMP mode starts at once; SNMP mode first resolves the target and
-  // starts nothing when that fails. The destination is resolved by the job,
-  // which shows its address beside it.
+  // Runs the trace of the chosen mode on the runner; SNMP mode resolves the
+  // target first and goes no further when that fails. The job resolves the
+  // destination and shows its address beside it.
   void StartJob() override;
   // The grid keeps the last trace until the next one.
   void ResetResults() override {}
