@@ -17,6 +17,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
+#include "support/batch_run.h"
 #include "support/job_wait.h"
 #include "support/pages.h"
 #include "ui/app/main_sheet.h"
@@ -237,18 +238,46 @@ TEST_F(ParametersPageTest, SetAsDefaultWritesTheFields) {
   EXPECT_EQ(CSettingsStore::ReadString("Parameters", "TelnetPath", ""), "telnet");
 }
 
-TEST_F(ParametersPageTest, NonNumericTimeoutIsRefusedAndTheValueKept) {
-  QStringList messages;
-  auto saved = InputMessage;
-  InputMessage = [&](QWidget*, const QString& text) { messages << text; };
-  page->TimeoutEdit()->setText("12x");
-  sheet->SaveAllSettings();
-  InputMessage = saved;
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(messages[0], "Please enter a positive integer.");
-  EXPECT_EQ(page->Data().timeoutMs, 300u);
-  EXPECT_EQ(page->TimeoutEdit()->text(), "300");
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 0), 300);
+TEST_F(ParametersPageTest, BadNumbersAreRefusedAndTheValueKept) {
+  struct Case {
+    int controlId;
+    const char* typed;
+    const char* shownAfter;
+    const char* section;
+    const char* value;
+    int stored;
+    int messages;
+  };
+  const int port = LabPort().toInt();
+  const Case cases[] = {
+      {1047, "12x", "300", "Snmp", "TimeOut", 300, 1},
+      {1126, "70000", "", "Snmp", "Port", port, 1},  // beyond the last UDP port
+      {1126, "0", "", "Snmp", "Port", port, 1},
+      {1047, "0", "1", "Snmp", "TimeOut", 1, 0},  // no time-out is shorter than 1 ms
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    QStringList messages;
+    auto saved = InputMessage;
+    InputMessage = [&](QWidget*, const QString& text) { messages << text; };
+    QLineEdit* edit = nullptr;
+    for (QLineEdit* e : page->findChildren<QLineEdit*>()) {
+      if (e->property("controlId").toInt() == c.controlId) edit = e;
+    }
+    ASSERT_NE(edit, nullptr);
+    edit->setText(c.typed);
+    sheet->SaveAllSettings();
+    InputMessage = saved;
+    ASSERT_EQ(messages.size(), c.messages);
+    if (c.messages > 0) EXPECT_EQ(messages[0], "Please enter a positive integer.");
+    const QString shown = *c.shownAfter != 0 ? c.shownAfter : QString::number(port);
+    EXPECT_EQ(edit->text(), shown);
+    EXPECT_EQ(CSettingsStore::ReadInt(c.section, c.value, -1), c.stored);
+  }
+  // A stored port out of range reads as the default.
+  CSettingsStore::WriteInt("Snmp", "Port", 70000);
+  sheet->LoadAllSettings();
+  EXPECT_EQ(page->Data().port, 161u);
 }
 
 QString ExpectedReport(const QString& hostText) {
@@ -334,22 +363,6 @@ TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne)
 }
 
 // --batch runs the same job without a window.
-struct BatchRun {
-  int exitCode;
-  QString out, err;
-};
-BatchRun RunBatch(const QStringList& args, const QString& settings) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  env.insert("XDG_CONFIG_HOME", settings);
-  p.setProcessEnvironment(env);
-  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
-  if (!p.waitForFinished(60000)) return {-1, {}, {}};
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 TEST(Batch, SystemReportAndExitCodes) {
   QTemporaryDir settings;
@@ -362,6 +375,11 @@ TEST(Batch, SystemReportAndExitCodes) {
   EXPECT_TRUE(ok.out.contains("SysName : tesmo-lab-agent\n"));
   EXPECT_TRUE(ok.out.contains("SNMP port : " + LabPort() + "\n"));
   EXPECT_TRUE(ok.err.contains("SysInfo variables OK"));
+  // A time-out of 0 is used, and reported, as 1 ms.
+  const BatchRun zero = RunBatch(
+      {"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout", "0", "--retries", "0"},
+      settings.path());
+  EXPECT_TRUE(zero.out.contains("SNMP timeout : 1\n")) << zero.out.toStdString();
   // A batch run writes no settings at all, not even the sections it read.
   EXPECT_FALSE(QFile::exists(settings.filePath("tesmo/tesmo.ini")));
 

@@ -26,6 +26,7 @@
 #include "core/base/vendor_map.h"
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_settings.h"
+#include "core/net/telnet_launcher.h"
 #include "core/snmp/mib_loader.h"
 #include "ui/app/about_box.h"
 #include "ui/app/page_registry.h"
@@ -199,7 +200,7 @@ void CMainSheet::ResetAllResults() {
 
 void CMainSheet::HandleCommandLine(const QStringList& words) {
   if (words.size() < 2) return;
-  targetHost = words[0];
+  targetHost = CanonicalHostText(words[0]);
   // Only the pages a Select command opens run from the command line.
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i]->selectCommand != 0 && words[1] == QLatin1String(records[i]->name)) {
@@ -217,7 +218,9 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
       return;
     }
   }
-  targetHost = host;
+  // Grids keep zero-padded addresses (they sort); what goes on to the host
+  // box, the title, the history or another program is the canonical form.
+  targetHost = CanonicalHostText(host);
   if (targetHost.isEmpty()) return;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i]->selectCommand == commandId) RunSelectCommand(static_cast<int>(i));
@@ -230,7 +233,11 @@ void CMainSheet::RunSelectCommand(int index) {
   // One job at a time: a Select command chosen from a grid while a job runs
   // would reset the pages under it and start a second one beside it.
   if (CJobControl::Instance().JobRunning()) return;
-  if (openInNewInstance) {
+  if (IsOptionLike(targetHost)) {
+    // A cell text such as "-n/tmp/x" (agent data) would be an option of the
+    // program started, or of this one's command line.
+    ShowStatus("'%s' is no host name: nothing was started", qPrintable(targetHost));
+  } else if (openInNewInstance) {
     if (startInstance) {
       startInstance(QCoreApplication::applicationFilePath(),
                     {targetHost, Page(index)->InternalName()});

@@ -217,8 +217,14 @@ void CParametersPage::ReadFields() {
   data.readCommunity = readCommunityEdit->text();
   data.writeCommunity = writeCommunityEdit->text();
   data.telnetPath = telnetPathEdit->text();
-  ReadNumberFields(
-      this, {{timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}});
+  ReadNumberFields(this, {{timeoutEdit, &data.timeoutMs},
+                          {retriesEdit, &data.retries},
+                          {portEdit, &data.port, 1, kMaxPort}});
+  // No request can wait less than a millisecond: the field shows what is used.
+  if (data.timeoutMs < kMinTimeoutMs) {
+    data.timeoutMs = kMinTimeoutMs;
+    timeoutEdit->setText(QString::number(data.timeoutMs));
+  }
   Target()->SetParameters(data);
 }
 
@@ -336,13 +342,15 @@ void CParametersPage::OnBrowse() {
 
 bool CParametersPage::HandleGridCommand(int commandId, const QString& host) {
   if (commandId != kCmdTelnet) return false;
-  LaunchTelnet(data.telnetPath, host);
+  const QString problem = LaunchTelnet(data.telnetPath, host);
+  if (!problem.isEmpty()) ShowStatus("%s", problem.toUtf8().constData());
   return true;
 }
 
 void CParametersPage::OnTelnet() {
   ReadFields();
-  LaunchTelnet(data.telnetPath, hostBox->currentText());
+  const QString problem = LaunchTelnet(data.telnetPath, hostBox->currentText());
+  if (!problem.isEmpty()) ShowStatus("%s", problem.toUtf8().constData());
 }
 
 }  // namespace tesmo
