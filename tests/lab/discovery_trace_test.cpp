@@ -3,7 +3,6 @@
 // server that logs what it is asked. Runs in the lab's client namespace.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include "core/net/address_text.h"
 #include "core/net/resolver_state.h"
 #include "core/snmp/snmp_request.h"
+#include "support/batch_run.h"
 #include "support/mib_environment.h"
 #include "support/qt_print.h"
 #include "support/query_log.h"
@@ -291,17 +291,10 @@ TEST_F(ChainLab, BatchCommandsPrintTheGrid) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.toStdString());
     CQueryLog queries("chain-named-query.log");
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", settings.path());
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("TESMO_BINARY"), ("--batch " + c.args).split(' '));
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), c.exitCode);
-    QString output = QString::fromUtf8(p.readAllStandardOutput());
-    const QStringList err =
-        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(err.last(), c.lastStatus);
+    const BatchRun run = RunBatch(("--batch " + c.args).split(' '), settings.path());
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.err.split('\n', Qt::SkipEmptyParts).last(), c.lastStatus);
+    QString output = run.out;
     if (c.args.contains("--snmp")) {
       EXPECT_EQ(output.count('\n'), 31);
       output = output.section('\n', 0, 4) + '\n';
