@@ -21,6 +21,7 @@
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
 #include "core/snmp/mib_loader.h"
+#include "support/batch_run.h"
 #include "support/query_log.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
@@ -338,25 +339,6 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
 
 // --batch runs the same jobs with the stored settings and prints each page's
 // whole grid as its Copy text.
-struct BatchRun {
-  int exitCode = -1;
-  QString out, err;
-};
-
-BatchRun RunBatch(const QStringList& args, const QString& workDir) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  env.insert("XDG_CONFIG_HOME", workDir + "/config");
-  p.setProcessEnvironment(env);
-  p.setWorkingDirectory(workDir);
-  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
-  if (!p.waitForFinished(60000)) return {};
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
-
 TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
   QTemporaryDir work;
   QFile vendors(work.filePath("vendors.txt"));
