@@ -1,6 +1,11 @@
-# core/mib: the chart's data, rates and command-line set-up without a network.
+# core/mib: the chart's data, rates and command-line set-up without a network;
+# generic-table definitions and the MIB browser's view of the tree (with a
+# test module of its own, so a program of its own).
 tesmo_test(mib_graph_unit_test unit
   unit/graph_test.cpp
+)
+tesmo_test(mib_browser_unit_test unit
+  unit/mib_browser_test.cpp
 )
 
 # The polling job against the ICMP lab's live host and its counter agent
