@@ -24,3 +24,17 @@ set_tests_properties(mib_graph_lab_test PROPERTIES
 tesmo_test(mib_graph_ui_test ui
   ui/graph_page_test.cpp
 )
+
+# The MIB browser's walk and the generic tables against the lab's agents.
+tesmo_test(mib_pages_lab_test lab
+  lab/mib_pages_test.cpp
+)
+
+# The MBrowser and Gen. Table pages in the window against the lab's agents.
+# It sets the lab agent's sysContact (and puts it back), which the request
+# layer's and the Parameters page's tests read: one of them at a time.
+tesmo_test(mib_pages_ui_test lab
+  ui/mib_pages_test.cpp
+)
+set_property(TEST mib_pages_ui_test snmp_lab_test parameters_ui_test
+  APPEND PROPERTY RESOURCE_LOCK tesmo_lab_syscontact)
