@@ -17,6 +17,7 @@
 #include "core/mib/mib_walk.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
+#include "core/tables/gen_table.h"
 #include "support/batch_run.h"
 #include "support/mib_environment.h"
 #include "support/status_log.h"
@@ -139,6 +140,38 @@ TEST_F(MibPagesLab, DefaultTableShowsTheNeighboursAndAddToGenWalksIfTable) {
   }
   EXPECT_EQ(indexes, QStringList({"1", "2", "3", "12"}));
   EXPECT_EQ(names, QStringList({"lo", "taba", "tabb", "tabc"}));
+}
+
+TEST_F(MibPagesLab, StoredColumnListsEndAtThirtyTwoAndAtAGap) {
+  const struct {
+    const char* name;
+    std::vector<int> values;  // column values written, ifTable columns 1..
+    int columns;              // columns the job draws
+  } cases[] = {
+      {"forty",
+       [] {
+         std::vector<int> v;
+         for (int j = 0; j < 40; ++j) v.push_back(j);
+         return v;
+       }(),
+       32},
+      {"gap", {0, 1, 3}, 2},
+  };
+  for (unsigned n = 0; n < std::size(cases); ++n) {
+    const auto& c = cases[n];
+    CSettingsStore::WriteString(CustomTableSection(n), "Name", c.name);
+    for (int j : c.values) {
+      CSettingsStore::WriteString(CustomTableSection(n), QString::number(j),
+                                  QString(".1.3.6.1.2.1.2.2.1.%1|c%2").arg(j % 22 + 1).arg(j));
+    }
+    CGridData data;
+    CTableGrid grid;
+    grid.ResetGrid(&data, 2, 2);
+    RunJobHere([&] { RunCustomTableJob(n, grid, Agent(kTableAgent, 161)); });
+    EXPECT_EQ(data.Cols(), c.columns) << c.name;
+    EXPECT_EQ(data.Rows(), 5) << c.name;  // the header and four interfaces
+    EXPECT_EQ(data.TextAt(0, c.columns - 1), QString("c%1").arg(c.columns - 1)) << c.name;
+  }
 }
 
 TEST_F(MibPagesLab, BatchReports) {
