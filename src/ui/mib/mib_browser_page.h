@@ -37,6 +37,8 @@ class CMibBrowserPage : public ToolPage {
   void StartJob() override;
   // No result line counts as chosen any more; the lines stay.
   void ResetResults() override;
+  // The tree is freed at exit before the pages shut down: the tree view lets go of it.
+  void OnShutdown() override;
   // The result list takes the fixed font.
   void LoadSettings() override;
   // "Set" and "Add to Gen" follow enable; "Add to graph" needs a chosen line too.
