@@ -12,10 +12,7 @@ PageRecord EmptyPage(int index, const char* name, int captionId) {
           .create = [](const PageContext& context) { return new CEmptyPage(context); }};
 }
 
-const CPageRegistration kGenTable(EmptyPage(5, "gentable", 153));
 const CPageRegistration kNsLookup(EmptyPage(8, "dns", 110));
-const CPageRegistration kMibBrowser(EmptyPage(10, "browser", 152));
-const CPageRegistration kGraph(EmptyPage(11, "graph", 154));
 
 }  // namespace
 }  // namespace tesmo
