@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -19,10 +20,43 @@
 namespace tesmo {
 namespace {
 
+// The options of every page: the SNMP access parameters of the run.
 const BatchOptionSpec kCommonOptions[] = {
-    {"--port", "N", true},     {"--community", "TEXT", false}, {"--write-community", "TEXT", false},
-    {"--timeout", "MS", true}, {"--retries", "N", true},
+    {"--port", "N", true},
+    {"--community", "TEXT", false},
+    {"--write-community", "TEXT", false},
+    {"--timeout", "MS", true},
+    {"--retries", "N", true},
+    {"--version", "1|2c|3", false},
+    {"--user", "NAME", false},
+    {"--security-level", "noAuthNoPriv|authNoPriv|authPriv", false},
+    {"--auth-protocol", "MD5|SHA|SHA-224|SHA-256|SHA-384|SHA-512", false},
+    {"--auth-pass", "TEXT", false},
+    {"--auth-pass-file", "FILE", false},
+    {"--priv-protocol", "DES|AES|AES-192|AES-256", false},
+    {"--priv-pass", "TEXT", false},
+    {"--priv-pass-file", "FILE", false},
 };
+
+QString OptionText(const BatchOptionSpec& option) {
+  QString text = QStringLiteral("[%1").arg(QString::fromUtf8(option.name));
+  if (option.valueName != nullptr) text += ' ' + QString::fromUtf8(option.valueName);
+  return text + ']';
+}
+
+// Option texts in lines of at most 78 characters, each line indented.
+QString OptionLines(const std::vector<QString>& texts, const QString& indent) {
+  QString out, line;
+  for (const QString& text : texts) {
+    if (!line.isEmpty() && indent.size() + line.size() + 1 + text.size() > 78) {
+      out += indent + line + '\n';
+      line.clear();
+    }
+    line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + text;
+  }
+  if (!line.isEmpty()) out += indent + line + '\n';
+  return out;
+}
 
 // The first error writing standard output (errno), 0 while every write worked.
 int outputError = 0;
@@ -65,7 +99,73 @@ const BatchOptionSpec* FindOption(const std::vector<BatchPage>& pages, const QSt
   return nullptr;
 }
 
+// A pass phrase from its option, its file (first line) or the environment,
+// in that order; empty when none is given. False when the file cannot be read.
+bool PassPhrase(const BatchOptions& options, const char* option, const char* fileOption,
+                const char* variable, std::string* pass, QString* problem) {
+  if (auto text = options.Text(option)) {
+    *pass = text->toStdString();
+  } else if (auto path = options.Text(fileOption)) {
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+      *problem = QStringLiteral("cannot read the pass phrase file %1").arg(*path);
+      return false;
+    }
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    *pass = line.toStdString();
+  } else if (qEnvironmentVariableIsSet(variable)) {
+    *pass = qEnvironmentVariable(variable).toStdString();
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ApplySecurityOptions(const BatchOptions& options, TargetParameters& parameters,
+                          QString* problem) {
+  if (auto version = options.Text("--version")) {
+    const std::string text = version->toStdString();
+    if (text != "1" && text != "2c" && text != "3") {
+      *problem = QStringLiteral("option --version: '%1' is not 1, 2c or 3").arg(*version);
+      return false;
+    }
+    parameters.version = SnmpVersionOfText(text);
+  }
+  if (auto user = options.Text("--user")) parameters.usm.user = user->toStdString();
+  if (auto protocol = options.Text("--auth-protocol")) {
+    parameters.usm.authProtocol = protocol->toStdString();
+  }
+  if (auto protocol = options.Text("--priv-protocol")) {
+    parameters.usm.privProtocol = protocol->toStdString();
+  }
+  const bool authGiven = options.Text("--auth-pass") || options.Text("--auth-pass-file") ||
+                         qEnvironmentVariableIsSet("TESMO_AUTH_PASS");
+  const bool privGiven = options.Text("--priv-pass") || options.Text("--priv-pass-file") ||
+                         qEnvironmentVariableIsSet("TESMO_PRIV_PASS");
+  if (!PassPhrase(options, "--auth-pass", "--auth-pass-file", "TESMO_AUTH_PASS",
+                  &parameters.usm.authPass, problem) ||
+      !PassPhrase(options, "--priv-pass", "--priv-pass-file", "TESMO_PRIV_PASS",
+                  &parameters.usm.privPass, problem)) {
+    return false;
+  }
+  // The level follows what was given, unless it is named.
+  if (privGiven) {
+    parameters.usm.level = SnmpUsm::kAuthPriv;
+  } else if (authGiven) {
+    parameters.usm.level = SnmpUsm::kAuthNoPriv;
+  }
+  if (auto level = options.Text("--security-level")) {
+    parameters.usm.level = SnmpLevelOfText(level->toStdString());
+  }
+  return true;
+}
+
+std::optional<QString> BatchOptions::Text(const char* name) const {
+  auto found = pageOptions.find(QString::fromUtf8(name));
+  if (found == pageOptions.end()) return std::nullopt;
+  return found->second;
+}
 
 std::optional<unsigned> BatchOptions::Number(const char* name) const {
   auto found = pageOptions.find(QString::fromUtf8(name));
@@ -80,37 +180,30 @@ QStringList BatchOptions::Values(const char* name) const {
 }
 
 QString BatchUsage(const std::vector<BatchPage>& pages) {
-  QString pageOptions;
-  for (const BatchPage& page : pages) {
-    for (const BatchOptionSpec& option : page.options) {
-      pageOptions += QStringLiteral(" [%1").arg(QString::fromUtf8(option.name));
-      if (option.valueName != nullptr) pageOptions += ' ' + QString::fromUtf8(option.valueName);
-      pageOptions += ']';
-    }
-  }
+  std::vector<QString> common;
+  for (const BatchOptionSpec& option : kCommonOptions) common.push_back(OptionText(option));
   QString text = QStringLiteral(
-                     "usage: tesmo [HOST PAGE]\n"
-                     "       tesmo --batch HOST PAGE [--port N] [--community TEXT] "
-                     "[--write-community TEXT]\n"
-                     "                               [--timeout MS] [--retries N]") +
-                 pageOptions +
-                 QStringLiteral(
-                     "\n"
-                     "       tesmo --help\n"
-                     "\n"
-                     "--batch runs PAGE's Start job against HOST without a window, prints the "
-                     "page's\n"
-                     "report to standard output and status texts to standard error. Options "
-                     "override\n"
-                     "the stored settings for this run only.\n"
-                     "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error "
-                     "answer,\n"
-                     "64 bad arguments, 74 standard output cannot be written.\n"
-                     "\n"
-                     "Pages:\n");
+      "usage: tesmo [HOST PAGE]\n"
+      "       tesmo --batch HOST PAGE [OPTIONS] [PAGE OPTIONS]\n"
+      "       tesmo --help\n"
+      "\n"
+      "--batch runs PAGE's Start job against HOST without a window, prints the page's\n"
+      "report to standard output and status texts to standard error. Options override\n"
+      "the stored settings for this run only; the settings file is never written.\n"
+      "An SNMPv3 pass phrase may come from a file (--auth-pass-file, --priv-pass-file)\n"
+      "or the environment (TESMO_AUTH_PASS, TESMO_PRIV_PASS) instead of the command line.\n"
+      "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error answer,\n"
+      "64 bad arguments, 74 standard output cannot be written.\n"
+      "\n"
+      "Options:\n");
+  text += OptionLines(common, QStringLiteral("  "));
+  text += QStringLiteral("\nPages:\n");
   for (const BatchPage& page : pages) {
     text += QStringLiteral("  page: %1\n          %2\n")
                 .arg(QString::fromUtf8(page.name), QString::fromUtf8(page.summary));
+    std::vector<QString> own;
+    for (const BatchOptionSpec& option : page.options) own.push_back(OptionText(option));
+    if (!own.empty()) text += OptionLines(own, QStringLiteral("          "));
   }
   return text;
 }
@@ -230,6 +323,11 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   if (options->timeoutMs)
     context.parameters.timeoutMs = std::max(*options->timeoutMs, kMinTimeoutMs);
   if (options->retries) context.parameters.retries = *options->retries;
+  QString problem;
+  if (!ApplySecurityOptions(*options, context.parameters, &problem)) {
+    std::fprintf(stderr, "tesmo: %s\n", problem.toUtf8().constData());
+    return kBatchUsage;
+  }
   context.parameters.host = options->host;
   context.print = PrintOut;
 

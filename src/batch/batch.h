@@ -49,6 +49,8 @@ struct BatchOptions {
 
   // A numeric page option, when given.
   std::optional<unsigned> Number(const char* name) const;
+  // An option's text, when given.
+  std::optional<QString> Text(const char* name) const;
   // Every value of a page option that may be repeated ("--entry A --entry B").
   QStringList Values(const char* name) const;
 };
@@ -70,6 +72,12 @@ struct BatchPage {
   // returns a BatchExit code.
   std::function<int(BatchContext&)> run;
 };
+
+// The SNMP version and SNMPv3 security options of a run applied to the
+// parameters; false (with why) for a bad version or an unreadable pass
+// phrase file.
+bool ApplySecurityOptions(const BatchOptions& options, TargetParameters& parameters,
+                          QString* problem);
 
 // Parses the arguments after the program name; an error text on bad arguments.
 std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,

@@ -273,6 +273,7 @@ class CStore {
   std::recursive_mutex mutex;
   QString overridePath;
   bool readOnly = false;
+  bool ownerOnly = false;  // saves leave the file to its owner alone
   int batchDepth = 0;
   bool pendingWrite = false;
 
@@ -376,6 +377,7 @@ class CStore {
       if (!S_ISREG(st.st_mode)) return false;
       mode = st.st_mode & 07777;
     }
+    if (ownerOnly) mode &= 0700;
     QByteArray temp = local + ".XXXXXX";
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
@@ -454,6 +456,19 @@ void CSettingsStore::SetFilePath(const QString& path) {
 void CSettingsStore::SetReadOnly(bool readOnly) {
   std::lock_guard lock(Store().mutex);
   Store().readOnly = readOnly;
+}
+
+bool CSettingsStore::RestrictToOwner() {
+  CStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  store.ownerOnly = true;
+  if (store.readOnly) return false;
+  const QFileInfo info(store.Path());
+  if (!info.exists()) return true;  // created so when first saved
+  const QByteArray target = QFile::encodeName(info.canonicalFilePath());
+  struct stat st {};
+  if (stat(target.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return chmod(target.constData(), st.st_mode & 0700) == 0;
 }
 
 uint32_t CSettingsStore::ReadUInt(const QString& section, const QString& value,

@@ -51,6 +51,9 @@ class CSettingsStore {
   static void SetFilePath(const QString& path);
   // A read-only store (--batch) never creates, changes or replaces the file.
   static void SetReadOnly(bool readOnly);
+  // Makes the file readable and writable by its owner only (it is about to
+  // hold secrets), now and for every later save; false when it cannot.
+  static bool RestrictToOwner();
 
   // While one lives, writes change the store in memory and the file is
   // written once, when the last one ends ("Set as default" writes every page).

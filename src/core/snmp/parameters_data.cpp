@@ -22,6 +22,9 @@ void ParametersData::SetFactory() {
   timeoutMs = defaults.timeoutMs;
   retries = defaults.retries;
   port = defaults.port;
+  version = defaults.version;
+  usm = defaults.usm;
+  rememberPassphrases = defaults.rememberPassphrases;
   telnetPath = defaults.telnetPath;
 }
 
@@ -35,6 +38,23 @@ void ParametersData::Load() {
   timeoutMs = ReadUnsigned(snmp, QStringLiteral("TimeOut"), defaults.timeoutMs, kMinTimeoutMs);
   retries = ReadUnsigned(snmp, QStringLiteral("Retries"), defaults.retries);
   port = ReadUnsigned(snmp, QStringLiteral("Port"), defaults.port, 1, kMaxPort);
+  const auto text = [&](const char* value, const std::string& fallback) {
+    return CSettingsStore::ReadString(snmp, QString::fromLatin1(value),
+                                      QString::fromStdString(fallback))
+        .toStdString();
+  };
+  version = SnmpVersionOfText(text("Version", "1"));
+  usm.user = text("SecurityName", defaults.usm.user);
+  usm.level = SnmpLevelOfText(text("SecurityLevel", SnmpLevelText(defaults.usm.level)));
+  usm.authProtocol = text("AuthProtocol", defaults.usm.authProtocol);
+  usm.privProtocol = text("PrivProtocol", defaults.usm.privProtocol);
+  rememberPassphrases =
+      CSettingsStore::ReadUInt(snmp, QStringLiteral("RememberPassphrases"), 0) != 0;
+  // Pass phrases typed in this run stay unless stored ones replace them.
+  if (rememberPassphrases) {
+    usm.authPass = text("AuthPassphrase", usm.authPass);
+    usm.privPass = text("PrivPassphrase", usm.privPass);
+  }
   telnetPath = CSettingsStore::ReadString(QStringLiteral("Parameters"),
                                           QStringLiteral("TelnetPath"), defaults.telnetPath);
 }
@@ -46,6 +66,36 @@ void ParametersData::Save() const {
   CSettingsStore::WriteUInt(snmp, QStringLiteral("TimeOut"), timeoutMs);
   CSettingsStore::WriteUInt(snmp, QStringLiteral("Retries"), retries);
   CSettingsStore::WriteUInt(snmp, QStringLiteral("Port"), port);
+  // SNMP versions 2c and 3 came later: their values are written only once
+  // someone chose them, so a version 1 file stays as it was.
+  const bool v1Only =
+      version == SnmpVersion::kV1 &&
+      CSettingsStore::ReadString(snmp, QStringLiteral("Version"), QString()).isEmpty();
+  if (!v1Only) {
+    const auto write = [&](const char* value, const std::string& data) {
+      CSettingsStore::WriteString(snmp, QString::fromLatin1(value), QString::fromStdString(data));
+    };
+    write("Version", SnmpVersionText(version));
+    write("SecurityName", usm.user);
+    write("SecurityLevel", SnmpLevelText(usm.level));
+    write("AuthProtocol", usm.authProtocol);
+    write("PrivProtocol", usm.privProtocol);
+    CSettingsStore::WriteUInt(snmp, QStringLiteral("RememberPassphrases"),
+                              rememberPassphrases ? 1 : 0);
+    // Pass phrases are stored only when asked to, and then the file is for
+    // its owner's eyes only; otherwise any stored earlier are blanked.
+    if (rememberPassphrases) {
+      write("AuthPassphrase", usm.authPass);
+      write("PrivPassphrase", usm.privPass);
+      CSettingsStore::RestrictToOwner();
+    } else {
+      for (const char* value : {"AuthPassphrase", "PrivPassphrase"}) {
+        if (!CSettingsStore::ReadString(snmp, QString::fromLatin1(value), QString()).isEmpty()) {
+          write(value, std::string());
+        }
+      }
+    }
+  }
   CSettingsStore::WriteString(QStringLiteral("Parameters"), QStringLiteral("TelnetPath"),
                               telnetPath);
 }
@@ -61,6 +111,13 @@ QString ParametersReport(const ParametersData& d) {
   r += QStringLiteral("SNMP port : ") + QString::number(d.port) + '\n';
   r += QStringLiteral("SNMP timeout : ") + QString::number(d.timeoutMs) + '\n';
   r += QStringLiteral("SNMP retries : ") + QString::number(d.retries) + '\n';
+  // Version 1 reports as it always did; never a pass phrase.
+  if (d.version != SnmpVersion::kV1) {
+    r += QStringLiteral("SNMP version : ") + QString::fromLatin1(SnmpVersionText(d.version)) + '\n';
+  }
+  if (d.version == SnmpVersion::kV3) {
+    r += QStringLiteral("SNMPv3 user : ") + QString::fromStdString(d.usm.user) + '\n';
+  }
   r += QStringLiteral("System Description\n------------------\n");
   r += QStringLiteral("SysName : ") + d.system.name + '\n';
   r += QStringLiteral("SysDescr : '") + d.system.descr + QStringLiteral("'\n");

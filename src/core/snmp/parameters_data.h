@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "core/snmp/snmp_target.h"
+
 namespace tesmo {
 
 // The system group as the request layer's texts; "<none>" until fetched.
@@ -18,13 +20,13 @@ struct SystemGroup {
   QString ifNumber = QStringLiteral("<none>");
 };
 
-// The target host as typed and as resolved, and its SNMP access parameters:
-// what every SNMP job takes.
 // A UDP port is at most this; 0 is no port.
 constexpr unsigned kMaxPort = 65535;
 // A time-out of 0 would fail every request at once, even to a live agent.
 constexpr unsigned kMinTimeoutMs = 1;
 
+// The target host as typed and as resolved, and its SNMP access parameters:
+// what every SNMP job takes.
 struct TargetParameters {
   QString host;  // as typed in the host box
   QString dnsName = QStringLiteral("<none>");
@@ -34,6 +36,11 @@ struct TargetParameters {
   unsigned timeoutMs = 2000;
   unsigned retries = 3;
   unsigned port = 161;
+  SnmpVersion version = SnmpVersion::kV1;
+  SnmpUsm usm;  // SNMPv3: user, security level, protocols, pass phrases
+  // The pass phrases are stored (in a file readable by its owner only);
+  // otherwise they last as long as the program runs.
+  bool rememberPassphrases = false;
 };
 
 struct ParametersData : TargetParameters {

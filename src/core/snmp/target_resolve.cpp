@@ -36,6 +36,8 @@ SnmpTarget TargetOf(const TargetParameters& data) {
   target.timeoutMs = static_cast<int>(std::min<unsigned>(data.timeoutMs, 3600u * 1000u));
   target.retries = static_cast<int>(std::min<unsigned>(data.retries, 100u));
   target.port = static_cast<uint16_t>(data.port);
+  target.version = data.version;
+  target.usm = data.usm;
   return target;
 }
 

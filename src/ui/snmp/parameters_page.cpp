@@ -2,6 +2,7 @@
 #include "ui/snmp/parameters_page.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -98,6 +99,49 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 8);
   }
 
+  // The SNMP version, and the user-based security of version 3.
+  versionBox = new QComboBox(snmpGroup);
+  versionBox->addItems({QStringLiteral("1"), QStringLiteral("2c"), QStringLiteral("3")});
+  RegisterControl(versionBox, kVersionId);
+  snmpGrid->addWidget(new QLabel(QStringLiteral("SNMP version"), snmpGroup), row, 0);
+  snmpGrid->addWidget(versionBox, row++, 1);
+  v3Group = new QGroupBox(QStringLiteral("SNMPv3"), this);
+  auto* v3Grid = new QGridLayout(v3Group);
+  userEdit = new QLineEdit(v3Group);
+  levelBox = new QComboBox(v3Group);
+  levelBox->addItems(
+      {QStringLiteral("noAuthNoPriv"), QStringLiteral("authNoPriv"), QStringLiteral("authPriv")});
+  authProtocolBox = new QComboBox(v3Group);
+  authProtocolBox->addItems({QStringLiteral("MD5"), QStringLiteral("SHA"),
+                             QStringLiteral("SHA-224"), QStringLiteral("SHA-256"),
+                             QStringLiteral("SHA-384"), QStringLiteral("SHA-512")});
+  authPassEdit = new QLineEdit(v3Group);
+  privProtocolBox = new QComboBox(v3Group);
+  privProtocolBox->addItems({QStringLiteral("DES"), QStringLiteral("AES"),
+                             QStringLiteral("AES-192"), QStringLiteral("AES-256")});
+  privPassEdit = new QLineEdit(v3Group);
+  for (QLineEdit* pass : {authPassEdit, privPassEdit}) pass->setEchoMode(QLineEdit::Password);
+  rememberBox = new QCheckBox(QStringLiteral("Remember pass phrases"), v3Group);
+  const struct {
+    const char* label;
+    QWidget* control;
+    int id;
+  } v3Fields[] = {{"User", userEdit, kUserId},
+                  {"Security level", levelBox, kLevelId},
+                  {"Authentication", authProtocolBox, kAuthProtocolId},
+                  {"Auth. pass phrase", authPassEdit, kAuthPassId},
+                  {"Privacy", privProtocolBox, kPrivProtocolId},
+                  {"Priv. pass phrase", privPassEdit, kPrivPassId}};
+  int v3Row = 0;
+  for (const auto& f : v3Fields) {
+    v3Grid->addWidget(new QLabel(QString::fromUtf8(f.label), v3Group), v3Row, 0);
+    v3Grid->addWidget(f.control, v3Row++, 1);
+    RegisterControl(f.control, f.id);
+  }
+  v3Grid->addWidget(rememberBox, v3Row, 0, 1, 2);
+  RegisterControl(rememberBox, kRememberId);
+  connect(versionBox, &QComboBox::currentIndexChanged, this, &CParametersPage::ShowVersionControls);
+
   auto* systemGrid = new QGridLayout;
   sysNameEdit = AddField(systemGrid, 0, "SysName", 1034, true);
   sysContactEdit = AddField(systemGrid, 1, "SysContact", 1033, true);
@@ -144,6 +188,7 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
   left->addLayout(systemGrid);
   auto* right = new QVBoxLayout;
   right->addWidget(snmpGroup);
+  right->addWidget(v3Group);
   right->addWidget(configGroup);
   right->addStretch(1);
   auto* columns = new QHBoxLayout;
@@ -233,6 +278,14 @@ void CParametersPage::ReadFields() {
     data.timeoutMs = kMinTimeoutMs;
     timeoutEdit->setText(QString::number(data.timeoutMs));
   }
+  data.version = SnmpVersionOfText(versionBox->currentText().toStdString());
+  data.usm.user = userEdit->text().toStdString();
+  data.usm.level = SnmpLevelOfText(levelBox->currentText().toStdString());
+  data.usm.authProtocol = authProtocolBox->currentText().toStdString();
+  data.usm.authPass = authPassEdit->text().toStdString();
+  data.usm.privProtocol = privProtocolBox->currentText().toStdString();
+  data.usm.privPass = privPassEdit->text().toStdString();
+  data.rememberPassphrases = rememberBox->isChecked();
   Target()->SetParameters(data);
 }
 
@@ -247,6 +300,15 @@ void CParametersPage::ShowFields() {
   timeoutEdit->setText(QString::number(data.timeoutMs));
   retriesEdit->setText(QString::number(data.retries));
   portEdit->setText(QString::number(data.port));
+  versionBox->setCurrentText(QString::fromLatin1(SnmpVersionText(data.version)));
+  userEdit->setText(QString::fromStdString(data.usm.user));
+  levelBox->setCurrentText(QString::fromLatin1(SnmpLevelText(data.usm.level)));
+  authProtocolBox->setCurrentText(QString::fromStdString(data.usm.authProtocol));
+  authPassEdit->setText(QString::fromStdString(data.usm.authPass));
+  privProtocolBox->setCurrentText(QString::fromStdString(data.usm.privProtocol));
+  privPassEdit->setText(QString::fromStdString(data.usm.privPass));
+  rememberBox->setChecked(data.rememberPassphrases);
+  ShowVersionControls();
   telnetPathEdit->setText(data.telnetPath);
   sysNameEdit->setText(data.system.name);
   sysContactEdit->setText(data.system.contact);
@@ -333,9 +395,11 @@ void CParametersPage::LoadSettings() {
 void CParametersPage::EnableControls(bool enable) {
   for (QWidget* w : std::initializer_list<QWidget*>{
            hostBox, readCommunityEdit, writeCommunityEdit, timeoutEdit, retriesEdit, browseButton,
-           telnetButton, factoryButton, loadDefaultButton, setDefaultButton, telnetPathEdit}) {
+           telnetButton, factoryButton, loadDefaultButton, setDefaultButton, telnetPathEdit,
+           versionBox, v3Group}) {
     w->setEnabled(enable);
   }
+  if (enable) ShowVersionControls();
 }
 
 void CParametersPage::OnBrowse() {
@@ -346,6 +410,15 @@ void CParametersPage::OnBrowse() {
   if (path.isEmpty()) return;
   data.telnetPath = path;
   telnetPathEdit->setText(path);
+}
+
+void CParametersPage::ShowVersionControls() {
+  // Communities belong to versions 1 and 2c, the user-based security to 3.
+  const bool v3 = versionBox->currentText() == QLatin1String("3");
+  if (!versionBox->isEnabled()) return;  // a job runs: everything stays off
+  v3Group->setEnabled(v3);
+  readCommunityEdit->setEnabled(!v3);
+  writeCommunityEdit->setEnabled(!v3);
 }
 
 bool CParametersPage::HandleGridCommand(int commandId, const QString& host) {

@@ -10,7 +10,9 @@
 #include "core/snmp/system_query.h"
 #include "ui/app/tool_page.h"
 
+class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QGridLayout;
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,6 +23,18 @@ namespace tesmo {
 class CParametersPage : public ToolPage {
   Q_OBJECT
  public:
+  // Control ids of the SNMP version and the SNMPv3 security controls.
+  enum : int {
+    kVersionId = 1200,
+    kUserId,
+    kLevelId,
+    kAuthProtocolId,
+    kAuthPassId,
+    kPrivProtocolId,
+    kPrivPassId,
+    kRememberId
+  };
+
   explicit CParametersPage(const PageContext& context);
 
   void InitPage() override;
@@ -58,6 +72,8 @@ class CParametersPage : public ToolPage {
   void OnBrowse();
   void OnTelnet();
   void OnQueryEnded();
+  // The version's own controls enabled, the others not.
+  void ShowVersionControls();
   QLineEdit* AddField(QGridLayout* grid, int row, const char* label, int id, bool readOnly);
 
   ParametersData data;
@@ -77,6 +93,15 @@ class CParametersPage : public ToolPage {
   QLineEdit* timeoutEdit = nullptr;
   QLineEdit* retriesEdit = nullptr;
   QLineEdit* portEdit = nullptr;
+  QComboBox* versionBox = nullptr;
+  QGroupBox* v3Group = nullptr;
+  QLineEdit* userEdit = nullptr;
+  QComboBox* levelBox = nullptr;
+  QComboBox* authProtocolBox = nullptr;
+  QLineEdit* authPassEdit = nullptr;
+  QComboBox* privProtocolBox = nullptr;
+  QLineEdit* privPassEdit = nullptr;
+  QCheckBox* rememberBox = nullptr;
   QLineEdit* sysNameEdit = nullptr;
   QLineEdit* sysContactEdit = nullptr;
   QLineEdit* sysLocationEdit = nullptr;
