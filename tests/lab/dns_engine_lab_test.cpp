@@ -110,8 +110,10 @@ TEST_F(DnsEngineLab, LookupOfEveryRecordType) {
       {"10.53.0.25", "A", {"Name:    mail.dns.test", "Address:  10.53.0.25", ""}, 0},
       {"10.53.0.25", "PTR", {"25.0.53.10.in-addr.arpa name = mail.dns.test"}, 0},
       // The server's address comes along as additional record.
-      {"dns.test", "NS",
-       {"dns.test nameserver = ns1.dns.test", "ns1.dns.test internet address = 127.0.0.1"}, 0},
+      {"dns.test",
+       "NS",
+       {"dns.test nameserver = ns1.dns.test", "ns1.dns.test internet address = 127.0.0.1"},
+       0},
       {"www.dns.test", "CNAME", {"www.dns.test canonical name = mail.dns.test"}, 0},
       {"dns.test",
        "SOA",
@@ -442,6 +444,34 @@ TEST_F(DnsEngineLab, StopEndsWaits) {
   stopper.join();
   EXPECT_LT(listTime, std::chrono::seconds(5)) << "the transfer waits 120 s for data";
   EXPECT_EQ(out.Lines().back(), "Received 0 answers (0 records).");
+}
+
+// An answer too long for UDP comes truncated and is asked again over TCP;
+// of its 40 addresses the first 35 are kept.
+TEST_F(DnsEngineLab, TruncatedAnswerAgainOverTcp) {
+  SetResolverDebug(true, false);
+  CDnsOutput out;
+  CDnsEngine engine(out);
+  engine.SetServerPort(port);
+  std::string log;
+  engine.Log().SetWriter([&](CDnsLog::Stream, std::string_view text) { log.append(text); });
+  EXPECT_EQ(engine.RunQuery(CDnsEngine::Query::kLookup, "many.wide.test"), kDnsSuccess);
+  EXPECT_NE(log.find("truncated answer\n"), std::string::npos) << log;
+  size_t skipped = 0;
+  for (size_t at = 0;
+       (at = log.find("MAXADDRS exceeded: skipping address\n", at)) != std::string::npos; ++at)
+    ++skipped;
+  EXPECT_EQ(skipped, 5u);
+  ASSERT_TRUE(engine.HostInfoValid());
+  EXPECT_EQ(engine.HostInfo().addresses.size(), 35u);
+  const Lines lines = out.Lines();
+  const auto name = std::find(lines.begin(), lines.end(), "Name:    many.wide.test");
+  ASSERT_NE(name, lines.end());
+  // Four addresses on the first line, five on each further one: 4 + 6 * 5 + 1.
+  ASSERT_EQ(lines.end() - name, 1 + 8 + 1);
+  EXPECT_EQ(name[1].rfind("Addresses:  10.55.0.", 0), 0u) << name[1];
+  EXPECT_EQ(std::count(name[2].begin(), name[2].end(), ','), 4) << name[2];
+  EXPECT_EQ(std::count(name[8].begin(), name[8].end(), ','), 0) << name[8];
 }
 
 // Debug output: dumps in the list, their titles and the notes in the log.
