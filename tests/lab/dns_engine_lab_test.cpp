@@ -298,29 +298,30 @@ TEST_F(DnsEngineLab, TransfersInManyMessagesAndRefusals) {
 
 TEST_F(DnsEngineLab, EdgeCases) {
   CFakeNameServer stale(CFakeNameServer::Mode::kStaleIds);
-  ASSERT_TRUE(stale.Ok());
+  CFakeNameServer truncating(CFakeNameServer::Mode::kTruncatedThenCut);
+  ASSERT_TRUE(stale.Ok() && truncating.Ok());
   struct Case {
     const char* what;
     const char* servers;
     const char* search;
     uint32_t retries;
-    bool askFake;
+    const CFakeNameServer* fake;  // asked instead of named
     const char* name;
     Lines lines;
     std::optional<Lines> queries;  // what named was asked, in order
   };
   const std::string ptr = "1.0.0.127.in-addr.arpa PTR";
   const Case cases[] = {
-      {"search list before the name itself", "127.0.0.1", "sa.dns.test sb.dns.test", 2, false,
+      {"search list before the name itself", "127.0.0.1", "sa.dns.test sb.dns.test", 2, nullptr,
        "shost", Join(kServerBlock, {"Name:    shost.sb.dns.test", "Address:  10.53.3.2", ""}),
        Lines{ptr, "shost.sa.dns.test A", "shost.sb.dns.test A"}},
-      {"first search domain wins", "127.0.0.1", "sa.dns.test sb.dns.test", 2, false, "both",
+      {"first search domain wins", "127.0.0.1", "sa.dns.test sb.dns.test", 2, nullptr, "both",
        Join(kServerBlock, {"Name:    both.sa.dns.test", "Address:  10.53.3.3", ""}),
        Lines{ptr, "both.sa.dns.test A"}},
-      {"nowhere: every domain, then the name", "127.0.0.1", "sa.dns.test sb.dns.test", 2, false,
+      {"nowhere: every domain, then the name", "127.0.0.1", "sa.dns.test sb.dns.test", 2, nullptr,
        "nohost", Join(kServerBlock, {"*** ns1.dns.test can't find nohost: Query refused"}),
        Lines{ptr, "nohost.sa.dns.test A", "nohost.sb.dns.test A", "nohost A"}},
-      {"a name with a dot first as it is", "127.0.0.1", "sa.dns.test sb.dns.test", 2, false,
+      {"a name with a dot first as it is", "127.0.0.1", "sa.dns.test sb.dns.test", 2, nullptr,
        "dotted.name",
        Join(kServerBlock, {"Name:    dotted.name.sb.dns.test", "Address:  10.53.3.5", ""}),
        Lines{ptr, "dotted.name A", "dotted.name.sa.dns.test A", "dotted.name.sb.dns.test A"}},
@@ -328,7 +329,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
        "127.0.0.2",
        " ",
        2,
-       false,
+       nullptr,
        "mail.dns.test",
        {"*** Can't find server name for address 127.0.0.2: Query refused", "Server:  127.0.0.2", "",
         "Name:    mail.dns.test", "Address:  10.53.0.25", ""},
@@ -337,7 +338,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
        "127.0.0.9 127.0.0.1",
        " ",
        1,
-       false,
+       nullptr,
        "mail.dns.test",
        {"*** Can't find server name for address 127.0.0.9: No response from server",
         kServerBlock[0], kServerBlock[1], "", "Name:    mail.dns.test", "Address:  10.53.0.25", ""},
@@ -346,7 +347,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
        "127.0.0.9",
        " ",
        1,
-       false,
+       nullptr,
        "mail.dns.test",
        {"*** Can't find server name for address 127.0.0.9: No response from server",
         "Server:  127.0.0.9", "",
@@ -356,7 +357,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
        "127.0.0.1",
        " ",
        0,
-       false,
+       nullptr,
        "mail.dns.test",
        {"*** Can't find server name for address 127.0.0.1: No response from server",
         "Server:  127.0.0.1", "",
@@ -366,10 +367,19 @@ TEST_F(DnsEngineLab, EdgeCases) {
        "127.0.0.1",
        " ",
        1,
-       true,
+       &stale,
        "mail.dns.test",
        {"*** Can't find server name for address 127.0.0.1: Timed out", "Server:  127.0.0.1", "",
         "*** Request to 127.0.0.1 timed-out"},
+       std::nullopt},
+      {"truncated, then cut off over TCP",
+       "127.0.0.1",
+       " ",
+       1,
+       &truncating,
+       "mail.dns.test",
+       {"*** Can't find server name for address 127.0.0.1: Unspecified error", "Server:  127.0.0.1",
+        "", "*** 127.0.0.1 can't find mail.dns.test: Unspecified error"},
        std::nullopt},
   };
   for (const auto& c : cases) {
@@ -377,7 +387,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
     ApplyDnsSearchList(c.search);
     SetResolverRetries(c.retries);
     const CNamedQueryLog log(LabFile("query.log"));
-    const DnsBatchResult result = Run(c.name, "A", false, c.askFake ? stale.Port() : 0);
+    const DnsBatchResult result = Run(c.name, "A", false, c.fake ? c.fake->Port() : 0);
     EXPECT_EQ(result.lines, c.lines) << c.what;
     if (c.queries) {
       // named writes its log a moment after it answers.
@@ -388,6 +398,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
     }
   }
   EXPECT_GE(stale.Requests(), 2);
+  EXPECT_GE(truncating.Requests(), 4);  // a datagram and a connection per query
 }
 
 TEST_F(DnsEngineLab, TransferCutOffMidMessage) {

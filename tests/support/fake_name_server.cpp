@@ -95,6 +95,13 @@ void CFakeNameServer::ServeConnection(int connection) {
   std::vector<uint8_t> query(static_cast<size_t>(prefix[0] << 8 | prefix[1]));
   if (query.size() < 12 || !ReadAll(connection, query.data(), query.size())) return;
   const uint16_t id = static_cast<uint16_t>(query[0] << 8 | query[1]);
+  if (mode == Mode::kTruncatedThenCut) {
+    // A length of 100, then the query's own 12 header bytes, then nothing.
+    Bytes cut = U16(100);
+    cut.insert(cut.end(), query.begin(), query.begin() + 12);
+    SendAll(connection, cut);
+    return;
+  }
 
   const Bytes first = CDnsMessageBuilder()
                           .Id(id)
@@ -129,10 +136,11 @@ void CFakeNameServer::Run() {
           recvfrom(udp, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &size);
       if (n >= 12) {
         ++requests;
-        if (mode == Mode::kStaleIds) {
-          // The query turned into an empty answer, under an id that was never asked.
-          buffer[0] ^= 0x55;
-          buffer[2] |= 0x80;
+        if (mode == Mode::kStaleIds || mode == Mode::kTruncatedThenCut) {
+          // The query turned into an empty answer: under an id that was never
+          // asked, or under its own id with the truncation flag.
+          if (mode == Mode::kStaleIds) buffer[0] ^= 0x55;
+          buffer[2] |= mode == Mode::kStaleIds ? 0x80 : 0x82;
           sendto(udp, buffer, static_cast<size_t>(n), 0, reinterpret_cast<sockaddr*>(&from), size);
         }
       }
@@ -141,7 +149,7 @@ void CFakeNameServer::Run() {
       const int connection = accept4(tcp, nullptr, nullptr, SOCK_CLOEXEC);
       if (connection >= 0) {
         ++requests;
-        if (mode == Mode::kCutTransfer) {
+        if (mode == Mode::kCutTransfer || mode == Mode::kTruncatedThenCut) {
           ServeConnection(connection);
           close(connection);
         } else {

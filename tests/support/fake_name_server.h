@@ -19,6 +19,9 @@ class CFakeNameServer {
     // Answers a zone transfer with one whole message (SOA and two A records)
     // and then half of a second message before closing the connection.
     kCutTransfer,
+    // Answers UDP queries with the truncation flag and no records, and TCP
+    // queries with the first bytes of an answer before closing.
+    kTruncatedThenCut,
   };
 
   explicit CFakeNameServer(Mode mode);

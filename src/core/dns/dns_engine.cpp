@@ -322,7 +322,6 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
     case CDnsStream::Status::kOk:
       break;
     case CDnsStream::Status::kRefused:
-      return kDnsNoResponse;
     case CDnsStream::Status::kStopped:
       return kDnsNoResponse;
     default:

@@ -72,8 +72,10 @@ std::string ProtocolName(uint32_t number) {
 std::string ServiceName(const std::string& protocol, uint32_t port) {
   static std::once_flag loaded;
   static std::map<std::pair<std::string, uint32_t>, std::string> names;
+  // The table's file position is process-wide; call_once keeps this the only
+  // reader, and nothing else in the program enumerates services.
   std::call_once(loaded, [] {
-    setservent(0);
+    setservent(0);  // NOLINT(concurrency-mt-unsafe)
     servent entry;
     servent* found = nullptr;
     char buffer[4096];
@@ -81,7 +83,7 @@ std::string ServiceName(const std::string& protocol, uint32_t port) {
       names.emplace(std::make_pair(std::string(found->s_proto), ntohs(found->s_port)),
                     found->s_name);
     }
-    endservent();
+    endservent();  // NOLINT(concurrency-mt-unsafe)
   });
   auto it = names.find({protocol, port});
   return it == names.end() ? std::string() : it->second;

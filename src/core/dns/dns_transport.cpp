@@ -74,6 +74,7 @@ int TcpExchange(const DnsTransportOptions& options, uint32_t server, const uint8
                 CDnsOutput& out, CDnsLog& log) {
   CDnsStream stream(options.stop);
   auto fail = [&](const char* what, CDnsStream::Status status) {
+    answer.clear();  // a half-read answer is no answer
     if (status == CDnsStream::Status::kRefused) refused = true;
     if (options.debug && status != CDnsStream::Status::kStopped) {
       log.ErrNo(what, status == CDnsStream::Status::kClosed     ? ECONNRESET
