@@ -3,6 +3,8 @@
 
 #include <arpa/inet.h>
 
+#include <cstdio>
+
 #include "core/dns/dns_engine.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
@@ -36,6 +38,11 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
 
   CDnsOutput out;
   CDnsEngine engine(out);
+  // Standard output carries the report: the engine's notes for the log file
+  // ("Non-authoritative answer:", debug titles) go to standard error.
+  engine.Log().SetWriter([](CDnsLog::Stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+  });
   engine.SetStopFlag(stop);
   engine.SetServerPort(options.port);
   engine.SetServers(std::move(servers));

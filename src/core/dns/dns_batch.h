@@ -32,8 +32,9 @@ struct DnsBatchResult {
 
 // Runs the query under NameCacheMutex with the resolver's settings (time-out,
 // retries, search list, debug options; the server list unless options.server
-// names one). stop, when given, is polled as by the page's job (any value but
-// 0 stops); the --batch front end passes StopFlag inside BeginJob/EndJob.
+// names one). The engine's log texts go to standard error. stop, when given,
+// is polled as by the page's job (any value but 0 stops); the --batch front
+// end passes StopFlag inside BeginJob/EndJob.
 DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int>* stop = nullptr);
 
 }  // namespace tesmo
