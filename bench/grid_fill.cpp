@@ -20,10 +20,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/app/settings_store.h"
-#include "core/tables/table_fill.h"
-#include "ui/app/fixed_font.h"
+#include "core/base/settings_store.h"
+#include "core/grid/table_fill.h"
 #include "ui/tables/table_grid_view.h"
+#include "ui/widgets/fixed_font.h"
 
 namespace {
 

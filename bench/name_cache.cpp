@@ -1,7 +1,7 @@
 // The cost of cached name lookups: one thread doing reverse lookups, then
 // four threads sharing 10,000 lookups. The names come from a hosts file of
 // the benchmark and the resolver has no server, so nothing leaves the machine.
-#include "core/icmp/name_cache.h"
+#include "core/net/name_cache.h"
 
 #include <unistd.h>
 
@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/dns/resolver_state.h"
-#include "core/icmp/name_hosts_file.h"
-#include "core/icmp/name_resolution.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
 
 using Clock = std::chrono::steady_clock;
 

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/app/settings_store.h"
+#include "core/base/settings_store.h"
 #include "ui/app/main_sheet.h"
 
 namespace {

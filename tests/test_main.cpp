@@ -11,9 +11,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/app/settings_store.h"
-#include "core/dns/system_values.h"
-#include "core/icmp/name_hosts_file.h"
+#include "core/base/settings_store.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/system_values.h"
 #include "ui/app/main_sheet.h"
 
 int main(int argc, char** argv) {

@@ -21,11 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "core/app/grid_data.h"
+#include "core/base/job_runner.h"
+#include "core/grid/grid_data.h"
 #include "core/snmp/mib_loader.h"
-#include "core/snmp/snmp_text.h"
+#include "core/snmp/oid_text.h"
+#include "core/snmp/value_text.h"
 #include "core/tables/column_walk.h"
-#include "core/tables/route_job.h"
+#include "core/tables/table_pages.h"
 
 namespace {
 
@@ -83,9 +85,13 @@ int BenchRouteJob(const tesmo::SnmpTarget& target, const std::string& mibDirs, i
     tesmo::CTableGrid table;
     table.ResetGrid(&grid, 2, 2);
     auto start = Clock::now();
-    const tesmo::TableJobOutcome outcome = tesmo::RunRouteJob(table, target, {});
+    tesmo::TableJobOutcome outcome;
+    tesmo::RunJobHere([&] {
+      outcome = tesmo::RunTableJob(tesmo::RouteTable(), tesmo::RouteTable().DefaultFlags(), table,
+                                   target);
+    });
     double seconds = Seconds(start);
-    std::printf("RunRouteJob:                  %d rows in %.3f s", outcome.rows, seconds);
+    std::printf("Routing Table job:            %d rows in %.3f s", outcome.rows, seconds);
     if (reference > 0) std::printf(" = %.2fx snmptable (target <= 1.1x)", seconds / reference);
     std::printf("%s\n", outcome.answered ? "" : " [walk failed]");
     std::fflush(stdout);

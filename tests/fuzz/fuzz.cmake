@@ -13,7 +13,10 @@ if(TESMO_FUZZ)
   # ParseObjectId and FormatObjectId over any text and numbers.
   add_executable(snmp_text_fuzz
     fuzz/snmp_text_fuzz.cpp
-    ${PROJECT_SOURCE_DIR}/src/core/snmp/snmp_text.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/value_text.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/oid_text.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/display_hint.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_tree.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_loader.cpp)
   set_target_properties(snmp_text_fuzz PROPERTIES AUTOMOC OFF)
   target_include_directories(snmp_text_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/src)

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "core/snmp/mib_loader.h"
-#include "core/snmp/snmp_text.h"
+#include "core/snmp/oid_text.h"
+#include "core/snmp/value_text.h"
 
 namespace {
 

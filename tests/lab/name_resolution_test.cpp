@@ -1,7 +1,7 @@
 // The name service against the lab's named (zone lab.test and the reverse
 // zone of 10.77.0.0/16) inside the lab namespace. Every query named receives
 // is in its query log, so the tests count what the resolver really asked.
-#include "core/icmp/name_resolution.h"
+#include "core/net/name_resolution.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "core/app/settings_store.h"
-#include "core/dns/resolver_settings.h"
-#include "core/dns/resolver_state.h"
-#include "core/icmp/name_cache.h"
-#include "core/icmp/name_hosts_file.h"
+#include "core/base/settings_store.h"
+#include "core/net/name_cache.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/resolver_settings.h"
+#include "core/net/resolver_state.h"
+#include "support/query_log.h"
 
 namespace tesmo {
 namespace {
@@ -25,45 +26,6 @@ std::atomic<uint32_t> fakeNow{0};
 uint32_t FakeTick() {
   return fakeNow.load();
 }
-
-// The queries named logged since the reader was made, as "name TYPE" in
-// arrival order ("1.0.77.10.in-addr.arpa PTR").
-class CQueryLog {
- public:
-  CQueryLog() : start(Size()) {}
-  std::vector<std::string> Queries() const {
-    std::vector<std::string> queries;
-    std::ifstream file(Path());
-    file.seekg(static_cast<std::streamoff>(start));
-    for (std::string line; std::getline(file, line);) {
-      // "client @0x... 127.0.0.1#4711 (name): query: name IN TYPE +E(0)K (127.0.0.1)"
-      auto at = line.find(" query: ");
-      if (at == std::string::npos) continue;
-      std::string rest = line.substr(at + 8);
-      auto name = rest.substr(0, rest.find(' '));
-      auto type = rest.substr(name.size() + 4);  // skip " IN "
-      type = type.substr(0, type.find(' '));
-      for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      queries.push_back(name + " " + type);
-    }
-    return queries;
-  }
-  int Count(const std::string& query) const {
-    int count = 0;
-    for (const auto& q : Queries()) count += q == query;
-    return count;
-  }
-
- private:
-  static std::string Path() {
-    return std::string(std::getenv("TESMO_LAB_DIR")) + "/named-query.log";
-  }
-  static size_t Size() {
-    std::ifstream file(Path(), std::ios::ate);
-    return file ? static_cast<size_t>(file.tellg()) : 0;
-  }
-  size_t start;
-};
 
 class NameLabTest : public ::testing::Test {
  protected:

@@ -14,11 +14,11 @@
 #include <atomic>
 #include <thread>
 
-#include "core/app/settings_store.h"
-#include "core/tables/table_fill.h"
-#include "ui/app/fixed_font.h"
+#include "core/base/settings_store.h"
+#include "core/grid/table_fill.h"
 #include "ui/app/main_sheet.h"
 #include "ui/tables/table_grid_view.h"
+#include "ui/widgets/fixed_font.h"
 #include "wait.h"
 
 using namespace tesmo;
@@ -86,8 +86,9 @@ TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
   EXPECT_EQ(model->data(Cell(2, 2), Qt::DisplayRole).toString(), "127.0.0.21\n127.0.0.22");
 
   // Widths follow the character counts in units of the font's "m".
-  const int m = std::max(QFontMetrics(view->font()).horizontalAdvance(QLatin1Char('m')),
-                         QFontMetrics(QApplication::font(view.get())).horizontalAdvance(QLatin1Char('m')));
+  const int m =
+      std::max(QFontMetrics(view->font()).horizontalAdvance(QLatin1Char('m')),
+               QFontMetrics(QApplication::font(view.get())).horizontalAdvance(QLatin1Char('m')));
   EXPECT_EQ(view->Data().WidthUnit(), 10 * m);
   EXPECT_EQ(header->sectionSize(1) - header->sectionSize(0), (19 - 3) * m);
   EXPECT_GE(header->sectionSize(2), 12 * m);

@@ -12,11 +12,14 @@
 #include <thread>
 #include <vector>
 
-#include "core/app/job_control.h"
-#include "core/app/settings_store.h"
-#include "core/app/status_channel.h"
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "support/pages.h"
 #include "ui/app/about_box.h"
+#include "ui/app/target.h"
 #include "ui/app/tool_page.h"
+#include "ui/widgets/number_edit.h"
 #include "wait.h"
 
 using namespace tesmo;

@@ -15,9 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/app/settings_store.h"
-#include "core/app/status_channel.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "support/pages.h"
 #include "ui/app/main_sheet.h"
+#include "ui/app/target.h"
+#include "ui/widgets/number_edit.h"
 #include "wait.h"
 
 using namespace tesmo;
@@ -174,8 +177,8 @@ TEST_F(ParametersPageTest, EditingTheHostResetsEveryPage) {
   page->StartJob();
   ASSERT_EQ(Field(1034), "tesmo-lab-agent");
   TypeHost("127.0.0.2");
-  EXPECT_TRUE(sheet->needsResolve);
-  EXPECT_FALSE(sheet->targetValid);
+  EXPECT_TRUE(sheet->Target()->NeedsResolve());
+  EXPECT_FALSE(sheet->Target()->Valid());
   for (int id : {1021, 1023, 1034, 1033, 1031, 1025, 1039, 1028, 1045, 1052}) {
     EXPECT_EQ(Field(id), "<none>") << id;
   }
@@ -231,11 +234,11 @@ TEST_F(ParametersPageTest, SetAsDefaultWritesTheFields) {
 
 TEST_F(ParametersPageTest, NonNumericTimeoutIsRefusedAndTheValueKept) {
   QStringList messages;
-  auto saved = CParametersPage::inputMessage;
-  CParametersPage::inputMessage = [&](QWidget*, const QString& text) { messages << text; };
+  auto saved = InputMessage;
+  InputMessage = [&](QWidget*, const QString& text) { messages << text; };
   page->TimeoutEdit()->setText("12x");
   sheet->SaveAllSettings();
-  CParametersPage::inputMessage = saved;
+  InputMessage = saved;
   ASSERT_EQ(messages.size(), 1);
   EXPECT_EQ(messages[0], "Please enter a positive integer.");
   EXPECT_EQ(page->Data().timeoutMs, 300u);

@@ -25,14 +25,17 @@
 #include <QTest>
 #include <QTimer>
 
-#include "core/app/job_control.h"
-#include "core/app/settings_store.h"
-#include "core/app/status_channel.h"
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
 #include "core/icmp/ping_loop.h"
 #include "core/icmp/reachability_report.h"
-#include "ui/app/fixed_font.h"
+#include "support/pages.h"
 #include "ui/app/main_sheet.h"
+#include "ui/app/target.h"
 #include "ui/snmp/parameters_page.h"
+#include "ui/widgets/fixed_font.h"
+#include "ui/widgets/number_edit.h"
 
 using namespace tesmo;
 
@@ -109,7 +112,7 @@ class ReachabilityPageTest : public ::testing::Test {
     CSettingsStore::WriteInt("Snmp", "TimeOut", 300);
     CSettingsStore::WriteInt("Snmp", "Retries", 0);
     messages.clear();
-    CParametersPage::inputMessage = [this](QWidget*, const QString& text) { messages << text; };
+    InputMessage = [this](QWidget*, const QString& text) { messages << text; };
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
@@ -131,7 +134,7 @@ class ReachabilityPageTest : public ::testing::Test {
   void Target(const QString& host) {
     parameters->HostBox()->lineEdit()->selectAll();
     QTest::keyClicks(parameters->HostBox()->lineEdit(), host);
-    ASSERT_TRUE(parameters->ResolveTarget());
+    ASSERT_TRUE(parameters->Target()->Resolve());
   }
   // Writes text into an edit and leaves it, as a change of focus does.
   static void Enter(QLineEdit* edit, const QString& text) {

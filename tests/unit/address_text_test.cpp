@@ -1,6 +1,6 @@
 // The address-text rule: one to four decimal parts, the limits of each form,
 // what may follow the last part, and the canonical form.
-#include "core/icmp/address_text.h"
+#include "core/net/address_text.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_record_lines.h"
 #include "core/dns/dns_records.h"
-#include "core/dns/resolver_state.h"
+#include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
 
 namespace tesmo {

@@ -1,6 +1,6 @@
 // The grid data object: the sort codes on mixed texts, the copy text, the
 // coalesced change notification and the row operations.
-#include "core/app/grid_data.h"
+#include "core/grid/grid_data.h"
 
 #include <gtest/gtest.h>
 

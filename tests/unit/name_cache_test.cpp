@@ -2,7 +2,7 @@
 // internal resolver has no name server here, so every miss is answered "no"
 // at once and no test sends a packet; lab/name_resolution_test.cpp runs the
 // same service against a real name server.
-#include "core/icmp/name_cache.h"
+#include "core/net/name_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/dns/resolver_state.h"
-#include "core/icmp/name_hosts_file.h"
-#include "core/icmp/name_resolution.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
 
 namespace tesmo {
 namespace {

@@ -1,16 +1,16 @@
 // The Resolver section at start: stored values, defaults, damaged values and
 // the system lists standing in for empty ones.
-#include "core/dns/resolver_settings.h"
+#include "core/net/resolver_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "core/app/settings_store.h"
-#include "core/dns/resolver_state.h"
-#include "core/dns/system_values.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/settings_store.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
+#include "core/net/system_values.h"
 
 namespace tesmo {
 namespace {

@@ -1,6 +1,6 @@
 // The resolver state: the server-list and search-list rules, what reaches the
 // library's record, and the system values read from a resolv.conf.
-#include "core/dns/resolver_state.h"
+#include "core/net/resolver_state.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dns/system_values.h"
-#include "core/icmp/name_cache.h"
+#include "core/net/name_cache.h"
+#include "core/net/system_values.h"
 
 namespace tesmo {
 namespace {

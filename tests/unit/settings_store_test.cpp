@@ -1,6 +1,6 @@
 // The settings store: types, defaults, nested sections, first-run values and
 // damaged files.
-#include "core/app/settings_store.h"
+#include "core/base/settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "core/app/first_run.h"
+#include "core/base/first_run.h"
 
 using tesmo::CSettingsStore;
 
@@ -148,7 +148,7 @@ TEST_F(SettingsStoreTest, UnwritableLocationFailsWritesAndReadsDefaults) {
 
 }  // namespace
 
-#include "core/app/host_history.h"
+#include "core/base/host_history.h"
 
 namespace {
 

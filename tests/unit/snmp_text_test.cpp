@@ -1,8 +1,6 @@
 // The program's text forms of object identifiers and values, over the real
 // MIB tree plus a small module of our own that carries the display hints,
 // units and enumerations the standard modules lack.
-#include "core/snmp/snmp_text.h"
-
 #include <gtest/gtest.h>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
@@ -13,6 +11,9 @@
 #include <cctype>
 
 #include "core/snmp/mib_loader.h"
+#include "core/snmp/oid_text.h"
+#include "core/snmp/value_text.h"
+#include "support/mib_environment.h"
 
 namespace {
 
@@ -100,24 +101,9 @@ testCounter OBJECT-TYPE SYNTAX Counter32 MAX-ACCESS read-only STATUS current
 END
 )";
 
-// The MIB tree of this test program: the standard modules plus the test
-// module, loaded once (net-snmp leaks a little on every reload).
-class MibEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    QDir(dir.path()).mkdir("mibs");
-    QFile file(dir.filePath("mibs/TESMO-TEST-MIB.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kTestMib);
-    file.close();
-    tesmo::LoadMibs(tesmo::MibDirectoryList(dir.path().toStdString()));
-  }
-  void TearDown() override { tesmo::FreeMibs(); }
-
- private:
-  QTemporaryDir dir;
-};
-const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new MibEnvironment);
+// The MIB tree of this test program: the standard modules plus the test module.
+const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(
+    new tesmo::CMibEnvironment({{"TESMO-TEST-MIB.txt", QByteArray(kTestMib)}}));
 
 using SnmpTextTest = ::testing::Test;
 

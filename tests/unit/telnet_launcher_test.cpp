@@ -1,6 +1,6 @@
 // The telnet launcher builds an argument list (never a shell line) and
 // canonicalises numeric addresses.
-#include "core/app/telnet_launcher.h"
+#include "core/net/telnet_launcher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The vendor file rules, as a table of file texts and the map they give.
-#include "core/app/vendor_map.h"
+#include "core/base/vendor_map.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -11,9 +11,9 @@
 
 #include "core/dns/dns_message.h"
 #include "core/dns/dns_transport.h"
-#include "core/dns/resolver_state.h"
-#include "core/icmp/address_text.h"
-#include "core/icmp/name_cache.h"
+#include "core/net/resolver_state.h"
+#include "core/net/address_text.h"
+#include "core/net/name_cache.h"
 
 namespace tesmo {
 

@@ -4,7 +4,7 @@
 //
 // Threads and locks: the engine and the resolver library's state are not
 // safe for concurrent use. FindDefaultServer, RunLookup and ListZone must be
-// called with NameCacheMutex held (core/icmp/name_cache.h), and the page holds
+// called with NameCacheMutex held (core/net/name_cache.h), and the page holds
 // it across a whole query: FindDefaultServer, then RunLookup or ListZone.
 // RunQuery does exactly that and is what the page's query thread calls. The
 // lock also makes the output of two queries come out one after the other.

@@ -195,19 +195,31 @@ int ReadTtl(msghdr& message) {
 
 enum class ReadOutcome { Empty, Other, Ours };
 
+// A message header for recvmsg into buffer, with room for its sender and its
+// control messages (TTL, extended errors).
+struct Received {
+  explicit Received(uint8_t* buffer) : io{buffer, kEchoReplyBufferSize} {
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+  }
+  Received(const Received&) = delete;
+  Received& operator=(const Received&) = delete;
+  sockaddr_in from{};
+  iovec io;
+  alignas(cmsghdr) char control[512];
+  msghdr message{};
+};
+
 // A ping socket delivers only replies with its own identifier, without IP
 // header; source and TTL come with the message.
 ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
-  sockaddr_in from{};
-  iovec io{buffer, kEchoReplyBufferSize};
-  alignas(cmsghdr) char control[256];
-  msghdr message{};
-  message.msg_name = &from;
-  message.msg_namelen = sizeof from;
-  message.msg_iov = &io;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
+  Received received(buffer);
+  msghdr& message = received.message;
+  const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_DONTWAIT);
   if (n < 0) {
     // EAGAIN, or the pending error that an ICMP error also leaves behind
@@ -226,16 +238,9 @@ ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, Ech
 // ICMP errors about a ping socket's echoes arrive on its error queue: the
 // error's type and code, its sender, and our request as the payload.
 ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
-  sockaddr_in from{};
-  iovec io{buffer, kEchoReplyBufferSize};
-  alignas(cmsghdr) char control[512];
-  msghdr message{};
-  message.msg_name = &from;
-  message.msg_namelen = sizeof from;
-  message.msg_iov = &io;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
+  Received received(buffer);
+  msghdr& message = received.message;
+  const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   const sock_extended_err* error = nullptr;

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "core/icmp/address_text.h"
 #include "core/icmp/echo_status.h"
 #include "core/icmp/ping_once.h"
+#include "core/net/address_text.h"
 
 namespace tesmo {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <new>
 
-#include "core/icmp/address_text.h"
 #include "core/icmp/echo_status.h"
+#include "core/net/address_text.h"
 
 namespace tesmo {
 

@@ -1,7 +1,7 @@
 // The ping loop's settings in section Reachability.
 #include "core/icmp/ping_settings.h"
 
-#include "core/app/settings_store.h"
+#include "core/base/settings_store.h"
 
 namespace tesmo {
 namespace {

@@ -1,8 +1,8 @@
 // The Reachability report and the batch run that produces it.
 #include "core/icmp/reachability_report.h"
 
-#include "core/app/job_control.h"
-#include "core/app/status_channel.h"
+#include "core/base/job_control.h"
+#include "core/base/status_channel.h"
 #include "core/icmp/ping_loop.h"
 
 namespace tesmo {
@@ -34,12 +34,10 @@ ReachabilityBatchResult RunReachabilityBatch(const ReachabilityBatchOptions& opt
   CPingLoop loop(echo);
   loop.SetSettings(options.ping);
   CServiceResults results;
-  BeginJob();
   PostStatus("Getting reachability variables");
   loop.RunEchoes(options.services.addressText, options.pings, StopFlag);
   TestServices(options.services, results, StopFlag);
   PostStatus("Ready");
-  EndJob();
 
   ReachabilityBatchResult batch;
   CServiceResults::States states = results.All();

@@ -27,8 +27,9 @@ struct ReachabilityBatchResult {
   bool answered = false;  // an echo came back or a service answered
 };
 
-// --batch HOST reachability [--pings N]: BeginJob, the echoes (when asked),
-// the service test, "Ready", EndJob; then the report. StopFlag ends it early.
+// --batch HOST reachability [--pings N]: the echoes (when asked), the service
+// test, "Ready"; then the report. The caller runs it as a job (between
+// BeginJob and EndJob); StopFlag ends it early.
 ReachabilityBatchResult RunReachabilityBatch(const ReachabilityBatchOptions& options,
                                              const EchoFunction& echo = SendEcho);
 

@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/app/job_control.h"
-#include "core/app/status_channel.h"
-#include "core/icmp/address_text.h"
+#include "core/base/job_control.h"
+#include "core/base/status_channel.h"
+#include "core/net/address_text.h"
 #include "core/snmp/snmp_mutex.h"
 
 namespace tesmo {
@@ -199,11 +199,9 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
 
 void RunReachabilityJob(const ServiceTestOptions& options, CServiceResults& results,
                         const ServiceRowCallback& onRow) {
-  BeginJob();
   PostStatus("Getting reachability variables");
   TestServices(options, results, StopFlag, onRow);
   PostStatus("Ready");
-  EndJob();
 }
 
 }  // namespace tesmo

@@ -64,8 +64,9 @@ using ServiceRowCallback = std::function<void(int row, ServiceState state)>;
 void TestServices(const ServiceTestOptions& options, CServiceResults& results,
                   const std::atomic<int>& stop, const ServiceRowCallback& onRow = {});
 
-// The page's Start job on the caller's (worker) thread: BeginJob, "Getting
-// reachability variables", the rows under StopFlag, "Ready", EndJob.
+// The page's Start job on the caller's (worker) thread, between its runner's
+// BeginJob and EndJob: "Getting reachability variables", the rows under
+// StopFlag, "Ready".
 void RunReachabilityJob(const ServiceTestOptions& options, CServiceResults& results,
                         const ServiceRowCallback& onRow = {});
 

@@ -1,6 +1,6 @@
 #include "core/snmp/parameters_data.h"
 
-#include "core/app/settings_store.h"
+#include "core/base/settings_store.h"
 
 namespace tesmo {
 namespace {

@@ -18,7 +18,9 @@ struct SystemGroup {
   QString ifNumber = QStringLiteral("<none>");
 };
 
-struct ParametersData {
+// The target host as typed and as resolved, and its SNMP access parameters:
+// what every SNMP job takes.
+struct TargetParameters {
   QString host;  // as typed in the host box
   QString dnsName = QStringLiteral("<none>");
   QString ipAddress = QStringLiteral("<none>");
@@ -27,6 +29,9 @@ struct ParametersData {
   unsigned timeoutMs = 2000;
   unsigned retries = 3;
   unsigned port = 161;
+};
+
+struct ParametersData : TargetParameters {
   QString telnetPath = QStringLiteral("telnet");
   SystemGroup system;
 

@@ -8,8 +8,10 @@
 #include <mutex>
 #include <system_error>
 
-#include "core/app/status_channel.h"
+#include "core/base/status_channel.h"
+#include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_mutex.h"
+#include "core/snmp/value_text.h"
 
 namespace tesmo {
 namespace {

@@ -2,7 +2,7 @@
 //
 // Every call opens its own UDP session (a walk: one for the whole walk), holds
 // SnmpMutex for its whole duration, posts its failures to the status line and
-// hands values back as text in the program's own forms (snmp_text.h).
+// hands values back as text in the program's own forms (value_text.h, oid_text.h).
 //
 // Result codes: kSnmpResponse (0) a response arrived, whatever its error
 // status; kSnmpFailure (1) lock, session, object identifier, transport or
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/snmp/snmp_target.h"
-#include "core/snmp/snmp_text.h"
+#include "core/snmp/snmp_types.h"
 
 namespace tesmo {
 

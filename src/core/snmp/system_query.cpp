@@ -2,10 +2,8 @@
 
 #include <array>
 
-#include "core/app/batch.h"
-#include "core/app/status_channel.h"
+#include "core/base/status_channel.h"
 #include "core/snmp/snmp_request.h"
-#include "core/snmp/target_resolve.h"
 
 namespace tesmo {
 
@@ -24,16 +22,6 @@ SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& syste
   for (size_t i = 0; i < requests.size(); ++i)
     *fields[i] = QString::fromStdString(requests[i].result);
   return outcome;
-}
-
-int RunSystemBatch(BatchContext& context) {
-  PostStatus("Getting SysInfo variables");
-  const SystemQueryOutcome outcome =
-      QuerySystemGroup(TargetOf(context.parameters), context.parameters.system);
-  if (!outcome.answered) return kBatchNoAnswer;
-  PostStatus("SysInfo variables OK");
-  context.print(ParametersReport(context.parameters));
-  return kBatchOk;
 }
 
 }  // namespace tesmo

@@ -6,7 +6,6 @@
 namespace tesmo {
 
 struct SnmpTarget;
-struct BatchContext;
 
 struct SystemQueryOutcome {
   // A response without error: system holds the fetched texts.
@@ -20,8 +19,5 @@ struct SystemQueryOutcome {
 // system; a response with one leaves the fields as they were and the request
 // layer's "Error in packet: ..." in the status line (it is no success).
 SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& system);
-
-// --batch HOST system: the query, then the page's report.
-int RunSystemBatch(BatchContext& context);
 
 }  // namespace tesmo

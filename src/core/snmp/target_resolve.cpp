@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-#include "core/dns/resolver_settings.h"
-#include "core/icmp/address_text.h"
-#include "core/icmp/name_resolution.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 #include "core/snmp/snmp_request.h"
 
 namespace tesmo {
 
-ResolveOutcome ResolveHost(ParametersData& data) {
+ResolveOutcome ResolveHost(TargetParameters& data) {
   const std::string host = data.host.trimmed().toStdString();
   if (auto address = ParseAddressText(host)) {
     const std::string name = ResolveAddressToName(host);
@@ -28,19 +27,7 @@ ResolveOutcome ResolveHost(ParametersData& data) {
   return {true, QStringLiteral("Ready")};
 }
 
-void CleanTargetNameCache() {
-  CleanNameCache();
-}
-
-void LoadNameServiceSettings() {
-  LoadResolverSettings();
-}
-
-}  // namespace tesmo
-
-namespace tesmo {
-
-SnmpTarget TargetOf(const ParametersData& data) {
+SnmpTarget TargetOf(const TargetParameters& data) {
   SnmpTarget target;
   target.address = data.ipAddress.toStdString();
   target.readCommunity = data.readCommunity.toStdString();

@@ -1,5 +1,4 @@
-// Resolving the target host of the Parameters page, shared by the page and
-// by --batch.
+// Resolving the target host, shared by the window's target and by --batch.
 #pragma once
 
 #include <QString>
@@ -21,15 +20,9 @@ struct ResolveOutcome {
 // address and its reverse name, or "<not in DNS>", the DNS name. A name is
 // looked up: IP address and reverse name, status "Ready"; when that fails the
 // fields read "<none>" and "<cannot resolve name>", status "Cannot resolve name".
-ResolveOutcome ResolveHost(ParametersData& data);
-
-// Drops stale name-cache entries before a resolution.
-void CleanTargetNameCache();
-
-// Loads the name service's settings (section Resolver) into the resolver.
-void LoadNameServiceSettings();
+ResolveOutcome ResolveHost(TargetParameters& data);
 
 // The connection parameters for a job.
-SnmpTarget TargetOf(const ParametersData& data);
+SnmpTarget TargetOf(const TargetParameters& data);
 
 }  // namespace tesmo

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/app/status_channel.h"
+#include "core/base/status_channel.h"
 #include "core/snmp/snmp_request.h"
 
 namespace tesmo {

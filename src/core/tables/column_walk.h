@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "core/snmp/snmp_target.h"
-#include "core/snmp/snmp_text.h"
+#include "core/snmp/snmp_types.h"
 
 namespace tesmo {
 

@@ -1,16 +1,60 @@
-// The shared pieces of the table jobs.
+// The one table job.
 #include "core/tables/table_job.h"
 
-#include "core/app/batch.h"
-#include "core/app/grid_data.h"
-#include "core/app/job_control.h"
-#include "core/app/settings_store.h"
-#include "core/app/vendor_map.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/base/vendor_map.h"
+#include "core/net/name_resolution.h"
 #include "core/snmp/snmp_request.h"
-#include "core/snmp/target_resolve.h"
 
 namespace tesmo {
+
+TableFlags TableDescription::DefaultFlags() const {
+  TableFlags result;
+  for (const TableFlagSpec& flag : flags) result.push_back(flag.defaultOn);
+  return result;
+}
+
+TableFlags TableDescription::LoadFlags() const {
+  TableFlags result;
+  for (const TableFlagSpec& flag : flags) {
+    result.push_back(CSettingsStore::ReadInt(QString::fromUtf8(section),
+                                             QString::fromUtf8(flag.value),
+                                             flag.defaultOn ? 1 : 0) != 0);
+  }
+  return result;
+}
+
+void TableDescription::SaveFlags(const TableFlags& values) const {
+  for (size_t i = 0; i < flags.size() && i < values.size(); ++i) {
+    CSettingsStore::WriteInt(QString::fromUtf8(section), QString::fromUtf8(flags[i].value),
+                             values[i] ? 1 : 0);
+  }
+}
+
+TableJobOutcome RunTableJob(const TableDescription& description, const TableFlags& flags,
+                            CTableGrid& table, const SnmpTarget& target) {
+  TableJobOutcome outcome;
+  PrepareTable(table, description.columns);
+  // A failed walk keeps its rows and the walks after it still run.
+  TableRecords records(description.walks.size());
+  for (size_t i = 0; i < description.walks.size(); ++i) {
+    const TableWalkSpec& walk = description.walks[i];
+    PostStatus("%s", walk.status);
+    NoteWalk(outcome,
+             WalkColumns(target, walk.oids, records[i], JobWalkOptions(walk.progressColumn)));
+  }
+  if (description.drawStatus != nullptr) PostStatus("%s", description.drawStatus);
+  CTableFill fill(table);
+  TableFlags shown = flags;
+  shown.resize(description.flags.size(), false);
+  description.build(records, shown, fill);
+  outcome.rows = fill.Count();
+  records.clear();
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode);
+  return outcome;
+}
 
 ColumnWalkOptions JobWalkOptions(int progressColumn) {
   ColumnWalkOptions options;
@@ -38,24 +82,6 @@ QString NameCell(bool resolve, const std::string& addressText) {
 
 QString VendorCell(const std::string& hardwareAddress) {
   return QString::fromStdString(VendorOf(hardwareAddress));
-}
-
-bool ReadPageFlag(const char* section, const char* value, bool defaultValue) {
-  return CSettingsStore::ReadInt(QString::fromUtf8(section), QString::fromUtf8(value),
-                                 defaultValue ? 1 : 0) != 0;
-}
-
-void WritePageFlag(const char* section, const char* value, bool on) {
-  CSettingsStore::WriteInt(QString::fromUtf8(section), QString::fromUtf8(value), on ? 1 : 0);
-}
-
-int RunTableBatch(BatchContext& context, const TableJob& job) {
-  CGridData grid;
-  CTableGrid table;
-  table.ResetGrid(&grid, 2, 2);
-  const TableJobOutcome outcome = job(table, TargetOf(context.parameters));
-  context.print(grid.RowsText(1, grid.Rows() - 1));
-  return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 
 }  // namespace tesmo

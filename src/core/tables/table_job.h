@@ -1,18 +1,28 @@
-// What the table pages' jobs share beyond the grid side (table_fill.h): the
-// walk options of a job, how a walk ended, the cells the jobs compute (host
-// names and hardware vendors), the page settings flags and the --batch frame.
+// The one table job: a table description says which columns to walk, how the
+// rows are built from them and which check boxes (settings flags) the page
+// has; RunTableJob runs any description on a grid. The Interfaces,
+// Addresses, Arp and Routing Table pages are descriptions (table_pages.h).
+//
+// A job runs on its own thread between BeginJob and EndJob (its runner's):
+//
+//   PrepareTable(table, columns);          empty label, fresh grid, titles
+//   for each walk: PostStatus(walk.status), the column walk into row records
+//   PostStatus(drawStatus) when there is one
+//   build(records, flags, fill)            one AddRow per shown row
+//   FinishTable(table, count, sortColumn, sortCode)   count label, sort, "Ready"
 #pragma once
 
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "core/grid/table_fill.h"
+#include "core/grid/table_grid.h"
 #include "core/tables/column_walk.h"
-#include "core/tables/table_grid.h"
 
 namespace tesmo {
 
-struct BatchContext;
 struct SnmpTarget;
 
 // How a table job ended.
@@ -21,6 +31,53 @@ struct TableJobOutcome {
   bool answered = true;  // every walk reached the end of its table, or Stop ended it
   bool stopped = false;  // Stop ended a walk
 };
+
+// A check box of a table page and the settings value behind it (0/1).
+struct TableFlagSpec {
+  const char* value;    // settings value name in the page's section
+  const char* caption;  // the check box's caption
+  int controlId;        // the check box's id (its tool tip)
+  bool defaultOn;       // built-in value
+};
+
+// One column walk of a job.
+struct TableWalkSpec {
+  const char* status;             // posted before the walk
+  std::vector<std::string> oids;  // the columns, the first drives the rows
+  int progressColumn = -1;        // as in ColumnWalkOptions
+};
+
+// The page's flags, in the order of TableDescription::flags.
+// One byte per flag, 0 or 1 (a vector<bool> hands out proxies that dangle
+// when taken from a temporary).
+using TableFlags = std::vector<uint8_t>;
+// The records of each walk, in the order of TableDescription::walks.
+using TableRecords = std::vector<std::vector<TableRow>>;
+// Adds the shown rows, built from the records under the flags, to fill.
+using TableRowBuilder =
+    std::function<void(const TableRecords& records, const TableFlags& flags, CTableFill& fill)>;
+
+struct TableDescription {
+  const char* section;  // settings section of the flags
+  int gridId;           // the grid's control id (its tool tip)
+  std::vector<TableFlagSpec> flags;
+  std::vector<TableWalkSpec> walks;
+  const char* drawStatus = nullptr;  // posted before the rows are built, when set
+  std::vector<CColumnInfo> columns;
+  TableRowBuilder build;
+  int sortColumn = -1;  // the final sort, none when -1 or sortCode 0
+  int sortCode = 0;
+
+  // The built-in flags.
+  TableFlags DefaultFlags() const;
+  // The stored flags, each with its built-in value when absent or damaged.
+  TableFlags LoadFlags() const;
+  void SaveFlags(const TableFlags& flags) const;
+};
+
+// The whole job on the caller's thread: walks, rows, sort, count and "Ready".
+TableJobOutcome RunTableJob(const TableDescription& description, const TableFlags& flags,
+                            CTableGrid& table, const SnmpTarget& target);
 
 // Walk options of a job: the walk ends before its next step once StopFlag
 // reads 1; progressColumn as in ColumnWalkOptions (-1: no progress texts).
@@ -48,16 +105,5 @@ QString NameCell(bool resolve, const std::string& addressText);
 // The "Vendor" cell of a hardware address text: the vendor file's text for its
 // first six characters, exactly as written (case counts), else empty.
 QString VendorCell(const std::string& hardwareAddress);
-
-// A 0/1 flag of a page's settings section, read with its default when absent.
-bool ReadPageFlag(const char* section, const char* value, bool defaultValue);
-void WritePageFlag(const char* section, const char* value, bool on);
-
-// --batch for a table page: runs job on a grid of its own, prints the whole
-// grid as its Copy text (all rows and columns, the title line first) and
-// returns kBatchOk, or kBatchNoAnswer when a walk failed (the rows fetched
-// before the failure are printed all the same).
-using TableJob = std::function<TableJobOutcome(CTableGrid& table, const SnmpTarget& target)>;
-int RunTableBatch(BatchContext& context, const TableJob& job);
 
 }  // namespace tesmo

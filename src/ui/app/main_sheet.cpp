@@ -18,36 +18,24 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "core/app/first_run.h"
-#include "core/app/job_control.h"
-#include "core/app/status_channel.h"
-#include "core/app/string_table.h"
-#include "core/app/telnet_launcher.h"
-#include "core/app/vendor_map.h"
-#include "core/icmp/name_resolution.h"
+#include "core/base/first_run.h"
+#include "core/base/job_control.h"
+#include "core/base/status_channel.h"
+#include "core/base/string_table.h"
+#include "core/base/vendor_map.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_settings.h"
 #include "core/snmp/mib_loader.h"
-#include "core/snmp/target_resolve.h"
-#include "core/tables/table_grid.h"
 #include "ui/app/about_box.h"
-#include "ui/app/fixed_font.h"
-#include "ui/app/page_factory.h"
+#include "ui/app/page_registry.h"
+#include "ui/app/target.h"
 #include "ui/app/tool_page.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/widgets/fixed_font.h"
 
 namespace tesmo {
 namespace {
 
 std::atomic<CMainSheet*> mainSheet{nullptr};
-
-const char* const kTabCaptions[kPageCount] = {
-    "Parameters",   "Interfaces", "Addresses", "Routing Table", "Arp",      "Gen. Table",
-    "Reachability", "Traceroute", "NSLookup",  "Ip discovery",  "MBrowser", "Graph"};
-
-// The order in which a job disables and enables the pages; the Reachability
-// page keeps working while a job runs.
-const int kJobPageOrder[] = {kPageParameters, kPageInterfaces, kPageGenTable,   kPageArp,
-                             kPageRouteTable, kPageAddresses,  kPageTraceroute, kPageNsLookup,
-                             kPageDiscovery,  kPageMibBrowser, kPageGraph};
 
 }  // namespace
 
@@ -65,9 +53,22 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
   setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
 
+  target = new CTarget(this);
+  connect(target, &CTarget::Resolving, this, [this] { setWindowTitle(LoadString(kIdsTitle)); });
+  connect(target, &CTarget::Resolved, this, [this](bool valid) {
+    if (valid)
+      setWindowTitle(LoadString(kIdsTitle) + QStringLiteral(" [") + target->Parameters().host +
+                     ']');
+  });
+
   tabs = new QTabWidget(this);
-  pages = CreatePages(this);
-  for (int i = 0; i < kPageCount; ++i) tabs->addTab(pages[i], QString::fromUtf8(kTabCaptions[i]));
+  for (const PageRecord& record : RegisteredPages()) {
+    ToolPage* page = record.create(PageContext{target, this});
+    page->SetInternalName(QString::fromUtf8(record.name));
+    pages.push_back(page);
+    records.push_back(&record);
+    tabs->addTab(page, LoadString(record.captionId));
+  }
 
   aboutButton = new QToolButton(this);
   aboutButton->setText(QStringLiteral("?"));
@@ -133,8 +134,7 @@ CMainSheet::~CMainSheet() {
 
 void CMainSheet::Initialize(const QString& workingDir) {
   WriteStartupMarker();
-  needsResolve = true;
-  targetValid = false;
+  target->Invalidate();
 
   LoadMibs(MibDirectoryList(QDir(workingDir).absolutePath().toStdString()));
   LoadVendorFile(QDir(workingDir).filePath(QStringLiteral("vendors.txt")).toStdString(), VendorMap);
@@ -148,7 +148,7 @@ void CMainSheet::Initialize(const QString& workingDir) {
   for (ToolPage* page : pages) page->InitPage();
   LoadAllSettings();
   for (ToolPage* page : pages) page->StartBackgroundThreads();
-  tabs->setCurrentIndex(kPageParameters);
+  tabs->setCurrentIndex(0);
   RefreshStatus();
 }
 
@@ -161,18 +161,19 @@ void CMainSheet::SetActivePage(int index) {
 }
 
 int CMainSheet::PageIndexOf(const QString& internalName) const {
-  for (int i = 0; i < kPageCount; ++i) {
-    if (pages[i]->InternalName() == internalName) return i;
+  for (int i = 0; i < PageCount(); ++i) {
+    if (Page(i)->InternalName() == internalName) return i;
   }
   return -1;
 }
+
 
 void CMainSheet::LoadAllSettings() {
   RebuildFixedFont();
   for (ToolPage* page : pages) page->LoadSettings();
   // The name service is configured from the Resolver section whether or not
   // the DNS page is ever opened.
-  LoadNameServiceSettings();
+  LoadResolverSettings();
 }
 
 void CMainSheet::SaveAllSettings() {
@@ -190,15 +191,10 @@ void CMainSheet::ResetAllResults() {
 void CMainSheet::HandleCommandLine(const QStringList& words) {
   if (words.size() < 2) return;
   targetHost = words[0];
-  static const struct {
-    const char* name;
-    int index;
-  } kActions[] = {{"routetable", kPageRouteTable}, {"arptable", kPageArp},
-                  {"addresses", kPageAddresses},   {"reachability", kPageReachability},
-                  {"system", kPageParameters},     {"interfaces", kPageInterfaces}};
-  for (const auto& action : kActions) {
-    if (words[1] == QLatin1String(action.name)) {
-      const int index = action.index;
+  // Only the pages a Select command opens run from the command line.
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i]->selectCommand != 0 && words[1] == QLatin1String(records[i]->name)) {
+      const int index = static_cast<int>(i);
       QTimer::singleShot(0, this, [this, index] { RunSelectCommand(index); });
       return;
     }
@@ -206,52 +202,38 @@ void CMainSheet::HandleCommandLine(const QStringList& words) {
 }
 
 void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
-  if (commandId == kCmdTelnet) {
-    if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
-      LaunchTelnet(parameters->Data().telnetPath, host);
+  for (ToolPage* page : pages) {
+    if (page->HandleGridCommand(commandId, host)) {
+      openInNewInstance = false;
+      return;
     }
-    openInNewInstance = false;
-    return;
   }
-  static const struct {
-    int command;
-    int index;
-  } kSelect[] = {{kCmdGetSystem, kPageParameters},
-                 {kCmdGetInterfaces, kPageInterfaces},
-                 {kCmdGetAddresses, kPageAddresses},
-                 {kCmdGetRoutes, kPageRouteTable},
-                 {kCmdGetArp, kPageArp},
-                 {kCmdTestReachability, kPageReachability},
-                 {kCmdGraphRoundTrip, kPageGraph}};
   targetHost = host;
   if (targetHost.isEmpty()) return;
-  for (const auto& select : kSelect) {
-    if (select.command == commandId) RunSelectCommand(select.index);
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i]->selectCommand == commandId) RunSelectCommand(static_cast<int>(i));
   }
+  openInNewInstance = false;
 }
 
 void CMainSheet::RunSelectCommand(int index) {
-  if (index < 0 || index >= kPageCount || targetHost.isEmpty()) return;
+  if (index < 0 || index >= PageCount() || targetHost.isEmpty()) return;
   // One job at a time: a Select command chosen from a grid while a job runs
   // would reset the pages under it and start a second one beside it.
   if (CJobControl::Instance().JobRunning()) return;
-  if (index == kPageGraph) {
-    // The round-trip chart entry belongs to the Graph page, which this
-    // version does not have yet: nothing to start.
-    openInNewInstance = false;
-    return;
-  }
   if (openInNewInstance) {
     if (startInstance) {
       startInstance(QCoreApplication::applicationFilePath(),
-                    {targetHost, pages[index]->InternalName()});
+                    {targetHost, Page(index)->InternalName()});
     }
-  } else if (auto* parameters = qobject_cast<CParametersPage*>(pages[kPageParameters])) {
-    parameters->SetHost(targetHost);
+  } else {
+    target->SetHost(targetHost);
     ResetAllResults();
-    parameters->StartJob();
+    for (size_t i = 0; i < records.size(); ++i) {
+      if (records[i]->editsTarget) pages[i]->StartJob();
+    }
     SetActivePage(index);
-    pages[index]->StartJob();
+    Page(index)->StartJob();
   }
   openInNewInstance = false;
 }
@@ -308,7 +290,9 @@ void CMainSheet::ShowAbout() {
 }
 
 void CMainSheet::EnableJobPages(bool enable) {
-  for (int index : kJobPageOrder) pages[index]->EnableControls(enable);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (!records[i]->enabledDuringJob) pages[i]->EnableControls(enable);
+  }
 }
 
 void CMainSheet::OnJobBegun() {

@@ -1,11 +1,14 @@
-// The main window: twelve tool pages as tabs, Start/Stop, Exit and the status line.
+// The main window: the tool pages of the registry as tabs, Start/Stop, Exit
+// and the status line.
 #pragma once
 
 #include <QDialog>
 #include <QString>
-#include <array>
 #include <atomic>
 #include <functional>
+#include <vector>
+
+#include "ui/app/show_status.h"
 
 class QLabel;
 class QPushButton;
@@ -14,24 +17,9 @@ class QToolButton;
 
 namespace tesmo {
 
+class CTarget;
 class ToolPage;
-
-// Page indexes in tab order.
-enum PageIndex : int {
-  kPageParameters = 0,
-  kPageInterfaces,
-  kPageAddresses,
-  kPageRouteTable,
-  kPageArp,
-  kPageGenTable,
-  kPageReachability,
-  kPageTraceroute,
-  kPageNsLookup,
-  kPageDiscovery,
-  kPageMibBrowser,
-  kPageGraph,
-  kPageCount
-};
+struct PageRecord;
 
 class CMainSheet : public QDialog {
   Q_OBJECT
@@ -43,11 +31,14 @@ class CMainSheet : public QDialog {
   // defaults, every page's InitPage and LoadSettings.
   void Initialize(const QString& workingDir);
 
-  ToolPage* Page(int index) const { return pages[index]; }
+  int PageCount() const { return static_cast<int>(pages.size()); }
+  ToolPage* Page(int index) const { return pages[static_cast<size_t>(index)]; }
   ToolPage* ActivePage() const;
   void SetActivePage(int index);
   // The index of the page with that internal name, or -1.
   int PageIndexOf(const QString& internalName) const;
+  // The target every page works on.
+  CTarget* Target() const { return target; }
 
   QTabWidget* Tabs() const { return tabs; }
   QPushButton* StartStopButton() const { return startStopButton; }
@@ -61,9 +52,6 @@ class CMainSheet : public QDialog {
   // ResetResults on every page: the target host changed.
   void ResetAllResults();
 
-  // The target of the program: the Parameters page keeps these.
-  bool needsResolve = true;
-  bool targetValid = false;
   // Host handed over by the command line or a Select command.
   QString targetHost;
   // Set by the grid context menu: the next Select command starts a new instance.
@@ -72,12 +60,14 @@ class CMainSheet : public QDialog {
   // The command line "HOST PAGE": the host is kept as targetHost and, for the
   // pages that have a Select command, that command runs once the window is up.
   void HandleCommandLine(const QStringList& words);
-  // A Select command for page index: the Parameters page takes targetHost and
-  // fetches its system group, then the page becomes active and starts. With
-  // openInNewInstance a new program instance is started on the host instead.
+  // A Select command for page index: the page that edits the target takes
+  // targetHost and starts (the Parameters page fetches the system group),
+  // then the page becomes active and starts. With openInNewInstance a new
+  // program instance is started on the host instead.
   void RunSelectCommand(int index);
 
-  // A grid's Select menu: Telnet to the host, or the Select command of its page.
+  // A grid's Select menu: a page that handles the command itself (Telnet),
+  // else the Select command of the page the command opens.
   void OnGridSelectCommand(int commandId, const QString& host);
 
   // Starts a new program instance (program, arguments); tests replace it so
@@ -109,7 +99,10 @@ class CMainSheet : public QDialog {
   void EnableJobPages(bool enable);
   void ShutdownSequence();
 
-  std::array<ToolPage*, kPageCount> pages{};
+  CTarget* target = nullptr;
+  // The pages in tab order and the records they were made from.
+  std::vector<ToolPage*> pages;
+  std::vector<const PageRecord*> records;
   QTabWidget* tabs = nullptr;
   QPushButton* startStopButton = nullptr;
   QPushButton* exitButton = nullptr;
@@ -122,8 +115,5 @@ class CMainSheet : public QDialog {
 
 // The one main window, for the pages and the status helpers; null before it exists.
 CMainSheet* MainSheet();
-
-// Sets the status text and shows it at once; UI thread only.
-void ShowStatus(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace tesmo

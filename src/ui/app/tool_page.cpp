@@ -1,10 +1,14 @@
 #include "ui/app/tool_page.h"
 
-#include "core/app/string_table.h"
+#include <QMenu>
+
+#include "core/base/string_table.h"
+#include "core/grid/table_grid.h"
+#include "ui/app/main_sheet.h"
 
 namespace tesmo {
 
-ToolPage::ToolPage(const QString& name, QWidget* parent) : QWidget(parent), internalName(name) {}
+ToolPage::ToolPage(const PageContext& context) : QWidget(context.parent), target(context.target) {}
 
 void ToolPage::EnableControls(bool enable) {
   for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -19,6 +23,16 @@ QString ToolPage::ToolTipText(int controlId) const {
 void ToolPage::RegisterControl(QWidget* control, int controlId) {
   control->setProperty("controlId", controlId);
   control->setToolTip(ToolTipText(controlId));
+}
+
+void ToolPage::ShowCopyMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  QAction* copy = menu.addAction(QStringLiteral("Copy"));
+  copy->setData(kCmdCopy);
+  if (menu.exec(globalPos) != copy) return;
+  CMainSheet* sheet = MainSheet();
+  ToolPage* page = sheet != nullptr ? sheet->ActivePage() : nullptr;
+  (page != nullptr ? page : this)->CopyResults();
 }
 
 }  // namespace tesmo

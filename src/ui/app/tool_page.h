@@ -4,17 +4,22 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/app/page_registry.h"
+
 namespace tesmo {
 
-class CMainSheet;
+class CTarget;
 
 class ToolPage : public QWidget {
   Q_OBJECT
  public:
-  // internalName is the page's name on the command line and in --batch.
-  ToolPage(const QString& internalName, QWidget* parent = nullptr);
+  explicit ToolPage(const PageContext& context);
 
+  // The page's name on the command line and in --batch (from its record).
   const QString& InternalName() const { return internalName; }
+  void SetInternalName(const QString& name) { internalName = name; }
+  // The window's target.
+  CTarget* Target() const { return target; }
 
   // Once, at start-up, in index order.
   virtual void InitPage() { ResetResults(); }
@@ -37,9 +42,13 @@ class ToolPage : public QWidget {
   // Threads the page keeps for the life of the program are started here, once,
   // at the end of start-up when the settings are loaded.
   virtual void StartBackgroundThreads() {}
-  // Threads the page keeps for the life of the program are stopped here, first
-  // thing at exit; returns when they have ended.
+  // Threads the page keeps for the life of the program, and a job of the page
+  // still on its way, are stopped here, first thing at exit; returns when
+  // they have ended.
   virtual void StopBackgroundThreads() {}
+  // A command of a grid's "Select" menu that the page carries out itself
+  // (Telnet); true when it did.
+  virtual bool HandleGridCommand(int /*commandId*/, const QString& /*host*/) { return false; }
 
   // The tool tip of a control: the string whose id is the control's id.
   virtual QString ToolTipText(int controlId) const;
@@ -47,9 +56,12 @@ class ToolPage : public QWidget {
  protected:
   // Gives control its id and the tool tip that goes with it.
   void RegisterControl(QWidget* control, int controlId);
+  // The "Copy" context menu at globalPos; its command copies the active page.
+  void ShowCopyMenu(const QPoint& globalPos);
 
  private:
   QString internalName;
+  CTarget* target;
 };
 
 // A tab whose tools come with a later version: its Start does nothing.

@@ -18,17 +18,16 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/app/job_control.h"
+#include "batch/reachability_batch.h"
+#include "core/grid/table_grid.h"
 #include "core/icmp/reachability_report.h"
-#include "ui/app/fixed_font.h"
-#include "ui/app/main_sheet.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/app/target.h"
+#include "ui/widgets/fixed_font.h"
+#include "ui/widgets/number_edit.h"
 
 namespace tesmo {
 
 namespace {
-constexpr int kCopyCommand = 32783;
-
 constexpr int kPingBoxId = 1074;
 constexpr int kTimeoutId = 1035;
 constexpr int kTimeBetweenId = 1038;
@@ -42,20 +41,6 @@ constexpr int kHistoryListId = 1046;
 // gives the test order.
 constexpr int kIndicatorLayout[kServiceCount] = {1007, 1008, 1010, 1012, 1014,
                                                  1024, 1026, 1029, 1032, 1017};
-
-// An unsigned decimal number, nothing else (blanks around it are allowed).
-bool ParseUnsigned(const QString& text, uint32_t* value) {
-  const QString t = text.trimmed();
-  if (t.isEmpty() || t.size() > 10) return false;
-  for (QChar c : t) {
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-  }
-  bool ok = false;
-  const qulonglong v = t.toULongLong(&ok);
-  if (!ok || v > 0xFFFFFFFFull) return false;
-  *value = static_cast<uint32_t>(v);
-  return true;
-}
 
 int RowOfIndicator(int controlId) {
   for (int row = 0; row < kServiceCount; ++row) {
@@ -109,8 +94,21 @@ QVariant CPingHistoryModel::data(const QModelIndex& index, int role) const {
   return QString::fromStdString(lines[static_cast<size_t>(index.row())]);
 }
 
-CReachabilityPage::CReachabilityPage(QWidget* parent)
-    : ToolPage(QStringLiteral("reachability"), parent) {
+namespace {
+const CPageRegistration registration({
+    .index = 6,
+    .name = "reachability",
+    .captionId = 145,
+    .create = [](const PageContext& context) { return new CReachabilityPage(context); },
+    .selectCommand = kCmdTestReachability,
+    .enabledDuringJob = true,
+    .batch = {"ping statistics (--pings N) and ten service checks (Reachability page)",
+              {{"--pings", "N"}},
+              RunReachabilityBatchPage},
+});
+}  // namespace
+
+CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(context) {
   auto* pingGroup = new QGroupBox(QStringLiteral("ICMP Ping"), this);
   auto* pingGrid = new QGridLayout(pingGroup);
   pingBox = new QCheckBox(QStringLiteral("Ping"), pingGroup);
@@ -189,11 +187,10 @@ CReachabilityPage::CReachabilityPage(QWidget* parent)
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { ShowContextMenu(mapToGlobal(pos)); });
+          [this](const QPoint& pos) { ShowCopyMenu(mapToGlobal(pos)); });
   historyList->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(historyList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    ShowContextMenu(historyList->viewport()->mapToGlobal(pos));
-  });
+  connect(historyList, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ShowCopyMenu(historyList->viewport()->mapToGlobal(pos)); });
 
   // The loop runs on its own thread; it reads the target through a copy and
   // reports lines through a queued flush.
@@ -203,10 +200,8 @@ CReachabilityPage::CReachabilityPage(QWidget* parent)
   });
   loop.SetLineCallback([this](const std::string&) { ScheduleHistoryFlush(); });
 
-  targetTimer = new QTimer(this);
-  targetTimer->setInterval(kTargetRefreshMs);
-  connect(targetTimer, &QTimer::timeout, this, &CReachabilityPage::RefreshTarget);
-  targetTimer->start();
+  connect(Target(), &CTarget::Changed, this, &CReachabilityPage::RefreshTarget);
+  connect(&runner, &CJobRunner::Ended, this, &CReachabilityPage::ShowServiceStates);
 
   ShowFields();
   ApplySettings();
@@ -214,7 +209,8 @@ CReachabilityPage::CReachabilityPage(QWidget* parent)
 
 CReachabilityPage::~CReachabilityPage() {
   loop.Stop();
-  WaitForServiceThread();
+  runner.Cancel();
+  runner.Wait();
 }
 
 void CReachabilityPage::InitPage() {
@@ -230,32 +226,15 @@ void CReachabilityPage::StartBackgroundThreads() {
 void CReachabilityPage::StopBackgroundThreads() {
   loopStopped = true;
   loop.Stop();
-  WaitForServiceThread();
+  runner.Cancel();
+  runner.Wait();
 }
 
 void CReachabilityPage::ReadFields() {
-  bool complained = false;
-  const struct {
-    QLineEdit* edit;
-    uint32_t* value;
-  } numbers[] = {{timeoutEdit, &settings.timeout},
-                 {timeBetweenEdit, &settings.timeBetweenPing},
-                 {ttlEdit, &settings.ttl},
-                 {packetLengthEdit, &settings.packetLength}};
-  for (const auto& n : numbers) {
-    uint32_t v = 0;
-    if (ParseUnsigned(n.edit->text(), &v)) {
-      *n.value = v;
-      continue;
-    }
-    // The value in use goes back first, so that the focus moving to the
-    // message does not find the same bad text again.
-    n.edit->setText(QString::number(*n.value));
-    if (!complained && CParametersPage::inputMessage) {
-      complained = true;
-      CParametersPage::inputMessage(this, QStringLiteral("Please enter a positive integer."));
-    }
-  }
+  ReadNumberFields(this, {{timeoutEdit, &settings.timeout},
+                          {timeBetweenEdit, &settings.timeBetweenPing},
+                          {ttlEdit, &settings.ttl},
+                          {packetLengthEdit, &settings.packetLength}});
   settings.mustBePinged = pingBox->isChecked();
 }
 
@@ -297,12 +276,9 @@ void CReachabilityPage::EnableControls(bool enable) {
 
 void CReachabilityPage::RefreshTarget() {
   PingTarget next;
-  if (CMainSheet* sheet = MainSheet()) {
-    auto* parameters = qobject_cast<CParametersPage*>(sheet->Page(kPageParameters));
-    if (parameters != nullptr && sheet->targetValid) {
-      next.valid = true;
-      next.addressText = parameters->Target().address;
-    }
+  if (Target()->Valid()) {
+    next.valid = true;
+    next.addressText = Target()->Snmp().address;
   }
   std::lock_guard lock(targetMutex);
   if (target.valid != next.valid || target.addressText != next.addressText) target = next;
@@ -376,15 +352,10 @@ void CReachabilityPage::ShowServiceStates() {
 }
 
 void CReachabilityPage::StartJob() {
-  // One job at a time: a second Start before this page's thread has begun its
-  // job (the window learns of it through the event queue) is ignored.
-  if (jobRunning.load() || CJobControl::Instance().JobRunning()) return;
-  CMainSheet* sheet = MainSheet();
-  if (sheet == nullptr) return;
-  auto* parameters = qobject_cast<CParametersPage*>(sheet->Page(kPageParameters));
-  if (parameters == nullptr || !parameters->ResolveTarget()) return;
-  RefreshTarget();
-  const SnmpTarget snmp = parameters->Target();
+  // One job at a time, and no resolution for a job that cannot start.
+  if (!runner.CanStart()) return;
+  if (!Target()->Resolve()) return;
+  const SnmpTarget snmp = Target()->Snmp();
   ServiceTestOptions options;
   options.addressText = snmp.address;
   options.readCommunity = snmp.readCommunity;
@@ -395,24 +366,11 @@ void CReachabilityPage::StartJob() {
   // not the result of an earlier run.
   results.Reset();
   ShowServiceStates();
-  if (worker.joinable()) worker.join();  // the previous test's thread, already done
-  jobRunning.store(true);
-  worker = std::thread([this, options] {
+  runner.Start([this, options] {
     RunReachabilityJob(options, results, [this](int, ServiceState) {
       QMetaObject::invokeMethod(this, &CReachabilityPage::ShowServiceStates, Qt::QueuedConnection);
     });
-    jobRunning.store(false);
   });
-}
-
-void CReachabilityPage::WaitForServiceThread() {
-  // The thread may not have begun its job yet, and BeginJob clears the stop
-  // request: ask again until the thread is done.
-  while (jobRunning.load()) {
-    RequestStop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  if (worker.joinable()) worker.join();
 }
 
 QString CReachabilityPage::Report() {
@@ -423,16 +381,6 @@ QString CReachabilityPage::Report() {
 
 void CReachabilityPage::CopyResults() {
   QApplication::clipboard()->setText(Report());
-}
-
-void CReachabilityPage::ShowContextMenu(const QPoint& globalPos) {
-  QMenu menu(this);
-  QAction* copy = menu.addAction(QStringLiteral("Copy"));
-  copy->setData(kCopyCommand);
-  if (menu.exec(globalPos) != copy) return;
-  CMainSheet* sheet = MainSheet();
-  ToolPage* page = sheet != nullptr ? sheet->ActivePage() : nullptr;
-  (page != nullptr ? page : this)->CopyResults();
 }
 
 }  // namespace tesmo

@@ -4,8 +4,8 @@
 // The page owns the program's one CPingLoop. The loop thread never touches a
 // widget: it tells the page that a line was added, and the page copies the
 // loop's history into the list on the UI thread, at most every
-// kHistoryFlushMs. The target the loop pings is a copy of the Parameters
-// page's resolved address that the UI thread keeps up to date.
+// kHistoryFlushMs. The target the loop pings is a copy of the target's
+// resolved address that the UI thread keeps up to date.
 #pragma once
 
 #include <QAbstractListModel>
@@ -14,9 +14,9 @@
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "core/base/job_runner.h"
 #include "core/icmp/ping_loop.h"
 #include "core/icmp/ping_settings.h"
 #include "core/icmp/reachability_services.h"
@@ -57,17 +57,13 @@ class CReachabilityPage : public ToolPage {
  public:
   // The list takes new lines from the loop at most this often.
   static constexpr int kHistoryFlushMs = 40;
-  // How often the page looks at the Parameters page for the target to ping.
-  static constexpr int kTargetRefreshMs = 100;
-
-  explicit CReachabilityPage(QWidget* parent = nullptr);
+  explicit CReachabilityPage(const PageContext& context);
   // Stops the ping loop and waits for a service test still on its way.
   ~CReachabilityPage() override;
 
   void InitPage() override;
   void CopyResults() override;
-  // Resolves the target on the Parameters page, then tests the services on a
-  // worker thread of its own.
+  // Resolves the target, then tests the services on the page's job runner.
   void StartJob() override;
   // Statistics to zero, line "<--->", list emptied, indicators cleared and disabled.
   void ResetResults() override;
@@ -90,7 +86,7 @@ class CReachabilityPage : public ToolPage {
   // The settings as the controls hold them.
   const PingSettings& Settings() const { return settings; }
   // True from StartJob until the service test's thread has finished.
-  bool ServiceTestRunning() const { return jobRunning.load(); }
+  bool ServiceTestRunning() const { return runner.Running(); }
 
   QCheckBox* PingBox() const { return pingBox; }
   QLineEdit* TimeoutEdit() const { return timeoutEdit; }
@@ -100,7 +96,6 @@ class CReachabilityPage : public ToolPage {
   QPushButton* ClearButton() const { return clearButton; }
   QPushButton* GraphButton() const { return graphButton; }
   QListView* HistoryList() const { return historyList; }
-  CPingHistoryModel* HistoryModel() const { return historyModel; }
   // The indicator of row of kReachabilityServices.
   QCheckBox* Indicator(int row) const { return indicators[static_cast<size_t>(row)]; }
 
@@ -112,14 +107,12 @@ class CReachabilityPage : public ToolPage {
   // Hands the settings as shown to the loop.
   void ApplySettings();
   void ShowServiceStates();
-  // Copies the Parameters page's target for the loop (UI thread).
+  // Copies the target's address for the loop (UI thread).
   void RefreshTarget();
   // Any thread: a new line is in the loop's history.
   void ScheduleHistoryFlush();
   void FlushHistory();
   void OnClear();
-  void ShowContextMenu(const QPoint& globalPos);
-  void WaitForServiceThread();
 
   PingSettings settings;
   CServiceResults results;
@@ -134,8 +127,7 @@ class CReachabilityPage : public ToolPage {
   std::atomic<bool> flushPending{false};
   QElapsedTimer lastFlush;
 
-  std::thread worker;  // the service test
-  std::atomic<bool> jobRunning{false};
+  CJobRunner runner;         // the service test
   bool loopStopped = false;  // after StopBackgroundThreads the loop stays down
 
   QCheckBox* pingBox = nullptr;
@@ -148,7 +140,6 @@ class CReachabilityPage : public ToolPage {
   QListView* historyList = nullptr;
   CPingHistoryModel* historyModel = nullptr;
   std::array<QCheckBox*, kServiceCount> indicators{};
-  QTimer* targetTimer = nullptr;
 
   // Last: its thread calls back into the members above, so it is stopped
   // (in the destructor) and destroyed before them.

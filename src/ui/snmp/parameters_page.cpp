@@ -17,38 +17,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/app/host_history.h"
-#include "core/app/job_control.h"
-#include "core/app/status_channel.h"
-#include "core/app/telnet_launcher.h"
+#include "batch/system_batch.h"
+#include "core/base/host_history.h"
+#include "core/base/job_runner.h"
+#include "core/base/status_channel.h"
+#include "core/grid/table_grid.h"
+#include "core/net/telnet_launcher.h"
 #include "core/snmp/system_query.h"
-#include "core/snmp/target_resolve.h"
 #include "ui/app/main_sheet.h"
+#include "ui/app/target.h"
+#include "ui/widgets/number_edit.h"
 
 namespace tesmo {
-
-namespace {
-constexpr int kCopyCommand = 32783;
-
-// An unsigned decimal number, nothing else (blanks around it are allowed).
-bool ParseUnsigned(const QString& text, unsigned* value) {
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return false;
-  for (QChar c : t) {
-    if (!c.isDigit()) return false;
-  }
-  bool ok = false;
-  const qulonglong v = t.toULongLong(&ok);
-  if (!ok || v > 0xFFFFFFFFull) return false;
-  *value = static_cast<unsigned>(v);
-  return true;
-}
-}  // namespace
-
-std::function<void(QWidget*, const QString&)> CParametersPage::inputMessage =
-    [](QWidget* parent, const QString& text) {
-      QMessageBox::warning(parent, QStringLiteral("Tesmo"), text);
-    };
 
 QLineEdit* CParametersPage::AddField(QGridLayout* grid, int row, const char* label, int id,
                                      bool readOnly) {
@@ -60,7 +40,21 @@ QLineEdit* CParametersPage::AddField(QGridLayout* grid, int row, const char* lab
   return edit;
 }
 
-CParametersPage::CParametersPage(QWidget* parent) : ToolPage(QStringLiteral("system"), parent) {
+namespace {
+const CPageRegistration registration({
+    .index = 0,
+    .name = "system",
+    .captionId = 147,
+    .create = [](const PageContext& context) { return new CParametersPage(context); },
+    .selectCommand = kCmdGetSystem,
+    .editsTarget = true,
+    .batch = {"the target's system group and SNMP parameters (Parameters page)",
+              {},
+              RunSystemBatch},
+});
+}  // namespace
+
+CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context) {
   // Target: host box, DNS name, address.
   auto* target = new QGridLayout;
   hostBox = new QComboBox(this);
@@ -172,15 +166,18 @@ CParametersPage::CParametersPage(QWidget* parent) : ToolPage(QStringLiteral("sys
   ShowFields();
 
   setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("Copy"));
-    copy->setData(kCopyCommand);
-    if (menu.exec(mapToGlobal(pos)) == copy) {
-      if (CMainSheet* sheet = MainSheet()) {
-        if (ToolPage* page = sheet->ActivePage()) page->CopyResults();
-      }
-    }
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ShowCopyMenu(mapToGlobal(pos)); });
+
+  // This page edits the target: it hands over what was typed before every
+  // resolution, shows a host handed over by a Select command, and shows the
+  // resolved address and name whichever page asked for them.
+  connect(Target(), &CTarget::CommitRequested, this, &CParametersPage::ReadFields);
+  connect(Target(), &CTarget::HostSet, this, &CParametersPage::SetHost);
+  connect(Target(), &CTarget::Resolved, this, [this] {
+    data.dnsName = Target()->Parameters().dnsName;
+    data.ipAddress = Target()->Parameters().ipAddress;
+    ShowFields();
   });
 }
 
@@ -219,23 +216,9 @@ void CParametersPage::ReadFields() {
   data.readCommunity = readCommunityEdit->text();
   data.writeCommunity = writeCommunityEdit->text();
   data.telnetPath = telnetPathEdit->text();
-  bool complained = false;
-  const struct {
-    QLineEdit* edit;
-    unsigned* value;
-  } numbers[] = {
-      {timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}};
-  for (const auto& n : numbers) {
-    unsigned v = 0;
-    if (ParseUnsigned(n.edit->text(), &v)) {
-      *n.value = v;
-    } else {
-      if (!complained && inputMessage)
-        inputMessage(this, QStringLiteral("Please enter a positive integer."));
-      complained = true;
-      n.edit->setText(QString::number(*n.value));
-    }
-  }
+  ReadNumberFields(
+      this, {{timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}});
+  Target()->SetParameters(data);
 }
 
 void CParametersPage::ShowFields() {
@@ -262,10 +245,7 @@ void CParametersPage::ShowFields() {
 
 void CParametersPage::ResetResults() {
   ReadFields();
-  if (CMainSheet* sheet = MainSheet()) {
-    sheet->needsResolve = true;
-    sheet->targetValid = false;
-  }
+  Target()->Invalidate();
   ShowStatus("Ready");
   data.dnsName = QStringLiteral("<none>");
   data.ipAddress = QStringLiteral("<none>");
@@ -273,35 +253,8 @@ void CParametersPage::ResetResults() {
   ShowFields();
 }
 
-bool CParametersPage::ResolveTarget() {
-  ReadFields();
-  CMainSheet* sheet = MainSheet();
-  bool needsResolve = sheet ? sheet->needsResolve : true;
-  bool valid = sheet ? sheet->targetValid : false;
-  CleanTargetNameCache();
-  if (needsResolve) {
-    if (sheet) {
-      sheet->needsResolve = false;
-      sheet->setWindowTitle(QStringLiteral("Tesmo"));
-    }
-    ShowStatus("Resolving name");
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const ResolveOutcome outcome = ResolveHost(data);
-    valid = outcome.valid;
-    if (!outcome.status.isEmpty()) ShowStatus("%s", outcome.status.toUtf8().constData());
-    if (sheet) sheet->targetValid = valid;
-  }
-  if (valid && sheet) sheet->setWindowTitle(QStringLiteral("Tesmo [") + data.host + ']');
-  ShowFields();
-  return valid;
-}
-
-SnmpTarget CParametersPage::Target() const {
-  return TargetOf(data);
-}
-
 void CParametersPage::StartJob() {
-  if (!ResolveTarget()) return;
+  if (!Target()->Resolve()) return;
   CHostHistory::Touch(history, data.host, CHostHistory::Capacity());
   ShowHistory();
   SetHost(data.host);
@@ -309,12 +262,14 @@ void CParametersPage::StartJob() {
 }
 
 void CParametersPage::QuerySystem() {
-  if (!ResolveTarget()) return;
+  if (!Target()->Resolve()) return;
   ShowStatus("Getting SysInfo variables");
-  BeginJob();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   SystemGroup fetched = data.system;
-  const SystemQueryOutcome outcome = QuerySystemGroup(Target(), fetched);
+  SystemQueryOutcome outcome;
+  RunJobHere([&] {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    outcome = QuerySystemGroup(Target()->Snmp(), fetched);
+  });
   if (outcome.answered) {
     data.system = fetched;
     ShowFields();
@@ -323,7 +278,6 @@ void CParametersPage::QuerySystem() {
     // The request layer's message stays in the status line.
     if (CMainSheet* sheet = MainSheet()) sheet->RefreshStatus();
   }
-  EndJob();
 }
 
 QString CParametersPage::Report() const {
@@ -372,6 +326,12 @@ void CParametersPage::OnBrowse() {
   if (path.isEmpty()) return;
   data.telnetPath = path;
   telnetPathEdit->setText(path);
+}
+
+bool CParametersPage::HandleGridCommand(int commandId, const QString& host) {
+  if (commandId != kCmdTelnet) return false;
+  LaunchTelnet(data.telnetPath, host);
+  return true;
 }
 
 void CParametersPage::OnTelnet() {

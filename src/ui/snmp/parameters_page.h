@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "core/snmp/parameters_data.h"
-#include "core/snmp/snmp_target.h"
 #include "ui/app/tool_page.h"
 
 class QComboBox;
@@ -20,7 +19,7 @@ namespace tesmo {
 class CParametersPage : public ToolPage {
   Q_OBJECT
  public:
-  explicit CParametersPage(QWidget* parent = nullptr);
+  explicit CParametersPage(const PageContext& context);
 
   void InitPage() override;
   void CopyResults() override;
@@ -31,12 +30,8 @@ class CParametersPage : public ToolPage {
   void SaveSettings() override;
   void LoadSettings() override;
   void EnableControls(bool enable) override;
-
-  // Resolves the host box text once per change; every SNMP page's StartJob
-  // calls it first and gives up on false.
-  bool ResolveTarget();
-  // The connection parameters of the current target for a job (after ResolveTarget).
-  SnmpTarget Target() const;
+  // Telnet from a grid's Select menu, with this page's telnet path.
+  bool HandleGridCommand(int commandId, const QString& host) override;
 
   // Writes host into the host box as a Select command or the command line does.
   void SetHost(const QString& host);
@@ -45,16 +40,13 @@ class CParametersPage : public ToolPage {
   // The Copy report of the fields as last shown.
   QString Report() const;
 
-  // Shows an input-check message; tests replace it.
-  static std::function<void(QWidget*, const QString&)> inputMessage;
-
   QComboBox* HostBox() const { return hostBox; }
   QLineEdit* TimeoutEdit() const { return timeoutEdit; }
 
  private:
-  // Reads the controls into data; a numeric field holding anything but an
-  // unsigned number shows "Please enter a positive integer." and keeps the
-  // value in use.
+  // Reads the controls into data and hands the target part to the target; a
+  // numeric field holding anything but an unsigned number shows "Please
+  // enter a positive integer." and keeps the value in use.
   void ReadFields();
   void ShowFields();
   void ShowHistory();

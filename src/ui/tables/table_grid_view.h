@@ -11,8 +11,8 @@
 
 #include <functional>
 
-#include "core/tables/table_grid.h"
-#include "ui/app/grid_view.h"
+#include "core/grid/table_grid.h"
+#include "ui/widgets/grid_view.h"
 
 class QMenu;
 

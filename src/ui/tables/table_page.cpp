@@ -5,11 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-#include <chrono>
 
-#include "core/app/job_control.h"
-#include "ui/app/main_sheet.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/app/target.h"
 #include "ui/tables/table_grid_view.h"
 
 namespace tesmo {
@@ -18,9 +15,15 @@ namespace {
 constexpr int kCountLabelId = 1084;
 }
 
-CTablePage::CTablePage(const QString& internalName, int gridId, QWidget* parent)
-    : ToolPage(internalName, parent) {
-  topRow = new QHBoxLayout;
+CTablePage::CTablePage(const TableDescription& description, const PageContext& context)
+    : ToolPage(context), description(description) {
+  auto* topRow = new QHBoxLayout;
+  for (const TableFlagSpec& flag : description.flags) {
+    auto* box = new QCheckBox(QString::fromUtf8(flag.caption), this);
+    RegisterControl(box, flag.controlId);
+    topRow->addWidget(box);
+    flagBoxes.push_back(box);
+  }
   topRow->addStretch(1);
   countLabel = new QLabel(this);
   countLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -30,25 +33,33 @@ CTablePage::CTablePage(const QString& internalName, int gridId, QWidget* parent)
   topRow->addWidget(countLabel);
 
   grid = new CTableGridView(this);
-  RegisterControl(grid, gridId);
+  RegisterControl(grid, description.gridId);
   // The job sets the label from its own thread: the text arrives queued.
   connect(&grid->Table(), &CTableGrid::StatusLabelChanged, countLabel, &QLabel::setText);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(topRow);
   layout->addWidget(grid, 1);
+  ShowFlags(description.DefaultFlags());
 }
 
-CTablePage::~CTablePage() {
-  WaitForJobThread();
+QCheckBox* CTablePage::FlagBox(const char* value) const {
+  for (size_t i = 0; i < description.flags.size(); ++i) {
+    if (qstrcmp(description.flags[i].value, value) == 0) return flagBoxes[i];
+  }
+  return nullptr;
 }
 
-QCheckBox* CTablePage::AddCheckBox(const QString& caption, int controlId) {
-  auto* box = new QCheckBox(caption, this);
-  RegisterControl(box, controlId);
-  topRow->insertWidget(static_cast<int>(checkBoxes.size()), box);
-  checkBoxes.push_back(box);
-  return box;
+TableFlags CTablePage::ReadFlags() const {
+  TableFlags flags;
+  for (QCheckBox* box : flagBoxes) flags.push_back(box->isChecked());
+  return flags;
+}
+
+void CTablePage::ShowFlags(const TableFlags& flags) {
+  for (size_t i = 0; i < flagBoxes.size() && i < flags.size(); ++i) {
+    flagBoxes[i]->setChecked(flags[i]);
+  }
 }
 
 void CTablePage::CopyResults() {
@@ -60,6 +71,18 @@ void CTablePage::ResetResults() {
   grid->Table().SetStatusLabel(QString());
 }
 
+void CTablePage::FactorySettings() {
+  ShowFlags(description.DefaultFlags());
+}
+
+void CTablePage::SaveSettings() {
+  description.SaveFlags(ReadFlags());
+}
+
+void CTablePage::LoadSettings() {
+  ShowFlags(description.LoadFlags());
+}
+
 void CTablePage::EnableControls(bool enable) {
   // The grid stays usable (sort, copy, menus) and the count label readable.
   for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -68,35 +91,18 @@ void CTablePage::EnableControls(bool enable) {
 }
 
 void CTablePage::StartJob() {
-  // One job at a time: a second Start while this page's thread has not yet
-  // begun its job (the window learns of it through the event queue) is ignored.
-  if (jobRunning.load() || CJobControl::Instance().JobRunning()) return;
-  CMainSheet* sheet = MainSheet();
-  if (sheet == nullptr) return;
-  auto* parameters = qobject_cast<CParametersPage*>(sheet->Page(kPageParameters));
-  if (parameters == nullptr || !parameters->ResolveTarget()) return;
-  const SnmpTarget target = parameters->Target();
-  Job job = PrepareJob();
-  if (worker.joinable()) worker.join();  // the previous job's thread, already done
-  jobRunning.store(true);
-  worker = std::thread([this, job = std::move(job), target] {
-    job(grid->Table(), target);
-    jobRunning.store(false);
-  });
-}
-
-void CTablePage::WaitForJobThread() {
-  // The thread may not have begun its job yet, and BeginJob clears the stop
-  // request: ask again until the thread is done.
-  while (jobRunning.load()) {
-    RequestStop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  if (worker.joinable()) worker.join();
+  // One job at a time, and no resolution for a job that cannot start.
+  if (!runner.CanStart()) return;
+  if (!Target()->Resolve()) return;
+  const SnmpTarget target = Target()->Snmp();
+  const TableFlags flags = ReadFlags();
+  CTableGrid* table = &grid->Table();
+  runner.Start([this, table, flags, target] { RunTableJob(description, flags, *table, target); });
 }
 
 void CTablePage::StopBackgroundThreads() {
-  WaitForJobThread();
+  runner.Cancel();
+  runner.Wait();
 }
 
 }  // namespace tesmo

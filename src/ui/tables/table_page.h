@@ -1,15 +1,15 @@
-// What the table pages share: a row of check boxes with the count label at
-// the top right, the grid below, and a Start that resolves the target and
-// runs the page's job on a worker thread of its own.
+// A table page: the check boxes of its table description with the count
+// label at the top right, the grid below, and a Start that resolves the
+// target and runs the one table job on the page's job runner. The
+// Interfaces, Addresses, Arp and Routing Table pages are this class with
+// their descriptions.
 #pragma once
 
 #include <QString>
-#include <atomic>
-#include <functional>
-#include <thread>
+#include <vector>
 
-#include "core/snmp/snmp_target.h"
-#include "core/tables/table_grid.h"
+#include "core/base/job_runner.h"
+#include "core/tables/table_job.h"
 #include "ui/app/tool_page.h"
 
 class QCheckBox;
@@ -23,47 +23,39 @@ class CTableGridView;
 class CTablePage : public ToolPage {
   Q_OBJECT
  public:
-  // gridId: the control id of the page's grid, for its tool tip.
-  CTablePage(const QString& internalName, int gridId, QWidget* parent = nullptr);
-  // A job still running is stopped and waited for.
-  ~CTablePage() override;
+  CTablePage(const TableDescription& description, const PageContext& context);
 
   void CopyResults() override;
-  // Resolves the target on the Parameters page (nothing more when that
-  // fails), reads the check boxes and starts the job on a worker thread.
+  // Resolves the target (nothing more when that fails), reads the check
+  // boxes and starts the job on the runner.
   void StartJob() override;
   // An empty 2 x 2 grid and an empty count label.
   void ResetResults() override;
+  void FactorySettings() override;
+  void SaveSettings() override;
+  void LoadSettings() override;
   // The page's check boxes (every control but the grid and the count label):
   // the grid stays usable while a job runs.
   void EnableControls(bool enable) override;
-  // At exit: a job thread still on its way is stopped and waited for, so
-  // nothing it uses is freed under it.
+  // At exit: a job still on its way is stopped and waited for, so nothing it
+  // uses is freed under it.
   void StopBackgroundThreads() override;
 
   CTableGridView* Grid() const { return grid; }
   QLabel* CountLabel() const { return countLabel; }
-  // True from StartJob until the job's thread has finished its work.
-  bool JobThreadRunning() const { return jobRunning.load(); }
-
- protected:
-  // The job with the options read from the controls now (UI thread); it runs
-  // on the worker thread and must not touch any widget.
-  using Job = std::function<void(CTableGrid& table, const SnmpTarget& target)>;
-  virtual Job PrepareJob() = 0;
-
-  // A check box in the top row, left of the count label.
-  QCheckBox* AddCheckBox(const QString& caption, int controlId);
+  // The check box of the flag stored as value ("ResolveName"), or null.
+  QCheckBox* FlagBox(const char* value) const;
 
  private:
-  void WaitForJobThread();
+  TableFlags ReadFlags() const;
+  void ShowFlags(const TableFlags& flags);
 
+  const TableDescription& description;
   CTableGridView* grid = nullptr;
   QLabel* countLabel = nullptr;
-  QHBoxLayout* topRow = nullptr;
-  std::vector<QCheckBox*> checkBoxes;
-  std::thread worker;
-  std::atomic<bool> jobRunning{false};
+  std::vector<QCheckBox*> flagBoxes;
+  // Last: destroyed first, it stops and waits for a job writing the grid.
+  CJobRunner runner;
 };
 
 }  // namespace tesmo

@@ -1,0 +1,219 @@
+#include "batch/batch.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+#include "core/base/job_runner.h"
+#include "core/base/number_text.h"
+#include "core/base/status_channel.h"
+#include "core/base/vendor_map.h"
+#include "core/net/resolver_settings.h"
+#include "core/snmp/mib_loader.h"
+#include "core/snmp/target_resolve.h"
+
+namespace tesmo {
+namespace {
+
+const BatchOptionSpec kCommonOptions[] = {
+    {"--port", "N", true},     {"--community", "TEXT", false}, {"--write-community", "TEXT", false},
+    {"--timeout", "MS", true}, {"--retries", "N", true},
+};
+
+void PrintOut(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+  std::fflush(stdout);
+}
+
+const BatchPage* FindPage(const std::vector<BatchPage>& pages, const QString& name) {
+  for (const BatchPage& page : pages) {
+    if (name == QLatin1String(page.name)) return &page;
+  }
+  return nullptr;
+}
+
+const BatchOptionSpec* FindOption(const std::vector<BatchPage>& pages, const QString& name) {
+  for (const BatchOptionSpec& option : kCommonOptions) {
+    if (name == QLatin1String(option.name)) return &option;
+  }
+  for (const BatchPage& page : pages) {
+    for (const BatchOptionSpec& option : page.options) {
+      if (name == QLatin1String(option.name)) return &option;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<unsigned> BatchOptions::Number(const char* name) const {
+  auto found = pageOptions.find(QString::fromUtf8(name));
+  uint32_t value = 0;
+  if (found == pageOptions.end() || !ParseUnsignedText(found->second, &value)) return std::nullopt;
+  return value;
+}
+
+QString BatchUsage(const std::vector<BatchPage>& pages) {
+  QString pageOptions;
+  for (const BatchPage& page : pages) {
+    for (const BatchOptionSpec& option : page.options) {
+      pageOptions += QStringLiteral(" [%1").arg(QString::fromUtf8(option.name));
+      if (option.valueName != nullptr) pageOptions += ' ' + QString::fromUtf8(option.valueName);
+      pageOptions += ']';
+    }
+  }
+  QString text = QStringLiteral(
+                     "usage: tesmo [HOST PAGE]\n"
+                     "       tesmo --batch HOST PAGE [--port N] [--community TEXT] "
+                     "[--write-community TEXT]\n"
+                     "                               [--timeout MS] [--retries N]") +
+                 pageOptions +
+                 QStringLiteral(
+                     "\n"
+                     "       tesmo --help\n"
+                     "\n"
+                     "--batch runs PAGE's Start job against HOST without a window, prints the "
+                     "page's\n"
+                     "report to standard output and status texts to standard error. Options "
+                     "override\n"
+                     "the stored settings for this run only.\n"
+                     "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error "
+                     "answer,\n"
+                     "64 bad arguments.\n"
+                     "\n"
+                     "Pages:\n");
+  for (const BatchPage& page : pages) {
+    text += QStringLiteral("  page: %1\n          %2\n")
+                .arg(QString::fromUtf8(page.name), QString::fromUtf8(page.summary));
+  }
+  return text;
+}
+
+std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
+                                                const std::vector<BatchPage>& pages,
+                                                QString* error) {
+  BatchOptions options;
+  QStringList positional;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("--batch")) continue;
+    if (!a.startsWith(QLatin1String("--"))) {
+      positional.append(a);
+      continue;
+    }
+    const BatchOptionSpec* spec = FindOption(pages, a);
+    if (spec == nullptr) {
+      *error = QStringLiteral("unknown option %1").arg(a);
+      return std::nullopt;
+    }
+    QString value;
+    if (spec->valueName != nullptr) {
+      if (i + 1 >= args.size()) {
+        *error = QStringLiteral("option %1 needs a value").arg(a);
+        return std::nullopt;
+      }
+      value = args[++i];
+    }
+    uint32_t number = 0;
+    if (spec->valueName != nullptr && spec->numeric &&
+        (!ParseUnsignedText(value, &number) ||
+         (a == QLatin1String("--port") && (number == 0 || number > 65535)))) {
+      *error = QStringLiteral("option %1: '%2' is not a valid number").arg(a, value);
+      return std::nullopt;
+    }
+    if (a == QLatin1String("--community")) {
+      options.community = value;
+    } else if (a == QLatin1String("--write-community")) {
+      options.writeCommunity = value;
+    } else if (a == QLatin1String("--port")) {
+      options.port = number;
+    } else if (a == QLatin1String("--timeout")) {
+      options.timeoutMs = number;
+    } else if (a == QLatin1String("--retries")) {
+      options.retries = number;
+    } else {
+      options.pageOptions[a] = value;
+    }
+  }
+  if (positional.size() != 2) {
+    *error = QStringLiteral("--batch needs a host and a page");
+    return std::nullopt;
+  }
+  options.host = positional[0];
+  options.page = positional[1];
+  // Options of other pages are accepted and mean nothing to this one.
+  if (FindPage(pages, options.page) == nullptr) {
+    *error = QStringLiteral("unknown page '%1'").arg(options.page);
+    return std::nullopt;
+  }
+  return options;
+}
+
+bool IsBatchCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray a(argv[i]);
+    if (a == "--batch" || a == "--help" || a == "-h") return true;
+  }
+  return false;
+}
+
+int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
+  QCoreApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    PrintOut(BatchUsage(pages));
+    return kBatchOk;
+  }
+  QString error;
+  const std::optional<BatchOptions> options = ParseBatchArguments(args, pages, &error);
+  if (!options) {
+    std::fprintf(stderr, "tesmo: %s\n\n%s", error.toUtf8().constData(),
+                 BatchUsage(pages).toUtf8().constData());
+    return kBatchUsage;
+  }
+
+  // Status texts go to standard error as they are posted; a text repeated at
+  // once is printed once.
+  QObject::connect(
+      &CStatusChannel::Instance(), &CStatusChannel::Posted, &app,
+      [last = QString()](const QString& text) mutable {
+        if (text == last) return;
+        last = text;
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+      },
+      Qt::DirectConnection);
+
+  SetLibraryMessagesToLog(false);
+  LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
+  if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
+                      VendorMap)) {
+    VendorMap.clear();
+  }
+  LoadResolverSettings();
+
+  BatchContext context;
+  context.options = *options;
+  context.parameters.Load();
+  if (options->community) context.parameters.readCommunity = *options->community;
+  if (options->writeCommunity) context.parameters.writeCommunity = *options->writeCommunity;
+  if (options->port) context.parameters.port = *options->port;
+  if (options->timeoutMs) context.parameters.timeoutMs = *options->timeoutMs;
+  if (options->retries) context.parameters.retries = *options->retries;
+  context.parameters.host = options->host;
+  context.print = PrintOut;
+
+  const ResolveOutcome resolved = ResolveHost(context.parameters);
+  if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
+  if (!resolved.valid) return kBatchUnresolved;
+
+  int code = kBatchUsage;
+  if (const BatchPage* page = FindPage(pages, options->page)) {
+    RunJobHere([&] { code = page->run(context); });
+  }
+  FreeMibs();
+  return code;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,32 @@
+#include "core/base/first_run.h"
+
+#include "core/base/settings_store.h"
+
+namespace tesmo {
+
+void WriteFirstRunDefaults() {
+  if (CSettingsStore::ReadString(QString(), QStringLiteral("FixedFontName"), QString()).isEmpty()) {
+    CSettingsStore::WriteString(QString(), QStringLiteral("FixedFontName"),
+                                QStringLiteral("Lucida Console"));
+    CSettingsStore::WriteInt(QString(), QStringLiteral("FixedFontSize"), 10);
+  }
+  const QString table = QStringLiteral("GenTable\\CustomTables\\0");
+  if (CSettingsStore::ReadString(table, QStringLiteral("Name"), QString()).isEmpty()) {
+    CSettingsStore::WriteString(table, QStringLiteral("Name"),
+                                QStringLiteral("ipNetToMediaTable (.1.3.6.1.2.1.4.22)"));
+    CSettingsStore::WriteString(table, QStringLiteral("0"),
+                                QStringLiteral(".1.3.6.1.2.1.4.22.1.1|Int.|4|6|0|3"));
+    CSettingsStore::WriteString(table, QStringLiteral("1"),
+                                QStringLiteral(".1.3.6.1.2.1.4.22.1.2|Phys. Address|12|0|0|5"));
+    CSettingsStore::WriteString(table, QStringLiteral("2"),
+                                QStringLiteral(".1.3.6.1.2.1.4.22.1.3|Net. Address|12|0|1|5"));
+    CSettingsStore::WriteString(table, QStringLiteral("3"),
+                                QStringLiteral(".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5"));
+  }
+}
+
+void WriteStartupMarker() {
+  CSettingsStore::WriteInt(QStringLiteral("Initialization"), QStringLiteral("OCX"), 1);
+}
+
+}  // namespace tesmo

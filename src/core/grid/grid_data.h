@@ -1,0 +1,280 @@
+// The grid every table page shows: cells, current cell, selection, column
+// formats, row heights, cell colours and sorting, safe to drive from a job
+// thread while the window shows it.
+//
+// One mutex guards everything. Row 0 is the fixed header row; every column,
+// column 0 included, holds data. Writes made while redraw is off only
+// accumulate; turning redraw on again, or any write while it is on, raises one
+// Changed notification, and no further one until the view has taken a
+// snapshot. The view therefore refreshes once per batch of writes, never per
+// cell.
+//
+// The current cell (Row, Col) and the selection corner (RowSel, ColSel) are
+// shared between whoever drives the grid, as a grid control's are: a job that
+// moves the current cell to write competes with the user clicking in the
+// view. Jobs therefore write with the addressed calls (SetTextAt,
+// InsertRowTexts, SortColumn), which take the lock once and never depend on
+// the current cell.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+namespace tesmo {
+
+// Sort codes of the grid; "Descending" of a column is its code + 1.
+enum GridSort : int {
+  kSortNone = 0,
+  kSortGenericAscending = 1,
+  kSortGenericDescending = 2,
+  kSortNumericAscending = 3,
+  kSortNumericDescending = 4,
+  kSortStringNoCaseAscending = 5,
+  kSortStringNoCaseDescending = 6,
+  kSortStringAscending = 7,
+  kSortStringDescending = 8,
+  // Custom order through a compare callback; no part of the program provides
+  // one, so rows keep their order.
+  kSortCustom = 9,
+};
+
+// Column alignment codes.
+enum GridAlign : int {
+  kAlignLeftTop = 0,
+  kAlignLeftCenter = 1,
+  kAlignLeftBottom = 2,
+  kAlignCenterTop = 3,
+  kAlignCenterCenter = 4,
+  kAlignCenterBottom = 5,
+  kAlignRightTop = 6,
+  kAlignRightCenter = 7,
+  kAlignRightBottom = 8,
+  kAlignGeneral = 9,  // text left, numbers right
+};
+
+// One row: its cell texts, its height and its cell colours. Height and
+// colours travel with the row when it is sorted. The texts are kept one after
+// another in a single string with the end of each cell beside it: two
+// allocations per row instead of one per cell, which is what lets a grid of
+// 100,000 rows stay small. A row may hold fewer cells than the grid has
+// columns; the missing ones are empty.
+class CGridRow {
+ public:
+  CGridRow() = default;
+  explicit CGridRow(const QStringList& cells);
+
+  int CellCount() const { return static_cast<int>(ends.size()); }
+  // Empty outside 0..CellCount() - 1.
+  QStringView CellView(int col) const;
+  QString Cell(int col) const { return CellView(col).toString(); }
+  void SetCell(int col, const QString& text);
+  // Drops the cells from count on.
+  void Truncate(int count);
+  void ClearCells();
+
+  int height = 0;                // grid units; 0 = the default row height
+  QList<std::uint32_t> colours;  // per cell, kNoColour where none was set
+
+ private:
+  QString text;     // all cells, one after another
+  QList<int> ends;  // ends[c]: where cell c ends in text
+};
+
+struct CGridColumn {
+  int width = -1;  // grid units; -1 = the view's default width
+  int align = kAlignGeneral;
+};
+
+// What the view draws: a consistent copy taken under the lock. The row list is
+// implicitly shared, so taking it costs nothing until the grid is written again.
+struct CGridSnapshot {
+  QList<CGridRow> rows;  // rows.size() is the row count, header row included
+  QList<CGridColumn> columns;
+  int colCount = 0;
+  int defaultRowHeight = 0;
+  bool wordWrap = false;
+  bool scrollTrack = false;
+  bool highlightAlways = false;
+  int row = 0, col = 0, rowSel = 0, colSel = 0;
+  std::uint64_t selectionSerial = 0;
+  // Serial of the last cell, row or format write; tells the view whether its
+  // model must be refreshed or only its selection.
+  std::uint64_t contentSerial = 0;
+
+  QString TextAt(int r, int c) const;
+};
+
+class CGridData : public QObject {
+  Q_OBJECT
+ public:
+  // Colours are 0x00BBGGRR; this value means "no colour set".
+  static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;
+
+  explicit CGridData(QObject* parent = nullptr);
+
+  // --- The grid operations ---------------------------------------------------
+  // Empties every cell text and drops cell colours and row heights; the row
+  // and column counts stay.
+  void Clear();
+  void SetRows(int count);  // header row included
+  int Rows() const {
+    std::lock_guard lock(mutex);
+    return static_cast<int>(rows.size());
+  }
+  void SetCols(int count);
+  int Cols() const { return Locked(colCount); }
+
+  // Moving the current cell collapses the selection onto it (RowSel = Row,
+  // ColSel = Col); set the corner afterwards to select a block.
+  void SetRow(int row);
+  int Row() const { return Locked(row); }
+  void SetCol(int col);
+  int Col() const { return Locked(col); }
+  void SetRowSel(int row);
+  int RowSel() const { return Locked(rowSel); }
+  void SetColSel(int col);
+  int ColSel() const { return Locked(colSel); }
+
+  // Text of the current cell; nothing happens while it lies outside the grid.
+  QString Text() const {
+    std::lock_guard lock(mutex);
+    return ValidLocked(row, col) ? rows[row].Cell(col) : QString();
+  }
+  void SetText(const QString& text);
+
+  // Widths and heights are in grid units: a tenth of a pixel.
+  int ColWidth(int col) const;
+  void SetColWidth(int col, int width);
+  int ColAlignment(int col) const;
+  void SetColAlignment(int col, int code);
+  // The height of a row that was never set is the default row height.
+  int RowHeight(int row) const;
+  void SetRowHeight(int row, int height);
+
+  // Inserts a row at position (clamped to 0..Rows()); tabs in item separate
+  // the texts of its cells, so an empty item gives an empty row.
+  void AddItem(const QString& item, int position);
+  void InsertRow(int position) { AddItem(QString(), position); }
+
+  // Reorders all data rows by the texts of the current column.
+  void Sort(int code);
+
+  void SetRedraw(bool on);
+  bool Redraw() const { return Locked(redraw); }
+  void SetWordWrap(bool on);
+  bool WordWrap() const { return Locked(wordWrap); }
+  void SetScrollTrack(bool on);
+  bool ScrollTrack() const { return Locked(scrollTrack); }
+  void SetHighlightAlways(bool on);
+  bool HighlightAlways() const { return Locked(highlightAlways); }
+
+  // The cell under the pointer at the last mouse event (-1 outside the cells).
+  int MouseRow() const { return Locked(mouseRow); }
+  int MouseCol() const { return Locked(mouseCol); }
+
+  // Colour of the current cell's text, 0x00BBGGRR.
+  void SetCellColour(std::uint32_t colour);
+
+  // --- Addressed operations, one lock each (for job threads) ------------------
+  QString TextAt(int row, int col) const;
+  void SetTextAt(int row, int col, const QString& text);
+  // Inserts a whole row at position (clamped to 0..Rows()) with its height
+  // (0 = default).
+  void InsertRowTexts(int position, const QStringList& cells, int height = 0);
+  void SortColumn(int col, int code);
+  void SetCellColourAt(int row, int col, std::uint32_t colour);
+  std::uint32_t CellColourAt(int row, int col) const;
+
+  // --- Copy text ---------------------------------------------------------------
+  // The rectangle between the current cell and the selection corner: a title
+  // line with the header text of every selected column, then one line per
+  // selected row; every cell is followed by a tab and every line ends with a
+  // line feed. Tabs, line feeds and carriage returns inside a cell become
+  // blanks, so the text stays one record per line. Empty when the grid has no
+  // cells.
+  QString SelectionText() const;
+  // The same layout for rows firstRow..lastRow (none when lastRow < firstRow)
+  // and all columns.
+  QString RowsText(int firstRow, int lastRow) const;
+
+  // --- View side -----------------------------------------------------------------
+  // Grid units per character (10 x the pixel width of "m") and the default row
+  // height, measured by the view in its font; fixed values until a view exists.
+  int WidthUnit() const { return Locked(widthUnit); }
+  void SetWidthUnit(int unit);
+  int DefaultRowHeight() const { return Locked(defaultRowHeight); }
+  void SetDefaultRowHeight(int height);
+  void SetMouseCell(int row, int col);
+  // The user moved the selection in the view. Raises no notification; returns
+  // the selection serial the view has now seen.
+  std::uint64_t SetSelectionFromView(int row, int col, int rowSel, int colSel);
+  // A consistent copy for drawing; re-arms the Changed notification. While
+  // redraw is off nothing is taken and false is returned.
+  bool TakeSnapshot(CGridSnapshot& snapshot);
+
+ signals:
+  // Raised on the writing thread; connect queued.
+  void Changed();
+
+ private:
+  // Called with the lock held after a change; returns whether to notify.
+  bool TouchLocked(bool content);
+  void NotifyIf(bool notify);
+  // Runs change under the lock; when it returns true the grid was touched
+  // (content: cells, else the selection) and listeners hear of it once the
+  // lock is released.
+  // A copy of a field, read under the lock.
+  template <typename T>
+  T Locked(const T& field) const {
+    std::lock_guard lock(mutex);
+    return field;
+  }
+  template <typename Change>
+  void Update(bool content, Change&& change) {
+    bool notify = false;
+    {
+      std::lock_guard lock(mutex);
+      if (change()) notify = TouchLocked(content);
+    }
+    NotifyIf(notify);
+  }
+  bool ValidLocked(int row, int col) const;
+  void SetTextLocked(int row, int col, const QString& text);
+  void InsertLocked(int position, CGridRow row);
+  void SortLocked(int col, int code);
+  QString RangeTextLocked(int firstRow, int lastRow, int firstCol, int lastCol) const;
+
+  mutable std::mutex mutex;
+  QList<CGridRow> rows;
+  QList<CGridColumn> columns;
+  int colCount = 0;
+  int row = 0, col = 0, rowSel = 0, colSel = 0;
+  int mouseRow = -1, mouseCol = -1;
+  int widthUnit = 80;
+  int defaultRowHeight = 180;
+  bool redraw = true;
+  bool wordWrap = false;
+  bool scrollTrack = true;
+  bool highlightAlways = false;
+  // Writes since the last snapshot.
+  bool dirty = false;
+  std::uint64_t selectionSerial = 0;
+  std::uint64_t contentSerial = 0;
+  // A Changed notification is on its way and the view has not taken its
+  // snapshot yet; further writes need no notification of their own.
+  std::atomic<bool> notifyPending{false};
+};
+
+// Number forms the sorts and the GENERAL alignment read.
+// The whole text (blanks around it allowed) is a decimal number.
+bool ReadsAsNumber(QStringView text, double* value = nullptr);
+// The number at the start of the text, 0 when there is none ("12 ms" is 12,
+// "010.001.002.003" is 10.001, "## NA ##" is 0).
+double LeadingNumber(QStringView text);
+
+}  // namespace tesmo

@@ -1,1 +1,0 @@
-# Sources of this subsystem are added here as it grows.

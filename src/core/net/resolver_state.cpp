@@ -1,0 +1,189 @@
+// The internal resolver's state record and the settings that feed it.
+#include "core/net/resolver_state.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <resolv.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+namespace tesmo {
+
+namespace {
+
+// Bounds on what reaches the library: a mistyped huge time-out or retry count
+// would overflow its millisecond arithmetic or hold the name-cache lock for
+// days. An hour per try and a hundred tries are far beyond any real use.
+constexpr uint32_t kMaxTimeout = 3600;
+constexpr uint32_t kMaxRetries = 100;
+
+// The longest default-domain text taken from the search list.
+constexpr size_t kMaxSearchText = 255;
+
+// Option bits of the record, written out so the intent is readable.
+constexpr unsigned long kSetUpOptions =
+    RES_INIT | RES_RECURSE | RES_DEFNAMES | RES_STAYOPEN | RES_DNSRCH;
+constexpr unsigned long kDebug2Option = 0x80000000ul;
+
+// The record itself; only touched under NameCacheMutex.
+struct __res_state state;
+bool stateSetUp = false;
+uint64_t appliedGeneration = 0;
+
+// The settings as written; guarded by configMutex, which is held only for
+// copies, never across a query.
+std::mutex configMutex;
+ResolverConfig config;
+uint64_t configGeneration = 1;
+
+std::once_flag setUpOnce;
+
+void SetUpState() {
+  std::memset(&state, 0, sizeof state);
+  state.retrans = 2;
+  state.retry = 2;
+  state.options = kSetUpOptions;
+  // Slot 1 holds 0.0.0.0:53 until a list is applied; with the count at 0 no
+  // query is sent.
+  state.nsaddr_list[0].sin_family = AF_INET;
+  state.nsaddr_list[0].sin_port = htons(kNameServerPort);
+  state.nsaddr_list[0].sin_addr.s_addr = htonl(INADDR_ANY);
+  state.nscount = 0;
+  state.id = static_cast<unsigned short>(time(nullptr) ^ getpid());
+  state.ndots = 1;
+  stateSetUp = true;
+}
+
+// Copies config into the record. Caller holds NameCacheMutex and configMutex.
+void WriteState(const ResolverConfig& from) {
+  state.retrans = static_cast<int>(std::min(from.timeout, kMaxTimeout));
+  state.retry = static_cast<int>(std::min(from.retries, kMaxRetries));
+  state.options =
+      kSetUpOptions | (from.debug ? RES_DEBUG : 0ul) | (from.debug2 ? kDebug2Option : 0ul);
+
+  // The library notices the changed server addresses and closes the sockets
+  // it kept open to the old ones.
+  int count = 0;
+  for (uint32_t server : from.servers) {
+    if (count == kMaxNameServers) break;
+    auto& slot = state.nsaddr_list[count++];
+    std::memset(&slot, 0, sizeof slot);
+    slot.sin_family = AF_INET;
+    slot.sin_port = htons(kNameServerPort);
+    slot.sin_addr.s_addr = htonl(server);
+  }
+  state.nscount = count;
+
+  // The search domains live in defdname one after another, each ended by its
+  // NUL, with dnsrch pointing at them: the layout the library builds itself.
+  std::memset(state.defdname, 0, sizeof state.defdname);
+  std::fill(std::begin(state.dnsrch), std::end(state.dnsrch), nullptr);
+  size_t offset = 0;
+  int domains = 0;
+  for (const auto& domain : from.searchList) {
+    if (domains == kMaxSearchDomains || offset + domain.size() + 1 > sizeof state.defdname) break;
+    std::memcpy(state.defdname + offset, domain.data(), domain.size());
+    state.dnsrch[domains++] = state.defdname + offset;
+    offset += domain.size() + 1;
+  }
+}
+
+}  // namespace
+
+void SetUpResolver() {
+  std::call_once(setUpOnce, [] {
+    // The record belongs to NameCacheMutex's users; set-up runs before any of
+    // them (start-up) or from ResolverState() under that lock.
+    SetUpState();
+  });
+}
+
+struct __res_state* ResolverState() {
+  SetUpResolver();
+  std::lock_guard guard(configMutex);
+  if (appliedGeneration != configGeneration) {
+    WriteState(config);
+    appliedGeneration = configGeneration;
+  }
+  return &state;
+}
+
+ResolverConfig CurrentResolverConfig() {
+  std::lock_guard guard(configMutex);
+  return config;
+}
+
+void SetResolverTimeout(uint32_t seconds) {
+  std::lock_guard guard(configMutex);
+  config.timeout = seconds;
+  ++configGeneration;
+}
+
+void SetResolverRetries(uint32_t count) {
+  std::lock_guard guard(configMutex);
+  config.retries = count;
+  ++configGeneration;
+}
+
+void SetResolverDebug(bool debug, bool debug2) {
+  std::lock_guard guard(configMutex);
+  config.debug = debug;
+  config.debug2 = debug2;
+  ++configGeneration;
+}
+
+std::vector<uint32_t> ParseDnsServerList(const std::string& text) {
+  std::vector<uint32_t> servers;
+  size_t position = 0;
+  while (position < text.size() && text[position] != '\n') {
+    // inet_aton reads up to the first white space and ignores the rest.
+    in_addr address{};
+    if (inet_aton(text.c_str() + position, &address) == 0) break;
+    servers.push_back(ntohl(address.s_addr));
+    if (servers.size() == kMaxNameServers) break;
+    // One separator only: a second blank is no address and ends the list.
+    size_t separator = text.find_first_of(" \t\n", position);
+    if (separator == std::string::npos) break;
+    position = separator + 1;
+  }
+  return servers;
+}
+
+std::vector<std::string> ParseDnsSearchList(const std::string& text) {
+  std::vector<std::string> domains;
+  std::string_view rest(text);
+  rest = rest.substr(0, std::min(rest.size(), kMaxSearchText));
+  // A line end ends the text: what follows it is not part of the list.
+  rest = rest.substr(0, std::min(rest.size(), rest.find_first_of("\r\n")));
+  while (domains.size() < kMaxSearchDomains) {
+    size_t start = rest.find_first_not_of(" \t");
+    if (start == std::string_view::npos) break;
+    rest.remove_prefix(start);
+    size_t end = std::min(rest.size(), rest.find_first_of(" \t"));
+    domains.emplace_back(rest.substr(0, end));
+    rest.remove_prefix(end);
+  }
+  return domains;
+}
+
+void ApplyDnsServerList(const std::string& text) {
+  std::vector<uint32_t> servers = ParseDnsServerList(text);
+  std::lock_guard guard(configMutex);
+  config.servers = std::move(servers);
+  ++configGeneration;
+}
+
+void ApplyDnsSearchList(const std::string& text) {
+  if (text.empty() || text.front() == '\n') return;
+  std::vector<std::string> domains = ParseDnsSearchList(text);
+  std::lock_guard guard(configMutex);
+  config.defaultDomain = domains.empty() ? std::string() : domains.front();
+  config.searchList = std::move(domains);
+  ++configGeneration;
+}
+
+}  // namespace tesmo

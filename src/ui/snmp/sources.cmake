@@ -1,3 +1,0 @@
-target_sources(tesmo_ui PRIVATE
-  ui/snmp/parameters_page.cpp
-)

@@ -1,0 +1,17 @@
+# core/snmp: MIB loading and the text forms; the request layer against fake
+# agents on the loopback (faults a real agent cannot produce) and against the
+# lab's snmpd; the Parameters page, which talks to the lab agent.
+# MIB loading loads and frees the tree in its tests: a program of its own.
+tesmo_test(mib_unit_test unit
+  unit/mib_loader_test.cpp
+)
+tesmo_test(snmp_unit_test unit
+  unit/snmp_text_test.cpp
+  unit/column_walk_test.cpp
+)
+tesmo_test(snmp_lab_test lab
+  lab/snmp_request_test.cpp
+)
+tesmo_test(parameters_ui_test lab
+  ui/parameters_page_test.cpp
+)

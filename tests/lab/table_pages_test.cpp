@@ -1,0 +1,414 @@
+// The four table jobs against the table lab's agents (lab.d/tables.up): every
+// row must be what the harness installed in the agent's namespace, in the
+// page's order; names come from the lab's named, which logs every query, so
+// the tests also see which lookups were made. --batch is run on the same agent.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+#include <mutex>
+#include <set>
+
+#include "core/base/job_control.h"
+#include "core/base/status_channel.h"
+#include "core/base/vendor_map.h"
+#include "core/grid/grid_data.h"
+#include "core/grid/table_fill.h"
+#include "core/net/name_hosts_file.h"
+#include "core/net/name_resolution.h"
+#include "core/net/resolver_state.h"
+#include "core/snmp/mib_loader.h"
+#include "support/query_log.h"
+#include "support/status_log.h"
+#include "support/table_jobs.h"
+
+namespace tesmo {
+namespace {
+
+// The relays of lab.d/tables.up in the lab namespace.
+constexpr char kAgent[] = "127.0.77.39";
+constexpr char kBigAgent[] = "127.0.77.38";
+
+// A vendor file of the test's own. "08002a" is written in lower case and must
+// never match, since hardware addresses are rendered in upper case.
+constexpr char kVendors[] =
+    "00A0C9 Tesmo Lab Cards\n"
+    "08002a Lower Case Key\n"
+    "525400 QEMU lab NICs\n";
+
+// Any text in a cell.
+const QString kAny = QStringLiteral("*");
+
+using Rows = std::vector<QStringList>;
+
+SnmpTarget Agent(const char* address = kAgent) {
+  SnmpTarget target;
+  target.address = address;
+  target.port = 161;
+  target.timeoutMs = 1000;
+  target.retries = 1;
+  return target;
+}
+
+// Queries for the reverse names of the table lab's addresses (10.77.38.x up
+// to 10.77.45.x, the loopback, 0.0.0.0); other lab tests never ask for these.
+size_t TableLabQueries(const CQueryLog& queries) {
+  size_t count = 0;
+  for (const std::string& name : queries.PtrNames()) {
+    for (int third = 38; third <= 45; ++third) {
+      if (name.ends_with("." + std::to_string(third) + ".77.10.in-addr.arpa")) ++count;
+    }
+    if (name.ends_with(".127.in-addr.arpa") || name == "0.0.0.0.in-addr.arpa") ++count;
+  }
+  return count;
+}
+
+// A grid of its own for one job run, bound as a page binds its view's.
+struct CJobGrid {
+  CJobGrid() { table.ResetGrid(&grid, 2, 2); }
+  Rows DataRows() const {
+    Rows rows;
+    for (int r = 1; r < grid.Rows(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < grid.Cols(); ++c) cells << grid.TextAt(r, c);
+      rows.push_back(cells);
+    }
+    return rows;
+  }
+  QStringList Titles() const {
+    QStringList titles;
+    for (int c = 0; c < grid.Cols(); ++c) titles << grid.TextAt(0, c);
+    return titles;
+  }
+  CGridData grid;
+  CTableGrid table;
+};
+
+void ExpectRows(const Rows& actual, const Rows& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t r = 0; r < expected.size(); ++r) {
+    ASSERT_EQ(actual[r].size(), expected[r].size()) << "row " << r + 1;
+    for (qsizetype c = 0; c < expected[r].size(); ++c) {
+      if (expected[r][c] == kAny) continue;
+      EXPECT_EQ(actual[r][c].toStdString(), expected[r][c].toStdString())
+          << "row " << r + 1 << ", column " << c;
+    }
+  }
+}
+
+QStringList Column(const Rows& rows, int c) {
+  QStringList cells;
+  for (const QStringList& row : rows) cells << row.value(c);
+  return cells;
+}
+
+// What the harness installed, as each page shows it.
+const Rows kInterfaceRows = {
+    {"1", "up", "up", kAny, kAny, "lo", kAny, "127.000.000.001", "255.000.000.000", "\"\"", ""},
+    {"2", "up", "up", "ethernet-csmacd", "1500", "taba", kAny, "010.077.040.001\r\n010.077.041.001",
+     "255.255.255.000\r\n255.255.255.128", "00A0C9112233", "Tesmo Lab Cards"},
+    {"3", "up", "down", "ethernet-csmacd", "1500", "tabb", kAny, "010.077.042.001",
+     "255.255.255.000", "08002A445566", ""},
+    {"12", "down", "down", "ethernet-csmacd", "1500", "tabc", kAny, "010.077.043.001",
+     "255.255.255.000", "525400778899", "QEMU lab NICs"},
+};
+
+// In the agent's order, by address.
+const Rows kAddressRows = {
+    {"2", "010.077.040.001", "tab-a.lab.test", "255.255.255.000", kAny, kAny},
+    {"2", "010.077.041.001", "tab-a2.lab.test", "255.255.255.128", kAny, kAny},
+    {"3", "010.077.042.001", "", "255.255.255.000", kAny, kAny},
+    {"12", "010.077.043.001", "", "255.255.255.000", kAny, kAny},
+    {"1", "127.000.000.001", "", "255.000.000.000", kAny, kAny},
+};
+
+const Rows kArpRows = {
+    {"2", "010.077.040.007", "arp-seven.lab.test", "00A0C9AABBCC", "Tesmo Lab Cards"},
+    {"2", "010.077.040.008", "", "08002A010203", ""},
+    {"3", "010.077.042.009", "", "525400123456", "QEMU lab NICs"},
+    {"12", "010.077.043.009", "", "525400123457", "QEMU lab NICs"},
+};
+
+// By destination, the default route first.
+const Rows kRouteRows = {
+    {"2", "000.000.000.000", "010.077.040.254", "tab-gw.lab.test", kAny, "000.000.000.000",
+     "indirect", "local", kAny, kAny},
+    {"2", "010.009.000.000", "010.077.040.009", "", kAny, "255.255.000.000", "indirect", "local",
+     kAny, kAny},
+    {"2", "010.077.040.000", "000.000.000.000", "", kAny, "255.255.255.000", "direct", "local",
+     kAny, kAny},
+    {"2", "010.077.041.000", "000.000.000.000", "", kAny, "255.255.255.128", "direct", "local",
+     kAny, kAny},
+    {"3", "010.077.042.000", "000.000.000.000", "", kAny, "255.255.255.000", "direct", "local",
+     kAny, kAny},
+    {"2", "010.088.000.000", "010.077.040.009", "", kAny, "255.255.000.000", "indirect", "local",
+     kAny, kAny},
+    {"2", "010.100.000.000", "010.077.041.020", "", kAny, "255.255.000.000", "indirect", "local",
+     kAny, kAny},
+};
+
+class TablesLabTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_NE(std::getenv("TESMO_LAB_DIR"), nullptr);
+    LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
+    VendorMap.clear();
+    ParseVendorText(kVendors, VendorMap);
+    // Every lookup goes to the lab's named and is logged there: the internal
+    // resolver, no cache, no hosts file, no search list.
+    SetHostsFilePath("");
+    SetResolverTimeout(1);
+    SetResolverRetries(2);
+    ApplyDnsServerList("127.0.0.1");
+    ApplyDnsSearchList(" ");
+    UseFastResolver = 1;
+    bDnsUseCache = 0;
+    bDnsUseHostfile = 0;
+    ClearNameCache();
+  }
+  static void TearDownTestSuite() {
+    FreeMibs();
+    VendorMap.clear();
+  }
+};
+
+TEST_F(TablesLabTest, InterfacesJoinTheirAddressesAndVendors) {
+  CJobGrid g;
+  CStatusLog status;
+  const TableJobOutcome outcome = RunPageJob(InterfacesTable(), g.table, Agent());
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(g.Titles(), QStringList({"int.", "admin", "oper", "type", "MTU", "descr.", "speed",
+                                     "ip address", "mask", "phys", "Vendor"}));
+  ExpectRows(g.DataRows(), kInterfaceRows);
+  EXPECT_EQ(g.table.StatusLabel(), "4 entry(s)");
+  EXPECT_EQ(status.Texts(),
+            QStringList({"Getting interfaces variables", "Getting address variables", "Ready"}));
+  // The interface with two addresses is two lines high, the others one.
+  const int line = g.grid.DefaultRowHeight();
+  EXPECT_EQ(g.grid.RowHeight(1), line);
+  EXPECT_EQ(g.grid.RowHeight(2), 2 * line);
+  EXPECT_EQ(g.grid.RowHeight(3), line);
+  // Copied, both addresses and both masks stay on the row's one line.
+  EXPECT_TRUE(g.grid.RowsText(2, 2).contains(
+      "\t010.077.040.001  010.077.041.001\t255.255.255.000  255.255.255.128\t"));
+  EXPECT_TRUE(StopRequested());  // the job ended with EndJob
+}
+
+TEST_F(TablesLabTest, UpOnlyFiltersHideDownInterfacesAndTheirCount) {
+  const struct {
+    bool adminUpOnly, operUpOnly;
+    QStringList shown;
+  } cases[] = {
+      {false, false, {"1", "2", "3", "12"}},
+      {true, false, {"1", "2", "3"}},  // tabc was set down
+      {false, true, {"1", "2"}},       // tabb has no carrier, tabc is down
+      {true, true, {"1", "2"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "admin up only " << c.adminUpOnly << ", oper up only " << c.operUpOnly);
+    CJobGrid g;
+    const TableJobOutcome outcome =
+        RunPageJob(InterfacesTable(), g.table, Agent(), {c.adminUpOnly, c.operUpOnly});
+    EXPECT_EQ(outcome.rows, static_cast<int>(c.shown.size()));
+    EXPECT_EQ(Column(g.DataRows(), 0), c.shown);
+    EXPECT_EQ(g.table.StatusLabel(), EntryCountText(static_cast<int>(c.shown.size())));
+  }
+}
+
+TEST_F(TablesLabTest, AddressesInTheAgentsOrderWithNames) {
+  CJobGrid g;
+  CStatusLog status;
+  CQueryLog queries;
+  const TableJobOutcome outcome = RunPageJob(AddressTable(), g.table, Agent());
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(g.Titles(),
+            QStringList({"int.", "address", "name", "mask", "bcast", "reasm max size"}));
+  ExpectRows(g.DataRows(), kAddressRows);
+  EXPECT_EQ(g.table.StatusLabel(), "5 entry(s)");
+  EXPECT_EQ(status.Texts(), QStringList({"Getting Addresses variables", "Ready"}));
+  // One lookup per address, zero-padded texts read as the addresses they are.
+  const std::vector<std::string> ptr = queries.PtrNames();
+  const std::multiset<std::string> asked(ptr.begin(), ptr.end());
+  for (const char* name : {"1.40.77.10.in-addr.arpa", "1.41.77.10.in-addr.arpa",
+                           "1.42.77.10.in-addr.arpa", "1.43.77.10.in-addr.arpa"}) {
+    EXPECT_EQ(asked.count(name), 1u) << name;
+  }
+}
+
+TEST_F(TablesLabTest, ArpEntriesByInterfaceWithNamesAndVendors) {
+  CJobGrid g;
+  CStatusLog status;
+  const TableJobOutcome outcome = RunPageJob(ArpTable(), g.table, Agent());
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(g.Titles(), QStringList({"int.", "net address", "name", "phys address", "Vendor"}));
+  ExpectRows(g.DataRows(), kArpRows);
+  EXPECT_EQ(g.table.StatusLabel(), "4 entry(s)");
+  EXPECT_EQ(status.Texts().value(0), "Getting ARP variables");
+  EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
+            QStringList({"Drawing table / Resolving names", "Ready"}));
+}
+
+TEST_F(TablesLabTest, RoutesByDestinationWithTheDefaultRouteFirst) {
+  CJobGrid g;
+  CStatusLog status;
+  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(), {true});
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(g.Titles(), QStringList({"int.", "dest.", "next hop", "name", "metric", "mask", "type",
+                                     "proto", "age", "info"}));
+  ExpectRows(g.DataRows(), kRouteRows);
+  EXPECT_EQ(g.table.StatusLabel(), "7 entry(s)");
+  EXPECT_EQ(status.Texts().value(0), "Getting Route variables");
+  EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
+            QStringList({"Drawing table / Resolving names", "Ready"}));
+  // Menus: "dest." copies, "next hop" and "name" select.
+  EXPECT_FALSE(g.table.Column(1)->isIP);
+  EXPECT_TRUE(g.table.Column(2)->isIP);
+  EXPECT_TRUE(g.table.Column(3)->isIP);
+}
+
+TEST_F(TablesLabTest, ResolveNameOffMakesNoLookup) {
+  struct Case {
+    const char* page;
+    int nameColumn;
+    std::function<TableJobOutcome(CTableGrid&)> run;
+  };
+  const Case cases[] = {
+      {"addresses", 2,
+       [](CTableGrid& t) { return RunPageJob(AddressTable(), t, Agent(), {false}); }},
+      {"arptable", 2, [](CTableGrid& t) { return RunPageJob(ArpTable(), t, Agent(), {false}); }},
+      {"routetable", 3,
+       [](CTableGrid& t) { return RunPageJob(RouteTable(), t, Agent(), {false}); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    CJobGrid g;
+    CQueryLog queries;
+    const TableJobOutcome outcome = c.run(g.table);
+    ASSERT_GT(outcome.rows, 0);
+    for (const QString& name : Column(g.DataRows(), c.nameColumn)) EXPECT_EQ(name, "");
+    EXPECT_EQ(TableLabQueries(queries), 0u);
+  }
+  // Absent from the settings, the Routing Table page's ResolveName is off and
+  // the two others' on.
+  EXPECT_FALSE(RouteTable().LoadFlags()[kResolveNameFlag]);
+  EXPECT_TRUE(AddressTable().LoadFlags()[kResolveNameFlag]);
+  EXPECT_TRUE(ArpTable().LoadFlags()[kResolveNameFlag]);
+}
+
+TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
+  // The first progress text ("Getting " and the destination of the row just
+  // fetched) asks for the stop, on the job's own thread between two steps:
+  // the walk must end before its next request, with exactly the rows up to
+  // that destination.
+  QString stoppedAt;
+  CStatusLog status([&](const QString& text) {
+    if (stoppedAt.isEmpty() && text.startsWith("Getting 010.")) {
+      stoppedAt = text.mid(8);
+      RequestStop();
+    }
+  });
+  CQueryLog queries;
+  CJobGrid g;
+  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(kBigAgent), {true});
+  ASSERT_FALSE(stoppedAt.isEmpty()) << "the walk posted no progress";
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_TRUE(outcome.answered);
+
+  // 10.100.0.0/24 is the agent's first route, 10.115.159.0/24 its 4,000th.
+  const QStringList octets = stoppedAt.split('.');
+  ASSERT_EQ(octets.size(), 4);
+  const int fetched = (octets[1].toInt() - 100) * 256 + octets[2].toInt() + 1;
+  ASSERT_LT(fetched, 4000);
+  const Rows rows = g.DataRows();
+  ASSERT_EQ(static_cast<int>(rows.size()), fetched);
+  EXPECT_EQ(outcome.rows, fetched);
+  EXPECT_EQ(rows.front()[1], "010.100.000.000");
+  EXPECT_EQ(rows.back()[1], stoppedAt);
+  EXPECT_EQ(g.table.StatusLabel(), EntryCountText(fetched));
+  // Rows drawn after the stop get no names and cost no lookup.
+  for (const QString& name : Column(rows, 3)) EXPECT_EQ(name, "");
+  EXPECT_EQ(TableLabQueries(queries), 0u);
+  EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
+            QStringList({"Drawing table / Resolving names", "Ready"}));
+}
+
+// --batch runs the same jobs with the stored settings and prints each page's
+// whole grid as its Copy text.
+struct BatchRun {
+  int exitCode = -1;
+  QString out, err;
+};
+
+BatchRun RunBatch(const QStringList& args, const QString& workDir) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  env.insert("XDG_CONFIG_HOME", workDir + "/config");
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(workDir);
+  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
+  if (!p.waitForFinished(60000)) return {};
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
+  QTemporaryDir work;
+  QFile vendors(work.filePath("vendors.txt"));
+  ASSERT_TRUE(vendors.open(QIODevice::WriteOnly));
+  vendors.write(kVendors);
+  vendors.close();
+  // The same name service as this process: lab named only.
+  QDir().mkpath(work.filePath("config/tesmo"));
+  QFile settings(work.filePath("config/tesmo/tesmo.ini"));
+  ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+  settings.write(
+      "[Resolver]\nUseFastResolver=1\nbDnsUseCache=0\nbDnsUseHostfile=0\n"
+      "DnsAddressList=\"127.0.0.1\"\n");
+  settings.close();
+
+  // Each page with its settings' defaults: names on the Addresses and Arp
+  // pages, off on the Routing Table page.
+  const struct {
+    const char* page;
+    std::function<TableJobOutcome(CTableGrid&)> run;
+  } cases[] = {
+      {"interfaces", [](CTableGrid& t) { return RunPageJob(InterfacesTable(), t, Agent()); }},
+      {"addresses", [](CTableGrid& t) { return RunPageJob(AddressTable(), t, Agent()); }},
+      {"routetable", [](CTableGrid& t) { return RunPageJob(RouteTable(), t, Agent()); }},
+      {"arptable", [](CTableGrid& t) { return RunPageJob(ArpTable(), t, Agent()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    CJobGrid g;
+    c.run(g.table);
+    const QString expected = g.grid.RowsText(1, g.grid.Rows() - 1);
+    const BatchRun run = RunBatch(
+        {"--batch", kAgent, c.page, "--port", "161", "--timeout", "1000", "--retries", "1"},
+        work.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(), expected.toStdString());
+    EXPECT_TRUE(run.err.endsWith("Ready\n")) << run.err.toStdString();
+  }
+
+  // No agent: exit 2 and the header line alone.
+  const BatchRun dead = RunBatch(
+      {"--batch", "127.0.0.1", "arptable", "--port", "9", "--timeout", "200", "--retries", "0"},
+      work.path());
+  EXPECT_EQ(dead.exitCode, 2);
+  EXPECT_EQ(dead.out, "int.\tnet address\tname\tphys address\tVendor\t\n");
+  EXPECT_TRUE(dead.err.contains("No SNMP Response from 127.0.0.1")) << dead.err.toStdString();
+
+  const BatchRun help = RunBatch({"--help"}, work.path());
+  for (const char* page : {"interfaces", "addresses", "routetable", "arptable"}) {
+    EXPECT_TRUE(help.out.contains(QString("page: ") + page)) << page;
+  }
+}
+
+}  // namespace
+}  // namespace tesmo

@@ -1,3 +1,0 @@
-tesmo_test(app_ui_test ui
-  ui/main_sheet_test.cpp
-)

@@ -1,0 +1,216 @@
+// The table pages in the window, offscreen, against the table lab's agent
+// (lab.d/tables.up): Start fills the grid from a worker thread, the count
+// label follows, the check boxes are off while the job runs, Copy gives the
+// grid's text; the pages' settings and tool tips.
+#include "ui/tables/table_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "support/pages.h"
+#include "ui/app/main_sheet.h"
+#include "ui/app/target.h"
+#include "ui/snmp/parameters_page.h"
+#include "ui/tables/table_grid_view.h"
+#include "ui/widgets/number_edit.h"
+#include "wait.h"
+
+using namespace tesmo;
+
+namespace {
+
+constexpr char kAgent[] = "127.0.77.39";
+
+class TablePagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CSettingsStore::SetFilePath(settingsDir.filePath("tesmo/tesmo.ini"));
+    CSettingsStore::WriteInt("Snmp", "Port", 161);
+    CSettingsStore::WriteInt("Snmp", "TimeOut", 1000);
+    CSettingsStore::WriteInt("Snmp", "Retries", 1);
+    // Names from the lab's named only.
+    CSettingsStore::WriteInt("Resolver", "UseFastResolver", 1);
+    CSettingsStore::WriteInt("Resolver", "bDnsUseCache", 0);
+    CSettingsStore::WriteInt("Resolver", "bDnsUseHostfile", 0);
+    CSettingsStore::WriteString("Resolver", "DnsAddressList", "127.0.0.1");
+    QFile vendors(workDir.filePath("vendors.txt"));
+    ASSERT_TRUE(vendors.open(QIODevice::WriteOnly));
+    vendors.write("00A0C9 Tesmo Lab Cards\n525400 QEMU lab NICs\n");
+    vendors.close();
+    sheet = std::make_unique<CMainSheet>();
+    sheet->Initialize(workDir.path());
+    sheet->show();
+  }
+  void TearDown() override {
+    EXPECT_EVENTUALLY_TRUE(!CJobControl::Instance().JobRunning());
+    sheet->OnExit();
+    sheet.reset();
+  }
+  CParametersPage* Parameters() const {
+    return static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+  }
+  template <class Page>
+  Page* PageAt(int index) const {
+    return static_cast<Page*>(sheet->Page(index));
+  }
+  void TypeHost(const QString& host) {
+    Parameters()->HostBox()->lineEdit()->selectAll();
+    QTest::keyClicks(Parameters()->HostBox()->lineEdit(), host);
+  }
+  // Presses Start on page index and waits for its job to end.
+  void RunPage(int index) {
+    sheet->SetActivePage(index);
+    sheet->OnStartStop();
+    EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Ready"));
+    EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
+  }
+  QTemporaryDir settingsDir, workDir;
+  std::unique_ptr<CMainSheet> sheet;
+};
+
+TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
+  auto* page = PageAt<CTablePage>(kPageArp);
+  TypeHost(kAgent);
+  // What the check box shows while the job runs, seen when the window learns
+  // of the job (after the window's own handler).
+  std::optional<bool> enabledWhileRunning;
+  QObject::connect(&CJobControl::Instance(), &CJobControl::JobBegun, sheet.get(), [&] {
+    if (!enabledWhileRunning) enabledWhileRunning = page->FlagBox("ResolveName")->isEnabled();
+  });
+  RunPage(kPageArp);
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("4 entry(s)"));
+  ASSERT_TRUE(enabledWhileRunning.has_value());
+  EXPECT_FALSE(*enabledWhileRunning);
+  EXPECT_TRUE(page->FlagBox("ResolveName")->isEnabled());
+  EXPECT_EQ(sheet->windowTitle(), QString("Tesmo [") + kAgent + "]");
+
+  CTableGridView* grid = page->Grid();
+  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 4);
+  grid->selectAll();
+  QApplication::clipboard()->clear();
+  page->CopyResults();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            "int.\tnet address\tname\tphys address\tVendor\t\n"
+            "2\t010.077.040.007\tarp-seven.lab.test\t00A0C9AABBCC\tTesmo Lab Cards\t\n"
+            "2\t010.077.040.008\t\t08002A010203\t\t\n"
+            "3\t010.077.042.009\t\t525400123456\tQEMU lab NICs\t\n"
+            "12\t010.077.043.009\t\t525400123457\tQEMU lab NICs\t\n");
+
+  // A new target drops the results.
+  TypeHost("127.0.77.40");
+  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 1);
+  EXPECT_EQ(page->CountLabel()->text(), "");
+}
+
+TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
+  auto* page = PageAt<CTablePage>(kPageInterfaces);
+  page->FlagBox("AdminUpOnly")->setChecked(true);
+  TypeHost(kAgent);
+  RunPage(kPageInterfaces);
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("3 entry(s)"));
+  CGridData& data = page->Grid()->Data();
+  ASSERT_EQ(data.Rows(), 4);
+  EXPECT_EQ(data.TextAt(3, 5), "tabb");  // tabc, set down, is hidden
+  // Start read the box into the page's settings, which "Set as default" writes.
+  sheet->SaveAllSettings();
+  EXPECT_EQ(CSettingsStore::ReadInt("Interfaces", "AdminUpOnly", -1), 1);
+
+  data.SetRow(2);
+  data.SetCol(7);
+  QApplication::clipboard()->clear();
+  page->CopyResults();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            "ip address\t\n010.077.040.001  010.077.041.001\t\n");
+}
+
+TEST_F(TablePagesTest, CommandLineRunsTheRoutingTablePage) {
+  sheet->HandleCommandLine({kAgent, "routetable"});
+  auto* page = PageAt<CTablePage>(kPageRouteTable);
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("7 entry(s)"));
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageRouteTable);
+  EXPECT_EQ(page->Grid()->Data().TextAt(1, 1), "000.000.000.000");
+  EXPECT_EQ(page->Grid()->Data().TextAt(1, 3), "");  // names are off by default
+}
+
+TEST_F(TablePagesTest, SettingsLoadSaveAndFactory) {
+  struct Case {
+    int page;
+    const char* section;
+    const char* value;
+    std::function<QCheckBox*()> box;
+    bool builtIn;  // default when absent and factory setting
+  };
+  const Case cases[] = {
+      {kPageInterfaces, "Interfaces", "AdminUpOnly",
+       [&] { return PageAt<CTablePage>(kPageInterfaces)->FlagBox("AdminUpOnly"); }, false},
+      {kPageInterfaces, "Interfaces", "OperUpOnly",
+       [&] { return PageAt<CTablePage>(kPageInterfaces)->FlagBox("OperUpOnly"); }, false},
+      {kPageAddresses, "AddrTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(kPageAddresses)->FlagBox("ResolveName"); }, true},
+      {kPageArp, "ArpTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(kPageArp)->FlagBox("ResolveName"); }, true},
+      {kPageRouteTable, "RouteTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(kPageRouteTable)->FlagBox("ResolveName"); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.value);
+    QCheckBox* box = c.box();
+    // Absent: the built-in value.
+    sheet->LoadAllSettings();
+    EXPECT_EQ(box->isChecked(), c.builtIn);
+    // "Set as default" writes the box.
+    box->setChecked(!c.builtIn);
+    sheet->SaveAllSettings();
+    EXPECT_EQ(CSettingsStore::ReadInt(c.section, c.value, -1), c.builtIn ? 0 : 1);
+    // "Factory settings" shows the built-in value and writes nothing.
+    sheet->FactoryAllSettings();
+    EXPECT_EQ(box->isChecked(), c.builtIn);
+    EXPECT_EQ(CSettingsStore::ReadInt(c.section, c.value, -1), c.builtIn ? 0 : 1);
+    // "Load default" shows what is stored.
+    sheet->LoadAllSettings();
+    EXPECT_EQ(box->isChecked(), !c.builtIn);
+  }
+}
+
+TEST_F(TablePagesTest, ControlsCarryTheirToolTips) {
+  const struct {
+    int page;
+    int controlId;
+    const char* tip;
+  } cases[] = {
+      {kPageInterfaces, 1053, "list only interfaces that are adminitrative UP"},
+      {kPageInterfaces, 1057, "list only interfaces that are operative UP"},
+      {kPageInterfaces, 1073, "table with interfaces description"},
+      {kPageAddresses, 1049, "allows to avoid name resolution for perfomance issues"},
+      {kPageAddresses, 1009, "table with address informations (mask)"},
+      {kPageArp, 1003, "table with IP - Mac address correspondance"},
+      {kPageRouteTable, 1005, "table with routing infomations (next hop/metric/mask)"},
+      {kPageRouteTable, 1084, "number of results ion the last query"},
+  };
+  for (const auto& c : cases) {
+    QWidget* found = nullptr;
+    for (QWidget* w : sheet->Page(c.page)->findChildren<QWidget*>()) {
+      if (w->property("controlId").toInt() == c.controlId) found = w;
+    }
+    ASSERT_NE(found, nullptr) << c.controlId;
+    EXPECT_EQ(found->toolTip(), c.tip) << c.controlId;
+  }
+  EXPECT_EQ(PageAt<CTablePage>(kPageInterfaces)->FlagBox("AdminUpOnly")->text(), "Admin up only");
+  EXPECT_EQ(PageAt<CTablePage>(kPageInterfaces)->FlagBox("OperUpOnly")->text(), "Oper up only");
+  EXPECT_EQ(PageAt<CTablePage>(kPageArp)->FlagBox("ResolveName")->text(), "ResolveName");
+}
+
+}  // namespace

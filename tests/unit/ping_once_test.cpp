@@ -1,0 +1,214 @@
+// The echo service's texts and codes, and PingOnce's outcomes over a scripted
+// echo layer: the three outcomes, their texts, and that an address text that
+// does not parse sends nothing.
+#include "core/icmp/ping_once.h"
+
+#include <gtest/gtest.h>
+#include <netinet/ip_icmp.h>
+
+#include <vector>
+
+#include "core/icmp/echo_socket.h"
+#include "core/icmp/echo_status.h"
+
+namespace tesmo {
+namespace {
+
+TEST(EchoStatus, TextsOfEveryErrorCode) {
+  const char* expected[] = {"buffer too small",
+                            "dest net unreachable",
+                            "dest host unreachable",
+                            "dest prot unreachable",
+                            "dest port unreachable",
+                            "no resources",
+                            "bad option",
+                            "hw error",
+                            "packet too big",
+                            "req timed out",
+                            "bad req",
+                            "bad route",
+                            "ttl expired in transit",
+                            "ttl expired in reassembly",
+                            "param problem",
+                            "source quench",
+                            "option too big",
+                            "bad destination"};
+  for (uint32_t status = 11001; status <= 11018; ++status) {
+    ASSERT_NE(EchoStatusText(status), nullptr) << status;
+    EXPECT_STREQ(EchoStatusText(status), expected[status - 11001]);
+    EXPECT_TRUE(IsEchoErrorStatus(status));
+  }
+  for (uint32_t status : {0u, 11000u, 11019u, 11050u}) {
+    EXPECT_EQ(EchoStatusText(status), nullptr) << status;
+    EXPECT_FALSE(IsEchoErrorStatus(status)) << status;
+  }
+}
+
+TEST(EchoStatus, ShortCodes) {
+  struct Case {
+    std::optional<uint32_t> status;
+    const char* code;
+  } cases[] = {
+      {std::nullopt, "t-o"}, {0, "17 ms "},     {11001, "buf error"}, {11002, "!NU"},
+      {11003, "!HU"},        {11004, "!PRU"},   {11005, "!POU"},      {11006, "!NR"},
+      {11007, "!BO"},        {11008, "!HWERR"}, {11009, "!PTB"},      {11010, "t-o"},
+      {11011, "!BRQ"},       {11012, "!BRO"},   {11013, "17 ms "},    {11014, "!TER"},
+      {11015, "!PP"},        {11016, "!SQ"},    {11017, "!IOTB"},     {11018, "!BD"},
+      {11019, "??"},         {11000, "??"},     {11050, "??"},        {42, "??"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EchoShortCode(c.status, 17), c.code) << (c.status ? *c.status : 0u);
+  }
+}
+
+TEST(EchoStatus, IcmpMessagesMapOntoStatusCodes) {
+  struct Case {
+    uint8_t type, code;
+    std::optional<uint32_t> status;
+  } cases[] = {
+      {ICMP_ECHOREPLY, 0, 0},
+      {ICMP_DEST_UNREACH, ICMP_NET_UNREACH, 11002},
+      {ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, 11003},
+      {ICMP_DEST_UNREACH, ICMP_PROT_UNREACH, 11004},
+      {ICMP_DEST_UNREACH, ICMP_PORT_UNREACH, 11005},
+      {ICMP_DEST_UNREACH, ICMP_FRAG_NEEDED, 11009},
+      {ICMP_DEST_UNREACH, ICMP_SR_FAILED, 11012},
+      {ICMP_DEST_UNREACH, ICMP_NET_UNKNOWN, 11002},
+      {ICMP_DEST_UNREACH, ICMP_HOST_UNKNOWN, 11003},
+      {ICMP_DEST_UNREACH, ICMP_PKT_FILTERED, 11003},
+      {ICMP_SOURCE_QUENCH, 0, 11016},
+      {ICMP_TIME_EXCEEDED, ICMP_EXC_TTL, 11013},
+      {ICMP_TIME_EXCEEDED, ICMP_EXC_FRAGTIME, 11014},
+      {ICMP_PARAMETERPROB, 0, 11015},
+      // Not answers to an echo.
+      {ICMP_ECHO, 0, std::nullopt},
+      {ICMP_REDIRECT, 1, std::nullopt},
+      {ICMP_TIMESTAMPREPLY, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EchoStatusFromIcmp(c.type, c.code), c.status) << int(c.type) << "/" << int(c.code);
+  }
+}
+
+TEST(EchoPattern, RunsThroughTheAlphabetAndStartsAgain) {
+  std::vector<uint8_t> data(27, 0);
+  FillEchoPattern(data.data(), data.size());
+  EXPECT_EQ(std::string(data.begin(), data.end()), "abcdefghijklmnopqrstuvwxyza");
+  std::vector<uint8_t> longer(26 * 3 + 2);
+  FillEchoPattern(longer.data(), longer.size());
+  EXPECT_EQ(longer[52], 'a');
+  EXPECT_EQ(longer.back(), 'b');
+}
+
+TEST(EchoSocket, RefusesWhatCannotBeSent) {
+  // These never reach a socket, so they behave the same for every user.
+  EchoResult tooLong = SendEcho(EchoRequest{0x7F000001, kMaxEchoData + 1, 64, 100, nullptr});
+  EXPECT_EQ(tooLong.state, EchoState::LocalError);
+  EXPECT_FALSE(tooLong.sent);
+  EXPECT_EQ(tooLong.errorText, kEchoTooLongText);
+  EchoResult ttlZero = SendEcho(EchoRequest{0x7F000001, 8, 256, 100, nullptr});
+  EXPECT_EQ(ttlZero.state, EchoState::LocalError);
+  EXPECT_EQ(ttlZero.errorText, kEchoTtlZeroText);
+}
+
+// A scripted echo layer: answers with a fixed result and records the request.
+struct ScriptedEcho {
+  EchoResult answer;
+  std::vector<EchoRequest> requests;
+  EchoFunction Function() {
+    return [this](const EchoRequest& request) {
+      requests.push_back(request);
+      return answer;
+    };
+  }
+};
+
+EchoResult Reply(uint32_t status, uint32_t source, uint8_t ttl, uint32_t ms) {
+  EchoResult r;
+  r.state = EchoState::Reply;
+  r.status = status;
+  r.source = source;
+  r.ttl = ttl;
+  r.sent = true;
+  r.roundTripMs = ms;
+  r.roundTripUs = ms * 1000ull;
+  return r;
+}
+
+TEST(PingOnce, OutcomesAndTexts) {
+  EchoResult silence;
+  silence.state = EchoState::NoReply;
+  silence.sent = true;
+  silence.roundTripMs = 1000;
+  EchoResult refused;
+  refused.state = EchoState::LocalError;
+  refused.errorText = kIcmpNotPermittedText;
+
+  struct Case {
+    const char* name;
+    EchoResult answer;
+    PingOutcome outcome;
+    std::string text;
+    std::string source;
+    uint32_t roundTrip;
+  } cases[] = {
+      {"echo reply", Reply(0, 0x0A000002, 63, 12), PingOutcome::Reachable,
+       "reachable (12 ms ttl:63)", "10.0.0.2", 12},
+      {"status above the table", Reply(11050, 0x0A000002, 64, 3), PingOutcome::Reachable,
+       "reachable (3 ms ttl:64)", "10.0.0.2", 3},
+      {"time exceeded", Reply(11013, 0x0A000001, 255, 1), PingOutcome::ErrorStatus,
+       "ttl expired in transit from 10.0.0.1", "10.0.0.1", 1},
+      {"host unreachable", Reply(11003, 0xC0A80101, 64, 4), PingOutcome::ErrorStatus,
+       "dest host unreachable from 192.168.1.1", "192.168.1.1", 4},
+      {"bad destination", Reply(11018, 0x0A000001, 64, 0), PingOutcome::ErrorStatus,
+       "bad destination from 10.0.0.1", "10.0.0.1", 0},
+      {"no reply", silence, PingOutcome::NoReply, "unreachable", "(unchanged)", 1000},
+      {"not permitted", refused, PingOutcome::NoReply, kIcmpNotPermittedText, "(unchanged)", 777},
+  };
+  for (const Case& c : cases) {
+    ScriptedEcho echo{c.answer, {}};
+    uint32_t roundTrip = 777;
+    std::string text;
+    std::string source = "(unchanged)";
+    PingOutcome outcome =
+        PingOnce(echo.Function(), "10.0.0.2", roundTrip, 1000, 56, 300, text, source);
+    EXPECT_EQ(outcome, c.outcome) << c.name;
+    EXPECT_EQ(text, c.text) << c.name;
+    EXPECT_EQ(source, c.source) << c.name;
+    EXPECT_EQ(roundTrip, c.roundTrip) << c.name;
+    ASSERT_EQ(echo.requests.size(), 1u) << c.name;
+    EXPECT_EQ(echo.requests[0].address, 0x0A000002u);
+    EXPECT_EQ(echo.requests[0].dataLength, 56u);
+    EXPECT_EQ(echo.requests[0].ttl, 300u);  // the echo layer sends the low 8 bits
+    EXPECT_EQ(echo.requests[0].timeoutMs, 1000u);
+  }
+}
+
+TEST(PingOnce, AddressTextThatDoesNotParseSendsNothing) {
+  for (const char* text : {"10.0.0.256", "gateway.lab", "255.255.255.255", "", "1.2.3.4.5"}) {
+    ScriptedEcho echo{Reply(0, 1, 64, 1), {}};
+    uint32_t roundTrip = 5;
+    std::string result;
+    std::string source;
+    EXPECT_EQ(PingOnce(echo.Function(), text, roundTrip, 1000, 32, 64, result, source),
+              PingOutcome::ErrorStatus)
+        << text;
+    EXPECT_EQ(result, "invalid address") << text;
+    EXPECT_TRUE(echo.requests.empty()) << text;
+    EXPECT_EQ(roundTrip, 5u) << text;
+  }
+}
+
+TEST(PingOnce, NoBuffersMeansNoReplyWithoutText) {
+  EchoFunction starved = [](const EchoRequest&) -> EchoResult { throw std::bad_alloc(); };
+  uint32_t roundTrip = 9;
+  std::string result = "before";
+  std::string source;
+  EXPECT_EQ(PingOnce(starved, "10.0.0.1", roundTrip, 1000, 32, 64, result, source),
+            PingOutcome::NoReply);
+  EXPECT_EQ(result, "before");
+  EXPECT_EQ(roundTrip, 9u);
+}
+
+}  // namespace
+}  // namespace tesmo

@@ -1,0 +1,175 @@
+// The table jobs without an agent: how walks end, the ARP page's address
+// form, the route columns' MIB nodes, the pages' settings flags, and every
+// job against an agent that never answers.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <mutex>
+
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "core/snmp/mib_loader.h"
+#include "core/snmp/oid_text.h"
+#include "core/snmp/snmp_request.h"
+#include "core/snmp/value_text.h"
+#include "support/mib_environment.h"
+#include "support/silent_peer.h"
+#include "support/table_jobs.h"
+
+namespace tesmo {
+namespace {
+
+const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new CMibEnvironment);
+
+TEST(TableJob, NetworkAddressTextsBecomeTheAddressForm) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"0A:4D:28:07", "010.077.040.007"},
+      {"00:00:00:00", "000.000.000.000"},
+      {"FF:FF:FF:FF", "255.255.255.255"},
+      // Anything else is left as the agent's text.
+      {"0a:4d:28:07", "0a:4d:28:07"},        // not the request layer's hex
+      {"0A:4D:28", "0A:4D:28"},              // three bytes
+      {"0A:4D:28:07:01", "0A:4D:28:07:01"},  // five bytes
+      {"0A-4D-28-07", "0A-4D-28-07"},
+      {"010.077.040.007", "010.077.040.007"},  // an IpAddress value already
+      {"## NA ##", "## NA ##"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NetAddressText(c.in), c.out) << c.in;
+}
+
+TEST(TableJob, WalkEndings) {
+  const struct {
+    int result, status;
+    bool stopped, normal;
+  } cases[] = {
+      {kSnmpResponse, EndOfSubtree, false, true},     // left the table
+      {kSnmpResponse, kSnmpNoSuchName, false, true},  // ran past the agent's MIB
+      {kSnmpResponse, 5, false, false},               // genErr
+      {kSnmpResponse, 1, false, false},               // tooBig
+      {kSnmpTimeout, 0, false, false},
+      {kSnmpFailure, 0, false, false},
+      {kSnmpResponse, 0, true, true},  // Stop
+  };
+  for (const auto& c : cases) {
+    ColumnWalkResult walk;
+    walk.result = c.result;
+    walk.status = c.status;
+    walk.stopped = c.stopped;
+    EXPECT_EQ(WalkEndedNormally(walk), c.normal) << c.result << "/" << c.status;
+    TableJobOutcome outcome;
+    NoteWalk(outcome, walk);
+    EXPECT_EQ(outcome.answered, c.normal);
+    EXPECT_EQ(outcome.stopped, c.stopped);
+  }
+}
+
+// RFC1158-MIB's childless ipRoutingTable shares { ip 21 } with RFC1213-MIB's
+// ipRouteTable: the route columns must still render by their own nodes.
+TEST(TableJob, RouteColumnsRenderByTheirMibNodes) {
+  auto name = [](std::vector<uint32_t> column) {
+    ObjectId id = {1, 3, 6, 1, 2, 1, 4, 21, 1};
+    id.insert(id.end(), column.begin(), column.end());
+    for (uint32_t part : {10u, 0u, 0u, 0u}) id.push_back(part);
+    return id;
+  };
+  SnmpValue integer;
+  integer.type = kTagInteger;
+  integer.integer = 4;
+  EXPECT_EQ(FormatSnmpValue(name({8}), integer), "indirect");
+  integer.integer = 2;
+  EXPECT_EQ(FormatSnmpValue(name({9}), integer), "local");
+  integer.integer = 99;  // no label
+  EXPECT_EQ(FormatSnmpValue(name({8}), integer), "99");
+  const ObjectId type = {1, 3, 6, 1, 2, 1, 4, 21, 1, 8};
+  EXPECT_TRUE(FormatObjectId(type).ends_with("ipRouteEntry.ipRouteType")) << FormatObjectId(type);
+}
+
+TEST(TableJob, PageSettingsFlags) {
+  struct Case {
+    const char* section;
+    const char* value;
+    std::function<bool()> load;
+    bool builtIn;
+  };
+  const Case cases[] = {
+      {"Interfaces", "AdminUpOnly", [] { return InterfacesTable().LoadFlags()[0]; }, false},
+      {"Interfaces", "OperUpOnly", [] { return InterfacesTable().LoadFlags()[1]; }, false},
+      {"AddrTable", "ResolveName", [] { return AddressTable().LoadFlags()[0]; }, true},
+      {"ArpTable", "ResolveName", [] { return ArpTable().LoadFlags()[0]; }, true},
+      {"RouteTable", "ResolveName", [] { return RouteTable().LoadFlags()[0]; }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.value);
+    EXPECT_EQ(c.load(), c.builtIn);  // absent
+    CSettingsStore::WriteString(c.section, c.value, "yes");
+    EXPECT_EQ(c.load(), c.builtIn);  // not an integer: the default
+    CSettingsStore::WriteInt(c.section, c.value, 7);
+    EXPECT_TRUE(c.load());  // any number but 0 ticks the box
+    CSettingsStore::WriteInt(c.section, c.value, 0);
+    EXPECT_FALSE(c.load());
+  }
+  InterfacesTable().SaveFlags({true, false});
+  EXPECT_EQ(CSettingsStore::ReadInt("Interfaces", "AdminUpOnly", -1), 1);
+  EXPECT_EQ(CSettingsStore::ReadInt("Interfaces", "OperUpOnly", -1), 0);
+  RouteTable().SaveFlags({true});
+  EXPECT_EQ(CSettingsStore::ReadInt("RouteTable", "ResolveName", -1), 1);
+}
+
+TEST(TableJob, AgentThatNeverAnswersGivesTheHeaderZeroEntriesAndReady) {
+  CSilentPeer silent;
+  SnmpTarget target;
+  target.address = "127.0.0.1";
+  target.port = silent.port;
+  target.timeoutMs = 50;
+  target.retries = 0;
+  const struct {
+    const char* page;
+    std::function<TableJobOutcome(CTableGrid&)> run;
+    int columns;
+  } cases[] = {
+      {"interfaces", [&](CTableGrid& t) { return RunPageJob(InterfacesTable(), t, target); }, 11},
+      {"addresses", [&](CTableGrid& t) { return RunPageJob(AddressTable(), t, target); }, 6},
+      {"arptable", [&](CTableGrid& t) { return RunPageJob(ArpTable(), t, target); }, 5},
+      {"routetable", [&](CTableGrid& t) { return RunPageJob(RouteTable(), t, target); }, 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    std::mutex mutex;
+    QStringList posted;
+    auto connection = QObject::connect(
+        &CStatusChannel::Instance(), &CStatusChannel::Posted, &CStatusChannel::Instance(),
+        [&](const QString& text) {
+          std::lock_guard lock(mutex);
+          posted << text;
+        },
+        Qt::DirectConnection);
+    CGridData grid;
+    CTableGrid table;
+    table.ResetGrid(&grid, 2, 2);
+    const TableJobOutcome outcome = c.run(table);
+    QObject::disconnect(connection);
+    EXPECT_FALSE(outcome.answered);
+    EXPECT_EQ(outcome.rows, 0);
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.Cols(), c.columns);
+    EXPECT_EQ(table.StatusLabel(), "0 entry(s)");
+    ASSERT_FALSE(posted.isEmpty());
+    EXPECT_TRUE(posted.contains("No SNMP Response from 127.0.0.1"))
+        << posted.join('|').toStdString();
+    EXPECT_EQ(posted.back(), "Ready");
+    EXPECT_TRUE(StopRequested());  // EndJob was called
+  }
+}
+
+}  // namespace
+}  // namespace tesmo
