@@ -18,8 +18,8 @@
 #include <thread>
 
 #include "core/dns/dns_engine.h"
-#include "core/net/resolver_state.h"
 #include "core/net/name_cache.h"
+#include "core/net/resolver_state.h"
 
 namespace {
 

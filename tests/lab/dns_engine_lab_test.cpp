@@ -16,8 +16,8 @@
 
 #include "core/dns/dns_batch.h"
 #include "core/dns/dns_engine.h"
-#include "core/net/resolver_state.h"
 #include "core/net/name_cache.h"
+#include "core/net/resolver_state.h"
 #include "support/fake_name_server.h"
 #include "support/named_query_log.h"
 

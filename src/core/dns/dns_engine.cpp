@@ -7,13 +7,16 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 #include "core/dns/dns_message.h"
 #include "core/dns/dns_transport.h"
-#include "core/net/resolver_state.h"
 #include "core/net/address_text.h"
 #include "core/net/name_cache.h"
+#include "core/net/resolver_state.h"
 
 namespace tesmo {
 
@@ -437,8 +440,14 @@ int CDnsEngine::ListZone(int type, std::string_view domainText) {
 }
 
 int CDnsEngine::RunQuery(Query query, std::string_view name) {
-  CNameCacheLock lock;
-  if (!lock.Owns()) return kDnsError;
+  // Another user of the resolver may hold the lock across its own network
+  // waits: the wait for it looks at the stop flag as often as a network wait
+  // does, and a stop gives up the query.
+  std::unique_lock lock(NameCacheMutex, std::defer_lock);
+  while (!lock.try_lock()) {
+    if (DnsStopRequested(stop)) return kDnsError;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   FindDefaultServer();
   return query == Query::kLookup ? RunLookup(name) : ListZone(queryType, name);
 }

@@ -68,9 +68,10 @@ class CDnsEngine {
   int ListZone(int type, std::string_view domain);
 
   enum class Query { kLookup, kList };
-  // A whole query as the page runs it: takes NameCacheMutex (waiting without
-  // limit), FindDefaultServer, then RunLookup of name or ListZone of name for
-  // the query type. kDnsError when the lock cannot be taken.
+  // A whole query as the page runs it: takes NameCacheMutex (waiting until it
+  // is free or a stop is asked for), FindDefaultServer, then RunLookup of name
+  // or ListZone of name for the query type. kDnsError when stopped before the
+  // lock was taken.
   int RunQuery(Query query, std::string_view name);
 
   // What the last run found.
