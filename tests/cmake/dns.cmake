@@ -9,3 +9,8 @@ tesmo_test(dns_lab_test lab
   lab/dns_engine_lab_test.cpp
   support/fake_name_server.cpp
 )
+# The NSLookup page in the window, against the lab's named and a silent fake.
+tesmo_test(nslookup_ui_test lab
+  ui/nslookup_page_test.cpp
+  support/fake_name_server.cpp
+)

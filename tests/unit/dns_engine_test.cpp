@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -17,6 +18,7 @@
 #include "core/dns/dns_records.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
+#include "ui/dns/dns_result_model.h"
 
 namespace tesmo {
 namespace {
@@ -97,29 +99,25 @@ TEST(DnsOutput, NotifiesOncePerFetch) {
   EXPECT_TRUE(update.lines.empty());
 }
 
-// A model following a writer thread ends with every line in order, having
-// been notified no more often than it fetched.
-TEST(DnsOutput, ModelFollowsAWriterThread) {
+// The result list follows a writer thread: every line in order, taken in
+// batches rather than line by line, and emptied with the sink.
+TEST(DnsResultModel, FollowsAWriterThreadInBatches) {
   CDnsOutput out;
-  std::atomic<int> notices{0};
-  out.SetNotify([&] { ++notices; });
+  CDnsResultModel model(out);
   constexpr int kLines = 100000;
   std::thread writer([&] {
     for (int i = 0; i < kLines; ++i) out.Print("%d\n", i);
   });
-  Lines shown;
-  uint64_t epoch = out.Epoch();
-  int fetches = 0;
-  while (shown.size() < static_cast<size_t>(kLines)) {
-    auto update = out.Fetch(epoch, shown.size());
-    ++fetches;
-    ASSERT_FALSE(update.reset);
-    shown.insert(shown.end(), update.lines.begin(), update.lines.end());
-    std::this_thread::yield();
-  }
+  QTest::qWaitFor([&] { return model.rowCount() == kLines; }, 20000);
   writer.join();
-  EXPECT_LE(notices.load(), fetches + 1);
-  for (int i = 0; i < kLines; i += 9973) EXPECT_EQ(shown[i], std::to_string(i));
+  ASSERT_EQ(model.rowCount(), kLines);
+  EXPECT_LT(model.Batches(), kLines / 100);
+  for (int i = 0; i < kLines; i += 9973) {
+    EXPECT_EQ(model.index(i).data().toString(), QString::number(i));
+  }
+  out.Clear();
+  QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
+  EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST(DnsTexts, TimesTypesAndResults) {

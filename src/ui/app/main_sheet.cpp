@@ -24,7 +24,6 @@
 #include "core/base/string_table.h"
 #include "core/base/vendor_map.h"
 #include "core/net/name_resolution.h"
-#include "core/net/resolver_settings.h"
 #include "core/snmp/mib_loader.h"
 #include "ui/app/about_box.h"
 #include "ui/app/page_registry.h"
@@ -167,13 +166,11 @@ int CMainSheet::PageIndexOf(const QString& internalName) const {
   return -1;
 }
 
-
 void CMainSheet::LoadAllSettings() {
   RebuildFixedFont();
+  // The NSLookup page's LoadSettings configures the resolver and the name
+  // service from the Resolver section.
   for (ToolPage* page : pages) page->LoadSettings();
-  // The name service is configured from the Resolver section whether or not
-  // the DNS page is ever opened.
-  LoadResolverSettings();
 }
 
 void CMainSheet::SaveAllSettings() {
