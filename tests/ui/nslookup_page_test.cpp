@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -200,3 +201,40 @@ TEST_F(NsLookupPageTest, StopAndTheQueryWaitingBehind) {
 }
 
 }  // namespace
+
+// --batch NAME dns: NAME is never resolved first; the options reach the
+// query; a bad type is a usage error.
+TEST(NsLookupBatch, PrintsTheListLinesWithTheExitCode) {
+  const QString refused = "*** Can't find server name for address 127.0.0.1: Query refused\n";
+  const struct {
+    QStringList args;
+    int exitCode;
+    QString output;
+  } cases[] = {
+      {{"alpha.lab.test", "dns"},
+       0,
+       refused + "Server:  127.0.0.1\n\nName:    alpha.lab.test\nAddress:  10.77.0.1\n\n"},
+      {{"nothere.lab.test", "dns", "--type", "mx", "--server", "127.0.0.1"},
+       2,
+       refused + "Server:  127.0.0.1\n\n"
+                 "*** 127.0.0.1 can't find nothere.lab.test: Non-existent host/domain\n"},
+      {{"lab.test", "dns", "--list", "--type", "CNAME", "--class", "in"},
+       0,
+       refused + "[127.0.0.1]\n www                            alpha.lab.test\n"
+                 "Received 1 answer (17 records).\n"},
+      {{"lab.test", "dns", "--type", "BOGUS"}, 64, ""},
+  };
+  QTemporaryDir work;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", work.path());
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(work.path());
+    p.start(qEnvironmentVariable("TESMO_BINARY"), QStringList{"--batch"} + c.args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), c.exitCode);
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), c.output);
+  }
+}
