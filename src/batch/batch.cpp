@@ -2,10 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/job_runner.h"
 #include "core/base/number_text.h"
+#include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/base/vendor_map.h"
 #include "core/net/resolver_settings.h"
@@ -20,10 +24,26 @@ const BatchOptionSpec kCommonOptions[] = {
     {"--timeout", "MS", true}, {"--retries", "N", true},
 };
 
+// The first error writing standard output (errno), 0 while every write worked.
+int outputError = 0;
+
 void PrintOut(const QString& text) {
   const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-  std::fflush(stdout);
+  errno = 0;
+  const size_t written =
+      std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+  if ((std::fflush(stdout) != 0 || written != static_cast<size_t>(bytes.size())) &&
+      outputError == 0) {
+    outputError = errno != 0 ? errno : EIO;
+  }
+}
+
+// A report that could not be written is no answer: the run says so.
+int CheckedExit(int code) {
+  if (outputError == 0) return code;
+  std::fprintf(stderr, "tesmo: cannot write the report to standard output: %s\n",
+               std::strerror(outputError));
+  return kBatchOutputError;
 }
 
 const BatchPage* FindPage(const std::vector<BatchPage>& pages, const QString& name) {
@@ -80,7 +100,7 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
                      "the stored settings for this run only.\n"
                      "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error "
                      "answer,\n"
-                     "64 bad arguments.\n"
+                     "64 bad arguments, 74 standard output cannot be written.\n"
                      "\n"
                      "Pages:\n");
   for (const BatchPage& page : pages) {
@@ -164,7 +184,7 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   args.removeFirst();
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
     PrintOut(BatchUsage(pages));
-    return kBatchOk;
+    return CheckedExit(kBatchOk);
   }
   QString error;
   const std::optional<BatchOptions> options = ParseBatchArguments(args, pages, &error);
@@ -185,6 +205,8 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
       },
       Qt::DirectConnection);
 
+  // A batch run reads the settings and never writes them.
+  CSettingsStore::SetReadOnly(true);
   SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
   if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
@@ -199,7 +221,8 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   if (options->community) context.parameters.readCommunity = *options->community;
   if (options->writeCommunity) context.parameters.writeCommunity = *options->writeCommunity;
   if (options->port) context.parameters.port = *options->port;
-  if (options->timeoutMs) context.parameters.timeoutMs = *options->timeoutMs;
+  if (options->timeoutMs)
+    context.parameters.timeoutMs = std::max(*options->timeoutMs, kMinTimeoutMs);
   if (options->retries) context.parameters.retries = *options->retries;
   context.parameters.host = options->host;
   context.print = PrintOut;
@@ -214,7 +237,7 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   int code = kBatchUsage;
   RunJobHere([&] { code = page->run(context); });
   FreeMibs();
-  return code;
+  return CheckedExit(code);
 }
 
 }  // namespace tesmo

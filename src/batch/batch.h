@@ -22,10 +22,11 @@ namespace tesmo {
 
 // Exit codes of a batch run.
 enum BatchExit : int {
-  kBatchOk = 0,          // the job got its answer
-  kBatchUnresolved = 1,  // the host cannot be resolved
-  kBatchNoAnswer = 2,    // the agent (or host) did not answer, or answered with an error
-  kBatchUsage = 64,      // bad arguments
+  kBatchOk = 0,            // the job got its answer
+  kBatchUnresolved = 1,    // the host cannot be resolved
+  kBatchNoAnswer = 2,      // the agent (or host) did not answer, or answered with an error
+  kBatchUsage = 64,        // bad arguments
+  kBatchOutputError = 74,  // the report could not be written to standard output
 };
 
 // An option of one page: "--pings N".

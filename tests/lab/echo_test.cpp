@@ -259,6 +259,21 @@ TEST_P(EchoLab, PingLoopAgainstTheLiveHost) {
   EXPECT_TRUE(s.line.ends_with("<invalid address>)")) << s.line;
 }
 
+// An echo the network refuses to carry ("No route to host" from the sending
+// machine) is shown with its reason and counted as sent and lost.
+TEST_P(EchoLab, AnEchoTheNetworkRefusesCountsAsLost) {
+  CPingLoop loop;
+  PingSettings settings;
+  settings.timeBetweenPing = 0;
+  loop.SetSettings(settings);
+  std::atomic<int> stop{0};
+  loop.RunEchoes("10.71.7.1", 2, stop);
+  const PingStatistics s = loop.Statistics();
+  EXPECT_EQ(s.sent, 2u);
+  EXPECT_EQ(s.received, 0u);
+  EXPECT_TRUE(s.line.starts_with("cannot send the echo: ")) << s.line;
+}
+
 INSTANTIATE_TEST_SUITE_P(Sockets, EchoLab,
                          ::testing::Values(EchoSocketChoice::Automatic, EchoSocketChoice::PingOnly),
                          [](const auto& info) {

@@ -4,6 +4,8 @@
 #include "core/net/name_resolution.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -69,6 +71,29 @@ TEST_F(NameLabTest, InternalResolverForwardAndReverse) {
   EXPECT_EQ(log.Count("alpha.lab.test A"), 2);  // once with, once without the final dot
   EXPECT_EQ(log.Count("1.0.77.10.in-addr.arpa PTR"), 1);
   EXPECT_EQ(log.Count("4.0.77.10.in-addr.arpa PTR"), 1);
+}
+
+// A lookup that fails in the resolver library makes it close its stored TCP
+// socket: that must never be descriptor 0, whatever holds it.
+TEST_F(NameLabTest, AFailedLookupLeavesDescriptorZeroAlone) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  const int savedInput = dup(0);
+  ASSERT_GE(dup2(pipeEnds[0], 0), 0);
+  struct stat held {};
+  ASSERT_EQ(fstat(0, &held), 0);
+  ApplyDnsServerList("127.0.0.3");  // nobody listens there: every query fails
+  SetResolverRetries(1);
+  EXPECT_EQ(ResolveNameToAddress("refused.lab.test"), "");
+  EXPECT_EQ(ResolveAddressToName("10.77.0.1"), "");
+  struct stat after {};
+  const bool open = fstat(0, &after) == 0;
+  dup2(savedInput, 0);
+  close(savedInput);
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
+  ASSERT_TRUE(open) << "descriptor 0 was closed";
+  EXPECT_EQ(after.st_ino, held.st_ino);
 }
 
 TEST_F(NameLabTest, SystemResolverUsesTheNamespaceFiles) {

@@ -21,6 +21,7 @@
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
 #include "core/snmp/mib_loader.h"
+#include "support/batch_run.h"
 #include "support/query_log.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
@@ -338,24 +339,6 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
 
 // --batch runs the same jobs with the stored settings and prints each page's
 // whole grid as its Copy text.
-struct BatchRun {
-  int exitCode = -1;
-  QString out, err;
-};
-
-BatchRun RunBatch(const QStringList& args, const QString& workDir) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  env.insert("XDG_CONFIG_HOME", workDir + "/config");
-  p.setProcessEnvironment(env);
-  p.setWorkingDirectory(workDir);
-  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
-  if (!p.waitForFinished(60000)) return {};
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
   QTemporaryDir work;
@@ -390,7 +373,7 @@ TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
     const QString expected = g.grid.RowsText(1, g.grid.Rows() - 1);
     const BatchRun run = RunBatch(
         {"--batch", kAgent, c.page, "--port", "161", "--timeout", "1000", "--retries", "1"},
-        work.path());
+        work.path() + "/config", work.path());
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(), expected.toStdString());
     EXPECT_TRUE(run.err.endsWith("Ready\n")) << run.err.toStdString();
@@ -399,12 +382,12 @@ TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
   // No agent: exit 2 and the header line alone.
   const BatchRun dead = RunBatch(
       {"--batch", "127.0.0.1", "arptable", "--port", "9", "--timeout", "200", "--retries", "0"},
-      work.path());
+      work.path() + "/config", work.path());
   EXPECT_EQ(dead.exitCode, 2);
   EXPECT_EQ(dead.out, "int.\tnet address\tname\tphys address\tVendor\t\n");
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 127.0.0.1")) << dead.err.toStdString();
 
-  const BatchRun help = RunBatch({"--help"}, work.path());
+  const BatchRun help = RunBatch({"--help"}, work.path() + "/config", work.path());
   for (const char* page : {"interfaces", "addresses", "routetable", "arptable"}) {
     EXPECT_TRUE(help.out.contains(QString("page: ") + page)) << page;
   }

@@ -17,6 +17,8 @@
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
+#include "support/batch_run.h"
+#include "support/job_wait.h"
 #include "support/pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
@@ -104,6 +106,10 @@ class ParametersPageTest : public ::testing::Test {
     page->HostBox()->lineEdit()->selectAll();
     QTest::keyClicks(page->HostBox()->lineEdit(), host);
   }
+  void StartAndWait() {
+    page->StartJob();
+    WaitForJobs();
+  }
   QString Field(int controlId) const {
     for (QWidget* w : page->findChildren<QWidget*>()) {
       if (w->property("controlId").toInt() != controlId) continue;
@@ -119,7 +125,7 @@ class ParametersPageTest : public ::testing::Test {
 
 TEST_F(ParametersPageTest, StartFillsTheSystemGroup) {
   TypeHost("127.0.0.1");
-  page->StartJob();
+  StartAndWait();
   EXPECT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
   EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.0.0.1]");
   EXPECT_EQ(Field(1021), "127.0.0.1");
@@ -136,34 +142,34 @@ TEST_F(ParametersPageTest, StartFillsTheSystemGroup) {
   EXPECT_EQ(page->History().value(0), "127.0.0.1");
 }
 
-TEST_F(ParametersPageTest, AnErrorAnswerIsNoSuccessAndKeepsTheFields) {
-  // The "narrow" community sees the system group only, so ifNumber.0 makes
-  // the agent answer with noSuchName.
+TEST_F(ParametersPageTest, AnObjectTheAgentLacksReadsNotAvailable) {
+  // The "narrow" community sees the system group only, and this stock agent
+  // has no sysServices: it answers the GET of all eight with noSuchName for
+  // one of them, then for the other; the six it has still show.
   NarrowAgent narrow;
   for (QLineEdit* e : page->findChildren<QLineEdit*>()) {
     if (e->property("controlId").toInt() == 1037) e->setText("narrow");
     if (e->property("controlId").toInt() == 1126) e->setText(narrow.port);
   }
   TypeHost("127.0.0.1");
-  page->StartJob();
-  EXPECT_TRUE(sheet->StatusLine()->text().startsWith("Error in packet: "))
-      << sheet->StatusLine()->text().toStdString();
-  EXPECT_NE(sheet->StatusLine()->text(), "SysInfo variables OK");
-  EXPECT_EQ(Field(1034), "<none>");
-  EXPECT_EQ(Field(1025), "<none>");
+  StartAndWait();
+  EXPECT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
+  EXPECT_EQ(Field(1034), "tesmo-narrow-agent");
+  EXPECT_EQ(Field(1045), "## NA ##");
+  EXPECT_EQ(Field(1052), "## NA ##");
   EXPECT_EQ(sheet->StartStopButton()->text(), "Start");
 }
 
 TEST_F(ParametersPageTest, ShortAddressFormKeepsTheTypedTitle) {
   TypeHost("127.1");
-  page->StartJob();
+  StartAndWait();
   EXPECT_EQ(Field(1021), "127.0.0.1");
   EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.1]");
 }
 
 TEST_F(ParametersPageTest, UnresolvableNameStartsNoJob) {
   TypeHost("no-such-host.invalid");
-  page->StartJob();
+  StartAndWait();
   EXPECT_EQ(Field(1021), "<none>");
   EXPECT_EQ(Field(1023), "<cannot resolve name>");
   EXPECT_EQ(sheet->StatusLine()->text(), "Cannot resolve name");
@@ -174,7 +180,7 @@ TEST_F(ParametersPageTest, UnresolvableNameStartsNoJob) {
 
 TEST_F(ParametersPageTest, EditingTheHostResetsEveryPage) {
   TypeHost("127.0.0.1");
-  page->StartJob();
+  StartAndWait();
   ASSERT_EQ(Field(1034), "tesmo-lab-agent");
   TypeHost("127.0.0.2");
   EXPECT_TRUE(sheet->Target()->NeedsResolve());
@@ -193,13 +199,13 @@ TEST_F(ParametersPageTest, HistoryKeepsTheNewestAndSurvivesARestart) {
   // 127.0.0.1 has an agent, the others simply time out.
   for (int i = 1; i <= 11; ++i) {
     TypeHost(QString("127.0.0.%1").arg(i));
-    page->StartJob();
+    StartAndWait();
   }
   QStringList expected;
   for (int i = 11; i >= 2; --i) expected << QString("127.0.0.%1").arg(i);
   EXPECT_EQ(page->History(), expected);
   TypeHost("127.0.0.5");
-  page->StartJob();
+  StartAndWait();
   EXPECT_EQ(page->History().value(0), "127.0.0.5");
   EXPECT_EQ(page->History().size(), 10);
   EXPECT_EQ(page->History().count("127.0.0.5"), 1);
@@ -232,18 +238,46 @@ TEST_F(ParametersPageTest, SetAsDefaultWritesTheFields) {
   EXPECT_EQ(CSettingsStore::ReadString("Parameters", "TelnetPath", ""), "telnet");
 }
 
-TEST_F(ParametersPageTest, NonNumericTimeoutIsRefusedAndTheValueKept) {
-  QStringList messages;
-  auto saved = InputMessage;
-  InputMessage = [&](QWidget*, const QString& text) { messages << text; };
-  page->TimeoutEdit()->setText("12x");
-  sheet->SaveAllSettings();
-  InputMessage = saved;
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(messages[0], "Please enter a positive integer.");
-  EXPECT_EQ(page->Data().timeoutMs, 300u);
-  EXPECT_EQ(page->TimeoutEdit()->text(), "300");
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 0), 300);
+TEST_F(ParametersPageTest, BadNumbersAreRefusedAndTheValueKept) {
+  struct Case {
+    int controlId;
+    const char* typed;
+    const char* shownAfter;
+    const char* section;
+    const char* value;
+    int stored;
+    int messages;
+  };
+  const int port = LabPort().toInt();
+  const Case cases[] = {
+      {1047, "12x", "300", "Snmp", "TimeOut", 300, 1},
+      {1126, "70000", "", "Snmp", "Port", port, 1},  // beyond the last UDP port
+      {1126, "0", "", "Snmp", "Port", port, 1},
+      {1047, "0", "1", "Snmp", "TimeOut", 1, 0},  // no time-out is shorter than 1 ms
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    QStringList messages;
+    auto saved = InputMessage;
+    InputMessage = [&](QWidget*, const QString& text) { messages << text; };
+    QLineEdit* edit = nullptr;
+    for (QLineEdit* e : page->findChildren<QLineEdit*>()) {
+      if (e->property("controlId").toInt() == c.controlId) edit = e;
+    }
+    ASSERT_NE(edit, nullptr);
+    edit->setText(c.typed);
+    sheet->SaveAllSettings();
+    InputMessage = saved;
+    ASSERT_EQ(messages.size(), c.messages);
+    if (c.messages > 0) EXPECT_EQ(messages[0], "Please enter a positive integer.");
+    const QString shown = *c.shownAfter != 0 ? c.shownAfter : QString::number(port);
+    EXPECT_EQ(edit->text(), shown);
+    EXPECT_EQ(CSettingsStore::ReadInt(c.section, c.value, -1), c.stored);
+  }
+  // A stored port out of range reads as the default.
+  CSettingsStore::WriteInt("Snmp", "Port", 70000);
+  sheet->LoadAllSettings();
+  EXPECT_EQ(page->Data().port, 161u);
 }
 
 QString ExpectedReport(const QString& hostText) {
@@ -275,7 +309,7 @@ QString ExpectedReport(const QString& hostText) {
 
 TEST_F(ParametersPageTest, CopyReportMatchesTheFieldsByteForByte) {
   TypeHost("127.0.0.1");
-  page->StartJob();
+  StartAndWait();
   ASSERT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
   const QString expected = ExpectedReport("127.0.0.1")
                                .arg(Field(1023), SnmpGetValue(".1.3.6.1.2.1.1.4.0").remove('"'),
@@ -301,6 +335,7 @@ TEST_F(ParametersPageTest, CommandLineWithAnUnknownPageOnlyKeepsTheHost) {
 
 TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
   emit sheet->GridSelectCommand(32776, "127.0.0.1");
+  WaitForJobs();
   EXPECT_EQ(Field(1034), "tesmo-lab-agent");
   EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
   EXPECT_FALSE(sheet->openInNewInstance);
@@ -328,22 +363,6 @@ TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne)
 }
 
 // --batch runs the same job without a window.
-struct BatchRun {
-  int exitCode;
-  QString out, err;
-};
-BatchRun RunBatch(const QStringList& args, const QString& settings) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  env.insert("XDG_CONFIG_HOME", settings);
-  p.setProcessEnvironment(env);
-  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
-  if (!p.waitForFinished(60000)) return {-1, {}, {}};
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 TEST(Batch, SystemReportAndExitCodes) {
   QTemporaryDir settings;
@@ -356,13 +375,13 @@ TEST(Batch, SystemReportAndExitCodes) {
   EXPECT_TRUE(ok.out.contains("SysName : tesmo-lab-agent\n"));
   EXPECT_TRUE(ok.out.contains("SNMP port : " + LabPort() + "\n"));
   EXPECT_TRUE(ok.err.contains("SysInfo variables OK"));
-  // The overrides were never saved.
-  EXPECT_FALSE(QFile::exists(settings.filePath("tesmo/tesmo.ini")) &&
-               QFile(settings.filePath("tesmo/tesmo.ini")).size() > 0 && [&] {
-                 QFile f(settings.filePath("tesmo/tesmo.ini"));
-                 f.open(QIODevice::ReadOnly);
-                 return f.readAll().contains("Port=");
-               }());
+  // A time-out of 0 is used, and reported, as 1 ms.
+  const BatchRun zero = RunBatch(
+      {"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout", "0", "--retries", "0"},
+      settings.path());
+  EXPECT_TRUE(zero.out.contains("SNMP timeout : 1\n")) << zero.out.toStdString();
+  // A batch run writes no settings at all, not even the sections it read.
+  EXPECT_FALSE(QFile::exists(settings.filePath("tesmo/tesmo.ini")));
 
   const BatchRun dead = RunBatch(
       {"--batch", "127.0.0.1", "system", "--port", "9", "--timeout", "100", "--retries", "0"},
@@ -380,9 +399,11 @@ TEST(Batch, SystemReportAndExitCodes) {
   const BatchRun errorAnswer = RunBatch({"--batch", "127.0.0.1", "system", "--port", narrow.port,
                                          "--community", "narrow", "--timeout", "300"},
                                         settings.path());
-  EXPECT_EQ(errorAnswer.exitCode, 2);
-  EXPECT_TRUE(errorAnswer.err.contains("Error in packet: ")) << errorAnswer.err.toStdString();
-  EXPECT_TRUE(errorAnswer.out.isEmpty());
+  // The objects this stock agent lacks read "## NA ##"; the rest is its answer.
+  EXPECT_EQ(errorAnswer.exitCode, 0) << errorAnswer.err.toStdString();
+  EXPECT_TRUE(errorAnswer.out.contains("SysServices : ## NA ##\n"))
+      << errorAnswer.out.toStdString();
+  EXPECT_TRUE(errorAnswer.out.contains("SysName : tesmo-narrow-agent\n"));
 
   const BatchRun unresolved =
       RunBatch({"--batch", "no-such-host.invalid", "system"}, settings.path());

@@ -17,10 +17,14 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <cstdio>
 
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
+#include "support/job_wait.h"
 #include "support/pages.h"
+#include "support/silent_peer.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
 #include "ui/snmp/parameters_page.h"
@@ -80,6 +84,34 @@ class TablePagesTest : public ::testing::Test {
   QTemporaryDir settingsDir, workDir;
   std::unique_ptr<CMainSheet> sheet;
 };
+
+// Stop while a page waits for an agent that never answers: time-out 5 s with
+// 3 retries (20 s of waiting) must not hold the job; the figure is printed.
+TEST_F(TablePagesTest, StopEndsAJobWaitingOnASilentAgentAtOnce) {
+  CSilentPeer silent;
+  CSettingsStore::WriteInt("Snmp", "Port", silent.port);
+  CSettingsStore::WriteInt("Snmp", "TimeOut", 5000);
+  CSettingsStore::WriteInt("Snmp", "Retries", 3);
+  sheet->LoadAllSettings();
+  TypeHost("127.0.0.1");
+  for (int index : {kPageParameters, kPageArp, kPageInterfaces}) {
+    SCOPED_TRACE(sheet->Page(index)->InternalName().toStdString());
+    sheet->SetActivePage(index);
+    sheet->OnStartStop();
+    ASSERT_GT(silent.Received(3000), 0);  // the request is out and waiting
+    ASSERT_TRUE(CJobControl::Instance().JobRunning());
+    const auto pressed = std::chrono::steady_clock::now();
+    sheet->OnStartStop();  // Stop
+    QTest::qWaitFor([] { return !CJobControl::Instance().JobRunning(); }, 5000);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - pressed);
+    std::printf("stop latency (%s): %lld ms\n", qPrintable(sheet->Page(index)->InternalName()),
+                static_cast<long long>(took.count()));
+    // Well under the 20 s the request would otherwise wait.
+    EXPECT_LT(took.count(), 1000);
+    WaitForJobs();
+  }
+}
 
 TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
   auto* page = PageAt<CTablePage>(kPageArp);

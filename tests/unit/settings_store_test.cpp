@@ -3,13 +3,17 @@
 #include "core/base/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "core/base/first_run.h"
+#include "core/base/host_history.h"
 
 using tesmo::CSettingsStore;
 
@@ -93,15 +97,17 @@ TEST_F(SettingsStoreTest, FirstRunWritesExactlyTheFirstRunValues) {
   EXPECT_EQ(CSettingsStore::ReadString(t, "2", ""), ".1.3.6.1.2.1.4.22.1.3|Net. Address|12|0|1|5");
   EXPECT_EQ(CSettingsStore::ReadString(t, "3", ""), ".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5");
   EXPECT_EQ(CSettingsStore::ReadString(t, "4", "end"), "end");
+  // Values go where they were written: the top level first, sections in the
+  // order they were opened.
   EXPECT_EQ(FileText().toStdString(),
             "FixedFontName=\"Lucida Console\"\nFixedFontSize=10\n\n"
+            "[Initialization]\nOCX=1\n\n"
             "[GenTable\\CustomTables\\0]\n"
+            "Name=\"ipNetToMediaTable (.1.3.6.1.2.1.4.22)\"\n"
             "0=\".1.3.6.1.2.1.4.22.1.1|Int.|4|6|0|3\"\n"
             "1=\".1.3.6.1.2.1.4.22.1.2|Phys. Address|12|0|0|5\"\n"
             "2=\".1.3.6.1.2.1.4.22.1.3|Net. Address|12|0|1|5\"\n"
-            "3=\".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5\"\n"
-            "Name=\"ipNetToMediaTable (.1.3.6.1.2.1.4.22)\"\n\n"
-            "[Initialization]\nOCX=1\n\n");
+            "3=\".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5\"\n");
 }
 
 TEST_F(SettingsStoreTest, FirstRunKeepsWhatTheUserHas) {
@@ -114,30 +120,142 @@ TEST_F(SettingsStoreTest, FirstRunKeepsWhatTheUserHas) {
   EXPECT_EQ(CSettingsStore::ReadString("GenTable\\CustomTables\\0", "0", "none"), "none");
 }
 
-TEST_F(SettingsStoreTest, DamagedFileReadsAsDefaults) {
-  WriteFile(
-      "\x01\x02garbage without equals\n"
-      "[Snmp\n"
-      "TimeOut=\"not a number\n"
-      "[Snmp]\n"
-      "TimeOut=12abc\n"
-      "Retries=\"7\"\n"
-      "Port=99999999999999\n"
-      "ReadCommunity=unquoted\n"
-      "WriteCommunity=\"bad escape \\q\"\n"
-      "=nameless\n"
-      "[Reachability]\n"
-      "PingTTL=32\n");
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 2000), 2000);
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "Retries", 3), 3);
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "Port", 161), 161);
-  EXPECT_EQ(CSettingsStore::ReadString("Snmp", "ReadCommunity", "meadow"), "meadow");
-  EXPECT_EQ(CSettingsStore::ReadString("Snmp", "WriteCommunity", "lantern"), "lantern");
-  // What is intact still reads.
-  EXPECT_EQ(CSettingsStore::ReadInt("Reachability", "PingTTL", 64), 32);
-  // And the store can still be written.
-  EXPECT_TRUE(CSettingsStore::WriteInt("Snmp", "TimeOut", 300));
-  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "TimeOut", 2000), 300);
+// A hand-edited or damaged file: every value reads as well as it can, and a
+// write changes the one line of its value (or adds one) and nothing else.
+TEST_F(SettingsStoreTest, AWriteKeepsEveryOtherLineOfAnyFile) {
+  struct Read {
+    const char* section;
+    const char* value;
+    const char* text;  // string read, or null for the number below
+    uint32_t number;
+  };
+  struct Case {
+    const char* name;
+    QByteArray file;
+    std::vector<Read> reads;
+    const char* section;  // then this value is written
+    const char* value;
+    QByteArray after;  // the whole file afterwards
+  };
+  const Case cases[] = {
+      {"comments, junk and unquoted text",
+       "; written by hand\n\x01garbage\n[Snmp]\n# community below\nReadCommunity=public\n"
+       "Mask=0x20\nRatio=1.5\nTimeOut=3000000000\nBig=99999999999999\n=nameless\n",
+       {{"Snmp", "ReadCommunity", "public", 0},
+        {"Snmp", "Mask", "0x20", 0},
+        {"Snmp", "Ratio", "1.5", 0},
+        {"Snmp", "Big", "99999999999999", 0},
+        {"Snmp", "TimeOut", nullptr, 3000000000u}},
+       "Snmp",
+       "Retries",
+       "; written by hand\n\x01garbage\n[Snmp]\n# community below\nReadCommunity=public\n"
+       "Mask=0x20\nRatio=1.5\nTimeOut=3000000000\nBig=99999999999999\nRetries=7\n=nameless\n"},
+      {"an unknown escape stays as typed",
+       "[LRU]\nnumber=3\n0=\"a\"\n2=\"host\\qname\"\n",
+       {{"LRU", "2", "host\\qname", 0}},
+       "LRU",
+       "0",
+       "[LRU]\nnumber=3\n0=\"b\"\n2=\"host\\qname\"\n"},
+      {"an unclosed header still starts its section",
+       "[Reachability]\nPingTTL=32\n[Snmp\nRetries=9\n",
+       {{"Snmp", "Retries", nullptr, 9}, {"Reachability", "PingTTL", nullptr, 32}},
+       "Snmp",
+       "Retries",
+       "[Reachability]\nPingTTL=32\n[Snmp\nRetries=7\n"},
+      {"line ends and a last line without one",
+       "[Snmp]\r\nPort=161\r\n[Graph]\nRefreshTime=5000",
+       {{"Graph", "RefreshTime", nullptr, 5000}},
+       "Snmp",
+       "Retries",
+       "[Snmp]\r\nPort=161\r\nRetries=7\r\n[Graph]\nRefreshTime=5000"},
+      {"a new section goes at the end",
+       "TopLevel=1\n[Snmp]\nPort=161",
+       {},
+       "Graph",
+       "Retries",
+       "TopLevel=1\n[Snmp]\nPort=161\n\n[Graph]\nRetries=7\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(c.file);
+    for (const Read& r : c.reads) {
+      if (r.text != nullptr) {
+        EXPECT_EQ(CSettingsStore::ReadString(r.section, r.value, "default"), r.text) << r.value;
+        EXPECT_EQ(CSettingsStore::ReadUInt(r.section, r.value, 1), 1u) << r.value;
+      } else {
+        EXPECT_EQ(CSettingsStore::ReadUInt(r.section, r.value, 1), r.number) << r.value;
+      }
+    }
+    if (QString(c.value) == "0") {
+      tesmo::CHostHistory::Save({"b"});
+    } else {
+      EXPECT_TRUE(CSettingsStore::WriteUInt(c.section, c.value, 7));
+    }
+    EXPECT_EQ(FileText().toStdString(), c.after.toStdString());
+  }
+}
+
+// Only a regular file (or a link to one) is read or written; anything else
+// is left alone, whoever runs the program.
+TEST_F(SettingsStoreTest, NothingButARegularFileIsTouched) {
+  QDir().mkpath(QFileInfo(path).path());
+  struct Case {
+    const char* name;
+    std::function<bool()> make;  // false: cannot be made here (skipped)
+  };
+  const QString other = dir.filePath("elsewhere");
+  const Case cases[] = {
+      {"a pipe", [&] { return mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }},
+      {"a directory", [&] { return QDir().mkdir(path); }},
+      {"a link to nothing", [&] { return QFile::link(other, path); }},
+      {"a link to a pipe",
+       [&] {
+         return mkfifo(QFile::encodeName(other).constData(), 0600) == 0 && QFile::link(other, path);
+       }},
+      {"a device (as root)",
+       [&] {
+         return mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(path);
+    QFile::remove(other);
+    QDir().rmdir(path);
+    if (!c.make()) continue;
+    struct stat before {};
+    ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &before), 0);
+    EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "Port", 161), 161);
+    EXPECT_FALSE(CSettingsStore::WriteInt("Snmp", "Port", 1));
+    struct stat after {};
+    ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_rdev, before.st_rdev);
+  }
+  // A link to a regular file is followed, and stays a link.
+  QFile::remove(path);
+  QFile::remove(other);
+  {
+    QFile f(other);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Snmp]\nPort=162\n");
+  }
+  ASSERT_TRUE(QFile::link(other, path));
+  EXPECT_EQ(CSettingsStore::ReadInt("Snmp", "Port", 161), 162);
+  EXPECT_TRUE(CSettingsStore::WriteInt("Snmp", "Port", 163));
+  EXPECT_TRUE(QFileInfo(path).isSymLink());
+  QFile f(other);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "[Snmp]\nPort=163\n");
+}
+
+TEST_F(SettingsStoreTest, AReadOnlyStoreNeverCreatesOrWrites) {
+  CSettingsStore::SetReadOnly(true);
+  EXPECT_EQ(CSettingsStore::ReadInt("Interfaces", "AdminUpOnly", 0), 0);
+  EXPECT_FALSE(CSettingsStore::WriteInt("Snmp", "Port", 1));
+  EXPECT_FALSE(QFileInfo::exists(path));
+  CSettingsStore::SetReadOnly(false);
 }
 
 TEST_F(SettingsStoreTest, UnwritableLocationFailsWritesAndReadsDefaults) {
@@ -166,6 +284,14 @@ TEST_F(SettingsStoreTest, HistoryShowsOnlyLruNumberEntries) {
   // Empty stored entries are skipped.
   CSettingsStore::WriteString("LRU", "1", "");
   EXPECT_EQ(CHostHistory::Load(), QStringList({"a", "c"}));
+}
+
+TEST_F(SettingsStoreTest, AHugeLruNumberIsBounded) {
+  CSettingsStore::WriteInt("LRU", "number", 2147483647);
+  CSettingsStore::WriteString("LRU", "150", "far");
+  for (int i = 0; i < 3; ++i) CSettingsStore::WriteString("LRU", QString::number(i), "h");
+  EXPECT_EQ(CHostHistory::Capacity(), 100);
+  EXPECT_EQ(CHostHistory::Load().size(), 3);
 }
 
 TEST(HostHistory, TouchMovesToTopAndDropsBeyondCapacity) {

@@ -25,8 +25,19 @@ TEST(TelnetLauncher, ArgumentListWithCanonicalAddress) {
   }
 }
 
-TEST(TelnetLauncher, EmptyHostStartsNothing) {
-  EXPECT_FALSE(tesmo::LaunchTelnet("telnet", ""));
+// A host text that begins with "-" (a grid cell holds agent data) would be
+// an option of the client: nothing starts and the status line says why; an
+// empty host starts nothing and says nothing.
+TEST(TelnetLauncher, NothingStartsForAnOptionOrAnEmptyHost) {
+  EXPECT_TRUE(tesmo::LaunchTelnet("telnet", "").isEmpty());
+  for (const char* host : {"-n/tmp/x", " --help", "-l root"}) {
+    EXPECT_TRUE(tesmo::IsOptionLike(host)) << host;
+    EXPECT_TRUE(tesmo::LaunchTelnet("/nonexistent/telnet", host).contains("no host name")) << host;
+  }
+  // No client there (and here maybe no terminal either): said, nothing started.
+  EXPECT_FALSE(tesmo::LaunchTelnet("/nonexistent/telnet", "10.0.0.1").isEmpty());
+  EXPECT_EQ(tesmo::CanonicalHostText("198.018.001.001"), "198.18.1.1");
+  EXPECT_EQ(tesmo::CanonicalHostText(" router-1 "), "router-1");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 namespace tesmo {
 
 void WriteFirstRunDefaults() {
+  const CSettingsStore::CBatch batch;
   if (CSettingsStore::ReadString(QString(), QStringLiteral("FixedFontName"), QString()).isEmpty()) {
     CSettingsStore::WriteString(QString(), QStringLiteral("FixedFontName"),
                                 QStringLiteral("Lucida Console"));

@@ -1,5 +1,7 @@
 #include "core/base/host_history.h"
 
+#include <algorithm>
+
 #include "core/base/settings_store.h"
 
 namespace tesmo {
@@ -8,26 +10,29 @@ const QString kSection = QStringLiteral("LRU");
 }
 
 int CHostHistory::Capacity() {
-  const int n = CSettingsStore::ReadInt(kSection, QStringLiteral("number"), 10);
-  return n < 0 ? 0 : n;
+  const uint32_t n = CSettingsStore::ReadUInt(kSection, QStringLiteral("number"), 10);
+  return static_cast<int>(std::min<uint32_t>(n, kMaxCapacity));
 }
 
 void CHostHistory::SaveCapacity() {
-  CSettingsStore::WriteInt(kSection, QStringLiteral("number"),
-                           CSettingsStore::ReadInt(kSection, QStringLiteral("number"), 10));
+  CSettingsStore::WriteUInt(kSection, QStringLiteral("number"),
+                            CSettingsStore::ReadUInt(kSection, QStringLiteral("number"), 10));
 }
 
 QStringList CHostHistory::Load() {
+  // One read of the section, whatever number says.
+  const std::map<QString, QString> stored = CSettingsStore::ReadStrings(kSection);
   QStringList hosts;
   const int n = Capacity();
   for (int i = 0; i < n; ++i) {
-    const QString host = CSettingsStore::ReadString(kSection, QString::number(i), QString());
-    if (!host.isEmpty()) hosts.append(host);
+    auto it = stored.find(QString::number(i));
+    if (it != stored.end() && !it->second.isEmpty()) hosts.append(it->second);
   }
   return hosts;
 }
 
 void CHostHistory::Save(const QStringList& hosts) {
+  const CSettingsStore::CBatch batch;
   const int n = Capacity();
   for (int i = 0; i < n && i < hosts.size(); ++i) {
     CSettingsStore::WriteString(kSection, QString::number(i), hosts[i]);

@@ -4,12 +4,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace tesmo {
 
 class CHostHistory {
  public:
-  // LRU number with its default 10; a negative stored value counts as 0.
+  // The history never holds more than this, whatever LRU number says.
+  static constexpr uint32_t kMaxCapacity = 100;
+  // LRU number with its default 10, at most kMaxCapacity.
   static int Capacity();
   // Writes LRU number back with its current value (so "Set as default" stores it).
   static void SaveCapacity();

@@ -28,13 +28,14 @@ QString EntryCountText(int rowCount) {
   return QString::asprintf("%u entry(s)", static_cast<unsigned>(std::max(rowCount, 0)));
 }
 
-void FinishTable(CTableGrid& table, int rowCount, int sortColumn, int sortCode) {
+void FinishTable(CTableGrid& table, int rowCount, int sortColumn, int sortCode,
+                 const QString& finalStatus) {
   table.SetStatusLabel(EntryCountText(rowCount));
   if (CGridData* grid = table.Grid()) {
     if (sortColumn >= 0 && sortCode != 0) grid->SortColumn(sortColumn, sortCode);
     grid->SetRedraw(true);
   }
-  PostStatus("Ready");
+  PostStatusText(finalStatus);
 }
 
 CProgressThrottle::CProgressThrottle(std::chrono::milliseconds period, Clock clock)

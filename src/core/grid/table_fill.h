@@ -14,7 +14,7 @@
 //   }
 //   FinishTable(table, fill.Count(), 0, kSortNumericAscending);
 //
-// FinishTable posts "Ready"; the view shows the whole table in one refresh
+// FinishTable posts "Ready" (or the walk's error); the view shows the whole table in one refresh
 // when it turns redraw back on.
 #pragma once
 
@@ -48,8 +48,10 @@ class CTableFill {
 
 // The end of the fill: "%u entry(s)" with rowCount, the final sort of
 // sortColumn with sortCode (none when sortCode is 0 or sortColumn is -1),
-// redraw on (the one refresh of the view), then "Ready" on the status line.
-void FinishTable(CTableGrid& table, int rowCount, int sortColumn = -1, int sortCode = 0);
+// redraw on (the one refresh of the view), then finalStatus on the status
+// line: "Ready", or the error that cut a walk short.
+void FinishTable(CTableGrid& table, int rowCount, int sortColumn = -1, int sortCode = 0,
+                 const QString& finalStatus = QStringLiteral("Ready"));
 
 // The count label text.
 QString EntryCountText(int rowCount);

@@ -365,7 +365,12 @@ EchoResult SendEcho(const EchoRequest& request) {
   ssize_t written = sendto(fd, packet.get(), packetLength, 0,
                            reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
   if (written < 0) {
-    result.errorText = ErrnoText("cannot send the echo: ", errno);
+    const int error = errno;
+    result.errorText = ErrnoText("cannot send the echo: ", error);
+    // The network refused it (no route, host down): an echo tried and lost,
+    // as the statistics count it. Only this machine refusing it (permission,
+    // size) makes no echo at all.
+    result.sent = error != EPERM && error != EACCES && error != EMSGSIZE && error != EINVAL;
     return result;
   }
   result.sent = true;

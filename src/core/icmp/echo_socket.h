@@ -45,7 +45,7 @@ struct EchoResult {
   uint32_t status = 0;  // 0 or 11001..11018, see echo_status.h
   uint32_t source = 0;  // the answer's source address, host byte order
   uint8_t ttl = 0;      // the IP TTL of the answer
-  bool sent = false;    // the request left the socket
+  bool sent = false;    // the request left the socket, or the network refused it
   bool cancelled = false;
   // From just before the send to the answer, or to giving up, on the
   // monotonic clock. roundTripMs is the whole milliseconds of roundTripUs.

@@ -1,6 +1,8 @@
 // The ping loop's settings in section Reachability.
 #include "core/icmp/ping_settings.h"
 
+#include <algorithm>
+
 #include "core/base/settings_store.h"
 
 namespace tesmo {
@@ -8,8 +10,7 @@ namespace {
 const QString kSection = QStringLiteral("Reachability");
 
 uint32_t ReadUnsigned(const char* name, uint32_t defaultValue) {
-  return static_cast<uint32_t>(
-      CSettingsStore::ReadInt(kSection, QString::fromLatin1(name), static_cast<int>(defaultValue)));
+  return CSettingsStore::ReadUInt(kSection, QString::fromLatin1(name), defaultValue);
 }
 }  // namespace
 
@@ -22,20 +23,19 @@ PingSettings ReadPingSettings() {
   PingSettings settings;
   settings.packetLength = ReadUnsigned("PingPacketLength", factory.packetLength);
   settings.timeBetweenPing = ReadUnsigned("PingTimeBetweenPing", factory.timeBetweenPing);
-  settings.timeout = ReadUnsigned("PingTimeout", factory.timeout);
+  // A time-out of 0 would give up on every echo before it could come back.
+  settings.timeout = std::max<uint32_t>(ReadUnsigned("PingTimeout", factory.timeout), 1);
   settings.ttl = ReadUnsigned("PingTTL", factory.ttl);
   settings.mustBePinged = ReadUnsigned("MustBePinged", 0) == 1;
   return settings;
 }
 
 void WritePingSettings(const PingSettings& settings) {
-  CSettingsStore::WriteInt(kSection, QStringLiteral("PingPacketLength"),
-                           static_cast<int>(settings.packetLength));
-  CSettingsStore::WriteInt(kSection, QStringLiteral("PingTimeBetweenPing"),
-                           static_cast<int>(settings.timeBetweenPing));
-  CSettingsStore::WriteInt(kSection, QStringLiteral("PingTimeout"),
-                           static_cast<int>(settings.timeout));
-  CSettingsStore::WriteInt(kSection, QStringLiteral("PingTTL"), static_cast<int>(settings.ttl));
+  CSettingsStore::WriteUInt(kSection, QStringLiteral("PingPacketLength"), settings.packetLength);
+  CSettingsStore::WriteUInt(kSection, QStringLiteral("PingTimeBetweenPing"),
+                            settings.timeBetweenPing);
+  CSettingsStore::WriteUInt(kSection, QStringLiteral("PingTimeout"), settings.timeout);
+  CSettingsStore::WriteUInt(kSection, QStringLiteral("PingTTL"), settings.ttl);
   CSettingsStore::WriteInt(kSection, QStringLiteral("MustBePinged"), settings.mustBePinged ? 1 : 0);
 }
 

@@ -14,11 +14,12 @@ namespace {
 
 const QString kSection = QStringLiteral("Resolver");
 
-// A negative count or time in a damaged settings file reads as its default.
+// A count or time in the upper half of 32 bits is what a negative number in a
+// damaged file reads as: the default instead.
 uint32_t ReadCount(const char* name, uint32_t defaultValue) {
-  int value =
-      CSettingsStore::ReadInt(kSection, QString::fromLatin1(name), static_cast<int>(defaultValue));
-  return value < 0 ? defaultValue : static_cast<uint32_t>(value);
+  const uint32_t value =
+      CSettingsStore::ReadUInt(kSection, QString::fromLatin1(name), defaultValue);
+  return value > INT32_MAX ? defaultValue : value;
 }
 
 // Any value but 0 counts as set, so the page's controls and the service agree.

@@ -55,6 +55,10 @@ void SetUpState() {
   state.nscount = 0;
   state.id = static_cast<unsigned short>(time(nullptr) ^ getpid());
   state.ndots = 1;
+  // The library keeps its TCP socket here and closes it after a failed
+  // query; a zero-filled record would make it close descriptor 0 (standard
+  // input, or whatever holds it). -1 is "no socket", as its own set-up says.
+  state._vcsock = -1;
   stateSetUp = true;
 }
 

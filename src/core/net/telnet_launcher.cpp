@@ -1,5 +1,6 @@
 #include "core/net/telnet_launcher.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -7,21 +8,42 @@
 
 namespace tesmo {
 
-LaunchCommand TelnetCommand(const QString& telnetPath, const QString& host) {
-  QString target = host;
-  if (auto address = ParseAddressText(host.toStdString())) {
-    target = QString::fromStdString(FormatAddress(*address));
-  }
-  QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
-  if (terminal.isEmpty()) terminal = QStringLiteral("xterm");
-  const QString client = telnetPath.isEmpty() ? QStringLiteral("telnet") : telnetPath;
-  return {terminal, {QStringLiteral("-e"), client, target}};
+bool IsOptionLike(const QString& host) {
+  return host.trimmed().startsWith('-');
 }
 
-bool LaunchTelnet(const QString& telnetPath, const QString& host) {
-  if (host.isEmpty()) return false;
+QString CanonicalHostText(const QString& host) {
+  const std::string canonical = CanonicalAddressText(host.trimmed().toStdString());
+  return canonical.empty() ? host.trimmed() : QString::fromStdString(canonical);
+}
+
+LaunchCommand TelnetCommand(const QString& telnetPath, const QString& host) {
+  QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+  if (terminal.isEmpty()) terminal = QStandardPaths::findExecutable(QStringLiteral("xterm"));
+  if (terminal.isEmpty()) terminal = QStringLiteral("xterm");
+  const QString client = telnetPath.isEmpty() ? QStringLiteral("telnet") : telnetPath;
+  return {terminal, {QStringLiteral("-e"), client, CanonicalHostText(host)}};
+}
+
+QString LaunchTelnet(const QString& telnetPath, const QString& host) {
+  if (host.trimmed().isEmpty()) return {};
+  if (IsOptionLike(host)) {
+    return QStringLiteral("Telnet: '%1' is no host name (it would be read as an option)")
+        .arg(host.trimmed());
+  }
   const LaunchCommand command = TelnetCommand(telnetPath, host);
-  return QProcess::startDetached(command.program, command.arguments);
+  if (QStandardPaths::findExecutable(command.program).isEmpty() &&
+      !QFileInfo(command.program).isExecutable()) {
+    return QStringLiteral("Telnet: no terminal emulator found (x-terminal-emulator or xterm)");
+  }
+  const QString& client = command.arguments[1];
+  const bool clientFound = client.contains('/') ? QFileInfo(client).isExecutable()
+                                                : !QStandardPaths::findExecutable(client).isEmpty();
+  if (!clientFound) return QStringLiteral("Telnet: cannot find the telnet client '%1'").arg(client);
+  if (!QProcess::startDetached(command.program, command.arguments)) {
+    return QStringLiteral("Telnet: cannot start %1").arg(command.program);
+  }
+  return {};
 }
 
 }  // namespace tesmo

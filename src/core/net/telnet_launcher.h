@@ -15,9 +15,19 @@ struct LaunchCommand {
 };
 LaunchCommand TelnetCommand(const QString& telnetPath, const QString& host);
 
-// Starts it detached, with an argument list, never through a shell. An empty
-// host starts nothing; a failure to start is ignored. Returns whether a
-// process was started.
-bool LaunchTelnet(const QString& telnetPath, const QString& host);
+// True for a host text that a program would read as an option ("-n/tmp/x"):
+// such a text, which may come from an agent's data, is never handed to
+// another program.
+bool IsOptionLike(const QString& host);
+
+// A host text as it goes to the host box, the title, the history or another
+// program: a numeric address in its canonical form (no zero-padded bytes,
+// which other tools read as octal), anything else trimmed.
+QString CanonicalHostText(const QString& host);
+
+// Starts it detached, with an argument list, never through a shell. Returns
+// an empty text when the client started (or the host is empty: nothing to
+// do), else why nothing was started, for the status line.
+QString LaunchTelnet(const QString& telnetPath, const QString& host);
 
 }  // namespace tesmo

@@ -5,10 +5,12 @@
 namespace tesmo {
 namespace {
 
-// Stored integers are 32-bit; a negative one (a damaged file) reads as the default.
-unsigned ReadUnsigned(const QString& section, const QString& value, unsigned defaultValue) {
-  const int stored = CSettingsStore::ReadInt(section, value, static_cast<int>(defaultValue));
-  return stored < 0 ? defaultValue : static_cast<unsigned>(stored);
+// A stored number outside [low, high] (a damaged or hand-edited file) reads
+// as the default.
+unsigned ReadUnsigned(const QString& section, const QString& value, unsigned defaultValue,
+                      unsigned low = 0, unsigned high = UINT32_MAX) {
+  const uint32_t stored = CSettingsStore::ReadUInt(section, value, defaultValue);
+  return stored < low || stored > high ? defaultValue : stored;
 }
 
 }  // namespace
@@ -30,9 +32,9 @@ void ParametersData::Load() {
       CSettingsStore::ReadString(snmp, QStringLiteral("ReadCommunity"), defaults.readCommunity);
   writeCommunity =
       CSettingsStore::ReadString(snmp, QStringLiteral("WriteCommunity"), defaults.writeCommunity);
-  timeoutMs = ReadUnsigned(snmp, QStringLiteral("TimeOut"), defaults.timeoutMs);
+  timeoutMs = ReadUnsigned(snmp, QStringLiteral("TimeOut"), defaults.timeoutMs, kMinTimeoutMs);
   retries = ReadUnsigned(snmp, QStringLiteral("Retries"), defaults.retries);
-  port = ReadUnsigned(snmp, QStringLiteral("Port"), defaults.port);
+  port = ReadUnsigned(snmp, QStringLiteral("Port"), defaults.port, 1, kMaxPort);
   telnetPath = CSettingsStore::ReadString(QStringLiteral("Parameters"),
                                           QStringLiteral("TelnetPath"), defaults.telnetPath);
 }
@@ -41,9 +43,9 @@ void ParametersData::Save() const {
   const QString snmp = QStringLiteral("Snmp");
   CSettingsStore::WriteString(snmp, QStringLiteral("ReadCommunity"), readCommunity);
   CSettingsStore::WriteString(snmp, QStringLiteral("WriteCommunity"), writeCommunity);
-  CSettingsStore::WriteInt(snmp, QStringLiteral("TimeOut"), static_cast<int>(timeoutMs));
-  CSettingsStore::WriteInt(snmp, QStringLiteral("Retries"), static_cast<int>(retries));
-  CSettingsStore::WriteInt(snmp, QStringLiteral("Port"), static_cast<int>(port));
+  CSettingsStore::WriteUInt(snmp, QStringLiteral("TimeOut"), timeoutMs);
+  CSettingsStore::WriteUInt(snmp, QStringLiteral("Retries"), retries);
+  CSettingsStore::WriteUInt(snmp, QStringLiteral("Port"), port);
   CSettingsStore::WriteString(QStringLiteral("Parameters"), QStringLiteral("TelnetPath"),
                               telnetPath);
 }

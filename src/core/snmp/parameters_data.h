@@ -20,6 +20,11 @@ struct SystemGroup {
 
 // The target host as typed and as resolved, and its SNMP access parameters:
 // what every SNMP job takes.
+// A UDP port is at most this; 0 is no port.
+constexpr unsigned kMaxPort = 65535;
+// A time-out of 0 would fail every request at once, even to a live agent.
+constexpr unsigned kMinTimeoutMs = 1;
+
 struct TargetParameters {
   QString host;  // as typed in the host box
   QString dnsName = QStringLiteral("<none>");

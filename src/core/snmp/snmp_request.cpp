@@ -3,8 +3,10 @@
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <sys/select.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <system_error>
 
@@ -122,18 +124,80 @@ bool StartsWith(std::span<const uint32_t> name, const ObjectId& root) {
   return name.size() >= root.size() && std::equal(root.begin(), root.end(), name.begin());
 }
 
-// Sends pdu (the library frees it) and waits for the answer. A time-out posts
-// "No SNMP Response from %s", any other failure "<tool>: An error occurred";
-// on kSnmpResponse *response holds the answer, which the caller frees.
-int Exchange(void* session, netsnmp_pdu* pdu, const std::string& host, const char* tool,
+// What the session's callback learned of the request in flight.
+struct Pending {
+  int reqid = 0;
+  enum { kWaiting, kAnswered, kTimedOut, kFailed } state = kWaiting;
+  netsnmp_pdu* response = nullptr;
+};
+
+int OnAnswer(int operation, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
+  auto* pending = static_cast<Pending*>(magic);
+  if (pending == nullptr || reqid != pending->reqid) return 1;
+  if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+    pending->response = snmp_clone_pdu(pdu);
+    pending->state = pending->response != nullptr ? Pending::kAnswered : Pending::kFailed;
+  } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
+    pending->state = Pending::kTimedOut;
+  } else {
+    pending->state = Pending::kFailed;
+  }
+  return 1;
+}
+
+// How long one wait lasts at most before the stop flag is looked at again.
+constexpr long kStopCheckMicroseconds = 100000;
+
+// Sends pdu (the library frees it) and waits for the answer, in slices of at
+// most 100 ms so that the target's stop flag ends the wait within one slice;
+// the library retransmits at its own times. A time-out posts "No SNMP
+// Response from %s", any other failure "<tool>: An error occurred"; on
+// kSnmpResponse *response holds the answer, which the caller frees.
+int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const char* tool,
              netsnmp_pdu** response) {
   *response = nullptr;
-  const int sent = snmp_sess_synch_response(session, pdu, response);
-  if (sent == STAT_SUCCESS && *response != nullptr) return kSnmpResponse;
-  if (*response != nullptr) snmp_free_pdu(*response);
-  *response = nullptr;
-  if (sent == STAT_TIMEOUT) {
-    PostStatus("No SNMP Response from %s", host.c_str());
+  netsnmp_session* settings = snmp_sess_session(session);
+  Pending pending;
+  settings->callback = OnAnswer;
+  settings->callback_magic = &pending;
+  pending.reqid = snmp_sess_send(session, pdu);
+  if (pending.reqid == 0) {
+    snmp_free_pdu(pdu);
+    pending.state = Pending::kFailed;
+  }
+  bool stopped = false;
+  while (pending.state == Pending::kWaiting) {
+    if (target.stop != nullptr && target.stop->load() != 0) {
+      stopped = true;
+      break;
+    }
+    int fdCount = 0;
+    fd_set readable;
+    FD_ZERO(&readable);
+    timeval libraryWait{};
+    int block = 0;
+    snmp_sess_select_info(session, &fdCount, &readable, &libraryWait, &block);
+    timeval wait{0, kStopCheckMicroseconds};
+    if (!block && timercmp(&libraryWait, &wait, <)) wait = libraryWait;
+    const int ready = select(fdCount, &readable, nullptr, nullptr, &wait);
+    if (ready > 0) {
+      snmp_sess_read(session, &readable);
+    } else if (ready == 0) {
+      snmp_sess_timeout(session);  // retransmits, or gives the request up
+    } else if (errno != EINTR) {
+      pending.state = Pending::kFailed;
+    }
+  }
+  settings->callback = nullptr;
+  settings->callback_magic = nullptr;
+  if (pending.state == Pending::kAnswered) {
+    *response = pending.response;
+    return kSnmpResponse;
+  }
+  if (pending.response != nullptr) snmp_free_pdu(pending.response);
+  if (stopped) return kSnmpStopped;
+  if (pending.state == Pending::kTimedOut) {
+    PostStatus("No SNMP Response from %s", target.address.c_str());
     return kSnmpTimeout;
   }
   PostStatus("%s: An error occurred", tool);
@@ -156,13 +220,16 @@ void SnmpWalkState::Release() {
   errorIndex = 0;
 }
 
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& host,
-            const std::string& community, int timeoutMs, int retries, uint16_t port) {
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target,
+            int* errorIndex) {
   status = 0;
+  if (errorIndex != nullptr) *errorIndex = 0;
+  const std::string& host = target.address;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
-  void* session = OpenSession(host, community, timeoutMs, retries, port);
+  void* session =
+      OpenSession(host, target.readCommunity, target.timeoutMs, target.retries, target.port);
   if (session == nullptr) {
     PostStatus("snmpget: Couldn't open snmp");
     return kSnmpFailure;
@@ -185,9 +252,10 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
     result = kSnmpFailure;
   } else {
     netsnmp_pdu* response = nullptr;
-    result = Exchange(session, pdu, host, "snmpget", &response);
+    result = Exchange(session, pdu, target, "snmpget", &response);
     if (result == kSnmpResponse) {
       status = static_cast<int>(response->errstat);
+      if (errorIndex != nullptr) *errorIndex = static_cast<int>(response->errindex);
       if (status != kSnmpNoError) {
         PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
       } else {
@@ -199,6 +267,12 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
           requests[k].result = view.Text();
           requests[k].valueType = v->type;
         }
+        // An answer without error that leaves objects out answers nothing
+        // about them: it is no success.
+        if (k < requests.size()) {
+          status = kSnmpShortAnswer;
+          PostStatus("Error in packet: the answer holds %zu of %zu values", k, requests.size());
+        }
       }
     }
     if (response != nullptr) snmp_free_pdu(response);
@@ -208,14 +282,14 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
 }
 
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const std::string& host, const std::string& community, int timeoutMs, int retries,
-                uint16_t port) {
+                const SnmpTarget& target) {
   status = 0;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
   if (state.stepCount == 0) {
-    state.session = OpenSession(host, community, timeoutMs, retries, port);
+    state.session = OpenSession(target.address, target.readCommunity, target.timeoutMs,
+                                target.retries, target.port);
     state.roots.clear();
     state.next.clear();
     state.returned.clear();
@@ -263,7 +337,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
 
   netsnmp_pdu* response = nullptr;
-  const int sent = Exchange(state.session, pdu, host, "snmpgetnext", &response);
+  const int sent = Exchange(state.session, pdu, target, "snmpgetnext", &response);
   if (sent != kSnmpResponse) return sent;
 
   status = static_cast<int>(response->errstat);
@@ -298,7 +372,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
     }
     if (notIncreasing != nullptr) {
       PostStatus("Error: OID not increasing: %s", FormatObjectId(*notIncreasing).c_str());
-      status = EndOfSubtree;
+      status = kSnmpNotIncreasing;
     } else if (!firstInside) {
       status = EndOfSubtree;
     }
@@ -313,13 +387,13 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
 }
 
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
-            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
-            uint16_t port) {
+            const SnmpTarget& target) {
   status = 0;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
-  void* session = OpenSession(host, writeCommunity, timeoutMs, retries, port);
+  void* session = OpenSession(target.address, target.writeCommunity, target.timeoutMs,
+                              target.retries, target.port);
   if (session == nullptr) {
     PostStatus("snmpget: Couldn't open snmp");
     return kSnmpFailure;
@@ -342,7 +416,7 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
       result = kSnmpFailure;
     } else {
       netsnmp_pdu* response = nullptr;
-      result = Exchange(session, pdu, host, "snmpset", &response);
+      result = Exchange(session, pdu, target, "snmpset", &response);
       if (result == kSnmpResponse) {
         status = static_cast<int>(response->errstat);
         if (status != kSnmpNoError) {
@@ -356,21 +430,38 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
   return result;
 }
 
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target) {
-  return SnmpGet(requests, status, target.address, target.readCommunity, target.timeoutMs,
-                 target.retries, target.port);
+namespace {
+SnmpTarget MakeTarget(const std::string& host, const std::string& readCommunity,
+                      const std::string& writeCommunity, int timeoutMs, int retries,
+                      uint16_t port) {
+  SnmpTarget target;
+  target.address = host;
+  target.readCommunity = readCommunity;
+  target.writeCommunity = writeCommunity;
+  target.timeoutMs = timeoutMs;
+  target.retries = retries;
+  target.port = port;
+  return target;
+}
+}  // namespace
+
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& host,
+            const std::string& community, int timeoutMs, int retries, uint16_t port) {
+  return SnmpGet(requests, status, MakeTarget(host, community, "", timeoutMs, retries, port));
 }
 
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const SnmpTarget& target) {
-  return SnmpGetNext(requests, state, status, target.address, target.readCommunity,
-                     target.timeoutMs, target.retries, target.port);
+                const std::string& host, const std::string& community, int timeoutMs, int retries,
+                uint16_t port) {
+  return SnmpGetNext(requests, state, status,
+                     MakeTarget(host, community, "", timeoutMs, retries, port));
 }
 
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
-            const SnmpTarget& target) {
-  return SnmpSet(objectId, valueText, typeLetter, status, target.address, target.writeCommunity,
-                 target.timeoutMs, target.retries, target.port);
+            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
+            uint16_t port) {
+  return SnmpSet(objectId, valueText, typeLetter, status,
+                 MakeTarget(host, "", writeCommunity, timeoutMs, retries, port));
 }
 
 }  // namespace tesmo

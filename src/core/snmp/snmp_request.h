@@ -24,9 +24,16 @@ namespace tesmo {
 constexpr int kSnmpResponse = 0;
 constexpr int kSnmpFailure = 1;
 constexpr int kSnmpTimeout = 2;
+// The target's stop flag ended the wait for the answer; nothing is posted.
+constexpr int kSnmpStopped = 3;
 
 // Status of a walk step whose first column has left its subtree.
 constexpr int EndOfSubtree = 1000;
+// Status of a walk step answered with a name not after the one asked: the
+// walk ends there ("Error: OID not increasing: %s"), an error answer.
+constexpr int kSnmpNotIncreasing = 1001;
+// Status of a GET answered without error but with fewer values than asked.
+constexpr int kSnmpShortAnswer = 1002;
 
 // Error statuses of SNMPv1 responses.
 constexpr int kSnmpNoError = 0;
@@ -95,7 +102,9 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
 
 // The same with the access parameters of a target (read community for GET
 // and GETNEXT, write community for SET).
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target);
+// errorIndex, when given, receives the answer's error index (0 without one).
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target,
+            int* errorIndex = nullptr);
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
                 const SnmpTarget& target);
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,

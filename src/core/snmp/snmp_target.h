@@ -3,6 +3,7 @@
 // page never reaches a running walk.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,9 @@ struct SnmpTarget {
   int timeoutMs = 2000;                    // per try
   int retries = 3;                         // retransmissions after the first try
   uint16_t port = 161;                     // agent's UDP port
+  // A request waiting for its answer gives up within 100 ms once this reads
+  // non-zero (a job's StopFlag, a polling thread's own flag); null: never.
+  const std::atomic<int>* stop = nullptr;
 };
 
 }  // namespace tesmo

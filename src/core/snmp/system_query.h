@@ -15,9 +15,11 @@ struct SystemQueryOutcome {
 };
 
 // Fetches sysDescr, sysObjectID, sysUpTime, sysContact, sysName, sysLocation,
-// sysServices and ifNumber. Only a response without error status changes
-// system; a response with one leaves the fields as they were and the request
-// layer's "Error in packet: ..." in the status line (it is no success).
+// sysServices and ifNumber. An object the agent does not have (noSuchName
+// with its error index) is dropped and the rest asked again; it reads
+// "## NA ##". Only an answer without error changes system; any other error
+// leaves the fields as they were and the request layer's "Error in packet:
+// ..." in the status line (it is no success).
 SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& system);
 
 }  // namespace tesmo

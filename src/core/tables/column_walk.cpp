@@ -28,6 +28,9 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
   std::vector<SnmpVarRequest> requests(columnOids.size());
   for (size_t k = 0; k < columnOids.size(); ++k) requests[k].objectId = columnOids[k];
 
+  // A request waiting for its answer gives up at the walk's stop flag too.
+  SnmpTarget walkTarget = target;
+  if (walkTarget.stop == nullptr) walkTarget.stop = options.stopFlag;
   using Clock = std::chrono::steady_clock;
   auto lastReport = Clock::now();
   SnmpWalkState state;
@@ -38,7 +41,11 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
       break;
     }
     asked = state.next;  // empty before the first step: the roots are asked
-    outcome.result = SnmpGetNext(requests, state, outcome.status, target);
+    outcome.result = SnmpGetNext(requests, state, outcome.status, walkTarget);
+    if (outcome.result == kSnmpStopped) {
+      outcome.stopped = true;
+      break;
+    }
     if (outcome.result == kSnmpResponse && outcome.status == kSnmpNoSuchName &&
         state.errorIndex > 1 && static_cast<size_t>(state.errorIndex) <= state.sentColumns.size()) {
       // SNMPv1 fails a whole GETNEXT when one object runs past the end of the

@@ -39,11 +39,18 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   PrepareTable(table, description.columns);
   // A failed walk keeps its rows and the walks after it still run.
   TableRecords records(description.walks.size());
+  // The request layer's text of the first walk that failed ("No SNMP
+  // Response from %s", "Error: OID not increasing: %s"): it stays in the
+  // status line when the job ends, instead of "Ready".
+  QString failure;
   for (size_t i = 0; i < description.walks.size(); ++i) {
     const TableWalkSpec& walk = description.walks[i];
     PostStatus("%s", walk.status);
-    NoteWalk(outcome,
-             WalkColumns(target, walk.oids, records[i], JobWalkOptions(walk.progressColumn)));
+    const ColumnWalkResult result =
+        WalkColumns(target, walk.oids, records[i], JobWalkOptions(walk.progressColumn));
+    NoteWalk(outcome, result);
+    if (!WalkEndedNormally(result) && failure.isEmpty())
+      failure = CStatusChannel::Instance().Text();
   }
   if (description.drawStatus != nullptr) PostStatus("%s", description.drawStatus);
   CTableFill fill(table);
@@ -52,7 +59,8 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   description.build(records, shown, fill);
   outcome.rows = fill.Count();
   records.clear();
-  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode);
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode,
+              failure.isEmpty() ? QStringLiteral("Ready") : failure);
   return outcome;
 }
 

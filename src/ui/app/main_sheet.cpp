@@ -20,10 +20,12 @@
 
 #include "core/base/first_run.h"
 #include "core/base/job_control.h"
+#include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/base/string_table.h"
 #include "core/base/vendor_map.h"
 #include "core/net/name_resolution.h"
+#include "core/net/telnet_launcher.h"
 #include "core/snmp/mib_loader.h"
 #include "ui/app/about_box.h"
 #include "ui/app/page_registry.h"
@@ -127,11 +129,18 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
 CMainSheet::~CMainSheet() {
   disconnect(&CStatusChannel::Instance(), nullptr, this, nullptr);
   disconnect(&CJobControl::Instance(), nullptr, this, nullptr);
+  // The pages go first: a job still running on one of them stops and is
+  // waited for while the target it resolves with still exists.
+  for (auto it = pages.rbegin(); it != pages.rend(); ++it) delete *it;
+  pages.clear();
   CMainSheet* self = this;
   mainSheet.compare_exchange_strong(self, nullptr);
 }
 
 void CMainSheet::Initialize(const QString& workingDir) {
+  // Start-up writes the marker, the first-run values and the sections the
+  // pages open: the file is written once, at the end.
+  const CSettingsStore::CBatch batch;
   WriteStartupMarker();
   target->Invalidate();
 
@@ -167,6 +176,7 @@ int CMainSheet::PageIndexOf(const QString& internalName) const {
 }
 
 void CMainSheet::LoadAllSettings() {
+  const CSettingsStore::CBatch batch;
   RebuildFixedFont();
   // The NSLookup page's LoadSettings configures the resolver and the name
   // service from the Resolver section.
@@ -174,6 +184,7 @@ void CMainSheet::LoadAllSettings() {
 }
 
 void CMainSheet::SaveAllSettings() {
+  const CSettingsStore::CBatch batch;  // the file is written once
   for (ToolPage* page : pages) page->SaveSettings();
 }
 
@@ -187,7 +198,7 @@ void CMainSheet::ResetAllResults() {
 
 void CMainSheet::HandleCommandLine(const QStringList& words) {
   if (words.size() < 2) return;
-  targetHost = words[0];
+  targetHost = CanonicalHostText(words[0]);
   // Only the pages a Select command opens run from the command line.
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i]->selectCommand != 0 && words[1] == QLatin1String(records[i]->name)) {
@@ -205,7 +216,9 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
       return;
     }
   }
-  targetHost = host;
+  // Grids keep zero-padded addresses (they sort); what goes on to the host
+  // box, the title, the history or another program is the canonical form.
+  targetHost = CanonicalHostText(host);
   if (targetHost.isEmpty()) return;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i]->selectCommand == commandId) RunSelectCommand(static_cast<int>(i));
@@ -218,7 +231,11 @@ void CMainSheet::RunSelectCommand(int index) {
   // One job at a time: a Select command chosen from a grid while a job runs
   // would reset the pages under it and start a second one beside it.
   if (CJobControl::Instance().JobRunning()) return;
-  if (openInNewInstance) {
+  if (IsOptionLike(targetHost)) {
+    // A cell text such as "-n/tmp/x" (agent data) would be an option of the
+    // program started, or of this one's command line.
+    ShowStatus("'%s' is no host name: nothing was started", qPrintable(targetHost));
+  } else if (openInNewInstance) {
     if (startInstance) {
       startInstance(QCoreApplication::applicationFilePath(),
                     {targetHost, Page(index)->InternalName()});
@@ -226,11 +243,17 @@ void CMainSheet::RunSelectCommand(int index) {
   } else {
     target->SetHost(targetHost);
     ResetAllResults();
+    // The page that edits the target fetches its data first; the page the
+    // command opens starts when that job has ended (OnJobEnded).
+    pendingSelect = index;
     for (size_t i = 0; i < records.size(); ++i) {
-      if (records[i]->editsTarget) pages[i]->StartJob();
+      if (records[i]->editsTarget) {
+        pages[i]->StartJob();
+        if (static_cast<int>(i) == index) pendingSelect = -1;
+      }
     }
+    if (!CJobControl::Instance().JobRunning()) StartPendingSelect();
     SetActivePage(index);
-    Page(index)->StartJob();
   }
   openInNewInstance = false;
 }
@@ -304,6 +327,16 @@ void CMainSheet::OnJobEnded() {
   exitButton->setEnabled(true);
   EnableJobPages(true);
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  // After the page's own end-of-job handling, which is queued as well.
+  if (pendingSelect >= 0) QTimer::singleShot(0, this, &CMainSheet::StartPendingSelect);
+}
+
+void CMainSheet::StartPendingSelect() {
+  const int index = pendingSelect;
+  pendingSelect = -1;
+  if (index < 0 || index >= PageCount() || CJobControl::Instance().JobRunning()) return;
+  SetActivePage(index);
+  Page(index)->StartJob();
 }
 
 void ShowStatus(const char* format, ...) {

@@ -97,6 +97,7 @@ class CMainSheet : public QDialog {
   void OnJobBegun();
   void OnJobEnded();
   void EnableJobPages(bool enable);
+  void StartPendingSelect();
   void ShutdownSequence();
 
   CTarget* target = nullptr;
@@ -111,6 +112,8 @@ class CMainSheet : public QDialog {
   // A status refresh is already queued: texts posted meanwhile are shown by it.
   std::atomic<bool> statusPending{false};
   bool shutDown = false;
+  // A Select command's page, started when the job before it has ended; -1 none.
+  int pendingSelect = -1;
 };
 
 // The one main window, for the pages and the status helpers; null before it exists.

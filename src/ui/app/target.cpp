@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "core/base/status_channel.h"
 #include "core/net/name_resolution.h"
 #include "core/snmp/target_resolve.h"
 #include "ui/app/show_status.h"
@@ -24,6 +25,7 @@ void CTarget::SetHost(const QString& host) {
 }
 
 void CTarget::Invalidate() {
+  ++serial;
   const bool wasValid = valid;
   needsResolve = true;
   valid = false;
@@ -32,18 +34,52 @@ void CTarget::Invalidate() {
   if (wasValid) emit Changed();
 }
 
-bool CTarget::Resolve() {
+CTarget::Pending CTarget::BeginResolve() {
   emit CommitRequested();
-  CleanNameCache();
+  Pending pending{parameters, needsResolve, valid, serial};
   if (needsResolve) {
     needsResolve = false;
     emit Resolving();
     ShowStatus("Resolving name");
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const ResolveOutcome outcome = ResolveHost(parameters);
-    valid = outcome.valid;
+  }
+  return pending;
+}
+
+std::optional<SnmpTarget> CTarget::FinishResolve(Pending pending) {
+  CleanNameCache();
+  if (pending.lookUp) {
+    const ResolveOutcome outcome = ResolveHost(pending.parameters);
+    if (!outcome.status.isEmpty()) PostStatusText(outcome.status);
+    pending.valid = outcome.valid;
+    QMetaObject::invokeMethod(
+        this, [this, pending] { Adopt(pending.parameters, pending.valid, pending.serial); },
+        Qt::QueuedConnection);
+  } else {
+    QMetaObject::invokeMethod(
+        this, [this, valid = pending.valid] { emit Resolved(valid); }, Qt::QueuedConnection);
+  }
+  if (!pending.valid) return std::nullopt;
+  return TargetOf(pending.parameters);
+}
+
+void CTarget::Adopt(const TargetParameters& resolved, bool resolvedValid, uint64_t from) {
+  if (from != serial) return;  // the host changed while it was looked up
+  parameters.dnsName = resolved.dnsName;
+  parameters.ipAddress = resolved.ipAddress;
+  valid = resolvedValid;
+  emit Changed();
+  emit Resolved(valid);
+}
+
+bool CTarget::Resolve() {
+  Pending pending = BeginResolve();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  CleanNameCache();
+  if (pending.lookUp) {
+    const ResolveOutcome outcome = ResolveHost(pending.parameters);
     if (!outcome.status.isEmpty()) ShowStatus("%s", outcome.status.toUtf8().constData());
-    emit Changed();
+    Adopt(pending.parameters, outcome.valid, pending.serial);
+    return valid;
   }
   emit Resolved(valid);
   return valid;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
+#include <optional>
 
 #include "core/snmp/parameters_data.h"
 #include "core/snmp/snmp_target.h"
@@ -32,11 +34,28 @@ class CTarget : public QObject {
   // Result of the last resolution.
   bool Valid() const { return valid; }
 
-  // Resolves the host once per change (UI thread) and returns whether the
-  // target is valid. The editor is asked for its pending input first.
+  // What a job needs to resolve the target on its own thread: the
+  // parameters as the editor holds them now, and whether the host must be
+  // looked up (once per change).
+  struct Pending {
+    TargetParameters parameters;
+    bool lookUp = false;
+    bool valid = false;   // the result of the last resolution, when no look-up
+    uint64_t serial = 0;  // the target's state this was taken from
+  };
+  // UI thread: the editor hands over its input; a look-up to do is announced
+  // ("Resolving name", Resolving) and counts as done for the next job.
+  Pending BeginResolve();
+  // Any thread (a job's): the look-up when one is due, its status text, and
+  // the outcome handed to the target on its own thread. The job's SNMP
+  // target, or nothing when the host cannot be resolved.
+  std::optional<SnmpTarget> FinishResolve(Pending pending);
+
+  // Both of the above on the UI thread, for callers that need the answer at
+  // once (a name lookup then blocks the window: jobs use the pair above).
   bool Resolve();
 
-  // The connection parameters for a job (after Resolve).
+  // The connection parameters for a job (after a resolution).
   SnmpTarget Snmp() const;
 
  signals:
@@ -52,9 +71,15 @@ class CTarget : public QObject {
   void Changed();
 
  private:
+  // UI thread: a job's look-up ended; taken unless the host changed since.
+  void Adopt(const TargetParameters& resolved, bool resolvedValid, uint64_t serial);
+
   TargetParameters parameters;
   bool needsResolve = true;
   bool valid = false;
+  // Counts changes of the host, so that a late look-up of an old host is
+  // dropped.
+  uint64_t serial = 0;
 };
 
 }  // namespace tesmo

@@ -5,6 +5,7 @@
 #include "core/base/string_table.h"
 #include "core/grid/table_grid.h"
 #include "ui/app/main_sheet.h"
+#include "ui/app/target.h"
 
 namespace tesmo {
 
@@ -23,6 +24,15 @@ QString ToolPage::ToolTipText(int controlId) const {
 void ToolPage::RegisterControl(QWidget* control, int controlId) {
   control->setProperty("controlId", controlId);
   control->setToolTip(ToolTipText(controlId));
+}
+
+bool ToolPage::StartTargetJob(CJobRunner& runner, std::function<void(const SnmpTarget&)> job) {
+  if (!runner.CanStart()) return false;
+  CTarget* owner = target;
+  CTarget::Pending pending = owner->BeginResolve();
+  return runner.Start([owner, pending = std::move(pending), job = std::move(job)] {
+    if (const std::optional<SnmpTarget> snmp = owner->FinishResolve(pending)) job(*snmp);
+  });
 }
 
 void ToolPage::ShowCopyMenu(const QPoint& globalPos) {

@@ -3,7 +3,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+#include "core/base/job_runner.h"
+#include "core/snmp/snmp_target.h"
 #include "ui/app/page_registry.h"
 
 namespace tesmo {
@@ -58,6 +61,10 @@ class ToolPage : public QWidget {
   void RegisterControl(QWidget* control, int controlId);
   // The "Copy" context menu at globalPos; its command copies the active page.
   void ShowCopyMenu(const QPoint& globalPos);
+  // Starts job on runner: the target is resolved first, on the runner's
+  // thread, and job runs only when it is valid ("Cannot resolve name" stays
+  // in the status line otherwise). False when no job could start.
+  bool StartTargetJob(CJobRunner& runner, std::function<void(const SnmpTarget&)> job);
 
  private:
   QString internalName;

@@ -235,6 +235,11 @@ void CReachabilityPage::ReadFields() {
                           {timeBetweenEdit, &settings.timeBetweenPing},
                           {ttlEdit, &settings.ttl},
                           {packetLengthEdit, &settings.packetLength}});
+  // An echo needs at least a millisecond to come back: the field shows what is used.
+  if (settings.timeout == 0) {
+    settings.timeout = 1;
+    timeoutEdit->setText(QStringLiteral("1"));
+  }
   settings.mustBePinged = pingBox->isChecked();
 }
 
@@ -352,21 +357,17 @@ void CReachabilityPage::ShowServiceStates() {
 }
 
 void CReachabilityPage::StartJob() {
-  // One job at a time, and no resolution for a job that cannot start.
   if (!runner.CanStart()) return;
-  if (!Target()->Resolve()) return;
-  const SnmpTarget snmp = Target()->Snmp();
-  ServiceTestOptions options;
-  options.addressText = snmp.address;
-  options.readCommunity = snmp.readCommunity;
-  options.snmpTimeoutMs = static_cast<uint32_t>(std::max(snmp.timeoutMs, 0));
-  options.snmpRetries = static_cast<uint32_t>(std::max(snmp.retries, 0));
-
   // The indicators show this run only: a row a Stop leaves out reads "?",
   // not the result of an earlier run.
   results.Reset();
   ShowServiceStates();
-  runner.Start([this, options] {
+  StartTargetJob(runner, [this](const SnmpTarget& snmp) {
+    ServiceTestOptions options;
+    options.addressText = snmp.address;
+    options.readCommunity = snmp.readCommunity;
+    options.snmpTimeoutMs = static_cast<uint32_t>(std::max(snmp.timeoutMs, 0));
+    options.snmpRetries = static_cast<uint32_t>(std::max(snmp.retries, 0));
     RunReachabilityJob(options, results, [this](int, ServiceState) {
       QMetaObject::invokeMethod(this, &CReachabilityPage::ShowServiceStates, Qt::QueuedConnection);
     });

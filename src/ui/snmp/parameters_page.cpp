@@ -174,6 +174,7 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
   // resolved address and name whichever page asked for them.
   connect(Target(), &CTarget::CommitRequested, this, &CParametersPage::ReadFields);
   connect(Target(), &CTarget::HostSet, this, &CParametersPage::SetHost);
+  connect(&runner, &CJobRunner::Ended, this, &CParametersPage::OnQueryEnded);
   connect(Target(), &CTarget::Resolved, this, [this] {
     data.dnsName = Target()->Parameters().dnsName;
     data.ipAddress = Target()->Parameters().ipAddress;
@@ -216,8 +217,14 @@ void CParametersPage::ReadFields() {
   data.readCommunity = readCommunityEdit->text();
   data.writeCommunity = writeCommunityEdit->text();
   data.telnetPath = telnetPathEdit->text();
-  ReadNumberFields(
-      this, {{timeoutEdit, &data.timeoutMs}, {retriesEdit, &data.retries}, {portEdit, &data.port}});
+  ReadNumberFields(this, {{timeoutEdit, &data.timeoutMs},
+                          {retriesEdit, &data.retries},
+                          {portEdit, &data.port, 1, kMaxPort}});
+  // No request can wait less than a millisecond: the field shows what is used.
+  if (data.timeoutMs < kMinTimeoutMs) {
+    data.timeoutMs = kMinTimeoutMs;
+    timeoutEdit->setText(QString::number(data.timeoutMs));
+  }
   Target()->SetParameters(data);
 }
 
@@ -254,22 +261,22 @@ void CParametersPage::ResetResults() {
 }
 
 void CParametersPage::StartJob() {
-  if (!Target()->Resolve()) return;
+  // The system group is fetched on the job runner, after the target was
+  // resolved there; OnQueryEnded shows what came back.
+  StartTargetJob(runner, [this, shown = data.system](const SnmpTarget& target) {
+    queried = true;
+    PostStatus("Getting SysInfo variables");
+    fetched = shown;
+    outcome = QuerySystemGroup(target, fetched);
+  });
+}
+
+void CParametersPage::OnQueryEnded() {
+  if (!queried) return;  // the host could not be resolved
+  queried = false;
   CHostHistory::Touch(history, data.host, CHostHistory::Capacity());
   ShowHistory();
   SetHost(data.host);
-  QuerySystem();
-}
-
-void CParametersPage::QuerySystem() {
-  if (!Target()->Resolve()) return;
-  ShowStatus("Getting SysInfo variables");
-  SystemGroup fetched = data.system;
-  SystemQueryOutcome outcome;
-  RunJobHere([&] {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    outcome = QuerySystemGroup(Target()->Snmp(), fetched);
-  });
   if (outcome.answered) {
     data.system = fetched;
     ShowFields();
@@ -286,6 +293,11 @@ QString CParametersPage::Report() const {
 
 void CParametersPage::CopyResults() {
   QApplication::clipboard()->setText(Report());
+}
+
+void CParametersPage::StopBackgroundThreads() {
+  runner.Cancel();
+  runner.Wait();
 }
 
 void CParametersPage::OnShutdown() {
@@ -330,13 +342,15 @@ void CParametersPage::OnBrowse() {
 
 bool CParametersPage::HandleGridCommand(int commandId, const QString& host) {
   if (commandId != kCmdTelnet) return false;
-  LaunchTelnet(data.telnetPath, host);
+  const QString problem = LaunchTelnet(data.telnetPath, host);
+  if (!problem.isEmpty()) ShowStatus("%s", problem.toUtf8().constData());
   return true;
 }
 
 void CParametersPage::OnTelnet() {
   ReadFields();
-  LaunchTelnet(data.telnetPath, hostBox->currentText());
+  const QString problem = LaunchTelnet(data.telnetPath, hostBox->currentText());
+  if (!problem.isEmpty()) ShowStatus("%s", problem.toUtf8().constData());
 }
 
 }  // namespace tesmo

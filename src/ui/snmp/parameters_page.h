@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <functional>
 
+#include "core/base/job_runner.h"
 #include "core/snmp/parameters_data.h"
+#include "core/snmp/system_query.h"
 #include "ui/app/tool_page.h"
 
 class QComboBox;
@@ -26,6 +28,8 @@ class CParametersPage : public ToolPage {
   void StartJob() override;
   void ResetResults() override;
   void OnShutdown() override;
+  // At exit: a query still on its way is stopped and waited for.
+  void StopBackgroundThreads() override;
   void FactorySettings() override;
   void SaveSettings() override;
   void LoadSettings() override;
@@ -53,10 +57,14 @@ class CParametersPage : public ToolPage {
   void OnHostEdited();
   void OnBrowse();
   void OnTelnet();
-  void QuerySystem();
+  void OnQueryEnded();
   QLineEdit* AddField(QGridLayout* grid, int row, const char* label, int id, bool readOnly);
 
   ParametersData data;
+  // Written by the query job, read when it has ended.
+  bool queried = false;
+  SystemGroup fetched;
+  SystemQueryOutcome outcome;
   QStringList history;
   // Set while the page itself writes into the host box, which is not an edit.
   bool settingHost = false;
@@ -83,6 +91,8 @@ class CParametersPage : public ToolPage {
   QPushButton* setDefaultButton = nullptr;
   QPushButton* loadDefaultButton = nullptr;
   QPushButton* factoryButton = nullptr;
+  // Last: destroyed first, it stops and waits for a query still running.
+  CJobRunner runner;
 };
 
 }  // namespace tesmo

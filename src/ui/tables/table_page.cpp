@@ -91,13 +91,11 @@ void CTablePage::EnableControls(bool enable) {
 }
 
 void CTablePage::StartJob() {
-  // One job at a time, and no resolution for a job that cannot start.
-  if (!runner.CanStart()) return;
-  if (!Target()->Resolve()) return;
-  const SnmpTarget target = Target()->Snmp();
   const TableFlags flags = ReadFlags();
   CTableGrid* table = &grid->Table();
-  runner.Start([this, table, flags, target] { RunTableJob(description, flags, *table, target); });
+  StartTargetJob(runner, [this, table, flags](const SnmpTarget& target) {
+    RunTableJob(description, flags, *table, target);
+  });
 }
 
 void CTablePage::StopBackgroundThreads() {

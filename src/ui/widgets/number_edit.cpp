@@ -16,7 +16,7 @@ bool ReadNumberFields(QWidget* parent, std::initializer_list<NumberField> fields
   bool complained = false;
   for (const NumberField& field : fields) {
     uint32_t v = 0;
-    if (ParseUnsignedText(field.edit->text(), &v)) {
+    if (ParseUnsignedText(field.edit->text(), &v) && v >= field.low && v <= field.high) {
       *field.value = v;
       continue;
     }

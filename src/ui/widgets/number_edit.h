@@ -16,6 +16,9 @@ namespace tesmo {
 struct NumberField {
   QLineEdit* edit;
   uint32_t* value;  // the value in use; the field's number when it holds one
+  // A number outside [low, high] is refused like any other bad text.
+  uint32_t low = 0;
+  uint32_t high = UINT32_MAX;
 };
 
 // Reads every field; false when at least one was refused.

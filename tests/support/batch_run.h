@@ -1,0 +1,39 @@
+// Running the program's --batch mode from a test, without a display.
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace tesmo {
+
+struct BatchRun {
+  int exitCode = -1;  // -1: it did not end within a minute
+  QString out, err;
+};
+
+// The settings live under configHome (XDG_CONFIG_HOME); workDir, when given,
+// is the working directory (vendors.txt, mibs); standard output goes to
+// outputFile when given.
+inline BatchRun RunBatch(const QStringList& args, const QString& configHome,
+                         const QString& workDir = {}, const QString& outputFile = {}) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  env.insert("XDG_CONFIG_HOME", configHome);
+  p.setProcessEnvironment(env);
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  if (!outputFile.isEmpty()) p.setStandardOutputFile(outputFile);
+  p.start(qEnvironmentVariable("TESMO_BINARY"), args);
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace tesmo

@@ -1,0 +1,79 @@
+// --batch exit codes against answers a real agent does not give: each hostile
+// answer is an error answer (exit 2) after whatever rows came before it, the
+// error stays the last status text, and a report that cannot be written is
+// no success either.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "support/batch_run.h"
+#include "support/fake_agent.h"
+
+namespace {
+
+using namespace tesmo::fake;
+using tesmo::BatchRun;
+using tesmo::ObjectId;
+
+const ObjectId kArpEntry = {1, 3, 6, 1, 2, 1, 3, 1, 1};
+
+TEST(BatchExit, HostileAnswersAreErrorAnswers) {
+  struct Case {
+    const char* name;
+    const char* page;
+    FakeAgent::Handler handler;
+    const char* lastStatus;  // the last line on standard error
+    int rowsPrinted;         // lines of standard output after the title
+  };
+  const Case cases[] = {
+      {"a walk whose answer does not move on", "arptable",
+       [](const std::vector<ObjectId>& names) {
+         // Every column answers the same instance, again and again.
+         Answer answer;
+         for (size_t i = 0; i < names.size(); ++i) {
+           const uint32_t column = static_cast<uint32_t>(i + 1);
+           answer.bindings.push_back({Join(kArpEntry, {column, 1, 10, 0, 0, 1}), Integer(1)});
+         }
+         return answer;
+       },
+       "Error: OID not increasing: at.atTable.atEntry.atIfIndex.1.10.0.0.1", 1},
+      {"a GET answered without values", "system",
+       [](const std::vector<ObjectId>&) { return Answer{}; },
+       "Error in packet: the answer holds 0 of 8 values", 0},
+      {"a GET answered with genErr", "system",
+       [](const std::vector<ObjectId>&) {
+         Answer answer;
+         answer.errorStatus = 5;
+         answer.errorIndex = 1;
+         return answer;
+       },
+       "Error in packet: (genError) A general failure occured", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeAgent agent(c.handler);
+    QTemporaryDir config;
+    const BatchRun run = tesmo::RunBatch(
+        {"--batch", "127.0.0.1", c.page, "--port", QString::number(agent.Target().port),
+         "--timeout", "300", "--retries", "0"},
+        config.path());
+    EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+    const QStringList status = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_EQ(status.back().toStdString(), c.lastStatus);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size() - (std::string(c.page) == "system" ? 0 : 1), c.rowsPrinted)
+        << run.out.toStdString();
+  }
+}
+
+TEST(BatchExit, AReportThatCannotBeWrittenIsNoSuccess) {
+  if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  QTemporaryDir config;
+  const BatchRun run = tesmo::RunBatch({"--help"}, config.path(), {}, "/dev/full");
+  EXPECT_EQ(run.exitCode, 74);
+  EXPECT_TRUE(run.err.contains("cannot write the report")) << run.err.toStdString();
+}
+
+}  // namespace
