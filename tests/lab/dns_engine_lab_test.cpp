@@ -19,14 +19,13 @@
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/fake_name_server.h"
-#include "support/named_query_log.h"
+#include "support/query_log.h"
 
 namespace tesmo {
 namespace {
 
 using Lines = std::vector<std::string>;
 using test::CFakeNameServer;
-using test::CNamedQueryLog;
 
 std::string LabFile(const char* name) {
   const char* dir = std::getenv("TESMO_LAB_DIR");
@@ -386,7 +385,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
     ApplyDnsServerList(c.servers);
     ApplyDnsSearchList(c.search);
     SetResolverRetries(c.retries);
-    const CNamedQueryLog log(LabFile("query.log"));
+    const CQueryLog log(LabFile("query.log"));
     const DnsBatchResult result = Run(c.name, "A", false, c.fake ? c.fake->Port() : 0);
     EXPECT_EQ(result.lines, c.lines) << c.what;
     if (c.queries) {
@@ -417,9 +416,9 @@ TEST_F(DnsEngineLab, TransferCutOffMidMessage) {
   EXPECT_EQ(result.exitCode, 2);
 }
 
-// Stop ends a lookup and a listing at the next look at the flag, however long
-// the server would keep them waiting.
-TEST_F(DnsEngineLab, StopEndsWaits) {
+// Stop ends a listing at the next look at the flag, however long the server
+// would keep it waiting (the page test stops a lookup).
+TEST_F(DnsEngineLab, StopEndsAListing) {
   CFakeNameServer silent(CFakeNameServer::Mode::kSilent);
   ASSERT_TRUE(silent.Ok());
   SetResolverRetries(1);
@@ -433,23 +432,11 @@ TEST_F(DnsEngineLab, StopEndsWaits) {
   engine.FindDefaultServer();  // one second of silence
 
   using Clock = std::chrono::steady_clock;
-  auto stopAfter = [&](std::chrono::milliseconds delay) {
-    return std::thread([&stop, delay] {
-      std::this_thread::sleep_for(delay);
-      stop = 1;
-    });
-  };
-  SetResolverTimeout(60);
-  auto start = Clock::now();
-  std::thread stopper = stopAfter(std::chrono::milliseconds(300));
-  EXPECT_EQ(engine.RunLookup("mail.dns.test"), kDnsNoResponse);
-  const auto lookupTime = Clock::now() - start;
-  stopper.join();
-  EXPECT_LT(lookupTime, std::chrono::seconds(5)) << "the first wait alone is 60 s";
-
-  stop = 0;
-  start = Clock::now();
-  stopper = stopAfter(std::chrono::milliseconds(300));
+  const auto start = Clock::now();
+  std::thread stopper([&stop] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    stop = 1;
+  });
   EXPECT_EQ(engine.ListZone(255, "dns.test"), kDnsSuccess);
   const auto listTime = Clock::now() - start;
   stopper.join();

@@ -1,5 +1,5 @@
-// The queries the lab's named logged since the reader was made, as
-// "name TYPE" in arrival order ("1.0.77.10.in-addr.arpa PTR").
+// The queries the lab's named (or the named logging to path) logged since the
+// reader was made, as "name TYPE" in arrival order ("1.0.77.10.in-addr.arpa PTR").
 #pragma once
 
 #include <algorithm>
@@ -7,17 +7,18 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tesmo {
 
 class CQueryLog {
  public:
-  CQueryLog() : start(Size()) {}
+  explicit CQueryLog(std::string path = LabPath()) : path(std::move(path)), start(Size()) {}
 
   std::vector<std::string> Queries() const {
     std::vector<std::string> queries;
-    std::ifstream file(Path());
+    std::ifstream file(path);
     file.seekg(static_cast<std::streamoff>(start));
     for (std::string line; std::getline(file, line);) {
       // "client @0x... 127.0.0.1#4711 (name): query: name IN TYPE +E(0)K (127.0.0.1)"
@@ -46,13 +47,14 @@ class CQueryLog {
   }
 
  private:
-  static std::string Path() {
+  static std::string LabPath() {
     return std::string(std::getenv("TESMO_LAB_DIR")) + "/named-query.log";
   }
-  static size_t Size() {
-    std::ifstream file(Path(), std::ios::ate);
+  size_t Size() const {
+    std::ifstream file(path, std::ios::ate);
     return file ? static_cast<size_t>(file.tellg()) : 0;
   }
+  std::string path;
   size_t start;
 };
 
