@@ -7,6 +7,9 @@
 
 #include <QTest>
 #include <atomic>
+#include <chrono>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_record_lines.h"
 #include "core/dns/dns_records.h"
+#include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
 #include "ui/dns/dns_result_model.h"
@@ -511,6 +515,25 @@ TEST(DnsEngine, NoServerPrintsOnlyTheServerBlock) {
   EXPECT_EQ(out.Lines(), (Lines{"Server:  ", ""}));
   EXPECT_EQ(engine.RunQuery(CDnsEngine::Query::kList, "example"), kDnsError);
   EXPECT_EQ(out.Lines().back(), "*** Can't list domain example: Unspecified error");
+}
+
+// Another user of the resolver may hold the name cache lock for long: Stop
+// ends a query that waits for it.
+TEST(DnsEngine, StopEndsTheWaitForTheLock) {
+  CDnsOutput out;
+  CDnsEngine engine(out);
+  std::atomic<int> stop{0};
+  engine.SetStopFlag(&stop);
+  std::unique_lock lock(NameCacheMutex);
+  auto query = std::async(std::launch::async,
+                          [&] { return engine.RunQuery(CDnsEngine::Query::kLookup, "a.example"); });
+  EXPECT_EQ(query.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  stop = 1;
+  const bool ended = query.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  lock.unlock();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(query.get(), kDnsError);
+  EXPECT_TRUE(out.Lines().empty());
 }
 
 TEST(DnsEngine, DottedAddressRule) {
