@@ -22,6 +22,9 @@ int RunDnsBatchPage(BatchContext& context) {
   text("--class", options.dnsClass);
   text("--server", options.server);
   options.list = given.count(QStringLiteral("--list")) != 0;
+  // The common --port names the servers' port here (a name server on a port
+  // of its own); the stored SNMP port means nothing to DNS.
+  if (context.options.port) options.port = static_cast<uint16_t>(*context.options.port);
 
   const DnsBatchResult result = RunDnsBatch(options, &StopFlag);
   if (result.exitCode == kBatchUsage) {

@@ -9,8 +9,11 @@ tesmo_test(dns_lab_test lab
   lab/dns_engine_lab_test.cpp
   support/fake_name_server.cpp
 )
-# The NSLookup page in the window, against the lab's named and a silent fake.
+# The NSLookup page in the window and --batch NAME dns, against the same
+# named and a silent fake; never beside dns_lab_test, which counts what that
+# named is asked.
 tesmo_test(nslookup_ui_test lab
   ui/nslookup_page_test.cpp
   support/fake_name_server.cpp
 )
+set_tests_properties(dns_lab_test nslookup_ui_test PROPERTIES RESOURCE_LOCK tesmo_dns_lab)

@@ -18,6 +18,7 @@
 #include "core/dns/dns_engine.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
+#include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/query_log.h"
 
@@ -26,18 +27,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using test::CFakeNameServer;
-
-std::string LabFile(const char* name) {
-  const char* dir = std::getenv("TESMO_LAB_DIR");
-  return std::string(dir ? dir : ".") + "/dnszone/" + name;
-}
-
-uint16_t NamedPort() {
-  std::ifstream file(LabFile("port"));
-  int port = 0;
-  file >> port;
-  return static_cast<uint16_t>(port);
-}
+using test::DnsLabFile;
+using test::DnsLabPort;
 
 const Lines kServerBlock = {"Server:  ns1.dns.test", "Address:  127.0.0.1", ""};
 
@@ -56,7 +47,7 @@ class DnsEngineLab : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(std::getenv("TESMO_LAB_DIR"), nullptr) << "runs inside the lab only";
-    port = NamedPort();
+    port = DnsLabPort();
     ASSERT_NE(port, 0);
     SetResolverTimeout(1);
     SetResolverRetries(2);
@@ -385,7 +376,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
     ApplyDnsServerList(c.servers);
     ApplyDnsSearchList(c.search);
     SetResolverRetries(c.retries);
-    const CQueryLog log(LabFile("query.log"));
+    const CQueryLog log(DnsLabFile("query.log"));
     const DnsBatchResult result = Run(c.name, "A", false, c.fake ? c.fake->Port() : 0);
     EXPECT_EQ(result.lines, c.lines) << c.what;
     if (c.queries) {

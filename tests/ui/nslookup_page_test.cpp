@@ -1,13 +1,15 @@
 // The NSLookup page offscreen in the lab namespace, whose resolv.conf names
-// the lab's named: settings reaching the resolver and the name service, the
+// 127.0.0.1: settings reaching the resolver and the name service, the
 // Resolver section through the window's settings commands, Lookup and List
-// through the window into the result list and the report, and Stop and the
-// query that waits behind a running one (against a silent name server).
+// through the window into the result list and the report (at the lab's
+// second named, lab.d/dnszone.up), Stop and the query that waits behind a
+// running one (against a silent name server), and --batch NAME dns.
 #include "ui/dns/nslookup_page.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -22,6 +24,7 @@
 #include "core/net/name_cache.h"
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
+#include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/pages.h"
 #include "ui/app/main_sheet.h"
@@ -133,20 +136,17 @@ TEST_F(NsLookupPageTest, EditsReachTheResolverAndTheSettingsCommandsOwnTheSectio
 }
 
 TEST_F(NsLookupPageTest, LookupAndListFillTheListAndTheReport) {
+  ASSERT_NE(test::DnsLabPort(), 0);
+  page->Engine().SetServerPort(test::DnsLabPort());
   Control<QCheckBox>(kCache)->click();  // the report tells the cache state
   Run(kLookup);                         // no name: nothing happens
   EXPECT_TRUE(ListLines().isEmpty());
 
-  Enter(kName, "alpha.lab.test");
+  Enter(kName, "mail.dns.test");
   sheet->OnStartStop();  // Start on this page is a Lookup
-  EXPECT_EVENTUALLY_TRUE(!page->QueryRunning() && ListLines().size() == 6);
-  const QStringList lookup = {"*** Can't find server name for address 127.0.0.1: Query refused",
-                              "Server:  127.0.0.1",
-                              "",
-                              "Name:    alpha.lab.test",
-                              "Address:  10.77.0.1",
-                              ""};
-  EXPECT_EQ(ListLines(), lookup);
+  const QStringList lookup = {"Server:  ns1.dns.test",  "Address:  127.0.0.1",  "",
+                              "Name:    mail.dns.test", "Address:  10.53.0.25", ""};
+  EXPECT_EVENTUALLY_EQ(ListLines(), lookup);
   EXPECT_EQ(page->Report(),
             "DNS parameters\n--------------\nTimeout : 2 s\nRetries : 2\n"
             "DNS : '127.0.0.1'\nSearchList : ''\n"
@@ -154,13 +154,14 @@ TEST_F(NsLookupPageTest, LookupAndListFillTheListAndTheReport) {
             "QueryType : 'A'\nQueryClass : 'IN'\n\nQuery result\n------------\n" +
                 lookup.join('\n') + '\n');
 
-  Enter(kName, "lab.test");
+  Enter(kName, "dns.test");
+  Control<QComboBox>(2051)->setCurrentText("MX");
   Run(kList);
-  EXPECT_EVENTUALLY_EQ(ListLines().size(), 17);
-  const QStringList listing = ListLines();
-  ASSERT_EQ(listing.size(), 17);
-  EXPECT_EQ(listing[1], "[127.0.0.1]");
-  EXPECT_EQ(listing.back(), "Received 1 answer (17 records).");
+  EXPECT_EVENTUALLY_EQ(
+      ListLines(),
+      (QStringList{"[ns1.dns.test]", " dns.test.                      10   mail.dns.test",
+                   " mx-only                        5    mail.dns.test",
+                   "Received 1 answer (47 records)."}));
 }
 
 // Stop ends a query that waits on a silent server, and the query pressed
@@ -205,21 +206,21 @@ TEST_F(NsLookupPageTest, StopAndTheQueryWaitingBehind) {
 // --batch NAME dns: NAME is never resolved first; the options reach the
 // query; a bad type is a usage error.
 TEST(NsLookupBatch, PrintsTheListLinesWithTheExitCode) {
-  const QString refused = "*** Can't find server name for address 127.0.0.1: Query refused\n";
+  const QString port = QString::number(test::DnsLabPort());
   const struct {
     QStringList args;
     int exitCode;
     QString output;
   } cases[] = {
-      {{"nothere.lab.test", "dns", "--type", "mx", "--server", "127.0.0.1"},
+      {{"nothere.dns.test", "dns", "--type", "mx", "--server", "127.0.0.1", "--port", port},
        2,
-       refused + "Server:  127.0.0.1\n\n"
-                 "*** 127.0.0.1 can't find nothere.lab.test: Non-existent host/domain\n"},
-      {{"lab.test", "dns", "--list", "--type", "CNAME", "--class", "in"},
+       "Server:  ns1.dns.test\nAddress:  127.0.0.1\n\n"
+       "*** ns1.dns.test can't find nothere.dns.test: Non-existent host/domain\n"},
+      {{"dns.test", "dns", "--list", "--type", "CNAME", "--class", "in", "--port", port},
        0,
-       refused + "[127.0.0.1]\n www                            alpha.lab.test\n"
-                 "Received 1 answer (17 records).\n"},
-      {{"lab.test", "dns", "--type", "BOGUS"}, 64, ""},
+       "[ns1.dns.test]\n www                            mail.dns.test\n"
+       "Received 1 answer (47 records).\n"},
+      {{"dns.test", "dns", "--type", "BOGUS"}, 64, ""},
   };
   QTemporaryDir work;
   for (const auto& c : cases) {
