@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -24,6 +23,7 @@
 #include "core/net/name_cache.h"
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
+#include "support/batch_run.h"
 #include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/pages.h"
@@ -222,17 +222,11 @@ TEST(NsLookupBatch, PrintsTheListLinesWithTheExitCode) {
        "Received 1 answer (47 records).\n"},
       {{"dns.test", "dns", "--type", "BOGUS"}, 64, ""},
   };
-  QTemporaryDir work;
+  QTemporaryDir settings;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", work.path());
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(work.path());
-    p.start(qEnvironmentVariable("TESMO_BINARY"), QStringList{"--batch"} + c.args);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), c.exitCode);
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), c.output);
+    const BatchRun run = RunBatch(QStringList{"--batch"} + c.args, settings.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+    EXPECT_EQ(run.out, c.output);
   }
 }
