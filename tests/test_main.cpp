@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   }
   // A Select command with openInNewInstance would start this test program
   // again with a host and a page: never start anything from a test.
-  tesmo::CMainSheet::startInstance = [](const QString& program, const QStringList& arguments) {
+  tesmo::CMainSheet::startInstance = [](const QString& program, const QStringList& arguments,
+                                        const QPoint&) {
     qWarning("test: not starting %s %s", qPrintable(program), qPrintable(arguments.join(' ')));
     return false;
   };

@@ -27,7 +27,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using test::CFakeNameServer;
-using test::DnsLabFile;
 using test::DnsLabPort;
 
 const Lines kServerBlock = {"Server:  ns1.dns.test", "Address:  127.0.0.1", ""};
@@ -376,7 +375,7 @@ TEST_F(DnsEngineLab, EdgeCases) {
     ApplyDnsServerList(c.servers);
     ApplyDnsSearchList(c.search);
     SetResolverRetries(c.retries);
-    const CQueryLog log(DnsLabFile("query.log"));
+    const CQueryLog log("dnszone/query.log");
     const DnsBatchResult result = Run(c.name, "A", false, c.fake ? c.fake->Port() : 0);
     EXPECT_EQ(result.lines, c.lines) << c.what;
     if (c.queries) {

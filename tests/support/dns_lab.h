@@ -1,4 +1,5 @@
-// The lab's second named (tests/lab/lab.d/dnszone.up): its port and files.
+// The port of the lab's second named (tests/lab/lab.d/dnszone.up); its query
+// log is "dnszone/query.log" for CQueryLog.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +9,10 @@
 
 namespace tesmo::test {
 
-inline std::string DnsLabFile(const char* name) {
-  const char* dir = std::getenv("TESMO_LAB_DIR");
-  return std::string(dir ? dir : ".") + "/dnszone/" + name;
-}
-
 // 0 outside the lab.
 inline uint16_t DnsLabPort() {
-  std::ifstream file(DnsLabFile("port"));
+  const char* dir = std::getenv("TESMO_LAB_DIR");
+  std::ifstream file(std::string(dir ? dir : ".") + "/dnszone/port");
   int port = 0;
   file >> port;
   return static_cast<uint16_t>(port);

@@ -1,5 +1,7 @@
-// The queries the lab's named (or the named logging to path) logged since the
-// reader was made, as "name TYPE" in arrival order ("1.0.77.10.in-addr.arpa PTR").
+// The queries a lab named logged since the reader was made, as "name TYPE" in
+// arrival order ("1.0.77.10.in-addr.arpa PTR"). The log is a file of the lab
+// directory: the lab's own named writes named-query.log, a lab extension with
+// a named of its own names its file.
 #pragma once
 
 #include <algorithm>
@@ -7,14 +9,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tesmo {
 
 class CQueryLog {
  public:
-  explicit CQueryLog(std::string path = LabPath()) : path(std::move(path)), start(Size()) {}
+  explicit CQueryLog(std::string file = "named-query.log")
+      : path(std::string(std::getenv("TESMO_LAB_DIR")) + "/" + file), start(Size()) {}
 
   std::vector<std::string> Queries() const {
     std::vector<std::string> queries;
@@ -47,9 +49,6 @@ class CQueryLog {
   }
 
  private:
-  static std::string LabPath() {
-    return std::string(std::getenv("TESMO_LAB_DIR")) + "/named-query.log";
-  }
   size_t Size() const {
     std::ifstream file(path, std::ios::ate);
     return file ? static_cast<size_t>(file.tellg()) : 0;

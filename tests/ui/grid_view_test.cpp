@@ -77,6 +77,19 @@ class GridViewTest : public ::testing::Test {
   std::unique_ptr<CTableGridView> view;
 };
 
+// Select all after a click copies the whole grid it highlights, not the
+// block from the top left to the clicked cell.
+TEST_F(GridViewTest, SelectAllThenCopyCopiesEverything) {
+  FillSmallTable();
+  ClickCell(Qt::LeftButton, 2, 1);
+  QTest::keySequence(view.get(), QKeySequence::SelectAll);
+  QApplication::clipboard()->clear();
+  QTest::keySequence(view.get(), QKeySequence::Copy);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            "int.\tdescr.\tip address\tunused\t\n1\tlo\t127.0.0.1\t\t\n"
+            "2\teth0\t127.0.0.21  127.0.0.22\t\t\n");
+}
+
 TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
   FillSmallTable();
   const CGridModel* model = view->Model();

@@ -119,6 +119,29 @@ TEST_F(MainSheetTest, ExitWhenIdleClosesTheWindow) {
   EXPECT_FALSE(sheet->isVisible());
 }
 
+// Escape stops a running job like Stop and otherwise does nothing: the
+// results on screen are never lost to a stray key. The title bar still closes.
+TEST_F(MainSheetTest, EscapeStopsAJobAndNeverCloses) {
+  QTest::keyClick(sheet.get(), Qt::Key_Escape);
+  EXPECT_TRUE(sheet->isVisible());
+  std::atomic<bool> sawStop{false};
+  std::thread job([&] {
+    BeginJob();
+    for (int i = 0; i < 500 && !StopRequested(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sawStop = StopRequested();
+    EndJob();
+  });
+  EXPECT_EVENTUALLY_TRUE(CJobControl::Instance().JobRunning());
+  QTest::keyClick(sheet.get(), Qt::Key_Escape);
+  job.join();
+  EXPECT_TRUE(sawStop.load());
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
+  sheet->close();
+  EXPECT_FALSE(sheet->isVisible());
+}
+
 TEST_F(MainSheetTest, PostStatusFromEightThreadsShowsTheLastText) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 8; ++t) {

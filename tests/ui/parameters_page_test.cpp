@@ -348,15 +348,31 @@ TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
 
 TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne) {
   QStringList started;
+  QPoint offset;
   auto saved = CMainSheet::startInstance;
-  CMainSheet::startInstance = [&](const QString&, const QStringList& arguments) {
+  CMainSheet::startInstance = [&](const QString&, const QStringList& arguments,
+                                  const QPoint& position) {
+    offset = position - sheet->pos();
     started = arguments;
     return true;
   };
   sheet->openInNewInstance = true;
   emit sheet->GridSelectCommand(32778, "127.0.0.1");
-  CMainSheet::startInstance = saved;
   EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
+  EXPECT_GT(offset.x(), 0);  // beside this window, not on top of it
+  EXPECT_GT(offset.y(), 0);
+  // A zero-padded address from a grid goes on in its canonical form, and a
+  // cell text that would be an option goes nowhere.
+  sheet->openInNewInstance = true;
+  started.clear();
+  emit sheet->GridSelectCommand(32778, "127.000.000.001");
+  EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
+  started.clear();
+  sheet->openInNewInstance = true;
+  emit sheet->GridSelectCommand(32778, "-n/tmp/x");
+  EXPECT_TRUE(started.isEmpty());
+  EXPECT_TRUE(sheet->StatusLine()->text().contains("is no host name"));
+  CMainSheet::startInstance = saved;
   EXPECT_FALSE(sheet->openInNewInstance);
   EXPECT_EQ(page->HostBox()->currentText(), "");
   EXPECT_EQ(Field(1034), "<none>");

@@ -195,6 +195,12 @@ TEST_F(SnmpTextTest, ValuesPrintInTheProgramsForms) {
       {"ifDescr.1", Bytes(0x04, "eth0"), "eth0"},
       {"ifDescr.1", Bytes(0x04, "a\tb\r\nc d"), "a.b..c d"},
       {"ifDescr.1", Bytes(0x04, "caf\xc3\xa9"), "636166C3A9"},
+      // One NUL at the end, as some agents send their strings, is white space.
+      {"ifDescr.1", Bytes(0x04, std::string_view("MS TCP Loopback interface\0", 26)),
+       "MS TCP Loopback interface."},
+      {"ifDescr.1", Bytes(0x04, std::string_view("ab\0\0", 4)), "61620000"},
+      {"ifPhysAddress.1", Bytes(0x04, std::string_view("\x00\xa0\xc9\x12\x34\x00", 6)),
+       "00A0C9123400"},
       {"ifOperStatus.1", Number(0x02, 2), "down"},
       {"ifOperStatus.1", Number(0x02, 77), "77"},
       {"ifType.1", Number(0x02, 24), "softwareLoopback"},

@@ -18,8 +18,10 @@
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_request.h"
 #include "core/snmp/value_text.h"
+#include "support/fake_agent.h"
 #include "support/mib_environment.h"
 #include "support/silent_peer.h"
+#include "support/status_log.h"
 #include "support/table_jobs.h"
 
 namespace tesmo {
@@ -170,6 +172,32 @@ TEST(TableJob, AgentThatNeverAnswersGivesTheHeaderZeroEntriesAndKeepsTheError) {
     EXPECT_EQ(posted.back(), "No SNMP Response from 127.0.0.1");
     EXPECT_TRUE(StopRequested());  // EndJob was called
   }
+}
+
+// An agent that serves ipNetToMediaTable but not atTable: the Arp page walks
+// the newer table the same way and says so.
+TEST(TableJob, ArpFallsBackToTheNewerTable) {
+  using namespace fake;
+  const ObjectId entry = {1, 3, 6, 1, 2, 1, 4, 22, 1};
+  std::map<ObjectId, std::string> objects;
+  const ObjectId index = {2, 10, 77, 40, 7};
+  objects[Join(Join(entry, {1}), index)] = Integer(2);
+  objects[Join(Join(entry, {2}), index)] = Tlv(0x04, std::string("\x00\xa0\xc9\xaa\xbb\xcc", 6));
+  objects[Join(Join(entry, {3}), index)] = Tlv(0x40, std::string("\x0a\x4d\x28\x07", 4));
+  objects[Join(Join(entry, {4}), index)] = Integer(4);
+  FakeAgent agent(TableAgent(objects));
+  CStatusLog status;
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const TableJobOutcome outcome = RunPageJob(ArpTable(), table, agent.Target(), {false});
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(grid.RowsText(1, grid.Rows() - 1).toStdString(),
+            "int.\tnet address\tname\tphys address\tVendor\t\n"
+            "2\t010.077.040.007\t\t00A0C9AABBCC\t\t\n");
+  EXPECT_TRUE(status.Texts().contains("No atTable on the agent: getting ipNetToMediaTable"))
+      << status.Texts().join('|').toStdString();
+  EXPECT_EQ(status.Texts().back(), "Ready");
 }
 
 }  // namespace

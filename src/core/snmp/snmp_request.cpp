@@ -13,6 +13,7 @@
 #include "core/base/status_channel.h"
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_mutex.h"
+#include "core/snmp/snmp_session.h"
 #include "core/snmp/value_text.h"
 
 namespace tesmo {
@@ -28,24 +29,32 @@ bool Lock(std::unique_lock<std::mutex>& lock) {
   }
 }
 
-// An SNMPv1 session over UDP. The port goes into the peer name: net-snmp
-// ignores remote_port for transports opened from a peer name, and the "udp:"
-// transport prefix keeps any host text from choosing another transport.
-void* OpenSession(const std::string& host, const std::string& community, int timeoutMs, int retries,
-                  uint16_t port) {
-  netsnmp_session settings;
-  snmp_sess_init(&settings);
-  settings.version = SNMP_VERSION_1;
-  std::string peer = "udp:" + host + ":" + std::to_string(port);
-  settings.peername = peer.data();
-  std::string communityCopy = community;
-  settings.community = reinterpret_cast<u_char*>(communityCopy.data());
-  settings.community_len = communityCopy.size();
-  settings.retries = std::max(retries, 0);
-  settings.timeout = static_cast<long>(std::max(timeoutMs, 0)) * 1000L;
-  settings.callback = nullptr;
-  settings.callback_magic = nullptr;
-  return snmp_sess_open(&settings);  // copies what it keeps
+// Opens the target's session; a failure posts its text and gives the result
+// code: the agent did not answer its engine discovery (time-out), Stop, or
+// anything else.
+void* Open(const SnmpTarget& target, bool write, const char* tool, int* result) {
+  OpenedSession opened = OpenSnmpSession(target, write);
+  switch (opened.result) {
+    case OpenResult::kOpen:
+      *result = kSnmpResponse;
+      return opened.session;
+    case OpenResult::kStopped:
+      *result = kSnmpStopped;
+      return nullptr;
+    case OpenResult::kTimedOut:
+      PostStatus("No SNMP Response from %s", target.address.c_str());
+      *result = kSnmpTimeout;
+      return nullptr;
+    case OpenResult::kFailed:
+      break;
+  }
+  if (opened.error.empty()) {
+    PostStatus("%s: Couldn't open snmp", tool);
+  } else {
+    PostStatus("%s: %s", tool, opened.error.c_str());
+  }
+  *result = kSnmpFailure;
+  return nullptr;
 }
 
 // A returned variable seen as the formatter's value record. The buffers keep
@@ -129,12 +138,21 @@ struct Pending {
   int reqid = 0;
   enum { kWaiting, kAnswered, kTimedOut, kFailed } state = kWaiting;
   netsnmp_pdu* response = nullptr;
+  int reportError = 0;  // an SNMPv3 report's error (wrong digest, unknown user...)
 };
 
 int OnAnswer(int operation, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
   auto* pending = static_cast<Pending*>(magic);
   if (pending == nullptr || reqid != pending->reqid) return 1;
-  if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+  if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu->command == SNMP_MSG_REPORT) {
+    // An SNMPv3 agent refused the request. Out of its time window the
+    // library sends it again by itself: wait for that answer.
+    const int report = snmpv3_get_report_type(pdu);
+    if (report != SNMPERR_NOT_IN_TIME_WINDOW) {
+      pending->reportError = report;
+      pending->state = Pending::kFailed;
+    }
+  } else if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
     pending->response = snmp_clone_pdu(pdu);
     pending->state = pending->response != nullptr ? Pending::kAnswered : Pending::kFailed;
   } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
@@ -200,16 +218,34 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
     PostStatus("No SNMP Response from %s", target.address.c_str());
     return kSnmpTimeout;
   }
-  PostStatus("%s: An error occurred", tool);
+  if (pending.reportError != 0) {
+    PostStatus("%s: %s", tool, snmp_api_errstring(pending.reportError));
+  } else {
+    PostStatus("%s: An error occurred", tool);
+  }
   return kSnmpFailure;
+}
+
+// Rows one GETBULK asks for. More rows per answer save round trips; the
+// agent sends fewer when they would not fit its answer.
+constexpr long kBulkRepetitions = 25;
+
+// Drops the rows of a GETBULK answer not served yet. The caller holds SnmpMutex.
+void FreeBulk(SnmpWalkState& state) {
+  if (state.bulk != nullptr) snmp_free_pdu(static_cast<netsnmp_pdu*>(state.bulk));
+  state.bulk = nullptr;
+  state.bulkRow = state.bulkRows = 0;
+  state.bulkColumns.clear();
+  state.bulkNext.clear();
 }
 
 }  // namespace
 
 void SnmpWalkState::Release() {
-  if (session != nullptr) {
+  if (session != nullptr || bulk != nullptr) {
     std::lock_guard lock(SnmpMutex);
-    snmp_sess_close(session);
+    FreeBulk(*this);
+    if (session != nullptr) snmp_sess_close(session);
     session = nullptr;
   }
   stepCount = 0;
@@ -228,12 +264,9 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& t
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
-  void* session =
-      OpenSession(host, target.readCommunity, target.timeoutMs, target.retries, target.port);
-  if (session == nullptr) {
-    PostStatus("snmpget: Couldn't open snmp");
-    return kSnmpFailure;
-  }
+  int opened = kSnmpFailure;
+  void* session = Open(target, false, "snmpget", &opened);
+  if (session == nullptr) return opened;
   netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
   int invalid = 0;
   for (const SnmpVarRequest& request : requests) {
@@ -288,8 +321,10 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   if (!Lock(lock)) return kSnmpFailure;
 
   if (state.stepCount == 0) {
-    state.session = OpenSession(target.address, target.readCommunity, target.timeoutMs,
-                                target.retries, target.port);
+    FreeBulk(state);
+    int opened = kSnmpFailure;
+    state.session = Open(target, false, "snmpgetnext", &opened);
+    if (state.session == nullptr) return opened;
     state.roots.clear();
     state.next.clear();
     state.returned.clear();
@@ -333,15 +368,72 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
     status = EndOfSubtree;
     return kSnmpResponse;
   }
-  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
-  for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
 
-  netsnmp_pdu* response = nullptr;
-  const int sent = Exchange(state.session, pdu, target, "snmpgetnext", &response);
-  if (sent != kSnmpResponse) return sent;
+  // The objects that answer this step, one per column asked.
+  std::vector<netsnmp_variable_list*> row;
+  netsnmp_pdu* response = nullptr;  // owned here (SNMPv1) or by the state (a GETBULK answer)
+  if (target.version == SnmpVersion::kV1) {
+    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
+    for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
+    const int sent = Exchange(state.session, pdu, target, "snmpgetnext", &response);
+    if (sent != kSnmpResponse) return sent;
+    status = static_cast<int>(response->errstat);
+    state.errorIndex = response->errindex;
+    for (netsnmp_variable_list* v = response->variables; v != nullptr; v = v->next_variable) {
+      row.push_back(v);
+    }
+  } else {
+    // SNMPv2c and v3: one GETBULK answers the steps of several rows. Its
+    // rows serve the following steps as long as those ask exactly what the
+    // rows follow from; a step that asks anything else (a column repeating
+    // its request at a hole, or dropped) gets a GETBULK of its own.
+    const size_t width = state.sentColumns.size();
+    auto* bulk = static_cast<netsnmp_pdu*>(state.bulk);
+    if (bulk == nullptr || state.bulkColumns != state.sentColumns || state.bulkNext != state.next ||
+        state.bulkRow >= state.bulkRows) {
+      FreeBulk(state);
+      netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETBULK);
+      pdu->non_repeaters = 0;
+      pdu->max_repetitions = kBulkRepetitions;
+      for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
+      const int sent = Exchange(state.session, pdu, target, "snmpbulkget", &bulk);
+      if (sent != kSnmpResponse) return sent;
+      status = static_cast<int>(bulk->errstat);
+      state.errorIndex = bulk->errindex;
+      if (status != kSnmpNoError) {
+        response = bulk;  // freed below like an SNMPv1 answer
+      } else {
+        size_t objects = 0;
+        for (netsnmp_variable_list* v = bulk->variables; v != nullptr; v = v->next_variable) {
+          ++objects;
+        }
+        state.bulk = bulk;
+        state.bulkRow = 0;
+        state.bulkRows = std::max<size_t>(objects / width, 1);
+        state.bulkColumns = state.sentColumns;
+      }
+    }
+    if (response == nullptr) {
+      bulk = static_cast<netsnmp_pdu*>(state.bulk);
+      netsnmp_variable_list* v = bulk->variables;
+      for (size_t i = 0; v != nullptr && i < state.bulkRow * width; ++i) v = v->next_variable;
+      for (size_t j = 0; v != nullptr && j < width; ++j, v = v->next_variable) row.push_back(v);
+      ++state.bulkRow;
+      // An exception ends its column the way noSuchName past the end of an
+      // SNMPv1 agent's MIB does.
+      for (size_t j = 0; j < row.size(); ++j) {
+        if (row[j]->type == SNMP_ENDOFMIBVIEW || row[j]->type == SNMP_NOSUCHOBJECT ||
+            row[j]->type == SNMP_NOSUCHINSTANCE) {
+          status = kSnmpNoSuchName;
+          state.errorIndex = static_cast<long>(j + 1);
+          FreeBulk(state);
+          row.clear();
+          break;
+        }
+      }
+    }
+  }
 
-  status = static_cast<int>(response->errstat);
-  state.errorIndex = response->errindex;
   if (status == kSnmpNoSuchName) {
     PostStatus("End of MIB");
   } else if (status != kSnmpNoError) {
@@ -352,11 +444,9 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
     }
     bool firstInside = false;
     const ObjectId* notIncreasing = nullptr;
-    size_t j = 0;
-    for (netsnmp_variable_list* v = response->variables;
-         v != nullptr && j < state.sentColumns.size(); v = v->next_variable, ++j) {
+    for (size_t j = 0; j < row.size() && j < state.sentColumns.size(); ++j) {
       const int k = state.sentColumns[j];
-      VariableView view(*v);
+      VariableView view(*row[j]);
       std::span<const uint32_t> name = view.Name();
       state.returned[k].assign(name.begin(), name.end());
       const ObjectId& asked = state.next[k];
@@ -368,7 +458,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       bool inside = StartsWith(name, root);
       if (k == 0) firstInside = inside && name.size() > root.size();
       requests[k].result = inside ? view.Text() : std::string(kNotAvailableText);
-      requests[k].valueType = v->type;
+      requests[k].valueType = row[j]->type;
     }
     if (notIncreasing != nullptr) {
       PostStatus("Error: OID not increasing: %s", FormatObjectId(*notIncreasing).c_str());
@@ -381,8 +471,9 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
     for (int k : state.sentColumns) {
       if (!state.returned[k].empty()) state.next[k] = state.returned[k];
     }
+    state.bulkNext = state.next;
   }
-  snmp_free_pdu(response);
+  if (response != nullptr) snmp_free_pdu(response);
   return kSnmpResponse;
 }
 
@@ -392,12 +483,9 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
-  void* session = OpenSession(target.address, target.writeCommunity, target.timeoutMs,
-                              target.retries, target.port);
-  if (session == nullptr) {
-    PostStatus("snmpget: Couldn't open snmp");
-    return kSnmpFailure;
-  }
+  int opened = kSnmpFailure;
+  void* session = Open(target, true, "snmpset", &opened);
+  if (session == nullptr) return opened;
   int result = kSnmpResponse;
   ObjectId id;
   if (!ParseObjectId(objectId, id)) {

@@ -77,6 +77,15 @@ class SnmpWalkState {
   std::vector<ObjectId> returned;  // per column: the name the last response returned
   std::vector<int> sentColumns;    // column of each object of the last request, in order
   long errorIndex = 0;             // error index of the last response (1-based, 0 none)
+
+  // SNMPv2c and v3: the GETBULK answer whose rows serve the next steps
+  // (netsnmp_pdu*), the next of its rows to serve, how many it holds, and
+  // the columns and names the next row follows from.
+  void* bulk = nullptr;
+  size_t bulkRow = 0;
+  size_t bulkRows = 0;
+  std::vector<int> bulkColumns;
+  std::vector<ObjectId> bulkNext;
 };
 
 // One GET of several objects. On a response with error status 0 the k-th

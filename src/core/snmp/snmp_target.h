@@ -9,6 +9,19 @@
 
 namespace tesmo {
 
+enum class SnmpVersion { kV1, kV2c, kV3 };
+
+// The user-based security of an SNMPv3 target.
+struct SnmpUsm {
+  enum Level { kNoAuthNoPriv, kAuthNoPriv, kAuthPriv };
+  std::string user;
+  Level level = kAuthPriv;
+  std::string authProtocol = "SHA";  // MD5, SHA, SHA-224, SHA-256, SHA-384, SHA-512
+  std::string authPass;
+  std::string privProtocol = "AES";  // DES, AES, AES-192, AES-256
+  std::string privPass;
+};
+
 struct SnmpTarget {
   std::string address;                     // resolved IPv4 address text of the host
   std::string readCommunity = "meadow";    // for GET and GETNEXT
@@ -16,9 +29,18 @@ struct SnmpTarget {
   int timeoutMs = 2000;                    // per try
   int retries = 3;                         // retransmissions after the first try
   uint16_t port = 161;                     // agent's UDP port
+  SnmpVersion version = SnmpVersion::kV1;
+  SnmpUsm usm;  // SNMPv3 only
   // A request waiting for its answer gives up within 100 ms once this reads
   // non-zero (a job's StopFlag, a polling thread's own flag); null: never.
   const std::atomic<int>* stop = nullptr;
 };
+
+// "1", "2c", "3" and back; an unknown text is version 1.
+const char* SnmpVersionText(SnmpVersion version);
+SnmpVersion SnmpVersionOfText(const std::string& text);
+// "noAuthNoPriv", "authNoPriv", "authPriv" and back (unknown: authPriv).
+const char* SnmpLevelText(SnmpUsm::Level level);
+SnmpUsm::Level SnmpLevelOfText(const std::string& text);
 
 }  // namespace tesmo

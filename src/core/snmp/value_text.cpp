@@ -24,10 +24,14 @@ bool IsWhiteSpace(unsigned char c) {
 }
 
 // An octet string without display hint: the text itself when every byte is
-// printable or white space (white space other than the blank shows as "."),
-// the hex block form otherwise.
+// printable or white space, a single NUL at the end included (white space
+// other than the blank shows as "."), the hex block form otherwise.
 void AppendPlainOctets(std::string& out, std::string_view bytes) {
-  bool text = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+  // Many agents end their strings with one NUL byte, as C keeps them: it
+  // counts like the other non-printable white space.
+  const std::string_view body =
+      !bytes.empty() && bytes.back() == '\0' ? bytes.substr(0, bytes.size() - 1) : bytes;
+  bool text = std::all_of(body.begin(), body.end(), [](char c) {
     return IsPrintable(static_cast<unsigned char>(c)) ||
            IsWhiteSpace(static_cast<unsigned char>(c));
   });

@@ -38,9 +38,13 @@ const TableDescription& ArpTable() {
       .gridId = 1003,
       .flags = {{"ResolveName", "ResolveName", 1049, true}},
       // Progress texts name the hardware address just fetched.
+      // Agents that no longer serve atTable serve ipNetToMediaTable, whose
+      // first three columns have the same meaning and order.
       .walks = {{"Getting ARP variables",
                  {".1.3.6.1.2.1.3.1.1.1", ".1.3.6.1.2.1.3.1.1.2", ".1.3.6.1.2.1.3.1.1.3"},
-                 kPhysAddress}},
+                 kPhysAddress,
+                 {".1.3.6.1.2.1.4.22.1.1", ".1.3.6.1.2.1.4.22.1.2", ".1.3.6.1.2.1.4.22.1.3"},
+                 "No atTable on the agent: getting ipNetToMediaTable"}},
       .drawStatus = "Drawing table / Resolving names",
       .columns =
           {

@@ -46,8 +46,14 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   for (size_t i = 0; i < description.walks.size(); ++i) {
     const TableWalkSpec& walk = description.walks[i];
     PostStatus("%s", walk.status);
-    const ColumnWalkResult result =
+    ColumnWalkResult result =
         WalkColumns(target, walk.oids, records[i], JobWalkOptions(walk.progressColumn));
+    if (records[i].empty() && !result.stopped && WalkEndedNormally(result) &&
+        !walk.fallbackOids.empty()) {
+      PostStatus("%s", walk.fallbackStatus);
+      result =
+          WalkColumns(target, walk.fallbackOids, records[i], JobWalkOptions(walk.progressColumn));
+    }
     NoteWalk(outcome, result);
     if (!WalkEndedNormally(result) && failure.isEmpty())
       failure = CStatusChannel::Instance().Text();

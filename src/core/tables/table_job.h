@@ -45,6 +45,11 @@ struct TableWalkSpec {
   const char* status;             // posted before the walk
   std::vector<std::string> oids;  // the columns, the first drives the rows
   int progressColumn = -1;        // as in ColumnWalkOptions
+  // A table of the same layout walked instead when this one ends without an
+  // error and without a row (agents that serve only the newer table), with
+  // its own status text.
+  std::vector<std::string> fallbackOids = {};
+  const char* fallbackStatus = nullptr;
 };
 
 // The page's flags, in the order of TableDescription::flags.

@@ -7,6 +7,8 @@
 namespace tesmo {
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent) {
+  // A message, not a window of its own: no minimise or maximise button.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("About tesmo"));
   auto* layout = new QVBoxLayout(this);
   auto* version = new QLabel(VersionLine(), this);

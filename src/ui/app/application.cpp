@@ -25,6 +25,12 @@ int RunWindow(int argc, char** argv) {
   QStringList words = QApplication::arguments();
   words.removeFirst();
   sheet.HandleCommandLine(words);
+  // An instance started from another one's grid opens beside it.
+  const QStringList position = qEnvironmentVariable(CMainSheet::kWindowPositionVariable).split(',');
+  bool xOk = false, yOk = false;
+  const int x = position.value(0).toInt(&xOk);
+  const int y = position.value(1).toInt(&yOk);
+  if (position.size() == 2 && xOk && yOk) sheet.move(x, y);
   sheet.show();
   return app.exec();
 }

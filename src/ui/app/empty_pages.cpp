@@ -13,8 +13,6 @@ PageRecord EmptyPage(int index, const char* name, int captionId) {
 }
 
 const CPageRegistration kGenTable(EmptyPage(5, "gentable", 153));
-const CPageRegistration kTraceroute(EmptyPage(7, "traceroute", 148));
-const CPageRegistration kDiscovery(EmptyPage(9, "pingfind", 151));
 const CPageRegistration kMibBrowser(EmptyPage(10, "browser", 152));
 const CPageRegistration kGraph(EmptyPage(11, "graph", 154));
 

@@ -44,9 +44,16 @@ CMainSheet* MainSheet() {
   return mainSheet.load();
 }
 
-std::function<bool(const QString&, const QStringList&)> CMainSheet::startInstance =
-    [](const QString& program, const QStringList& arguments) {
-      return QProcess::startDetached(program, arguments);
+std::function<bool(const QString&, const QStringList&, const QPoint&)> CMainSheet::startInstance =
+    [](const QString& program, const QStringList& arguments, const QPoint& position) {
+      QProcess process;
+      process.setProgram(program);
+      process.setArguments(arguments);
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert(QString::fromLatin1(kWindowPositionVariable),
+                         QStringLiteral("%1,%2").arg(position.x()).arg(position.y()));
+      process.setProcessEnvironment(environment);
+      return process.startDetached();
     };
 
 CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
@@ -237,8 +244,9 @@ void CMainSheet::RunSelectCommand(int index) {
     ShowStatus("'%s' is no host name: nothing was started", qPrintable(targetHost));
   } else if (openInNewInstance) {
     if (startInstance) {
+      // Down and right of this window, so that it does not hide it.
       startInstance(QCoreApplication::applicationFilePath(),
-                    {targetHost, Page(index)->InternalName()});
+                    {targetHost, Page(index)->InternalName()}, pos() + QPoint(40, 40));
     }
   } else {
     target->SetHost(targetHost);
@@ -296,12 +304,15 @@ void CMainSheet::closeEvent(QCloseEvent* event) {
     return;
   }
   ShutdownSequence();
-  QDialog::closeEvent(event);
+  setResult(QDialog::Accepted);
+  event->accept();
 }
 
-// Escape would close a dialog: it goes through the same rules as Exit.
+// Escape would close a dialog and lose every result on screen: here it stops
+// a running job, as Stop does, and otherwise does nothing. The window closes
+// only by Exit or its title bar.
 void CMainSheet::reject() {
-  OnExit();
+  if (CJobControl::Instance().JobRunning()) RequestStop();
 }
 
 void CMainSheet::ShowAbout() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -70,9 +71,11 @@ class CMainSheet : public QDialog {
   // else the Select command of the page the command opens.
   void OnGridSelectCommand(int commandId, const QString& host);
 
-  // Starts a new program instance (program, arguments); tests replace it so
-  // that a Select command never starts a real process.
-  static std::function<bool(const QString&, const QStringList&)> startInstance;
+  // Starts a new program instance (program, arguments, where its window goes);
+  // tests replace it so that a Select command never starts a real process.
+  static std::function<bool(const QString&, const QStringList&, const QPoint&)> startInstance;
+  // The environment variable that tells a new instance where its window goes.
+  static constexpr char kWindowPositionVariable[] = "TESMO_WINDOW_POS";
 
   // Shows the current status text now (UI thread).
   void RefreshStatus();

@@ -125,7 +125,9 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
   int row = 1;
   for (const auto& f : fields) {
     auto* edit = new QLineEdit(pingGroup);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 16);
+    const int tenDigits = edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000"));
+    edit->setMinimumWidth(tenDigits + 8);
+    edit->setMaximumWidth(tenDigits + 16);
     RegisterControl(edit, f.id);
     pingGrid->addWidget(new QLabel(QString::fromUtf8(f.label), pingGroup), row, 0);
     pingGrid->addWidget(edit, row++, 1);

@@ -89,6 +89,14 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
     snmpGrid->addWidget(f.edit, row++, 1);
     RegisterControl(f.edit, f.id);
   }
+  // A narrow window squeezes the system fields, not these: a community and
+  // a ten-digit number stay readable.
+  for (QLineEdit* edit : {readCommunityEdit, writeCommunityEdit}) {
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("communityname")));
+  }
+  for (QLineEdit* edit : {timeoutEdit, retriesEdit, portEdit}) {
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 8);
+  }
 
   auto* systemGrid = new QGridLayout;
   sysNameEdit = AddField(systemGrid, 0, "SysName", 1034, true);

@@ -311,9 +311,12 @@ void CGridView::OnViewSelectionChanged() {
     top = bottom = current.row();
     left = right = current.column();
   }
+  // The grid keeps a block as two opposite corners. The current cell is the
+  // moving one when it is a corner of the block; when it lies inside (select
+  // all after a click) the block runs from its top left to its bottom right.
   int cornerRow = bottom, cornerCol = right;
-  if (current.isValid() && current.row() >= top && current.row() <= bottom &&
-      current.column() >= left && current.column() <= right) {
+  if (current.isValid() && (current.row() == top || current.row() == bottom) &&
+      (current.column() == left || current.column() == right)) {
     cornerRow = current.row();
     cornerCol = current.column();
   }

@@ -1,0 +1,101 @@
+// The sweep's claim rule over scripted echoes: whatever the number of
+// workers and however they overtake each other, every host gets its ladder
+// of time-outs exactly once and ends with the colour of its outcome.
+#include "core/icmp/discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "core/base/job_runner.h"
+#include "core/grid/grid_data.h"
+#include "core/icmp/echo_status.h"
+#include "core/net/address_text.h"
+#include "support/qt_print.h"
+
+namespace tesmo {
+namespace {
+
+TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
+  // Host i of 40 (10.9.0.1 + i): every fifth answers from its first echo,
+  // every seventh from its second, every eleventh is refused by a router, the
+  // rest stay silent. In the last run every host answers at once: a stored
+  // pass count of 2^32 - 1 must not keep the workers walking the list.
+  const std::pair<uint32_t, uint32_t> runs[] = {{1, 3}, {3, 3}, {16, 3}, {64, 3}, {4, UINT32_MAX}};
+  for (const auto& [threads, rounds] : runs) {
+    SCOPED_TRACE(testing::Message() << threads << " workers, " << rounds << " passes");
+    const auto answersFrom = [&](uint32_t i) -> size_t {
+      return rounds == UINT32_MAX || i % 5 == 0 ? 1 : i % 7 == 0 ? 2 : 0;
+    };
+    const auto refused = [&](uint32_t i) { return answersFrom(i) == 0 && i % 11 == 0; };
+    const uint32_t first = *ParseAddressText("10.9.0.1");
+    std::mutex mutex;
+    std::map<uint32_t, std::vector<uint32_t>> timeouts;  // per host, in sending order
+    std::mt19937 random(threads);
+    DiscoveryHooks hooks;
+    hooks.echo = [&](const EchoRequest& request) {
+      EXPECT_EQ(request.cancel, &StopFlag);
+      const uint32_t i = request.address - first;
+      EchoResult r;
+      r.sent = true;
+      int pause = 0;
+      {
+        std::lock_guard lock(mutex);
+        timeouts[i].push_back(request.timeoutMs);
+        const bool answers = answersFrom(i) != 0 && timeouts[i].size() >= answersFrom(i);
+        if (answers || refused(i)) {
+          r.state = EchoState::Reply;
+          r.status = answers ? kEchoSuccess : kEchoDestHostUnreachable;
+          r.source = answers ? request.address : first - 1;
+          r.ttl = 64;
+          r.roundTripMs = 2;
+        }
+        pause = static_cast<int>(random() % 3);
+      }
+      // An echo without answer waits its time-out scaled down 100 times, with
+      // jitter, so that workers overtake each other and passes overlap.
+      if (r.state == EchoState::NoReply) pause += static_cast<int>(request.timeoutMs / 100);
+      std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+      return r;
+    };
+    DiscoveryOptions options;
+    options.firstHost = "10.9.0.1";
+    options.hostCount = 40;
+    options.threads = threads;
+    options.rounds = rounds;
+    options.resolveNames = false;
+    CGridData grid;
+    CTableGrid table;
+    table.ResetGrid(&grid, 2, 2);
+    DiscoveryOutcome outcome;
+    RunJobHere([&] { outcome = RunDiscovery(table, options, hooks); });
+    EXPECT_EQ(outcome.workers, std::min(threads, 40u));
+
+    for (uint32_t i = 0; i < 40; ++i) {
+      SCOPED_TRACE(i);
+      const int row = static_cast<int>(i) + 1;
+      std::vector<uint32_t> ladder = {300, 800, 1300};
+      QString status = "unreachable (3 try(s), timeout 1300 ms)";
+      uint32_t colour = kDiscoveryNoReplyColour;
+      if (refused(i)) {
+        ladder.resize(1);
+        status = "dest host unreachable from 10.9.0.0";
+        colour = kDiscoveryErrorColour;
+      } else if (answersFrom(i) != 0) {
+        ladder.resize(answersFrom(i));
+        status = "reachable (2 ms ttl:64)";
+        colour = kDiscoveryReachableColour;
+      }
+      EXPECT_EQ(timeouts[i], ladder);
+      EXPECT_EQ(grid.TextAt(row, 3), status);
+      EXPECT_EQ(grid.CellColourAt(row, 3), colour);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tesmo
