@@ -74,6 +74,11 @@ std::optional<unsigned> BatchOptions::Number(const char* name) const {
   return value;
 }
 
+QStringList BatchOptions::Values(const char* name) const {
+  auto found = pageOptionValues.find(QString::fromUtf8(name));
+  return found == pageOptionValues.end() ? QStringList() : found->second;
+}
+
 QString BatchUsage(const std::vector<BatchPage>& pages) {
   QString pageOptions;
   for (const BatchPage& page : pages) {
@@ -154,6 +159,7 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
       options.retries = number;
     } else {
       options.pageOptions[a] = value;
+      options.pageOptionValues[a].append(value);
     }
   }
   if (positional.size() != 2) {

@@ -41,11 +41,16 @@ struct BatchOptions {
   QString page;
   std::optional<unsigned> port, timeoutMs, retries;
   std::optional<QString> community, writeCommunity;
-  // The page's own options as given (a flag without value maps to "").
+  // The page's own options as given (a flag without value maps to ""); an
+  // option given twice keeps its last value here and all of them, in order,
+  // in pageOptionValues.
   std::map<QString, QString> pageOptions;
+  std::map<QString, QStringList> pageOptionValues;
 
   // A numeric page option, when given.
   std::optional<unsigned> Number(const char* name) const;
+  // Every value of a page option that may be repeated ("--entry A --entry B").
+  QStringList Values(const char* name) const;
 };
 
 // What a page's batch entry gets: the target as resolved, the parameters with

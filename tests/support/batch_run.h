@@ -17,7 +17,8 @@ struct BatchRun {
 // is the working directory (vendors.txt, mibs); standard output goes to
 // outputFile when given.
 inline BatchRun RunBatch(const QStringList& args, const QString& configHome,
-                         const QString& workDir = {}, const QString& outputFile = {}) {
+                         const QString& workDir = {}, const QString& outputFile = {},
+                         int timeoutMs = 60000) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY");
@@ -27,13 +28,19 @@ inline BatchRun RunBatch(const QStringList& args, const QString& configHome,
   if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
   if (!outputFile.isEmpty()) p.setStandardOutputFile(outputFile);
   p.start(qEnvironmentVariable("TESMO_BINARY"), args);
-  if (!p.waitForFinished(60000)) {
+  if (!p.waitForFinished(timeoutMs)) {
     p.kill();
     p.waitForFinished();
     return {};
   }
   return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
           QString::fromUtf8(p.readAllStandardError())};
+}
+
+// As a script in workDir runs it: settings under workDir/config, workDir the
+// working directory.
+inline BatchRun RunBatchIn(const QStringList& args, const QString& workDir, int timeoutMs = 60000) {
+  return RunBatch(args, workDir + "/config", workDir, {}, timeoutMs);
 }
 
 }  // namespace tesmo

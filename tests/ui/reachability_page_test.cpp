@@ -260,7 +260,7 @@ TEST_F(ReachabilityPageTest, ControlsCaptionsToolTipsAndStartState) {
   EXPECT_EQ(page->TimeBetweenEdit()->text(), "1000");
   EXPECT_EQ(page->TtlEdit()->text(), "64");
   EXPECT_EQ(page->PacketLengthEdit()->text(), "50");
-  EXPECT_FALSE(page->GraphButton()->isEnabled());
+  EXPECT_TRUE(page->GraphButton()->isEnabled());
   // The ping loop runs from start-up, idle while the box is clear.
   EXPECT_TRUE(page->PingLoop().Running());
   EXPECT_EQ(page->PingLoop().Statistics().line, "<--->");

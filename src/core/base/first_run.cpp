@@ -13,17 +13,22 @@ void WriteFirstRunDefaults() {
   }
   const QString table = QStringLiteral("GenTable\\CustomTables\\0");
   if (CSettingsStore::ReadString(table, QStringLiteral("Name"), QString()).isEmpty()) {
-    CSettingsStore::WriteString(table, QStringLiteral("Name"),
-                                QStringLiteral("ipNetToMediaTable (.1.3.6.1.2.1.4.22)"));
-    CSettingsStore::WriteString(table, QStringLiteral("0"),
-                                QStringLiteral(".1.3.6.1.2.1.4.22.1.1|Int.|4|6|0|3"));
-    CSettingsStore::WriteString(table, QStringLiteral("1"),
-                                QStringLiteral(".1.3.6.1.2.1.4.22.1.2|Phys. Address|12|0|0|5"));
-    CSettingsStore::WriteString(table, QStringLiteral("2"),
-                                QStringLiteral(".1.3.6.1.2.1.4.22.1.3|Net. Address|12|0|1|5"));
-    CSettingsStore::WriteString(table, QStringLiteral("3"),
-                                QStringLiteral(".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5"));
+    const FirstRunTable& defaults = FirstRunCustomTable();
+    CSettingsStore::WriteString(table, QStringLiteral("Name"), defaults.name);
+    for (qsizetype i = 0; i < defaults.columns.size(); ++i) {
+      CSettingsStore::WriteString(table, QString::number(i), defaults.columns[i]);
+    }
   }
+}
+
+const FirstRunTable& FirstRunCustomTable() {
+  static const FirstRunTable table = {
+      QStringLiteral("ipNetToMediaTable (.1.3.6.1.2.1.4.22)"),
+      {QStringLiteral(".1.3.6.1.2.1.4.22.1.1|Int.|4|6|0|3"),
+       QStringLiteral(".1.3.6.1.2.1.4.22.1.2|Phys. Address|12|0|0|5"),
+       QStringLiteral(".1.3.6.1.2.1.4.22.1.3|Net. Address|12|0|1|5"),
+       QStringLiteral(".1.3.6.1.2.1.4.22.1.4|Type|8|0|0|5")}};
+  return table;
 }
 
 void WriteStartupMarker() {

@@ -37,6 +37,21 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
                             CTableGrid& table, const SnmpTarget& target) {
   TableJobOutcome outcome;
   PrepareTable(table, description.columns);
+  if (description.rowsWhileWalking) {
+    for (const TableWalkSpec& walk : description.walks) {
+      PostStatus("%s", walk.status);
+      ColumnWalkOptions options = JobWalkOptions(walk.progressColumn);
+      options.onRow = [&](const TableRow& row) {
+        QStringList cells;
+        for (const std::string& text : row.texts) cells << CellText(text);
+        table.InsertRowTexts(++outcome.rows, cells);
+      };
+      std::vector<TableRow> kept;
+      NoteWalk(outcome, WalkColumns(target, walk.oids, kept, options));
+    }
+    FinishTable(table, outcome.rows);
+    return outcome;
+  }
   // A failed walk keeps its rows and the walks after it still run.
   TableRecords records(description.walks.size());
   // The request layer's text of the first walk that failed ("No SNMP

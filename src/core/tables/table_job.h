@@ -72,6 +72,10 @@ struct TableDescription {
   TableRowBuilder build;
   int sortColumn = -1;  // the final sort, none when -1 or sortCode 0
   int sortCode = 0;
+  // Rows go to the grid as the walk fetches them, one cell per column of the
+  // (one) walk: no records, no build, no final sort, and the rows fetched
+  // before a failure stay. Generic tables, whose columns are the user's.
+  bool rowsWhileWalking = false;
 
   // The built-in flags.
   TableFlags DefaultFlags() const;

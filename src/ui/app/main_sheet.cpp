@@ -24,6 +24,7 @@
 #include "core/base/status_channel.h"
 #include "core/base/string_table.h"
 #include "core/base/vendor_map.h"
+#include "core/mib/graph_command_line.h"
 #include "core/net/name_resolution.h"
 #include "core/net/telnet_launcher.h"
 #include "core/snmp/mib_loader.h"
@@ -206,6 +207,19 @@ void CMainSheet::ResetAllResults() {
 void CMainSheet::HandleCommandLine(const QStringList& words) {
   if (words.size() < 2) return;
   targetHost = CanonicalHostText(words[0]);
+  if (words[1] == QLatin1String("graph")) {
+    // The chart set-up: its view settings, then (when complete) its entries,
+    // the host, the Graph page and a Start.
+    const GraphSetUp setUp = ParseGraphCommandLine(words);
+    ApplyGraphSetUp(setUp, GraphData());
+    const int index = PageIndexOf(QStringLiteral("graph"));
+    if (!setUp.complete || index < 0) return;
+    target->SetHost(targetHost);
+    ResetAllResults();
+    SetActivePage(index);
+    QTimer::singleShot(0, this, &CMainSheet::OnStartStop);
+    return;
+  }
   // Only the pages a Select command opens run from the command line.
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i]->selectCommand != 0 && words[1] == QLatin1String(records[i]->name)) {

@@ -60,6 +60,7 @@ class CMainSheet : public QDialog {
 
   // The command line "HOST PAGE": the host is kept as targetHost and, for the
   // pages that have a Select command, that command runs once the window is up.
+  // "HOST graph ..." sets up the chart and starts it (graph_command_line.h).
   void HandleCommandLine(const QStringList& words);
   // A Select command for page index: the page that edits the target takes
   // targetHost and starts (the Parameters page fetches the system group),

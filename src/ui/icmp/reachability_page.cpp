@@ -21,6 +21,7 @@
 #include "batch/reachability_batch.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/reachability_report.h"
+#include "core/mib/graph_data.h"
 #include "ui/app/target.h"
 #include "ui/widgets/fixed_font.h"
 #include "ui/widgets/number_edit.h"
@@ -142,9 +143,6 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
   RegisterControl(clearButton, kClearId);
   graphButton = new QPushButton(QStringLiteral("Add to graph"), pingGroup);
   RegisterControl(graphButton, kGraphId);
-  // The round-trip chart belongs to the Graph page, which this version does
-  // not have yet: the button stays off until that page takes it over.
-  graphButton->setEnabled(false);
   for (QPushButton* b : {clearButton, graphButton}) b->setAutoDefault(false);
   pingGrid->addWidget(clearButton, row, 0);
   pingGrid->addWidget(graphButton, row++, 1);
@@ -186,6 +184,7 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
     loop.SetMustBePinged(on);
   });
   connect(clearButton, &QPushButton::clicked, this, &CReachabilityPage::OnClear);
+  connect(graphButton, &QPushButton::clicked, this, &CReachabilityPage::OnAddToGraph);
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
@@ -334,6 +333,13 @@ void CReachabilityPage::RefreshHistory() {
   shownGeneration = before;
   shownSlack = after - before;
   historyList->scrollToBottom();
+}
+
+void CReachabilityPage::OnAddToGraph() {
+  // The chart pings the target's address: the host is resolved first.
+  if (!Target()->Resolve()) return;
+  const QString address = QString::fromStdString(Target()->Snmp().address);
+  AddGraphEntry(kGraphRoundTrip, address, QStringLiteral("ping ") + address);
 }
 
 void CReachabilityPage::OnClear() {

@@ -113,6 +113,8 @@ class CReachabilityPage : public ToolPage {
   void ScheduleHistoryFlush();
   void FlushHistory();
   void OnClear();
+  // "Add to graph": a round-trip entry for the target's address.
+  void OnAddToGraph();
 
   PingSettings settings;
   CServiceResults results;

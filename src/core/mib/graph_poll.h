@@ -1,0 +1,43 @@
+// The polling job of the chart: one sample of every entry per refresh
+// period, until Stop (or, for --batch, a number of stored samples).
+//
+// Each poll reads the entries' targets under the chart's lock, then sends the
+// echoes and SNMP requests without it, one entry after another, and stores
+// the readings under the lock again (CGraphData::EndPoll). The first poll of
+// every run only primes. Between polls the job sleeps 100 ms and then the
+// rest of the period, in slices short enough for Stop.
+#pragma once
+
+#include <functional>
+
+#include "core/icmp/ping_settings.h"
+#include "core/mib/graph_data.h"
+#include "core/snmp/snmp_target.h"
+
+namespace tesmo {
+
+struct GraphPollOptions {
+  SnmpTarget target;  // the agent of the SNMP entries
+  PingSettings ping;  // time-out, data length and TTL of the round-trip entries
+  double periodSeconds = 5;
+  int samples = 0;  // stop after this many stored samples; 0: until Stop
+  // After every poll, on the polling thread.
+  std::function<void()> onPoll;
+};
+
+// Runs on a job's thread (between BeginJob and EndJob); posts "Ready" at its end.
+void RunGraphPolling(CGraphData& data, const GraphPollOptions& options);
+
+// The period a run uses: 0 (or less) polls every 5 seconds.
+double EffectivePeriod(double periodSeconds);
+
+// One reading of an entry (no lock held): kind 'P' pings target (an address
+// or a host name), any other kind gets the SNMP object target.
+RawSample SampleEntry(const GraphEntryInfo& entry, const GraphPollOptions& options);
+
+// The refresh period stored in section Graph, value RefreshTime (ms): loaded
+// in whole seconds, 5 when absent or negative.
+double LoadGraphRefreshSeconds();
+void SaveGraphRefreshSeconds(double seconds);
+
+}  // namespace tesmo

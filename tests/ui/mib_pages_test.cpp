@@ -1,0 +1,274 @@
+// The MBrowser and Gen. Table pages in the window, offscreen, against the
+// lab's agents: the whole MIB in the tree, OID fields that select nodes as
+// they are typed, a walk and its lines chosen, Set, Add to graph, Add to Gen,
+// the table list and the Column property dialog.
+#include <gtest/gtest.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/mib/graph_data.h"
+#include "core/snmp/mib_tree.h"
+#include "core/snmp/oid_text.h"
+#include "core/tables/gen_table.h"
+#include "support/pages.h"
+#include "ui/app/main_sheet.h"
+#include "ui/mib/mib_browser_models.h"
+#include "ui/mib/mib_browser_page.h"
+#include "ui/snmp/parameters_page.h"
+#include "ui/tables/column_property_dialog.h"
+#include "ui/tables/gen_table_page.h"
+#include "ui/tables/table_grid_view.h"
+#include "ui/widgets/number_edit.h"
+#include "wait.h"
+
+using namespace tesmo;
+
+namespace {
+
+QString LabPort() {
+  return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161");
+}
+
+QString SnmpGetValue(const QString& oid) {
+  QProcess p;
+  p.start("snmpget",
+          {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1", "127.0.0.1:" + LabPort(), oid});
+  p.waitForFinished(10000);
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed().remove('"');
+}
+
+int CountModelRows(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
+  int count = 0;
+  for (int row = 0; row < model.rowCount(parent); ++row) {
+    count += 1 + CountModelRows(model, model.index(row, 0, parent));
+  }
+  return count;
+}
+
+int CountNodes(const tree* first) {
+  int count = 0;
+  for (const tree* t = first; t != nullptr; t = t->next_peer)
+    count += 1 + CountNodes(t->child_list);
+  return count;
+}
+
+class MibPagesTest : public ::testing::Test {
+ protected:
+  void Open(int port) {
+    CSettingsStore::SetFilePath(settingsDir.filePath("tesmo/tesmo.ini"));
+    CSettingsStore::WriteInt("Snmp", "Port", port);
+    CSettingsStore::WriteInt("Snmp", "TimeOut", 1000);
+    CSettingsStore::WriteInt("Snmp", "Retries", 1);
+    InputMessage = [this](QWidget*, const QString& text) { messages << text; };
+    sheet = std::make_unique<CMainSheet>();
+    sheet->Initialize(workDir.path());
+    sheet->show();
+    browser = static_cast<CMibBrowserPage*>(sheet->Page(kPageMibBrowser));
+    gen = static_cast<CGenTablePage*>(sheet->Page(kPageGenTable));
+  }
+  void TearDown() override {
+    CColumnPropertyDialog::SetRunner({});
+    EXPECT_EVENTUALLY_TRUE(!CJobControl::Instance().JobRunning());
+    sheet->OnExit();
+    sheet.reset();
+  }
+  void TypeHost(const QString& host) {
+    auto* parameters = static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+    parameters->HostBox()->lineEdit()->setText(host);
+  }
+  // Presses Start (or a button that starts a job) and waits for the job's end.
+  void RunJob(const std::function<void()>& start) {
+    start();
+    EXPECT_EVENTUALLY_TRUE(!CJobControl::Instance().JobRunning());
+    EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Start"));
+  }
+  int RowOf(const QString& prefix) const {
+    const QStringList& lines = browser->ResultModel()->Lines();
+    for (int i = 0; i < lines.size(); ++i) {
+      if (lines[i].startsWith(prefix)) return i;
+    }
+    return -1;
+  }
+  void Choose(int row) {
+    browser->ResultList()->setCurrentIndex(browser->ResultModel()->index(row));
+  }
+  QString SelectedLabel() const {
+    const tree* node = browser->SelectedNode();
+    return node != nullptr ? QString(node->label) : QString();
+  }
+  QTemporaryDir settingsDir, workDir;
+  QStringList messages;
+  std::unique_ptr<CMainSheet> sheet;
+  CMibBrowserPage* browser = nullptr;
+  CGenTablePage* gen = nullptr;
+};
+
+TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
+  Open(LabPort().toInt());
+  QElapsedTimer timer;
+  timer.start();
+  browser->InitPage();
+  std::printf("tree filled in %.2f ms\n", timer.nsecsElapsed() / 1e6);
+  EXPECT_EQ(CountModelRows(*browser->TreeModel()), CountNodes(get_tree_head()));
+
+  QTest::keyClicks(browser->OidNumericEdit(), ".1.3.6.1.2.1.1.1.0");
+  EXPECT_EQ(SelectedLabel(), "sysDescr");
+  EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.1.1.0");  // as typed
+  EXPECT_EQ(browser->OidTextEdit()->text(), ".iso.org.dod.internet.mgmt.mib-2.system.sysDescr");
+  EXPECT_EQ(browser->TypeEdit()->text(), "octetstr");
+  EXPECT_TRUE(browser->SetTypeBox()->currentText().startsWith('s'));
+  EXPECT_EQ(browser->InstanceEdit()->text(), ".1.3.6.1.2.1.1.1");
+  EXPECT_FALSE(browser->EnumsBox()->isEnabled());
+
+  browser->OidTextEdit()->clear();
+  QTest::keyClicks(browser->OidTextEdit(), "interfaces.ifTable.ifEntry.ifAdminStatus");
+  EXPECT_EQ(SelectedLabel(), "ifAdminStatus");
+  EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.2.2.1.7");
+  EXPECT_TRUE(browser->EnumsBox()->isEnabled());
+  EXPECT_EQ(browser->EnumsBox()->currentText(), "testing (3)");
+}
+
+TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {
+  Open(LabPort().toInt());
+  TypeHost("127.0.0.1");
+  sheet->SetActivePage(kPageMibBrowser);
+  browser->OidNumericEdit()->setText("system");
+  RunJob([&] { sheet->OnStartStop(); });
+  EXPECT_EVENTUALLY_TRUE(browser->ResultModel()->rowCount() > 8);
+  const int count = browser->ResultModel()->rowCount();
+  EXPECT_EVENTUALLY_EQ(browser->CountLabel()->text(), QString("%1 entry(s)").arg(count));
+  EXPECT_FALSE(browser->GraphButton()->isEnabled());
+
+  Choose(RowOf("system.sysDescr.0"));
+  EXPECT_EQ(SelectedLabel(), "sysDescr");
+  EXPECT_EQ(browser->InstanceEdit()->text(), ".1.3.6.1.2.1.1.1.0");
+  EXPECT_EQ(browser->SetValueEdit()->text(), "Tesmo lab agent");
+  EXPECT_TRUE(browser->GraphButton()->isEnabled());
+
+  // Set: sysContact with its preselected type "s", then with a wrong one.
+  const QString original = SnmpGetValue(".1.3.6.1.2.1.1.4.0");
+  Choose(RowOf("system.sysContact.0"));
+  ASSERT_TRUE(browser->SetTypeBox()->currentText().startsWith('s'));
+  browser->SetValueEdit()->setText("tesmo browser contact");
+  RunJob([&] { browser->SetButton()->click(); });
+  EXPECT_EQ(SnmpGetValue(".1.3.6.1.2.1.1.4.0"), "tesmo browser contact");
+  browser->SetTypeBox()->setCurrentIndex(1);  // i (integer)
+  browser->SetValueEdit()->setText("12");
+  RunJob([&] { browser->SetButton()->click(); });
+  EXPECT_EVENTUALLY_TRUE(sheet->StatusLine()->text().startsWith("snmpset: "));
+  EXPECT_EQ(SnmpGetValue(".1.3.6.1.2.1.1.4.0"), "tesmo browser contact");
+  browser->SetTypeBox()->setCurrentIndex(4);  // s (string)
+  browser->SetValueEdit()->setText(original);
+  RunJob([&] { browser->SetButton()->click(); });
+  EXPECT_EQ(SnmpGetValue(".1.3.6.1.2.1.1.4.0"), original);
+
+  // Add to graph moves on to the next line; on the last line it selects none.
+  GraphData().RemoveAll();
+  Choose(0);
+  browser->GraphButton()->click();
+  EXPECT_EQ(browser->ResultList()->currentIndex().row(), 1);
+  Choose(count - 1);
+  const QString last = browser->ResultModel()->Lines().last();
+  const QString instance = browser->InstanceEdit()->text();
+  browser->GraphButton()->click();
+  EXPECT_FALSE(browser->ResultList()->currentIndex().isValid());
+  EXPECT_TRUE(browser->ResultList()->selectionModel()->selectedIndexes().isEmpty());
+  const std::vector<GraphEntryInfo> entries = GraphData().Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].target, ".1.3.6.1.2.1.1.1.0");
+  EXPECT_EQ(entries[0].label, "system.sysDescr.0");
+  EXPECT_EQ(entries[1].kind, 'S');
+  EXPECT_EQ(QString::fromStdString(entries[1].target), instance);
+  EXPECT_TRUE(last.startsWith(QString::fromStdString(entries[1].label) + "  :  "));
+
+  browser->CopyResults();
+  EXPECT_EQ(QApplication::clipboard()->text(), browser->Report());
+  EXPECT_TRUE(browser->Report().startsWith("Mib browser result\n------------------\nquery : "));
+  EXPECT_EQ(browser->Report().count('\n'), 4 + count);
+}
+
+TEST_F(MibPagesTest, GenTableListColumnPropertyAndAddToGen) {
+  Open(161);
+  TypeHost("127.0.77.39");
+  ASSERT_EQ(gen->TableList()->count(), 1);
+  EXPECT_EQ(gen->TableList()->currentText(), "ipNetToMediaTable (.1.3.6.1.2.1.4.22)");
+  sheet->SetActivePage(kPageGenTable);
+  RunJob([&] { sheet->OnStartStop(); });
+  EXPECT_EVENTUALLY_EQ(gen->CountLabel()->text(), QString("4 entry(s)"));
+  EXPECT_EVENTUALLY_EQ(gen->Grid()->Model()->rowCount(), 4);
+
+  // "Add to Gen" on ifEntry from the browser: the list shows the new table.
+  ObjectId id;
+  ASSERT_TRUE(ParseObjectId(".1.3.6.1.2.1.2.2.1", id));
+  ASSERT_TRUE(browser->SelectNode(DeepestNode(id)));
+  browser->GenButton()->click();
+  EXPECT_EVENTUALLY_EQ(gen->TableList()->count(), 2);
+  EXPECT_EQ(gen->TableList()->itemText(1), "ifEntry");
+  EXPECT_EQ(gen->TableList()->currentIndex(), 0);
+
+  // Column property, Cancel: nothing written, the selection kept.
+  const QString section = CustomTableSection(0);
+  const QString stored = CSettingsStore::ReadString(section, "1", "");
+  std::optional<ColumnDefinition> shown;
+  CColumnPropertyDialog::SetRunner([&](CColumnPropertyDialog& dialog) {
+    shown = ColumnDefinition{"",
+                             dialog.TitleEdit()->text(),
+                             dialog.WidthEdit()->text().toUInt(),
+                             static_cast<unsigned>(dialog.AlignList()->currentIndex()),
+                             dialog.IsIpBox()->isChecked() ? 1u : 0u,
+                             static_cast<unsigned>(dialog.SortList()->currentIndex())};
+    return int(QDialog::Rejected);
+  });
+  gen->EditColumn(1);
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(shown->title, "Phys. Address");
+  EXPECT_EQ(shown->width, 12u);
+  EXPECT_EQ(shown->align, 0u);
+  EXPECT_EQ(shown->sort, 5u);
+  EXPECT_EQ(CSettingsStore::ReadString(section, "1", ""), stored);
+  EXPECT_EQ(gen->TableList()->currentIndex(), 0);
+  EXPECT_EQ(gen->Grid()->Model()->rowCount(), 4);  // the grid is left alone
+
+  // OK after a refused width and a refused title.
+  CColumnPropertyDialog::SetRunner([&](CColumnPropertyDialog& dialog) {
+    dialog.WidthEdit()->setText("wide");
+    EXPECT_FALSE(dialog.TryAccept());
+    dialog.WidthEdit()->setText("15");
+    dialog.TitleEdit()->setText("MAC|address");
+    EXPECT_FALSE(dialog.TryAccept());
+    dialog.TitleEdit()->setText("");
+    dialog.SortList()->setCurrentIndex(7);
+    dialog.AlignList()->setCurrentIndex(9);
+    dialog.IsIpBox()->setChecked(true);
+    EXPECT_TRUE(dialog.TryAccept());
+    return dialog.result();
+  });
+  gen->TableList()->setCurrentIndex(0);
+  gen->EditColumn(1);
+  EXPECT_EQ(messages.size(), 2);
+  EXPECT_EQ(messages.value(0), "Please enter an integer.");
+  EXPECT_EQ(CSettingsStore::ReadString(section, "1", ""), ".1.3.6.1.2.1.4.22.1.2||15|9|1|7");
+  // The empty title keeps its place when the table is read again.
+  const std::vector<ColumnDefinition> columns = CustomTableColumns(0);
+  EXPECT_EQ(columns[1].title, "");
+  EXPECT_EQ(columns[1].width, 15u);
+  EXPECT_EQ(columns[1].sort, 7u);
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// The chart's data without a network: the window over the samples and its
+// scroll rules, the plotted values of counters, polls that overlap entry
+// changes, the command-line set-up and the stored refresh period.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "core/base/settings_store.h"
+#include "core/mib/graph_command_line.h"
+#include "core/mib/graph_data.h"
+#include "core/mib/graph_poll.h"
+
+namespace tesmo {
+namespace {
+
+// Stores count sample points, each entry plotting the sample's number.
+void Store(CGraphData& data, int count) {
+  if (!data.Primed()) data.EndPoll(data.BeginPoll(), {}, 0, 5);
+  for (int i = 0; i < count; ++i) {
+    const GraphPoll poll = data.BeginPoll();
+    const int n = data.Window().sampleCount;
+    std::vector<RawSample> samples(poll.items.size(), RawSample{true, double(n), false, 0});
+    ASSERT_TRUE(data.EndPoll(poll, samples, 1000 + n, 5));
+  }
+}
+
+void SetPoints(CGraphData& data, int points) {
+  GraphView view = data.View();
+  view.points = points;
+  data.SetView(view);
+}
+
+TEST(GraphWindow, FollowsTheNewestSampleUntilScrolledBack) {
+  enum Op { kStore, kScroll, kPoints };
+  const struct Step {
+    Op op;
+    int arg;
+    GraphScroll scroll;
+    int start, end;  // the window afterwards
+  } steps[] = {
+      {kStore, 50, {}, 0, 50},  // fewer than Nb pts: the window grows
+      {kStore, 200, {}, 150, 250},
+      {kScroll, 0, GraphScroll::LineLeft, 149, 249},
+      {kStore, 5, {}, 149, 249},  // scrolled back: new samples leave it alone
+      {kScroll, 0, GraphScroll::LineRight, 150, 250},
+      {kStore, 1, {}, 150, 250},                      // still not at the newest (256 samples)
+      {kScroll, 0, GraphScroll::RightEnd, 255, 256},  // only the newest sample
+      {kStore, 2, {}, 255, 258},                      // following again
+      {kScroll, 0, GraphScroll::PageLeft, 155, 255},
+      {kScroll, 0, GraphScroll::PageRight, 255, 258},
+      {kScroll, 0, GraphScroll::PageRight, 257, 258},  // clamped to the last sample
+      {kScroll, -40, GraphScroll::Thumb, 0, 100},
+      {kScroll, 120, GraphScroll::Thumb, 120, 220},
+      {kScroll, 9999, GraphScroll::Thumb, 257, 258},
+      {kScroll, 0, GraphScroll::LeftEnd, 0, 100},
+      {kPoints, 10, {}, 90, 100},  // Nb pts keeps the window's end
+      {kPoints, 300, {}, 0, 100},
+      {kScroll, 0, GraphScroll::RightEnd, 257, 258},
+      {kPoints, 0, {}, 258, 258},
+      {kStore, 3, {}, 261, 261},  // zero points: nothing shown, still following
+  };
+  CGraphData data;
+  data.AddEntry({kGraphSnmp, ".1.3.6.1.2.1.1.3.0", "up"});
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    const Step& step = steps[i];
+    if (step.op == kStore) Store(data, step.arg);
+    if (step.op == kScroll) data.Scroll(step.scroll, step.arg);
+    if (step.op == kPoints) SetPoints(data, step.arg);
+    const GraphWindow window = data.Window();
+    EXPECT_EQ(window.viewStart, step.start) << "step " << i;
+    EXPECT_EQ(window.viewEnd, step.end) << "step " << i;
+    ASSERT_EQ(window.values.size(), 1u);
+    ASSERT_EQ(window.values[0].size(), window.times.size());
+    // The values shown are the samples of those indexes.
+    for (size_t k = 0; k < window.times.size(); ++k) {
+      EXPECT_EQ(window.values[0][k], double(window.viewStart + int(k))) << "step " << i;
+      EXPECT_EQ(window.times[k], 1000 + window.viewStart + int(k)) << "step " << i;
+    }
+  }
+}
+
+TEST(GraphRate, CountersPlotRatesWithoutSpikes) {
+  struct Reading {
+    bool ok;
+    double value;
+    int64_t tickMs;
+    bool primed;
+    double plotted;
+  };
+  const struct {
+    const char* name;
+    bool counter;
+    std::vector<Reading> readings;
+  } cases[] = {
+      {"5,000 in 5 s", true, {{true, 1000, 0, false, 0}, {true, 6000, 5000, true, 1000}}},
+      {"a wrap counts once",
+       true,
+       {{true, 4294967000.0, 0, false, 0}, {true, 200, 1000, true, 496}}},
+      {"a failed poll plots 0 and the next rate spans both periods",
+       true,
+       {{true, 1000, 0, false, 0},
+        {true, 2000, 5000, true, 200},
+        {false, 0, 10000, true, 0},
+        {true, 4000, 15000, true, 200}}},
+      {"no rate without a reading before",
+       true,
+       {{false, 0, 0, false, 0}, {true, 5000, 5000, true, 0}, {true, 6000, 10000, true, 200}}},
+      {"the clock did not move: the period",
+       true,
+       {{true, 0, 7, false, 0}, {true, 2000, 7, true, 400}}},
+      {"priming reads the counter again after a restart",
+       true,
+       {{true, 0, 0, false, 0}, {true, 500, 1000, false, 0}, {true, 1500, 2000, true, 1000}}},
+      {"other values plot as read",
+       false,
+       {{true, 42, 0, false, 42}, {true, 17.5, 1, true, 17.5}, {false, 99, 2, true, 0}}},
+  };
+  for (const auto& c : cases) {
+    CounterState state;
+    for (size_t i = 0; i < c.readings.size(); ++i) {
+      const Reading& r = c.readings[i];
+      const double plotted = PlotValue(state, {r.ok, r.value, c.counter, r.tickMs}, r.primed, 5);
+      EXPECT_DOUBLE_EQ(plotted, r.plotted) << c.name << ", reading " << i;
+    }
+  }
+}
+
+TEST(GraphRate, ValueTextsReadAsNumbers) {
+  const struct {
+    const char* text;
+    double value;
+  } cases[] = {
+      {"4294967295", 4294967295.0},
+      {"1500 octets", 1500},
+      {"-12", -12},
+      {" 3.25", 3.25},
+      {"0:01:02:03.04", 0},
+      {"up", 0},
+      {"", 0},
+      {"0x1F", 0},
+      {"inf", 0},
+      {"nan", 0},
+      {".5", 0.5},
+      {"## NA ##", 0},
+  };
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(NumberOfValueText(c.text), c.value) << c.text;
+}
+
+TEST(GraphPolls, EntryChangesDuringAPoll) {
+  const RawSample ok{true, 7, false, 0};
+  CGraphData data;
+  data.AddEntry({kGraphSnmp, "a", "a"});
+  data.AddEntry({kGraphRoundTrip, "127.0.0.1", "ping 127.0.0.1"});
+  Store(data, 2);
+
+  // An entry added while a poll is on its way: the samples are gone, that
+  // poll stores nothing and the next one only primes.
+  GraphPoll poll = data.BeginPoll();
+  data.AddEntry({kGraphSnmp, "c", "c"});
+  EXPECT_FALSE(data.EndPoll(poll, {ok, ok}, 5, 5));
+  EXPECT_EQ(data.Window().sampleCount, 0);
+  EXPECT_FALSE(data.Primed());
+  EXPECT_FALSE(data.EndPoll(data.BeginPoll(), {ok, ok, ok}, 6, 5));
+  EXPECT_TRUE(data.EndPoll(data.BeginPoll(), {ok, ok, ok}, 7, 5));
+  EXPECT_EQ(data.Window().sampleCount, 1);
+
+  // An entry deleted meanwhile: the others' samples are stored.
+  poll = data.BeginPoll();
+  ASSERT_TRUE(data.DeleteEntry(0));
+  EXPECT_TRUE(data.EndPoll(poll, {ok, {true, 8, false, 0}, {true, 9, false, 0}}, 8, 5));
+  const GraphSamples samples = data.Samples();
+  ASSERT_EQ(samples.values.size(), 2u);
+  EXPECT_EQ(samples.values[0], (std::vector<double>{7, 8}));
+  EXPECT_EQ(samples.values[1], (std::vector<double>{7, 9}));
+  EXPECT_EQ(samples.times, (std::vector<int64_t>{7, 8}));
+  EXPECT_FALSE(data.DeleteEntry(5));
+
+  // Clear meanwhile: nothing stored; Clear keeps the entries.
+  poll = data.BeginPoll();
+  data.Clear();
+  EXPECT_FALSE(data.EndPoll(poll, {ok, ok}, 9, 5));
+  EXPECT_EQ(data.Window().sampleCount, 0);
+  EXPECT_EQ(data.EntryCount(), 2);
+  data.RemoveAll();
+  EXPECT_EQ(data.EntryCount(), 0);
+}
+
+TEST(GraphCommandLine, SetUpTokens) {
+  const struct {
+    const char* line;
+    bool complete;
+    GraphView view;  // refresh, points, legend, 3D, X labels
+    std::vector<std::pair<char, const char*>> entries;
+  } cases[] = {
+      {"host graph 5 100 1 0 1 S .1.3.6.1.2.1.2.2.1.10.2",
+       true,
+       {5, 100, true, true, false},
+       {{'S', ".1.3.6.1.2.1.2.2.1.10.2"}}},
+      {"host graph 2.5,250;0\t1 0 P 10.0.0.1 Snmp system.sysUpTime.0 odd",
+       true,
+       {2.5, 250, false, false, true},
+       {{'P', "10.0.0.1"}, {'S', "system.sysUpTime.0"}}},
+      {"host graph 7", false, {7, 100, true, false, true}, {}},
+      {"host graph 7 30 0", false, {7, 30, false, false, true}, {}},
+      {"host graph 7 30 x 1 1 P 10.0.0.1", false, {7, 30, true, false, true}, {}},
+      {"host graph", false, {5, 100, true, false, true}, {}},
+      {"host graph 1 -5 1 1 0", true, {1, 0, true, false, true}, {}},
+  };
+  for (const auto& c : cases) {
+    CGraphData data;
+    const GraphSetUp setUp = ParseGraphCommandLine(QString(c.line).split(' '));
+    EXPECT_EQ(setUp.complete, c.complete) << c.line;
+    ApplyGraphSetUp(setUp, data);
+    const GraphView view = data.View();
+    EXPECT_EQ(view.refreshSeconds, c.view.refreshSeconds) << c.line;
+    EXPECT_EQ(view.points, c.view.points) << c.line;
+    EXPECT_EQ(view.legend, c.view.legend) << c.line;
+    EXPECT_EQ(view.threeD, c.view.threeD) << c.line;
+    EXPECT_EQ(view.xLabels, c.view.xLabels) << c.line;
+    const std::vector<GraphEntryInfo> entries = data.Entries();
+    ASSERT_EQ(entries.size(), c.entries.size()) << c.line;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(entries[i].kind, c.entries[i].first) << c.line;
+      EXPECT_EQ(entries[i].target, c.entries[i].second) << c.line;
+      EXPECT_EQ(entries[i].label, c.entries[i].second) << c.line;
+    }
+  }
+}
+
+TEST(GraphSettings, RefreshTimeIsStoredInMilliseconds) {
+  QTemporaryDir dir;
+  CSettingsStore::SetFilePath(dir.filePath("tesmo.ini"));
+  EXPECT_EQ(LoadGraphRefreshSeconds(), 5);
+  const struct {
+    int stored;
+    double loaded;
+  } cases[] = {{2500, 2}, {999, 0}, {60000, 60}, {-1, 5}};
+  for (const auto& c : cases) {
+    CSettingsStore::WriteInt("Graph", "RefreshTime", c.stored);
+    EXPECT_EQ(LoadGraphRefreshSeconds(), c.loaded) << c.stored;
+  }
+  SaveGraphRefreshSeconds(2.5);
+  EXPECT_EQ(CSettingsStore::ReadInt("Graph", "RefreshTime", 0), 2500);
+  SaveGraphRefreshSeconds(1e300);
+  EXPECT_EQ(CSettingsStore::ReadInt("Graph", "RefreshTime", 0), 2147483647);
+  EXPECT_EQ(EffectivePeriod(0), 5);
+  EXPECT_EQ(EffectivePeriod(0.5), 0.5);
+  CSettingsStore::SetFilePath(QString());
+}
+
+}  // namespace
+}  // namespace tesmo
