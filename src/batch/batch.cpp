@@ -331,14 +331,15 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   context.parameters.host = options->host;
   context.print = PrintOut;
 
-  const ResolveOutcome resolved = ResolveHost(context.parameters);
-  if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
-  if (!resolved.valid) return kBatchUnresolved;
+  const BatchPage* page = FindPage(pages, options->page);
+  if (page->resolvesHost) {
+    const ResolveOutcome resolved = ResolveHost(context.parameters);
+    if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
+    if (!resolved.valid) return kBatchUnresolved;
+  }
 
   int code = kBatchUsage;
-  if (const BatchPage* page = FindPage(pages, options->page)) {
-    RunJobHere([&] { code = page->run(context); });
-  }
+  RunJobHere([&] { code = page->run(context); });
   FreeMibs();
   return CheckedExit(code);
 }

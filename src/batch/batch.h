@@ -71,6 +71,9 @@ struct BatchPage {
   // Runs the job after the target was resolved, between BeginJob and EndJob;
   // returns a BatchExit code.
   std::function<int(BatchContext&)> run;
+  // HOST is resolved first (a failure exits with kBatchUnresolved); a page
+  // that reads HOST as something else (a DNS name) gets it as typed.
+  bool resolvesHost = true;
 };
 
 // The SNMP version and SNMPv3 security options of a run applied to the

@@ -26,7 +26,6 @@
 #include "core/base/vendor_map.h"
 #include "core/mib/graph_command_line.h"
 #include "core/net/name_resolution.h"
-#include "core/net/resolver_settings.h"
 #include "core/net/telnet_launcher.h"
 #include "core/snmp/mib_loader.h"
 #include "ui/app/about_box.h"
@@ -187,10 +186,9 @@ int CMainSheet::PageIndexOf(const QString& internalName) const {
 void CMainSheet::LoadAllSettings() {
   const CSettingsStore::CBatch batch;
   RebuildFixedFont();
+  // The NSLookup page's LoadSettings configures the resolver and the name
+  // service from the Resolver section.
   for (ToolPage* page : pages) page->LoadSettings();
-  // The name service is configured from the Resolver section whether or not
-  // the DNS page is ever opened.
-  LoadResolverSettings();
 }
 
 void CMainSheet::SaveAllSettings() {

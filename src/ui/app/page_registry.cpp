@@ -28,7 +28,8 @@ std::vector<BatchPage> BatchPagesOfRegistry() {
   std::vector<BatchPage> pages;
   for (const PageRecord& record : Registry()) {
     if (record.batch.run) {
-      pages.push_back({record.name, record.batch.summary, record.batch.options, record.batch.run});
+      pages.push_back({record.name, record.batch.summary, record.batch.options, record.batch.run,
+                       record.batch.resolvesHost});
     }
   }
   return pages;

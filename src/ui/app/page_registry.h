@@ -36,6 +36,7 @@ struct PageBatchEntry {
   const char* summary = nullptr;  // one line for --help
   std::vector<BatchOptionSpec> options;
   std::function<int(BatchContext&)> run;
+  bool resolvesHost = true;  // false: HOST is handed over as typed (a DNS name)
 };
 
 struct PageRecord {

@@ -71,12 +71,4 @@ class ToolPage : public QWidget {
   CTarget* target;
 };
 
-// A tab whose tools come with a later version: its Start does nothing.
-class CEmptyPage : public ToolPage {
-  Q_OBJECT
- public:
-  using ToolPage::ToolPage;
-  void StartJob() override {}
-};
-
 }  // namespace tesmo

@@ -1,0 +1,455 @@
+// The DNS query engine: default server, Lookup and List.
+#include "core/dns/dns_engine.h"
+
+#include <arpa/nameser.h>
+#include <netinet/in.h>
+#include <resolv.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "core/dns/dns_message.h"
+#include "core/dns/dns_transport.h"
+#include "core/net/address_text.h"
+#include "core/net/name_cache.h"
+#include "core/net/resolver_state.h"
+
+namespace tesmo {
+
+namespace {
+
+// The engine's second-level debug option in the resolver's option bits.
+constexpr unsigned long kDebug2Option = 0x80000000ul;
+// Query buffers: a lookup's query and a zone transfer's.
+constexpr size_t kQuerySize = 1024;
+constexpr size_t kTransferQuerySize = 512;
+// Longest part of a name or domain joined into one query name.
+constexpr int kMaxNamePart = 1025;
+// How long a zone transfer may wait to connect, to send its query, or for
+// the next bytes of the transfer.
+constexpr int kStreamLimitMs = 120000;
+
+std::string Dotted(uint32_t address) {
+  return FormatAddress(address);
+}
+
+std::string ReverseName(uint32_t address, const char* suffix) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u.in-addr.arpa%s", address & 0xFF,
+                (address >> 8) & 0xFF, (address >> 16) & 0xFF, address >> 24, suffix);
+  return text;
+}
+
+std::string FirstWord(std::string_view text) {
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  text.remove_prefix(start);
+  return std::string(text.substr(0, text.find_first_of(" \t")));
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+std::optional<uint32_t> DottedAddressOf(std::string_view text) {
+  if (text.empty() || text.back() == '.' ||
+      text.find_first_not_of("0123456789.") != std::string_view::npos)
+    return std::nullopt;
+  return ParseAddressText(text);
+}
+
+CDnsEngine::CDnsEngine(CDnsOutput& out) : out(out) {}
+
+int CDnsEngine::TypeOfMnemonic(std::string_view mnemonic, int fallback) {
+  if (auto type = DnsTypeNumber(mnemonic)) return *type;
+  out.Print("unknown query type: %.*s\n", static_cast<int>(mnemonic.size()), mnemonic.data());
+  return fallback;
+}
+
+int CDnsEngine::ClassOfMnemonic(std::string_view mnemonic, int fallback) {
+  if (auto dnsClass = DnsClassNumber(mnemonic)) return *dnsClass;
+  out.Print("unknown query class: %.*s\n", static_cast<int>(mnemonic.size()), mnemonic.data());
+  return fallback;
+}
+
+void CDnsEngine::ReadSettings() {
+  const struct __res_state* state = ResolverState();
+  settings = Settings();
+  settings.options = state->options;
+  settings.retransmit = state->retrans;
+  settings.retries = state->retry;
+  settings.dots = state->ndots;
+  for (int i = 0; i < state->nscount && i < MAXNS; ++i) {
+    settings.servers.push_back(ntohl(state->nsaddr_list[i].sin_addr.s_addr));
+  }
+  for (int i = 0; i < MAXDNSRCH && state->dnsrch[i] != nullptr; ++i) {
+    settings.searchList.emplace_back(state->dnsrch[i]);
+  }
+  settings.debug2 = (settings.options & kDebug2Option) != 0;
+  // The second level includes the first.
+  settings.debug = (settings.options & RES_DEBUG) != 0 || settings.debug2;
+}
+
+std::optional<uint32_t> CDnsEngine::QueryServer() const {
+  if (!defaultServer.addresses.empty()) return defaultServer.addresses.front();
+  if (!defaultServer.servers.empty() && !defaultServer.servers.front().addresses.empty())
+    return defaultServer.servers.front().addresses.front();
+  return unnamedServer;
+}
+
+int CDnsEngine::GetAnswer(const uint8_t* query, size_t length, int type, bool addressQuery,
+                          bool toServer, uint32_t server, DnsHostInfo& info) {
+  info.Clear();
+  DnsTransportOptions transport;
+  transport.retransmit = settings.retransmit;
+  transport.retries = settings.retries;
+  transport.useTcp = (settings.options & RES_USEVC) != 0;
+  transport.ignoreTruncation = (settings.options & RES_IGNTC) != 0;
+  transport.debug = settings.debug;
+  transport.debug2 = settings.debug2;
+  transport.port = serverPort;
+  transport.stop = stop;
+  std::vector<uint8_t> answer;
+  const int sent = SendDnsRequest(transport, server, query, length, answer, out, log);
+  if (sent != 0) {
+    if (settings.debug2) log.Out("SendRequest failed\n");
+    return sent;
+  }
+  DnsAnswerQuery reading;
+  reading.type = type;
+  reading.addressQuery = addressQuery;
+  reading.toServer = toServer;
+  reading.flags = Flags();
+  return ReadDnsAnswer(answer.data(), answer.size(), reading, info, out, log);
+}
+
+int CDnsEngine::QueryOne(const std::string& name, const std::string* domain, int type, int dnsClass,
+                         uint32_t server, DnsHostInfo& info) {
+  std::string full;
+  if (domain) {
+    char text[2 * kMaxNamePart + 2];
+    std::snprintf(text, sizeof text, "%.*s.%.*s", kMaxNamePart, name.c_str(), kMaxNamePart,
+                  domain->c_str());
+    full = text;
+  } else {
+    full = name;
+    if (!full.empty() && full.back() == '.') full.pop_back();
+  }
+  uint8_t query[kQuerySize];
+  const int length = res_nmkquery(ResolverState(), ns_o_query, full.c_str(), dnsClass, type,
+                                  nullptr, 0, nullptr, query, sizeof query);
+  if (length < 0) {
+    info.Clear();
+    if (settings.debug) log.Out("Res_mkquery failed\n");
+    return kDnsError;
+  }
+  const int result =
+      GetAnswer(query, static_cast<size_t>(length), type, false, false, server, info);
+  if (result == kDnsNonAuth && info.name.empty()) info.name = full;
+  return result;
+}
+
+int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass, uint32_t server,
+                             DnsHostInfo& info) {
+  if (type == kDnsTypeA) {
+    if (auto address = DottedAddressOf(name)) {
+      info.Clear();
+      info.name = "[" + name + "]";
+      info.addresses.push_back(*address);
+      return kDnsSuccess;
+    }
+  }
+
+  const int dots = static_cast<int>(std::count(name.begin(), name.end(), '.'));
+  if (dots == 0) {
+    char alias[kDnsNameSize];
+    // The library's host-alias table (the HOSTALIASES file); deprecated in
+    // favour of getaddrinfo, which has no such table.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const char* found = res_hostalias(ResolverState(), name.c_str(), alias, sizeof alias);
+#pragma GCC diagnostic pop
+    if (found) {
+      const std::string aliased = found;
+      log.Out("Aliased to \"%s\"\n\n", aliased.c_str());
+      return QueryOne(aliased, nullptr, type, dnsClass, server, info);
+    }
+  }
+
+  bool triedAsIs = false;
+  bool sawNoInfo = false;
+  int result = kDnsError;
+  if (dots >= settings.dots) {
+    result = QueryOne(name, nullptr, type, dnsClass, server, info);
+    triedAsIs = true;
+    if (result == kDnsSuccess) return result;
+    sawNoInfo = result == kDnsNoInfo;
+  }
+
+  const bool search = (settings.options & RES_DNSRCH) != 0;
+  const bool defaultNames = (settings.options & RES_DEFNAMES) != 0;
+  const bool endsWithDot = !name.empty() && name.back() == '.';
+  if (((dots > 0 && !endsWithDot && search) || (dots == 0 && defaultNames)) &&
+      !settings.searchList.empty()) {
+    for (const auto& domain : settings.searchList) {
+      result = QueryOne(name, &domain, type, dnsClass, server, info);
+      if (result == kDnsSuccess || result == kDnsNoResponse) return result;
+      if (result == kDnsNoInfo) {
+        sawNoInfo = true;
+      } else if (result != kDnsNonExistent) {
+        break;
+      }
+      if (!search) break;
+    }
+  }
+
+  if (!triedAsIs) {
+    result = QueryOne(name, nullptr, type, dnsClass, server, info);
+    if (result == kDnsSuccess) return result;
+    sawNoInfo = sawNoInfo || result == kDnsNoInfo;
+  }
+  return sawNoInfo ? kDnsNoInfo : result;
+}
+
+int CDnsEngine::LookupByAddress(uint32_t address, uint32_t server, bool toServer,
+                                DnsHostInfo& info) {
+  const std::string name = ReverseName(address, "");
+  uint8_t query[kQuerySize];
+  const int length = res_nmkquery(ResolverState(), ns_o_query, name.c_str(), ns_c_in, ns_t_ptr,
+                                  nullptr, 0, nullptr, query, sizeof query);
+  if (length < 0) {
+    info.Clear();
+    if (settings.debug) log.Out("res_mkquery() failed\n");
+    return kDnsError;
+  }
+  const int result =
+      GetAnswer(query, static_cast<size_t>(length), kDnsTypePtr, true, toServer, server, info);
+  if (result == kDnsSuccess) info.addresses.assign(1, address);
+  return result;
+}
+
+void CDnsEngine::FindDefaultServer() {
+  ReadSettings();
+  defaultServer.Clear();
+  defaultServerName.clear();
+  unnamedServer.reset();
+  const std::vector<uint32_t>& servers = serverOverride.empty() ? settings.servers : serverOverride;
+  std::optional<uint32_t> answering;
+  for (uint32_t server : servers) {
+    DnsHostInfo info;
+    const int result = LookupByAddress(server, server, true, info);
+    if (result == kDnsSuccess) {
+      defaultServer = std::move(info);
+      defaultServerName = defaultServer.name;
+      return;
+    }
+    out.Print("*** Can't find server name for address %s: %s\n", Dotted(server).c_str(),
+              DnsResultText(result));
+    if (!answering && result != kDnsTimedOut && result != kDnsNoResponse) answering = server;
+  }
+  // A server without a name for its own address still answers queries: it
+  // is asked under its address rather than leaving nothing to ask.
+  if (!servers.empty()) {
+    unnamedServer = answering.value_or(servers.front());
+    defaultServerName = Dotted(*unnamedServer);
+    defaultServer.name = defaultServerName;
+  }
+}
+
+int CDnsEngine::RunLookup(std::string_view text) {
+  std::string name = FirstWord(text);
+  hostInfoValid = false;
+  ReadSettings();
+  PrintHostInfo(out, "Server:", defaultServer);
+  const std::optional<uint32_t> server = QueryServer();
+  if (!server) return kDnsError;
+
+  if (!name.empty() && name.front() == '\\') name.erase(0, 1);
+  int result;
+  const std::optional<uint32_t> address = DottedAddressOf(name);
+  if (queryType == kDnsTypeA && address) {
+    result = LookupByAddress(*address, *server, false, hostInfo);
+  } else {
+    if (queryType == kDnsTypePtr && address) name = ReverseName(*address, ".");
+    result = LookupByName(name, queryType, queryClass, *server, hostInfo);
+  }
+
+  switch (result) {
+    case kDnsSuccess:
+      if (queryType == kDnsTypeA) {
+        hostInfoValid = true;
+        PrintHostInfo(out, "Name:", hostInfo);
+      }
+      break;
+    case kDnsNonAuth:
+      PrintHostInfo(out, "Name:", hostInfo);
+      break;
+    case kDnsNoInfo:
+      out.Print("*** No %s (%s) records available for %s\n", DnsTypeName(queryType).c_str(),
+                DnsTypeMnemonic(queryType).c_str(), name.c_str());
+      break;
+    case kDnsTimedOut:
+      out.Print("*** Request to %s timed-out\n", defaultServerName.c_str());
+      break;
+    default:
+      out.Print("*** %s can't find %s: %s\n", defaultServerName.c_str(), name.c_str(),
+                DnsResultText(result));
+      break;
+  }
+  return result;
+}
+
+int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPrinted) {
+  uint8_t query[kTransferQuerySize];
+  const int length = res_nmkquery(ResolverState(), ns_o_query, domain.c_str(), queryClass,
+                                  ns_t_axfr, nullptr, 0, nullptr, query, sizeof query);
+  if (length < 0) {
+    if (settings.debug) out.Print("*** ls: res_mkquery failed\n");
+    return kDnsError;
+  }
+  const std::optional<uint32_t> server = QueryServer();
+  if (!server) return kDnsError;
+
+  CDnsStream stream(stop);
+  if (stream.Open() != CDnsStream::Status::kOk) {
+    log.ErrNo("ls: socket", stream.Error());
+    return kDnsError;
+  }
+  switch (stream.Connect(*server, serverPort, kStreamLimitMs)) {
+    case CDnsStream::Status::kOk:
+      break;
+    case CDnsStream::Status::kRefused:
+    case CDnsStream::Status::kStopped:
+      return kDnsNoResponse;
+    default:
+      log.ErrNo("ls: connect", stream.Error() != 0 ? stream.Error() : ETIMEDOUT);
+      return kDnsError;
+  }
+  if (stream.SendMessage(query, static_cast<size_t>(length), kStreamLimitMs) !=
+      CDnsStream::Status::kOk) {
+    log.ErrNo("ls: write", stream.Error() != 0 ? stream.Error() : ETIMEDOUT);
+    return kDnsError;
+  }
+
+  const bool named = defaultServer.addresses.empty() && !defaultServer.servers.empty();
+  out.Print("[%s]\n",
+            named ? defaultServer.servers.front().name.c_str() : defaultServerName.c_str());
+
+  DnsListing listing;
+  listing.type = type;
+  listing.domain = domain;
+  listing.debug = settings.debug;
+  listing.queryClass = queryClass;
+
+  enum class End { kNormal, kLengthFailed, kMessageFailed, kPrintFailed };
+  End end = End::kNormal;
+  int printResult = kDnsSuccess;
+  size_t partial = 0;
+  int messages = 0;
+  int records = 0;
+  std::string firstSoa;
+  int soaSeen = 0;
+  bool complete = false;
+  while (!complete && !DnsStopRequested(stop)) {
+    uint8_t prefix[2];
+    size_t got = 0;
+    auto status = stream.Read(prefix, sizeof prefix, kStreamLimitMs, got);
+    if (status == CDnsStream::Status::kStopped) break;
+    if (status != CDnsStream::Status::kOk) {
+      end = End::kLengthFailed;
+      break;
+    }
+    const size_t size = static_cast<size_t>(prefix[0] << 8 | prefix[1]);
+    if (size == 0) break;
+    if (transferBuffer.size() < size) transferBuffer.resize(size);
+    status = stream.Read(transferBuffer.data(), size, kStreamLimitMs, got);
+    if (status == CDnsStream::Status::kStopped) break;
+    if (status != CDnsStream::Status::kOk) {
+      end = End::kMessageFailed;
+      partial = got;
+      break;
+    }
+    const CDnsMessage message(transferBuffer.data(), size);
+    printResult = PrintZoneListingLines(out, message, listing);
+    if (printResult != kDnsSuccess) {
+      end = End::kPrintFailed;
+      break;
+    }
+    const DnsHeader header = message.Header();
+    ++messages;
+    records += header.answers;
+
+    // The transfer ends with the zone's SOA record sent a second time.
+    auto offset = message.SkipQuestions();
+    for (uint16_t i = 0; offset && i < header.answers; ++i) {
+      DnsRecord record;
+      size_t next = 0;
+      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk) break;
+      *offset = next;
+      if (record.type != kDnsTypeSoa || soaSeen >= 2) continue;
+      if (++soaSeen == 1) {
+        firstSoa = record.owner;
+      } else if (SameName(record.owner, firstSoa)) {
+        complete = true;
+        break;
+      }
+    }
+  }
+
+  out.Print("%sReceived %d answer%s (%d record%s).\n", messages >= 50 ? "\n" : "", messages,
+            messages == 1 ? "" : "s", records, records == 1 ? "" : "s");
+  stream.Close();
+  switch (end) {
+    case End::kNormal:
+      return kDnsSuccess;
+    case End::kLengthFailed:
+      return kDnsError;
+    case End::kPrintFailed:
+      return printResult;
+    case End::kMessageFailed: {
+      // The counts of the message that was cut off; bytes that never came
+      // read as zeros.
+      const DnsHeader header = CDnsMessage(transferBuffer.data(), partial).Header();
+      out.Print("*** ls: error receiving zone transfer:\n");
+      out.Print("  result: %s, answers = %u, authority = %u, additional = %u\n",
+                DnsRcodeText(header.rcode), header.answers, header.authority, header.additional);
+      errorPrinted = true;
+      return kDnsError;
+    }
+  }
+  return kDnsError;
+}
+
+int CDnsEngine::ListZone(int type, std::string_view domainText) {
+  ReadSettings();
+  const std::string domain(domainText);
+  bool errorPrinted = false;
+  const int result = ListZoneSteps(type, domain, errorPrinted);
+  // Every failure leaves a line in the list, so an empty or refused listing
+  // is never mistaken for an empty zone.
+  if (result != kDnsSuccess && !errorPrinted) {
+    out.Print("*** Can't list domain %s: %s\n", domain.c_str(), DnsResultText(result));
+  }
+  return result;
+}
+
+int CDnsEngine::RunQuery(Query query, std::string_view name) {
+  // Another user of the resolver may hold the lock across its own network
+  // waits: the wait for it looks at the stop flag as often as a network wait
+  // does, and a stop gives up the query.
+  std::unique_lock lock(NameCacheMutex, std::defer_lock);
+  while (!lock.try_lock()) {
+    if (DnsStopRequested(stop)) return kDnsError;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  FindDefaultServer();
+  return query == Query::kLookup ? RunLookup(name) : ListZone(queryType, name);
+}
+
+}  // namespace tesmo

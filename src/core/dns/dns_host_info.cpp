@@ -1,0 +1,221 @@
+// The host information record: its block and reading an answer into it.
+#include "core/dns/dns_host_info.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "core/dns/dns_message.h"
+#include "core/dns/dns_output.h"
+#include "core/dns/dns_records.h"
+
+namespace tesmo {
+
+namespace {
+
+std::string Dotted(uint32_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF,
+                (address >> 8) & 0xFF, address & 0xFF);
+  return text;
+}
+
+uint32_t AddressAt(const CDnsMessage& message, size_t offset) {
+  return message.U32(offset);
+}
+
+// Four addresses on the first line, five on each later one.
+void PrintAddresses(CDnsOutput& out, const std::vector<uint32_t>& addresses) {
+  char separator = ' ';
+  size_t onLine = 0;
+  size_t perLine = 4;
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    out.Print("%c %s", separator, Dotted(addresses[i]).c_str());
+    separator = ',';
+    if (++onLine == perLine && i + 1 < addresses.size()) {
+      out.Write("\n\t");
+      onLine = 0;
+      perLine = 5;
+      separator = ' ';
+    }
+  }
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+DnsServerInfo* FindServer(DnsHostInfo& info, const std::string& name) {
+  for (auto& server : info.servers) {
+    if (SameName(server.name, name)) return &server;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void PrintNameList(CDnsOutput& out, const std::vector<std::string>& names) {
+  size_t width = 10;
+  char separator = ' ';
+  for (const auto& name : names) {
+    width += name.size() + 2;
+    if (width > 75) {
+      out.Write("\n\t");
+      width = 10;
+      separator = ' ';
+    }
+    out.Print("%c %s", separator, name.c_str());
+    separator = ',';
+  }
+}
+
+void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info) {
+  out.Print("%-7s  %s", label, info.name.c_str());
+  if (!info.addresses.empty()) {
+    out.Write(info.addresses.size() >= 2 ? "\nAddresses:" : "\nAddress:");
+    PrintAddresses(out, info.addresses);
+  }
+  if (!info.aliases.empty()) {
+    out.Write("\nAliases:");
+    PrintNameList(out, info.aliases);
+  }
+  if (!info.servers.empty()) {
+    out.Write("\nServed by:\n");
+    for (const auto& server : info.servers) {
+      out.Print("- %s\n\t", server.name.c_str());
+      PrintAddresses(out, server.addresses);
+      out.Write("\n\t");
+      PrintNameList(out, server.domains);
+      out.Write("\n");
+    }
+  }
+  out.Write("\n\n");
+}
+
+int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& query,
+                  DnsHostInfo& info, CDnsOutput& out, CDnsLog& log) {
+  info.Clear();
+  const CDnsMessage message(answer, size);
+  // Shorter than a header: nothing in it can be trusted.
+  if (size < kDnsHeaderSize) return kDnsError;
+  const DnsHeader header = message.Header();
+  if (header.rcode != 0) return header.rcode;
+  if (header.answers == 0 && header.authority == 0 && header.additional == 0) return kDnsNoInfo;
+  auto offset = message.SkipQuestions();
+  if (!offset) return kDnsError;
+
+  if (header.answers > 0 && !query.toServer && !header.authoritative) {
+    log.Out("Non-authoritative answer:\n");
+  }
+
+  const bool readsHost =
+      query.type == kDnsTypeA || (query.addressQuery && query.type == kDnsTypePtr);
+  bool answersPrinted = false;
+  DnsRecord record;
+  size_t next = 0;
+  if (readsHost) {
+    bool found = false;
+    bool haveAddress = false;
+    int addressClass = 0;
+    for (uint16_t i = 0; i < header.answers; ++i) {
+      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
+        return kDnsError;
+      *offset = next;
+      if (record.type == kDnsTypeCname) {
+        if (info.aliases.size() < DnsHostInfo::kMaxAliases) info.aliases.push_back(record.owner);
+      } else if (record.type == kDnsTypePtr && query.type == kDnsTypePtr) {
+        std::string target;
+        if (!message.ReadName(record.data, target)) return kDnsError;
+        info.name = target;
+        found = true;
+        break;
+      } else if (record.type == kDnsTypeA) {
+        // Only four-byte addresses fit the record; anything else is not an
+        // IPv4 address and is passed over.
+        if (record.dataLength != 4) continue;
+        if (!haveAddress) {
+          info.name = record.owner;
+          addressClass = record.dnsClass;
+          haveAddress = true;
+        } else if (record.dnsClass != addressClass) {
+          continue;
+        }
+        if (info.addresses.size() >= DnsHostInfo::kMaxAddresses) {
+          log.Out("MAXADDRS exceeded: skipping address\n");
+          continue;
+        }
+        info.addresses.push_back(AddressAt(message, record.data));
+        found = true;
+      }
+    }
+    if (found) return kDnsSuccess;
+  } else {
+    for (uint16_t i = 0; i < header.answers; ++i) {
+      auto after = PrintResourceRecord(out, message, *offset, query.flags);
+      if (!after) return kDnsError;
+      *offset = *after;
+      answersPrinted = true;
+    }
+    // An authoritative answer without records says the name has none of
+    // this type; its authority section only holds the zone's SOA record.
+    if (header.answers == 0 && header.authoritative) return kDnsNoInfo;
+  }
+
+  if (!header.authoritative && query.type != kDnsTypeA &&
+      (header.authority > 0 || header.additional > 0)) {
+    if (answersPrinted) log.Out("\n");
+    log.Out("Authoritative answers can be found from:\n");
+  }
+
+  // Authority section: for A, the servers of the name's zone; otherwise printed.
+  for (uint16_t i = 0; i < header.authority; ++i) {
+    if (query.type != kDnsTypeA) {
+      auto after = PrintResourceRecord(out, message, *offset, query.flags);
+      if (!after) return kDnsError;
+      *offset = *after;
+      continue;
+    }
+    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
+      return kDnsError;
+    *offset = next;
+    if (record.type != kDnsTypeNs) continue;
+    std::string serverName;
+    if (!message.ReadName(record.data, serverName)) return kDnsError;
+    DnsServerInfo* server = FindServer(info, serverName);
+    if (!server) {
+      if (info.servers.size() >= DnsHostInfo::kMaxServers) continue;
+      info.servers.push_back(DnsServerInfo{serverName, {}, {}});
+      server = &info.servers.back();
+    }
+    if (server->domains.size() < DnsHostInfo::kMaxDomains) server->domains.push_back(record.owner);
+  }
+
+  // Additional section: for A, the addresses of those servers; otherwise printed.
+  for (uint16_t i = 0; i < header.additional; ++i) {
+    if (query.type != kDnsTypeA) {
+      auto after = PrintResourceRecord(out, message, *offset, query.flags);
+      if (!after) return kDnsError;
+      *offset = *after;
+      continue;
+    }
+    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
+      return kDnsError;
+    *offset = next;
+    if (record.type != kDnsTypeA || record.dataLength != 4) continue;
+    DnsServerInfo* server = FindServer(info, record.owner);
+    if (server && server->addresses.size() < DnsHostInfo::kMaxAddresses) {
+      server->addresses.push_back(AddressAt(message, record.data));
+    }
+  }
+
+  if (query.type == kDnsTypeA) {
+    // The answer names the servers that know the name; without any, the
+    // name simply has no address.
+    return info.servers.empty() ? kDnsNoInfo : kDnsNonAuth;
+  }
+  if (query.addressQuery) return kDnsNoInfo;
+  return kDnsSuccess;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,60 @@
+// The host information record (what a Lookup learns about a name or a
+// server), its printed block, and reading a server's answer into it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/dns/dns_record_lines.h"
+
+namespace tesmo {
+
+class CDnsOutput;
+class CDnsLog;
+
+struct DnsServerInfo {
+  std::string name;
+  std::vector<uint32_t> addresses;   // IPv4, host byte order
+  std::vector<std::string> domains;  // the domains it serves
+};
+
+struct DnsHostInfo {
+  static constexpr size_t kMaxAliases = 34;
+  static constexpr size_t kMaxAddresses = 35;
+  static constexpr size_t kMaxServers = 10;
+  static constexpr size_t kMaxDomains = 35;
+
+  std::string name;
+  std::vector<std::string> aliases;
+  std::vector<uint32_t> addresses;  // IPv4, host byte order
+  int addressType = 2;              // AF_INET
+  int addressLength = 4;
+  std::vector<DnsServerInfo> servers;
+
+  void Clear() { *this = DnsHostInfo(); }
+};
+
+// The block: "%-7s  %s" with label and name, then the addresses, aliases and
+// servers, ended by an empty line.
+void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info);
+// Names separated by commas, wrapped onto lines that begin with a tab.
+void PrintNameList(CDnsOutput& out, const std::vector<std::string>& names);
+
+// What a query asked, for reading its answer.
+struct DnsAnswerQuery {
+  int type = 1;
+  bool addressQuery = false;  // a PTR query made from an address
+  bool toServer = false;      // looking up a server's own name
+  DnsPrintFlags flags;
+};
+
+// Reads an answer into info (emptied first): for type A and address queries
+// the name, aliases, addresses and the servers that know the name; for other
+// types every record is printed as a resource record line. Texts for the log
+// go to log. Returns the result code (0, a response code, -2, -3 or -4).
+int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& query,
+                  DnsHostInfo& info, CDnsOutput& out, CDnsLog& log);
+
+}  // namespace tesmo

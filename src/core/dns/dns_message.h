@@ -1,0 +1,130 @@
+// Bounded reading of a DNS message: header, names, questions and records.
+// Every read checks the message's end, so a short, cut or hostile message
+// (lengths past the end, counts larger than the message, compression loops)
+// gives a failed read, never a read past the buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tesmo {
+
+constexpr size_t kDnsHeaderSize = 12;
+// Longest domain name text, terminating zero included.
+constexpr size_t kDnsNameSize = 1025;
+
+struct DnsHeader {
+  uint16_t id = 0;
+  bool response = false;
+  int opcode = 0;
+  bool authoritative = false;
+  bool truncated = false;
+  bool recursionDesired = false;
+  bool recursionAvailable = false;
+  bool unusedBit = false;
+  bool authenticData = false;
+  bool checkingDisabled = false;
+  int rcode = 0;
+  uint16_t questions = 0;
+  uint16_t answers = 0;
+  uint16_t authority = 0;
+  uint16_t additional = 0;
+};
+
+// One resource record's fixed part; its data lies at data..data+dataLength.
+struct DnsRecord {
+  std::string owner;
+  int type = 0;
+  int dnsClass = 0;
+  uint32_t ttl = 0;
+  size_t data = 0;
+  size_t dataLength = 0;
+};
+
+class CDnsMessage {
+ public:
+  CDnsMessage(const uint8_t* bytes, size_t size) : bytes(bytes), size(size) {}
+
+  const uint8_t* Bytes() const { return bytes; }
+  size_t Size() const { return size; }
+
+  // The header; bytes missing from a short message read as zeros.
+  DnsHeader Header() const;
+
+  // The name at offset as text ("" for the root; dots and unprintable bytes
+  // inside labels escaped); the offset just after it, or nothing when the
+  // name cannot be read.
+  std::optional<size_t> ReadName(size_t offset, std::string& name) const;
+  std::optional<size_t> SkipName(size_t offset) const;
+  // Skips the header's question count of questions after the header.
+  std::optional<size_t> SkipQuestions() const;
+
+  enum class RecordStatus {
+    kOk,
+    kBadName,    // the owner name cannot be read
+    kCutHeader,  // type, class, time to live or data length lie past the end
+    kCutData,    // the data length runs past the end
+  };
+  // The record at offset. With kCutHeader or kCutData, record.owner is set
+  // and next holds the bytes the message still had after the owner name or
+  // the fixed part.
+  RecordStatus ReadRecord(size_t offset, DnsRecord& record, size_t& next) const;
+
+  // Fixed-size fields; the caller has checked the bounds.
+  uint16_t U16(size_t offset) const {
+    return static_cast<uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
+  }
+  uint32_t U32(size_t offset) const {
+    return uint32_t{bytes[offset]} << 24 | uint32_t{bytes[offset + 1]} << 16 |
+           uint32_t{bytes[offset + 2]} << 8 | bytes[offset + 3];
+  }
+
+ private:
+  const uint8_t* bytes;
+  size_t size;
+};
+
+// Reads the fields of one record's data in order. A fixed field past the
+// data's end fails the read and marks the reader; names may point anywhere
+// in the message but must begin inside the data.
+class CDnsDataReader {
+ public:
+  CDnsDataReader(const CDnsMessage& message, const DnsRecord& record)
+      : message(message),
+        position(record.data),
+        end(record.data + record.dataLength),
+        start(record.data) {}
+
+  bool U8(uint32_t& value);
+  bool U16(uint32_t& value);
+  bool U32(uint32_t& value);
+  // Raw bytes (count of them).
+  bool Bytes(size_t count, const uint8_t*& bytes);
+  // A character string: a length byte and that many bytes.
+  bool String(std::string& text);
+  // A domain name; false when it cannot be read.
+  bool Name(std::string& name);
+
+  bool AtEnd() const { return failed || position >= end; }
+  size_t Left() const { return !failed && position < end ? end - position : 0; }
+  // Bytes read so far; more than the data length when a name ran past it or
+  // a field did not fit (then the bytes that field needed are counted).
+  size_t Consumed() const { return failed ? wanted : position - start; }
+
+ private:
+  const CDnsMessage& message;
+  size_t position;
+  size_t end;
+  size_t start;
+  bool failed = false;
+  size_t wanted = 0;
+};
+
+// A name as the engine prints it inside record data: "." for the root.
+inline std::string PrintableName(const std::string& name) {
+  return name.empty() ? std::string(".") : name;
+}
+
+}  // namespace tesmo

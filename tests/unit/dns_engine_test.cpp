@@ -1,0 +1,549 @@
+// The DNS engine without a network: the output sink, time texts, the lines
+// printed for records a real server rarely sends, reading answers into the
+// host information record, and messages that lie about themselves.
+#include "core/dns/dns_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/dns/dns_dump.h"
+#include "core/dns/dns_host_info.h"
+#include "core/dns/dns_output.h"
+#include "core/dns/dns_record_lines.h"
+#include "core/dns/dns_records.h"
+#include "core/net/name_cache.h"
+#include "core/net/resolver_state.h"
+#include "support/dns_message_builder.h"
+#include "ui/dns/dns_result_model.h"
+
+namespace tesmo {
+namespace {
+
+using test::Bytes;
+using test::CDnsMessageBuilder;
+using test::Concat;
+using test::Text;
+using test::U16;
+using test::U32;
+using test::WireName;
+using Lines = std::vector<std::string>;
+
+// The list's lines, with an unfinished last line after them.
+Lines AllLines(const CDnsOutput& out) {
+  Lines lines = out.Lines();
+  if (!out.PendingLine().empty()) lines.push_back(out.PendingLine() + "<pending>");
+  return lines;
+}
+
+// A log that keeps what it is told.
+struct CapturedLog {
+  std::string out, err;
+  void Attach(CDnsLog& log) {
+    log.SetWriter([this](CDnsLog::Stream stream, std::string_view text) {
+      (stream == CDnsLog::kOut ? out : err).append(text);
+    });
+  }
+};
+
+TEST(DnsOutput, CutsLinesAndTurnsTabsIntoBlanks) {
+  struct Case {
+    std::vector<std::string> writes;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {{"a\tb\r\n"}, {"a b "}},
+      {{"par", "tial", " line\n", "next"}, {"partial line", "next<pending>"}},
+      {{"\n\n"}, {"", ""}},
+      {{"one\ntwo\nthr"}, {"one", "two", "thr<pending>"}},
+      // Longer than any fixed formatting buffer: nothing is cut.
+      {{std::string(3000, 'x') + "\n"}, {std::string(3000, 'x')}},
+  };
+  for (const auto& c : cases) {
+    CDnsOutput out;
+    for (const auto& text : c.writes) out.Print("%s", text.c_str());
+    EXPECT_EQ(AllLines(out), c.lines);
+  }
+}
+
+TEST(DnsOutput, PendingLineSurvivesAClear) {
+  CDnsOutput out;
+  out.Write("first\nunfinished");
+  out.Clear();
+  out.Write(" end\n");
+  EXPECT_EQ(out.Lines(), (Lines{"unfinished end"}));
+}
+
+TEST(DnsOutput, NotifiesOncePerFetch) {
+  CDnsOutput out;
+  int notices = 0;
+  out.SetNotify([&] { ++notices; });
+  for (int i = 0; i < 1000; ++i) out.Print("line %d\n", i);
+  EXPECT_EQ(notices, 1);
+  auto update = out.Fetch(0, 0);  // a model that has seen nothing yet
+  EXPECT_TRUE(update.reset);
+  EXPECT_EQ(update.lines.size(), 1000u);
+  out.Write("more\n");
+  out.Write("and more\n");
+  EXPECT_EQ(notices, 2);
+  update = out.Fetch(update.epoch, 1000);
+  EXPECT_FALSE(update.reset);
+  EXPECT_EQ(update.lines, (Lines{"more", "and more"}));
+  out.Clear();  // the model must hear of it even if nothing follows
+  EXPECT_EQ(notices, 3);
+  update = out.Fetch(update.epoch, 1002);
+  EXPECT_TRUE(update.reset);
+  EXPECT_TRUE(update.lines.empty());
+}
+
+// The result list follows a writer thread: every line in order, taken in
+// batches rather than line by line, and emptied with the sink.
+TEST(DnsResultModel, FollowsAWriterThreadInBatches) {
+  CDnsOutput out;
+  CDnsResultModel model(out);
+  constexpr int kLines = 100000;
+  std::thread writer([&] {
+    for (int i = 0; i < kLines; ++i) out.Print("%d\n", i);
+  });
+  QTest::qWaitFor([&] { return model.rowCount() == kLines; }, 20000);
+  writer.join();
+  ASSERT_EQ(model.rowCount(), kLines);
+  EXPECT_LT(model.Batches(), kLines / 100);
+  for (int i = 0; i < kLines; i += 9973) {
+    EXPECT_EQ(model.index(i).data().toString(), QString::number(i));
+  }
+  out.Clear();
+  QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
+  EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(DnsTexts, TimesTypesAndResults) {
+  EXPECT_EQ(DnsTimeText(0), "0 secs");
+  EXPECT_EQ(DnsTimeText(1), "1 sec");
+  EXPECT_EQ(DnsTimeText(3600), "1 hour");
+  EXPECT_EQ(DnsTimeText(90061), "1 day 1 hour 1 min 1 sec");
+  EXPECT_EQ(DnsTimeText(1209600 + 120), "14 days 2 mins");
+  EXPECT_EQ(DnsTypeNumber("mx"), 15);
+  EXPECT_EQ(DnsTypeNumber("Nsap_Ptr"), 23);
+  EXPECT_EQ(DnsTypeNumber("MXX"), std::nullopt);
+  EXPECT_EQ(DnsClassNumber("hesiod"), 4);
+  EXPECT_EQ(DnsClassMnemonic(4), "HS");
+  EXPECT_EQ(DnsTypeMnemonic(257), "257");
+  EXPECT_EQ(DnsTypeName(255), "\"any\"");
+  EXPECT_STREQ(DnsResultText(-6), "BAD ERROR VALUE");
+  EXPECT_EQ(DnsTypeTable().size(), 43u);
+
+  CDnsOutput out;
+  CDnsEngine engine(out);
+  EXPECT_EQ(engine.TypeOfMnemonic("srv", 1), 33);
+  EXPECT_EQ(engine.TypeOfMnemonic("bogus", 1), 1);
+  EXPECT_EQ(engine.ClassOfMnemonic("chaos", 1), 3);
+  EXPECT_EQ(engine.ClassOfMnemonic("XX", 1), 1);
+  EXPECT_EQ(out.Lines(), (Lines{"unknown query type: bogus", "unknown query class: XX"}));
+}
+
+// One record owned by h.example, printed as a resource record line.
+Lines RecordLines(uint16_t type, const Bytes& data, uint16_t dnsClass = 1, DnsPrintFlags flags = {},
+                  int dataLength = -1) {
+  const Bytes message = CDnsMessageBuilder()
+                            .RawRecord(CDnsMessageBuilder::kAnswer, WireName("h.example"), type,
+                                       data, dnsClass, 3600, dataLength)
+                            .Build();
+  CDnsOutput out;
+  PrintResourceRecord(out, CDnsMessage(message.data(), message.size()), kDnsHeaderSize, flags);
+  return AllLines(out);
+}
+
+TEST(DnsRecordLines, FormsServersRarelySend) {
+  struct Case {
+    const char* what;
+    uint16_t type;
+    Bytes data;
+    uint16_t dnsClass;
+    DnsPrintFlags flags;
+    Lines lines;
+  };
+  const Bytes soa = Concat({WireName("ns.example"), WireName("admin.example"), U32(1), U32(60),
+                            U32(0), U32(90061), U32(7200)});
+  const Case cases[] = {
+      {"A with protocol and port",
+       1,
+       {10, 1, 2, 3, 6, 0, 25},
+       1,
+       {},
+       {"h.example internet address = 10.1.2.3, protocol = 6, port = 25"}},
+      {"A of another class", 1, {10, 1, 2, 3}, 3, {}, {"h.example address, class = 3, len = 4"}},
+      {"A with second-level debug",
+       1,
+       {10, 1, 2, 3},
+       1,
+       {false, true},
+       {"h.example", " type = A, class = IN, dlen = 4", " internet address = 10.1.2.3",
+        " ttl = 3600 (1 hour)"}},
+      {"SOA with debug",
+       6,
+       soa,
+       1,
+       {true, false},
+       {"h.example", " ttl = 3600 (1 hour)", " origin = ns.example", " mail addr = admin.example",
+        " serial = 1", " refresh = 60 (1 min)", " retry   = 0 (0 secs)",
+        " expire  = 90061 (1 day 1 hour 1 min 1 sec)", " minimum ttl = 7200 (2 hours)"}},
+      {"HINFO without an OS string",
+       13,
+       Text("x86"),
+       1,
+       {},
+       {"h.example CPU = x86", "*** Warning *** OS-type missing"}},
+      {"UID of odd length", 101, {0, 1}, 1, {}, {"h.example uid of length 2?"}},
+      {"unknown type",
+       99,
+       {0xAB, 0xCD},
+       1,
+       {},
+       {"h.example record type 99, interpreted as:", "\\# 2 ABCD"}},
+      {"LOC too short for the location form",
+       29,
+       {0, 1, 2},
+       1,
+       {},
+       {"h.example record type 29, interpreted as:", "\\# 3 000102"}},
+      {"WKS of an unknown protocol",
+       11,
+       {10, 0, 0, 1, 200, 0x40, 0x40},
+       1,
+       {},
+       {"h.example", " inet address = 10.0.0.1, protocol = 200", "  #1 #9"}},
+      {"X25 with a line feed", 19, Text("12\n34"), 1, {}, {"h.example X25 = \"12\\", "34\""}},
+      {"NAPTR whose replacement cannot be read",
+       35,
+       Concat({U16(1), U16(2), Text("U"), Text(""), Text("!x!"), {0xC0, 0xFF}}),
+       1,
+       {},
+       {"h.example order = 1, preference = 2", " flags = \"U\"", " services = \"\"",
+        " rule = \"!x!\"", " replacement = (replacement truncated?)", "",
+        "*** Error: record size incorrect (11 != 13)", ""}},
+      {"MX cut inside its preference",
+       15,
+       {0},
+       1,
+       {},
+       {"h.example", "*** Error: record size incorrect (2 != 1)", ""}},
+      {"NS through a compression loop",
+       2,
+       {0xC0, 0x21},
+       1,
+       {},
+       {"h.example nameserver = (name truncated?)"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RecordLines(c.type, c.data, c.dnsClass, c.flags), c.lines) << c.what;
+  }
+  // A name running past the record's length into the next bytes.
+  EXPECT_EQ(RecordLines(15, Concat({U16(10), WireName("mx.example")}), 1, {}, 3),
+            (Lines{"h.example preference = 10, mail exchanger = mx.example", "",
+                   "*** Error: record size incorrect (14 != 3)", ""}));
+}
+
+// A zone-transfer message of the given answers, question cut.test AXFR.
+Bytes TransferMessage(
+    const std::vector<std::pair<std::string, std::pair<uint16_t, Bytes>>>& answers,
+    uint16_t flags = 0x8400) {
+  CDnsMessageBuilder builder;
+  builder.Flags(flags).Question("cut.test", 252);
+  for (const auto& [owner, record] : answers) builder.Answer(owner, record.first, record.second);
+  return builder.Build();
+}
+
+struct ListingResult {
+  int result;
+  Lines lines;
+};
+
+ListingResult Listing(const Bytes& message, int type, bool debug = false) {
+  CDnsOutput out;
+  DnsListing listing;
+  listing.type = type;
+  listing.domain = "cut.test.";
+  listing.debug = debug;
+  const int result =
+      PrintZoneListingLines(out, CDnsMessage(message.data(), message.size()), listing);
+  return {result, AllLines(out)};
+}
+
+TEST(DnsZoneListing, LinesAndFilters) {
+  const Bytes soa = Concat({WireName("ns.cut.test"), WireName("admin.cut.test"), U32(1), U32(2),
+                            U32(3), U32(4), U32(5)});
+  const Bytes message = TransferMessage({
+      {"cut.test", {6, soa}},
+      {"h.cut.test", {1, {10, 1, 2, 3, 6, 0, 25}}},
+      {"odd.cut.test", {1, {10, 1, 2, 3, 4}}},
+      {"other.test", {15, Concat({U16(5), WireName("mx.cut.test")})}},
+      {"", {16, Text("root")}},
+      {"p.cut.test", {12, WireName("h.cut.test")}},
+      {"u.cut.test", {101, U32(1000)}},
+  });
+  // " %-30s" of the owner, then the rest of the line.
+  auto row = [](std::string owner, const std::string& rest) {
+    owner.resize(std::max<size_t>(owner.size(), 30), ' ');
+    return " " + owner + rest;
+  };
+  const std::string tail(20, ' ');  // "%-30s" of a ten-character target
+  struct Case {
+    int type;
+    bool debug;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {255,
+       false,
+       {row("cut.test.", " SOA   ns.cut.test admin.cut.test. (1 2 3 4 5)"),
+        row("h", " A     10.1.2.3 (6, 25)"), row("odd", " A     (dlen = 5?)"),
+        row("other.test.", " MX    5    mx.cut.test"), row("(root)", " TXT  \"root\""),
+        row("p", " PTR   h.cut.test" + tail), row("u", " UID   1000")}},
+      {12, true, {row("p.cut.test.", " host = h.cut.test" + tail)}},
+  };
+  for (const auto& c : cases) {
+    auto listed = Listing(message, c.type, c.debug);
+    EXPECT_EQ(listed.result, 0);
+    EXPECT_EQ(listed.lines, c.lines) << "type " << c.type;
+  }
+  auto debugAll = Listing(TransferMessage({{"h.cut.test", {1, {10, 0, 0, 1}}}}), 255, true);
+  EXPECT_EQ(debugAll.lines, (Lines{row("h.cut.test.", " 3600 IN    A     10.0.0.1")}));
+  // No answers, and an error answer.
+  EXPECT_EQ(Listing(TransferMessage({}), 255).result, kDnsNoInfo);
+  EXPECT_EQ(Listing(TransferMessage({}, 0x8405), 255).result, kDnsRefused);
+}
+
+// Messages that lie about themselves, through every reader: each ends in its
+// error texts and codes, never in a read past the buffer (the sanitizer
+// build and the fuzz targets check that part).
+TEST(DnsHostileMessages, EveryReaderStopsCleanly) {
+  const Bytes loopOwner = {0xC0, 0x0C};  // points at itself
+  struct Case {
+    const char* what;
+    Bytes message;
+    int answerA;    // ReadDnsAnswer, type A
+    int answerMx;   // ReadDnsAnswer, type MX
+    Lines mxLines;  // what the MX reading printed
+    int listing;    // PrintZoneListingLines, every type
+  };
+  const Case cases[] = {
+      {"shorter than a header", {0x12, 0x34, 0x85}, kDnsError, kDnsError, {}, kDnsError},
+      {"more answers than records",
+       CDnsMessageBuilder()
+           .Answer("a.example", 15, Concat({U16(1), WireName("mx.example")}))
+           .Counts(0, 9, 0, 0)
+           .Build(),
+       kDnsError,
+       kDnsError,
+       {"a.example preference = 1, mail exchanger = mx.example", "(name truncated?)"},
+       kDnsError},
+      {"owner in a compression loop",
+       CDnsMessageBuilder().RawRecord(CDnsMessageBuilder::kAnswer, loopOwner, 15, U16(1)).Build(),
+       kDnsError,
+       kDnsError,
+       {"(name truncated?)"},
+       kDnsError},
+      {"data length past the end",
+       CDnsMessageBuilder()
+           .RawRecord(CDnsMessageBuilder::kAnswer, WireName("a.example"), 15, U16(1), 1, 60, 500)
+           .Build(),
+       kDnsError,
+       kDnsError,
+       {"a.example", "*** Error: record size incorrect (2 != 500)", ""},
+       kDnsError},
+      {"question count past the end",
+       CDnsMessageBuilder().Question("a.example", 1).Counts(3000, 1, 0, 0).Build(),
+       kDnsError,
+       kDnsError,
+       {},
+       kDnsError},
+      {"error response",
+       CDnsMessageBuilder().Flags(0x8503).Counts(0, 5, 0, 0).Build(),
+       kDnsNonExistent,
+       kDnsNonExistent,
+       {},
+       kDnsNonExistent},
+  };
+  for (const auto& c : cases) {
+    for (int type : {1, 15}) {
+      CDnsOutput out;
+      CDnsLog log;
+      CapturedLog captured;
+      captured.Attach(log);
+      DnsHostInfo info;
+      DnsAnswerQuery query;
+      query.type = type;
+      const int result = ReadDnsAnswer(c.message.data(), c.message.size(), query, info, out, log);
+      EXPECT_EQ(result, type == 1 ? c.answerA : c.answerMx) << c.what << " type " << type;
+      if (type == 15) {
+        EXPECT_EQ(AllLines(out), c.mxLines) << c.what;
+      }
+    }
+    EXPECT_EQ(Listing(c.message, 255).result, c.listing) << c.what;
+    CDnsOutput out;
+    CDnsLog log;
+    PrintDebugDump(out, log, CDnsMessage(c.message.data(), c.message.size()), {true, true});
+    ASSERT_FALSE(out.Lines().empty()) << c.what;
+    EXPECT_EQ(out.Lines().back(), "------------") << c.what;
+  }
+}
+
+TEST(DnsHostInfo, BlockLayout) {
+  DnsHostInfo info;
+  info.name = "many.example";
+  for (uint32_t i = 1; i <= 10; ++i) info.addresses.push_back(0x0A000000 + i);
+  for (int i = 0; i < 6; ++i)
+    info.aliases.push_back("alias-number-" + std::to_string(i) + ".example");
+  info.servers.push_back({"ns.example", {0x0A000063}, {"example", "other.example"}});
+  CDnsOutput out;
+  PrintHostInfo(out, "Name:", info);
+  EXPECT_EQ(out.Lines(), (Lines{
+                             "Name:    many.example",
+                             "Addresses:  10.0.0.1, 10.0.0.2, 10.0.0.3, 10.0.0.4",
+                             "   10.0.0.5, 10.0.0.6, 10.0.0.7, 10.0.0.8, 10.0.0.9",
+                             "   10.0.0.10",
+                             "Aliases:  alias-number-0.example, alias-number-1.example",
+                             // The name that starts a line is not counted in its width.
+                             "   alias-number-2.example, alias-number-3.example, "
+                             "alias-number-4.example",
+                             "   alias-number-5.example",
+                             "Served by:",
+                             "- ns.example",
+                             "   10.0.0.99",
+                             "   example, other.example",
+                             "",
+                             "",
+                         }));
+}
+
+TEST(DnsAnswer, ReadsServersAndMissingRecords) {
+  const Bytes a = {10, 0, 0, 1};
+  CDnsOutput out;
+  CDnsLog log;
+  CapturedLog captured;
+  captured.Attach(log);
+  DnsHostInfo info;
+
+  // A referral: the servers that know the name, with the addresses given.
+  const Bytes referral =
+      CDnsMessageBuilder()
+          .Flags(0x8100)
+          .Question("h.sub.example", 1)
+          .Record(CDnsMessageBuilder::kAuthority, "sub.example", 2, WireName("ns1.sub.example"))
+          .Record(CDnsMessageBuilder::kAuthority, "sub.example", 2, WireName("NS2.sub.example"))
+          .Record(CDnsMessageBuilder::kAdditional, "ns2.SUB.example", 1, a)
+          .Record(CDnsMessageBuilder::kAdditional, "elsewhere.example", 1, a)
+          .Build();
+  EXPECT_EQ(ReadDnsAnswer(referral.data(), referral.size(), {1, false, false, {}}, info, out, log),
+            kDnsNonAuth);
+  ASSERT_EQ(info.servers.size(), 2u);
+  EXPECT_TRUE(info.servers[0].addresses.empty());
+  EXPECT_EQ(info.servers[1].addresses, (std::vector<uint32_t>{0x0A000001}));
+  EXPECT_EQ(info.servers[1].domains, (Lines{"sub.example"}));
+
+  // No record of the type: nothing to print, no success.
+  const Bytes nodata =
+      CDnsMessageBuilder()
+          .Question("h.example", 15)
+          .Record(
+              CDnsMessageBuilder::kAuthority, "example", 6,
+              Concat({WireName("ns"), WireName("admin"), U32(1), U32(2), U32(3), U32(4), U32(5)}))
+          .Build();
+  CDnsOutput quiet;
+  EXPECT_EQ(ReadDnsAnswer(nodata.data(), nodata.size(), {15, false, false, {}}, info, quiet, log),
+            kDnsNoInfo);
+  EXPECT_EQ(ReadDnsAnswer(nodata.data(), nodata.size(), {1, false, false, {}}, info, quiet, log),
+            kDnsNoInfo);
+  EXPECT_TRUE(AllLines(quiet).empty());
+
+  // An address lookup that finds no name.
+  const Bytes noName =
+      CDnsMessageBuilder()
+          .Flags(0x8100)
+          .Question("1.0.0.10.in-addr.arpa", 12)
+          .Record(CDnsMessageBuilder::kAuthority, "10.in-addr.arpa", 2, WireName("ns.example"))
+          .Build();
+  captured.out.clear();
+  EXPECT_EQ(ReadDnsAnswer(noName.data(), noName.size(), {12, true, true, {}}, info, quiet, log),
+            kDnsNoInfo);
+  EXPECT_EQ(captured.out, "Authoritative answers can be found from:\n");
+  EXPECT_EQ(quiet.Lines(), (Lines{"10.in-addr.arpa nameserver = ns.example"}));
+}
+
+TEST(DnsDump, HeaderFlagsAndAddressLimit) {
+  CDnsMessageBuilder builder;
+  builder.Id(4660).Flags(0xFFF2).Question("big.example", 1);
+  for (int i = 0; i < 40; ++i)
+    builder.Answer("big.example", 1, {10, 0, 0, static_cast<uint8_t>(i)});
+  builder.Record(CDnsMessageBuilder::kAuthority, "example", 2, WireName("ns.example"));
+  const Bytes message = builder.Build();
+  CDnsOutput out;
+  CDnsLog log;
+  CapturedLog captured;
+  captured.Attach(log);
+  PrintDebugDump(out, log, CDnsMessage(message.data(), message.size()), {true, false});
+  const Lines lines = out.Lines();
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "    HEADER:");
+  EXPECT_EQ(lines[1], " opcode = ZONEREF, id = 4660, rcode = SERVFAIL");
+  EXPECT_EQ(lines[2],
+            " header flags:  response, auth. answer, truncation, want recursion, recursion avail., "
+            "UNUSED-QUERY_BIT, authentic data, checking disabled");
+  EXPECT_EQ(lines[3], " questions = 1,  answers = 40,  authority records = 1,  additional = 0");
+  EXPECT_EQ(lines[6], " big.example, type = A, class = IN");
+  EXPECT_EQ(captured.out, "Limiting response to MAX Addrs = 35 \n");
+  int arrows = 0;
+  for (const auto& line : lines) arrows += line.rfind("    ->  ", 0) == 0;
+  EXPECT_EQ(arrows, 36);  // 35 answers, then the authority record where it really is
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " nameserver = ns.example"), lines.end());
+  EXPECT_EQ(lines.back(), "------------");
+}
+
+TEST(DnsEngine, NoServerPrintsOnlyTheServerBlock) {
+  ApplyDnsServerList("");
+  CDnsOutput out;
+  CDnsEngine engine(out);
+  EXPECT_EQ(engine.RunQuery(CDnsEngine::Query::kLookup, "host.example"), kDnsError);
+  EXPECT_EQ(out.Lines(), (Lines{"Server:  ", ""}));
+  EXPECT_EQ(engine.RunQuery(CDnsEngine::Query::kList, "example"), kDnsError);
+  EXPECT_EQ(out.Lines().back(), "*** Can't list domain example: Unspecified error");
+}
+
+// Another user of the resolver may hold the name cache lock for long: Stop
+// ends a query that waits for it.
+TEST(DnsEngine, StopEndsTheWaitForTheLock) {
+  CDnsOutput out;
+  CDnsEngine engine(out);
+  std::atomic<int> stop{0};
+  engine.SetStopFlag(&stop);
+  std::unique_lock lock(NameCacheMutex);
+  auto query = std::async(std::launch::async,
+                          [&] { return engine.RunQuery(CDnsEngine::Query::kLookup, "a.example"); });
+  EXPECT_EQ(query.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  stop = 1;
+  const bool ended = query.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  lock.unlock();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(query.get(), kDnsError);
+  EXPECT_TRUE(out.Lines().empty());
+}
+
+TEST(DnsEngine, DottedAddressRule) {
+  EXPECT_EQ(DottedAddressOf("10.1.2.3"), 0x0A010203u);
+  EXPECT_EQ(DottedAddressOf("010.1.2.3"), 0x0A010203u);  // decimal, as everywhere
+  EXPECT_EQ(DottedAddressOf("10.1.2.3."), std::nullopt);
+  EXPECT_EQ(DottedAddressOf("10.1.2.x"), std::nullopt);
+  EXPECT_EQ(DottedAddressOf("10.1.2.300"), std::nullopt);
+  EXPECT_EQ(DottedAddressOf(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tesmo
