@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/base/data_folder.h"
 #include "core/base/job_runner.h"
 #include "core/base/number_text.h"
 #include "core/base/settings_store.h"
@@ -209,8 +210,7 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   CSettingsStore::SetReadOnly(true);
   SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
-  if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
-                      VendorMap)) {
+  if (!LoadVendorFile(FindDataFile("vendors.txt", QDir::currentPath().toStdString()), VendorMap)) {
     VendorMap.clear();
   }
   LoadResolverSettings();
