@@ -76,38 +76,32 @@ std::optional<unsigned> BatchOptions::Number(const char* name) const {
 }
 
 QString BatchUsage(const std::vector<BatchPage>& pages) {
-  QString pageOptions;
-  for (const BatchPage& page : pages) {
-    for (const BatchOptionSpec& option : page.options) {
-      pageOptions += QStringLiteral(" [%1").arg(QString::fromUtf8(option.name));
-      if (option.valueName != nullptr) pageOptions += ' ' + QString::fromUtf8(option.valueName);
-      pageOptions += ']';
-    }
-  }
   QString text = QStringLiteral(
-                     "usage: tesmo [HOST PAGE]\n"
-                     "       tesmo --batch HOST PAGE [--port N] [--community TEXT] "
-                     "[--write-community TEXT]\n"
-                     "                               [--timeout MS] [--retries N]") +
-                 pageOptions +
-                 QStringLiteral(
-                     "\n"
-                     "       tesmo --help\n"
-                     "\n"
-                     "--batch runs PAGE's Start job against HOST without a window, prints the "
-                     "page's\n"
-                     "report to standard output and status texts to standard error. Options "
-                     "override\n"
-                     "the stored settings for this run only.\n"
-                     "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error "
-                     "answer,\n"
-                     "64 bad arguments, 74 standard output cannot be written.\n"
-                     "\n"
-                     "Pages:\n");
+      "usage: tesmo [HOST PAGE]\n"
+      "       tesmo --batch HOST PAGE [--port N] [--community TEXT] [--write-community TEXT]\n"
+      "                               [--timeout MS] [--retries N] [PAGE OPTIONS]\n"
+      "       tesmo --help\n"
+      "\n"
+      "--batch runs PAGE's Start job against HOST without a window, prints the page's\n"
+      "report to standard output and status texts to standard error. Options override\n"
+      "the stored settings for this run only.\n"
+      "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error answer,\n"
+      "64 bad arguments, 74 standard output cannot be written.\n"
+      "\n"
+      "Pages, each with its summary and its own options:\n");
   for (const BatchPage& page : pages) {
     text += QStringLiteral("  page: %1\n          %2\n")
                 .arg(QString::fromUtf8(page.name), QString::fromUtf8(page.summary));
+    QStringList options;
+    for (const BatchOptionSpec& option : page.options) {
+      QString usage = QString::fromUtf8(option.name);
+      if (option.valueName != nullptr) usage += ' ' + QString::fromUtf8(option.valueName);
+      options.append('[' + usage + ']');
+    }
+    if (!options.isEmpty()) text += QStringLiteral("          ") + options.join(' ') + '\n';
   }
+  text +=
+      QStringLiteral("\nThe manual page tesmo(1) describes the pages, files and environment.\n");
   return text;
 }
 
