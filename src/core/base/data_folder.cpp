@@ -6,6 +6,11 @@
 #include <filesystem>
 #include <system_error>
 
+// The data folder relative to the executable's folder, as installed.
+#ifndef TESMO_DATA_FROM_BIN
+#define TESMO_DATA_FROM_BIN "../share/tesmo"
+#endif
+
 namespace tesmo {
 namespace {
 
@@ -32,7 +37,7 @@ std::string ExecutableDirectory() {
 std::string InstalledDataDirectory() {
   const std::string exeDir = ExecutableDirectory();
   if (exeDir.empty()) return {};
-  return (std::filesystem::path(exeDir) / ".." / "share" / "tesmo").lexically_normal().string();
+  return (std::filesystem::path(exeDir) / TESMO_DATA_FROM_BIN).lexically_normal().string();
 }
 
 std::string FindDataFile(const std::string& name, const std::string& workingDir,

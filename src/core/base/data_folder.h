@@ -11,8 +11,8 @@ namespace tesmo {
 std::string ExecutableDirectory();
 
 // The installed data folder: share/tesmo beside the executable's bin folder
-// (<exe dir>/../share/tesmo), so that an installation under any prefix finds
-// its own files.
+// (<exe dir>/../share/tesmo with the usual layout), so that an installation
+// under any prefix finds its own files.
 std::string InstalledDataDirectory();
 
 // The first of workingDir/name, dataDir/name and buildDir/name that is a
