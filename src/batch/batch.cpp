@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/base/data_folder.h"
 #include "core/base/job_runner.h"
 #include "core/base/number_text.h"
 #include "core/base/settings_store.h"
@@ -27,13 +28,13 @@ const BatchOptionSpec kCommonOptions[] = {
     {"--write-community", "TEXT", false},
     {"--timeout", "MS", true},
     {"--retries", "N", true},
-    {"--version", "1|2c|3", false},
+    {"--version", "VERSION", false},
     {"--user", "NAME", false},
-    {"--security-level", "noAuthNoPriv|authNoPriv|authPriv", false},
-    {"--auth-protocol", "MD5|SHA|SHA-224|SHA-256|SHA-384|SHA-512", false},
+    {"--security-level", "LEVEL", false},
+    {"--auth-protocol", "PROTOCOL", false},
     {"--auth-pass", "TEXT", false},
     {"--auth-pass-file", "FILE", false},
-    {"--priv-protocol", "DES|AES|AES-192|AES-256", false},
+    {"--priv-protocol", "PROTOCOL", false},
     {"--priv-pass", "TEXT", false},
     {"--priv-pass-file", "FILE", false},
 };
@@ -190,6 +191,9 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
       "--batch runs PAGE's Start job against HOST without a window, prints the page's\n"
       "report to standard output and status texts to standard error. Options override\n"
       "the stored settings for this run only; the settings file is never written.\n"
+      "VERSION is 1, 2c or 3; LEVEL noAuthNoPriv, authNoPriv or authPriv; the\n"
+      "authentication PROTOCOL MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512, the\n"
+      "privacy PROTOCOL DES, AES, AES-192 or AES-256.\n"
       "An SNMPv3 pass phrase may come from a file (--auth-pass-file, --priv-pass-file)\n"
       "or the environment (TESMO_AUTH_PASS, TESMO_PRIV_PASS) instead of the command line.\n"
       "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error answer,\n"
@@ -205,6 +209,8 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
     for (const BatchOptionSpec& option : page.options) own.push_back(OptionText(option));
     if (!own.empty()) text += OptionLines(own, QStringLiteral("          "));
   }
+  text +=
+      QStringLiteral("\nThe manual page tesmo(1) describes the pages, files and environment.\n");
   return text;
 }
 
@@ -308,8 +314,7 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   CSettingsStore::SetReadOnly(true);
   SetLibraryMessagesToLog(false);
   LoadMibs(MibDirectoryList(QDir::currentPath().toStdString()));
-  if (!LoadVendorFile(QDir::current().filePath(QStringLiteral("vendors.txt")).toStdString(),
-                      VendorMap)) {
+  if (!LoadVendorFile(FindDataFile("vendors.txt", QDir::currentPath().toStdString()), VendorMap)) {
     VendorMap.clear();
   }
   LoadResolverSettings();

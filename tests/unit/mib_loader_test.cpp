@@ -53,10 +53,15 @@ TEST_F(MibLoaderTest, Rfc1213OwnsTheInterfaceTable) {
   EXPECT_NE(Node("ifHCInOctets"), nullptr);
 }
 
-TEST(MibLoader, DirectoryListStartsWithTheWorkingDirectory) {
-  EXPECT_EQ(tesmo::MibDirectoryList("/opt/x/"),
+// net-snmp takes a module found twice from the later folder: the bundled
+// modules come first so that every other copy overrides them.
+TEST(MibLoader, DirectoryListPutsTheBundledModulesBeforeTheWorkingDirectory) {
+  EXPECT_EQ(tesmo::MibDirectoryList("/opt/x/", ""),
             "/opt/x/mibs:/usr/mibs:/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:"
             "/usr/share/snmp/mibs/ietf");
+  EXPECT_EQ(tesmo::MibDirectoryList("/opt/x", "/usr/share/tesmo/"),
+            "/usr/share/tesmo/mibs:/opt/x/mibs:/usr/mibs:/usr/share/snmp/mibs:"
+            "/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf");
 }
 
 TEST(MibLoader, ParseWarningsAreCaptured) {

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <map>
+
+#include "core/base/data_folder.h"
 
 namespace {
 
@@ -97,6 +100,35 @@ TEST(VendorFile, LoadsFromDiskAndLooksUpByTheFirstSixCharacters) {
   EXPECT_EQ(tesmo::VendorOf("00a0c9123456"), "");  // keys match exactly, case included
   EXPECT_EQ(tesmo::VendorOf("00A0C"), "");
   tesmo::VendorMap.clear();
+}
+
+// The vendor file is looked for in the working directory, then in the
+// installed data folder, then where the build left it.
+TEST(VendorFile, FoundInTheWorkingDirectoryThenTheDataFolderThenTheBuild) {
+  const struct {
+    const char* name;
+    bool inWork, inData, inBuild;
+    const char* expectedDir;
+  } cases[] = {
+      {"everywhere", true, true, true, "work"},
+      {"installed and built", false, true, true, "data"},
+      {"built only", false, false, true, "build"},
+      {"nowhere: the working directory's name for the message", false, false, false, "work"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir root;
+    for (const char* dir : {"work", "data", "build"}) ASSERT_TRUE(QDir(root.path()).mkdir(dir));
+    const auto place = [&](bool present, const char* dir) {
+      if (present) std::ofstream(root.filePath(QString(dir) + "/vendors.txt").toStdString()) << "";
+    };
+    place(c.inWork, "work");
+    place(c.inData, "data");
+    place(c.inBuild, "build");
+    const auto dir = [&](const char* name) { return root.filePath(name).toStdString(); };
+    EXPECT_EQ(tesmo::FindDataFile("vendors.txt", dir("work"), dir("data"), dir("build")),
+              dir(c.expectedDir) + "/vendors.txt");
+  }
 }
 
 }  // namespace

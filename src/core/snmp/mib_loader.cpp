@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "core/base/data_folder.h"
+
 namespace tesmo {
 namespace {
 
@@ -35,12 +37,25 @@ bool loaded = false;
 
 }  // namespace
 
-std::string MibDirectoryList(const std::string& workingDir) {
-  std::string list = workingDir;
-  if (!list.empty() && list.back() == '/') list.pop_back();
+std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir) {
+  // net-snmp reads a module found in several folders from the last of them:
+  // the modules an installation brings along go first, so that a copy in any
+  // other folder (the system's, or one the user put into ./mibs) wins.
+  std::string list;
+  if (!dataDir.empty()) {
+    list = dataDir;
+    if (list.back() == '/') list.pop_back();
+    list += "/mibs:";
+  }
+  list += workingDir;
+  if (!workingDir.empty() && list.back() == '/') list.pop_back();
   list +=
       "/mibs:/usr/mibs:/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf";
   return list;
+}
+
+std::string MibDirectoryList(const std::string& workingDir) {
+  return MibDirectoryList(workingDir, InstalledDataDirectory());
 }
 
 int LoadMibs(const std::string& directoryList) {

@@ -6,8 +6,12 @@
 
 namespace tesmo {
 
-// The MIB directory list: the "mibs" folder of the working directory, /usr/mibs,
-// then net-snmp's standard directories.
+// The MIB directory list: the "mibs" folder of dataDir (the modules an
+// installation bundles; left out when dataDir is empty), the "mibs" folder of
+// the working directory, /usr/mibs, then net-snmp's standard directories. A
+// module found in several folders is read from the last of them.
+std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir);
+// The same with the installed data folder (see core/base/data_folder.h).
 std::string MibDirectoryList(const std::string& workingDir);
 
 // Prepares net-snmp (no configuration files read, no state written, descriptions

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QIcon>
 #include <cstdio>
 
 #include "ui/app/main_sheet.h"
@@ -16,10 +18,27 @@ void RedirectLog(const QString& dir) {
     std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
+namespace {
+
+// The application icon at every size the program carries (built from its SVG).
+QIcon ApplicationIcon() {
+  QIcon icon;
+  QDirIterator files(QStringLiteral(":/icons"), {QStringLiteral("tesmo.png")}, QDir::Files,
+                     QDirIterator::Subdirectories);
+  while (files.hasNext()) icon.addFile(files.next());
+  return icon;
+}
+
+}  // namespace
+
 int RunWindow(int argc, char** argv) {
   RedirectLog(QDir::currentPath());
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tesmo"));
+  // The desktop entry's name: lets the desktop match the window to its menu
+  // entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.tesmo.Tesmo"));
+  QApplication::setWindowIcon(ApplicationIcon());
   CMainSheet sheet;
   sheet.Initialize(QDir::currentPath());
   QStringList words = QApplication::arguments();

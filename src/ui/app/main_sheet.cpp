@@ -18,6 +18,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/base/data_folder.h"
 #include "core/base/first_run.h"
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
@@ -153,7 +154,8 @@ void CMainSheet::Initialize(const QString& workingDir) {
   target->Invalidate();
 
   LoadMibs(MibDirectoryList(QDir(workingDir).absolutePath().toStdString()));
-  LoadVendorFile(QDir(workingDir).filePath(QStringLiteral("vendors.txt")).toStdString(), VendorMap);
+  LoadVendorFile(FindDataFile("vendors.txt", QDir(workingDir).absolutePath().toStdString()),
+                 VendorMap);
 
   targetHost.clear();
   openInNewInstance = false;
