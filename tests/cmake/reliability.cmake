@@ -22,3 +22,15 @@ if(TESMO_TSAN)
   set_tests_properties(core_tsan_test PROPERTIES LABELS tsan TIMEOUT 600 ENVIRONMENT
     "TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan.supp second_deadlock_stack=1 print_suppressions=1")
 endif()
+
+# Faults of the network against the faults lab (lab.d/faults.up): a lossy,
+# a dead and a dying link under a walk, the ping loop, a sweep, DNS lookups
+# and a zone transfer. Runs in the lab's client namespace, whose resolver
+# file names the lab's server.
+add_executable(faults_lab_test lab/faults_test.cpp)
+target_link_libraries(faults_lab_test PRIVATE tesmo_test_main Qt6::Test)
+target_include_directories(faults_lab_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+add_test(NAME faults_lab_test
+  COMMAND ip netns exec ${TESMO_LAB_NETNS}-fltc $<TARGET_FILE:faults_lab_test>)
+set_tests_properties(faults_lab_test PROPERTIES FIXTURES_REQUIRED lab
+  ENVIRONMENT "${TESMO_TEST_ENV};TESMO_IN_LAB=1" TIMEOUT 300)
