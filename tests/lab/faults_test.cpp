@@ -7,15 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 
