@@ -6,6 +6,7 @@
 #include <sys/select.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <system_error>
@@ -241,7 +242,7 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
 
 // Rows one GETBULK asks for. More rows per answer save round trips; the
 // agent sends fewer when they would not fit its answer.
-constexpr long kBulkRepetitions = 25;
+std::atomic<long> bulkRepetitions{kDefaultBulkRepetitions};
 
 // Drops the rows of a GETBULK answer not served yet. The caller holds SnmpMutex.
 void FreeBulk(SnmpWalkState& state) {
@@ -253,6 +254,10 @@ void FreeBulk(SnmpWalkState& state) {
 }
 
 }  // namespace
+
+void SetBulkRepetitions(long rows) {
+  bulkRepetitions.store(std::clamp(rows, 1L, 1000L));
+}
 
 void SnmpWalkState::Release() {
   if (session != nullptr || bulk != nullptr) {
@@ -407,7 +412,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       FreeBulk(state);
       netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETBULK);
       pdu->non_repeaters = 0;
-      pdu->max_repetitions = kBulkRepetitions;
+      pdu->max_repetitions = bulkRepetitions.load();
       for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
       const int sent = Exchange(state.session, pdu, target, "snmpbulkget", &bulk);
       if (sent != kSnmpResponse) return sent;
