@@ -56,14 +56,16 @@ SnmpTarget Agent(const char* address = kAgent) {
 }
 
 // Queries for the reverse names of the table lab's addresses (10.77.38.x up
-// to 10.77.45.x, the loopback, 0.0.0.0); other lab tests never ask for these.
+// to 10.77.45.x, and 0.0.0.0, the big agent's next hop); other lab tests
+// never ask for these. (Loopback names are left out: tests running beside
+// these look them up.)
 size_t TableLabQueries(const CQueryLog& queries) {
   size_t count = 0;
   for (const std::string& name : queries.PtrNames()) {
     for (int third = 38; third <= 45; ++third) {
       if (name.ends_with("." + std::to_string(third) + ".77.10.in-addr.arpa")) ++count;
     }
-    if (name.ends_with(".127.in-addr.arpa") || name == "0.0.0.0.in-addr.arpa") ++count;
+    if (name == "0.0.0.0.in-addr.arpa") ++count;
   }
   return count;
 }
