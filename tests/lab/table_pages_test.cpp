@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
 #include <mutex>
@@ -55,14 +56,16 @@ SnmpTarget Agent(const char* address = kAgent) {
 }
 
 // Queries for the reverse names of the table lab's addresses (10.77.38.x up
-// to 10.77.45.x, the loopback, 0.0.0.0); other lab tests never ask for these.
+// to 10.77.45.x, and 0.0.0.0, the big agent's next hop); other lab tests
+// never ask for these. (Loopback names are left out: tests running beside
+// these look them up.)
 size_t TableLabQueries(const CQueryLog& queries) {
   size_t count = 0;
   for (const std::string& name : queries.PtrNames()) {
     for (int third = 38; third <= 45; ++third) {
       if (name.ends_with("." + std::to_string(third) + ".77.10.in-addr.arpa")) ++count;
     }
-    if (name.ends_with(".127.in-addr.arpa") || name == "0.0.0.0.in-addr.arpa") ++count;
+    if (name == "0.0.0.0.in-addr.arpa") ++count;
   }
   return count;
 }
@@ -339,6 +342,59 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
 
 // --batch runs the same jobs with the stored settings and prints each page's
 // whole grid as its Copy text.
+
+// SNMP versions 2c (GETBULK walks) and 3 (authPriv) give every page the rows
+// version 1 gives; a wrong pass phrase is the library's authentication
+// error, not a time-out; version 2c to a version-1-only community times out.
+TEST_F(TablesLabTest, VersionsTwoCAndThreeGiveTheRowsOfVersionOne) {
+  QTemporaryDir work;
+  QDir().mkpath(work.filePath("config/tesmo"));
+  QFile settings(work.filePath("config/tesmo/tesmo.ini"));
+  ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+  settings.write("[Resolver]\nUseFastResolver=1\nbDnsUseCache=0\nDnsAddressList=\"127.0.0.1\"\n");
+  settings.close();
+  const QString config = work.filePath("config");
+  const QStringList v3 = {
+      "--version",       "3",           "--user",         "tesmo-v3", "--auth-pass",
+      "tesmo-auth-pass", "--priv-pass", "tesmo-priv-pass"};
+  const auto withoutUpTime = [](QString text) {
+    return text.remove(QRegularExpression("SysUpTime : [^\n]*\n")).toStdString();
+  };
+  for (const char* page : {"system", "interfaces", "addresses", "routetable", "arptable"}) {
+    SCOPED_TRACE(page);
+    const QStringList base = {"--batch",   kAgent, page,        "--port", "161",
+                              "--timeout", "1000", "--retries", "1"};
+    const BatchRun one = RunBatch(base, config, work.path());
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    for (const QStringList& extra : {QStringList{"--version", "2c"}, v3}) {
+      const BatchRun other = RunBatch(base + extra, config, work.path());
+      EXPECT_EQ(other.exitCode, 0) << extra.join(' ').toStdString() << other.err.toStdString();
+      QString expected = one.out;
+      if (QString(page) == "system") {
+        expected.replace("SNMP retries : 1\n",
+                         QString("SNMP retries : 1\nSNMP version : %1\n%2")
+                             .arg(extra[1], extra[1] == "3" ? "SNMPv3 user : tesmo-v3\n" : ""));
+      }
+      EXPECT_EQ(withoutUpTime(other.out), withoutUpTime(expected)) << extra.join(' ').toStdString();
+    }
+  }
+  QStringList wrong = v3;
+  wrong[5] = "not-the-pass-phrase";
+  const BatchRun refused = RunBatch(
+      QStringList{"--batch", kAgent, "system", "--port", "161", "--timeout", "1000"} + wrong,
+      config, work.path());
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.err.contains("Authentication failure")) << refused.err.toStdString();
+  EXPECT_FALSE(refused.err.contains("No SNMP Response")) << refused.err.toStdString();
+
+  const QStringList oldStyle = {"--batch", kAgent,        "system",   "--port",
+                                "161",     "--community", "oldstyle", "--timeout",
+                                "300",     "--retries",   "0"};
+  EXPECT_EQ(RunBatch(oldStyle, config, work.path()).exitCode, 0);
+  const BatchRun newer = RunBatch(oldStyle + QStringList{"--version", "2c"}, config, work.path());
+  EXPECT_EQ(newer.exitCode, 2);
+  EXPECT_TRUE(newer.err.contains("No SNMP Response from")) << newer.err.toStdString();
+}
 
 TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
   QTemporaryDir work;

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -122,9 +123,9 @@ struct Answer {
   int errorIndex = 0;
 };
 
-// An SNMPv1 agent on a loopback UDP port of its own that answers each
-// request (GET or GETNEXT) with what the handler makes of the requested
-// names. It stops when the test ends or after maxRequests requests.
+// An SNMPv1/v2c agent on a loopback UDP port of its own that answers each
+// request (GET, GETNEXT, GETBULK) with what the handler makes of the
+// requested names. It stops when the test ends or after maxRequests requests.
 class FakeAgent {
  public:
   using Handler = std::function<Answer(const std::vector<ObjectId>&)>;
@@ -174,9 +175,10 @@ class FakeAgent {
       long version = body.Integer();
       Reader community = body.Take(tag);
       Reader pdu = body.Take(tag);
+      const uint8_t command = tag;
       long requestId = pdu.Integer();
       pdu.Integer();
-      pdu.Integer();
+      const long maxRepetitions = pdu.Integer();  // error index, or a GETBULK's repetitions
       Reader list = pdu.Take(tag);
       std::vector<ObjectId> names;
       while (list.ok && list.p < list.end) {
@@ -184,7 +186,8 @@ class FakeAgent {
         names.push_back(binding.Oid());
       }
       if (!message.ok || !body.ok || !pdu.ok) continue;
-      Answer answer = handler(names);
+      Answer answer =
+          command == 0xA5 ? Bulk(names, std::clamp(maxRepetitions, 1L, 50L)) : handler(names);
       std::string bindings;
       for (const auto& [name, value] : answer.bindings) bindings += Tlv(0x30, Oid(name) + value);
       if (answer.errorStatus != 0) {
@@ -200,6 +203,27 @@ class FakeAgent {
       sendto(fd, response.data(), response.size(), 0, reinterpret_cast<sockaddr*>(&from),
              fromLength);
     }
+  }
+
+  // A GETBULK as an SNMPv2 agent answers it: the handler's GETNEXT answer
+  // repeated from the names it gave, a column past the end of the MIB reads
+  // endOfMibView from there on.
+  Answer Bulk(std::vector<ObjectId> names, long repetitions) {
+    Answer bulk;
+    std::vector<bool> ended(names.size(), false);
+    for (long r = 0; r < repetitions; ++r) {
+      for (size_t i = 0; i < names.size(); ++i) {
+        Answer one = ended[i] ? Answer{} : handler({names[i]});
+        if (ended[i] || one.errorStatus != 0 || one.bindings.empty()) {
+          ended[i] = true;
+          bulk.bindings.push_back({names[i], Tlv(0x82, "")});
+          continue;
+        }
+        bulk.bindings.push_back(one.bindings[0]);
+        names[i] = one.bindings[0].first;
+      }
+    }
+    return bulk;
   }
 
   Handler handler;

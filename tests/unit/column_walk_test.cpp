@@ -130,6 +130,37 @@ TEST_F(SnmpWalkTest, ShortLastColumnAtTheEndOfTheMibKeepsTheRows) {
             (std::vector<std::vector<std::string>>{{"a1", "b1"}, {"a2", "b2"}, {"a3", NA}}));
 }
 
+// Under SNMPv2c a walk steps through GETBULK answers: holes, columns that end
+// early and the end of the MIB give the rows the GETNEXT walk gives, in
+// fewer requests.
+TEST_F(SnmpWalkTest, BulkWalkGivesTheRowsOfTheGetNextWalk) {
+  std::map<ObjectId, std::string> holes;
+  for (uint32_t i = 1; i <= 40; ++i) holes[Join(Column(1), {i})] = Integer(i);
+  for (uint32_t i = 1; i <= 40; i += 3) holes[Join(Column(2), {i})] = Text("b");
+  for (uint32_t i = 2; i <= 40; i += 2) holes[Join(Column(3), {i})] = Text("c");
+  holes[Join(Column(5), {1})] = Text("the next table");
+  std::map<ObjectId, std::string> shortLast;  // the MIB ends inside the table
+  for (uint32_t i : {1, 2, 3}) shortLast[Join(Column(1), {i})] = Text("a");
+  for (uint32_t i : {1, 2}) shortLast[Join(Column(2), {i})] = Text("b");
+  for (const auto& objects : {holes, shortLast}) {
+    std::vector<std::vector<std::string>> byVersion[2];
+    int requests[2] = {0, 0};
+    for (int v = 0; v < 2; ++v) {
+      FakeAgent agent(TableAgent(objects));
+      tesmo::SnmpTarget target = agent.Target();
+      target.version = v == 0 ? tesmo::SnmpVersion::kV1 : tesmo::SnmpVersion::kV2c;
+      std::vector<tesmo::TableRow> rows;
+      const auto outcome =
+          tesmo::WalkColumns(target, {ColumnText(1), ColumnText(2), ColumnText(3)}, rows);
+      EXPECT_EQ(outcome.result, 0);
+      byVersion[v] = Texts(rows);
+      requests[v] = agent.requests;
+    }
+    EXPECT_EQ(byVersion[1], byVersion[0]);
+    EXPECT_LT(requests[1], requests[0]);
+  }
+}
+
 TEST_F(SnmpWalkTest, EmptyTableGivesNoRowsAfterOneRequest) {
   std::map<ObjectId, std::string> objects;
   objects[Join(Column(5), {1})] = Text("elsewhere");

@@ -6,6 +6,7 @@
 #include <sys/select.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <system_error>
@@ -143,7 +144,11 @@ struct Pending {
 
 int OnAnswer(int operation, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
   auto* pending = static_cast<Pending*>(magic);
-  if (pending == nullptr || reqid != pending->reqid) return 1;
+  // A report carries no request id of its own; the session has one request
+  // in flight, so it answers that one.
+  const bool report = operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu != nullptr &&
+                      pdu->command == SNMP_MSG_REPORT;
+  if (pending == nullptr || (reqid != pending->reqid && !report)) return 1;
   if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu->command == SNMP_MSG_REPORT) {
     // An SNMPv3 agent refused the request. Out of its time window the
     // library sends it again by itself: wait for that answer.
@@ -180,8 +185,11 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
   settings->callback_magic = &pending;
   pending.reqid = snmp_sess_send(session, pdu);
   if (pending.reqid == 0) {
+    // Nothing was sent (an SNMPv3 key that does not fit, a socket error):
+    // the library says why.
     snmp_free_pdu(pdu);
     pending.state = Pending::kFailed;
+    pending.reportError = settings->s_snmp_errno;
   }
   bool stopped = false;
   while (pending.state == Pending::kWaiting) {
@@ -193,10 +201,16 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
     fd_set readable;
     FD_ZERO(&readable);
     timeval libraryWait{};
-    int block = 0;
+    int block = 1;  // in: no wait of ours to merge; out: 1 when no request is pending
     snmp_sess_select_info(session, &fdCount, &readable, &libraryWait, &block);
+    if (block) {
+      // The library holds no request any more (it dropped it without a
+      // word to the callback): waiting longer would be for ever.
+      pending.state = Pending::kFailed;
+      break;
+    }
     timeval wait{0, kStopCheckMicroseconds};
-    if (!block && timercmp(&libraryWait, &wait, <)) wait = libraryWait;
+    if (timercmp(&libraryWait, &wait, <)) wait = libraryWait;
     const int ready = select(fdCount, &readable, nullptr, nullptr, &wait);
     if (ready > 0) {
       snmp_sess_read(session, &readable);
@@ -228,7 +242,7 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
 
 // Rows one GETBULK asks for. More rows per answer save round trips; the
 // agent sends fewer when they would not fit its answer.
-constexpr long kBulkRepetitions = 25;
+std::atomic<long> bulkRepetitions{kDefaultBulkRepetitions};
 
 // Drops the rows of a GETBULK answer not served yet. The caller holds SnmpMutex.
 void FreeBulk(SnmpWalkState& state) {
@@ -240,6 +254,10 @@ void FreeBulk(SnmpWalkState& state) {
 }
 
 }  // namespace
+
+void SetBulkRepetitions(long rows) {
+  bulkRepetitions.store(std::clamp(rows, 1L, 1000L));
+}
 
 void SnmpWalkState::Release() {
   if (session != nullptr || bulk != nullptr) {
@@ -394,7 +412,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       FreeBulk(state);
       netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETBULK);
       pdu->non_repeaters = 0;
-      pdu->max_repetitions = kBulkRepetitions;
+      pdu->max_repetitions = bulkRepetitions.load();
       for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
       const int sent = Exchange(state.session, pdu, target, "snmpbulkget", &bulk);
       if (sent != kSnmpResponse) return sent;

@@ -39,6 +39,12 @@ constexpr int kSnmpShortAnswer = 1002;
 constexpr int kSnmpNoError = 0;
 constexpr int kSnmpNoSuchName = 2;
 
+// Rows a walk step asks for at once under SNMPv2c and v3 (GETBULK
+// max-repetitions), chosen by measurement (bench/snmp_walk); the benchmark
+// sets others to compare.
+constexpr long kDefaultBulkRepetitions = 25;
+void SetBulkRepetitions(long rows);
+
 // Result text of a column that has no value in a walk step's row.
 inline constexpr char kNotAvailableText[] = "## NA ##";
 

@@ -268,7 +268,31 @@ OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
     settings.community = reinterpret_cast<u_char*>(community.data());
     settings.community_len = community.size();
   } else {
+    // The library's SNMPv3 machinery (the user-based security model among
+    // it) is set up by its full initialisation, which the program skips: it
+    // reads no configuration files and loads the MIB on its own.
+    static bool v3Ready = false;
+    if (!v3Ready) {
+      // Its configuration handlers are registered under the application's
+      // name, which the full initialisation would have set.
+      if (netsnmp_ds_get_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_APPTYPE) == nullptr) {
+        netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_APPTYPE, "tesmo");
+      }
+      init_snmpv3("tesmo");  // sets up the security models too
+      // What the full initialisation does once the configuration is read:
+      // this engine's own identifier, which checking an answer's time window
+      // needs.
+      setup_engineID(nullptr, nullptr);
+      init_snmpv3_post_config(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_POST_READ_CONFIG, nullptr,
+                              nullptr);
+      v3Ready = true;
+    }
     settings.version = SNMP_VERSION_3;
+    // The largest message either way; the library's default comes from a
+    // setting of its full initialisation and is 0 without it, which leaves
+    // no room to decrypt an answer.
+    settings.rcvMsgMaxSize = 65507;
+    settings.sndMsgMaxSize = 65507;
     settings.securityName = user.data();
     settings.securityNameLen = user.size();
     settings.securityModel = SNMP_SEC_MODEL_USM;
@@ -315,6 +339,12 @@ OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
     settings.contextEngineIDLen = settings.securityEngineIDLen;
     settings.engineBoots = static_cast<u_int>(engine.boots);
     settings.engineTime = static_cast<u_int>(engine.time);
+    // The agent's clock as its report gave it, so that the first request
+    // falls inside its time window (the library records it only after a
+    // discovery of its own).
+    set_enginetime(reinterpret_cast<const u_char*>(engine.engineId.data()),
+                   static_cast<u_int>(engine.engineId.size()), static_cast<u_int>(engine.boots),
+                   static_cast<u_int>(engine.time), TRUE);
   }
   opened.session = snmp_sess_open(&settings);  // copies what it keeps
   if (opened.session == nullptr) {

@@ -40,8 +40,14 @@ SystemQueryOutcome QuerySystemGroup(const SnmpTarget& target, SystemGroup& syste
                      (outcome.status == kSnmpNoError || (asked.empty() && !missing.empty()));
   if (!outcome.answered) return outcome;
   if (asked.empty()) outcome.status = kSnmpNoError;
-  for (size_t i = 0; i < asked.size(); ++i)
-    *fields[asked[i]] = QString::fromStdString(requests[i].result);
+  for (size_t i = 0; i < asked.size(); ++i) {
+    // An SNMPv2 agent answers an object it lacks with an exception value.
+    const int type = requests[i].valueType;
+    const bool missing =
+        type == kTagNoSuchObject || type == kTagNoSuchInstance || type == kTagEndOfMibView;
+    *fields[asked[i]] = missing ? QString::fromLatin1(kNotAvailableText)
+                                : QString::fromStdString(requests[i].result);
+  }
   for (size_t field : missing) *fields[field] = QString::fromLatin1(kNotAvailableText);
   return outcome;
 }

@@ -357,6 +357,10 @@ void CGraphPage::RebuildSeries(int count, bool threeD) {
     auto* back = new QLineSeries;
     backLines.push_back(back);
     auto* band = new QAreaSeries(back, line);
+    // The band does not own its edges: they go with it when the chart
+    // drops it.
+    back->setParent(band);
+    line->setParent(band);
     band->setBrush(color.lighter(130));
     band->setPen(QPen(color.darker(150), 1.5));
     shownSeries.push_back(band);
