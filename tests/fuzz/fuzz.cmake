@@ -9,6 +9,30 @@ if(TESMO_FUZZ)
   set(TESMO_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
                        -fno-omit-frame-pointer)
 
+  # tesmo_fuzz_target(NAME SOURCES... [LIBS libs...] [MOC] [DROP_UNUSED]): a
+  # target over the named sources. MOC runs moc over the sources' QObject
+  # classes; DROP_UNUSED lets the linker drop every function the target
+  # never reaches (with what those would need), for parsers that share their
+  # file with a job.
+  function(tesmo_fuzz_target name)
+    cmake_parse_arguments(FUZZ "MOC;DROP_UNUSED" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${FUZZ_SOURCES})
+    if(NOT FUZZ_MOC)
+      set_target_properties(${name} PROPERTIES AUTOMOC OFF)
+    endif()
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${TESMO_FUZZ_FLAGS})
+    target_link_options(${name} PRIVATE ${TESMO_FUZZ_FLAGS})
+    if(FUZZ_DROP_UNUSED)
+      target_compile_options(${name} PRIVATE -ffunction-sections -fdata-sections)
+      # The coverage tables refer to every function; start-stop-gc lets
+      # them go with the functions the linker drops.
+      target_link_options(${name} PRIVATE -Wl,--gc-sections -Wl,-z,start-stop-gc)
+    endif()
+    target_link_libraries(${name} PRIVATE ${FUZZ_LIBS})
+  endfunction()
+  set(TESMO_FUZZ_SRC ${PROJECT_SOURCE_DIR}/src)
+
   # SNMP text forms: FormatSnmpValue over any tag, syntax, hint and bytes;
   # ParseObjectId and FormatObjectId over any text and numbers.
   add_executable(snmp_text_fuzz
@@ -44,4 +68,25 @@ if(TESMO_FUZZ)
     target_link_options(dns_${reader}_fuzz PRIVATE ${TESMO_FUZZ_FLAGS})
     target_link_libraries(dns_${reader}_fuzz PRIVATE resolv)
   endforeach()
+
+  # The address-text rule against a plain second reading of it.
+  tesmo_fuzz_target(address_text_fuzz SOURCES fuzz/address_text_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/net/address_text.cpp)
+  # The vendor file.
+  tesmo_fuzz_target(vendor_file_fuzz SOURCES fuzz/vendor_file_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/base/vendor_map.cpp)
+  # The settings file under reads and writes of the store.
+  tesmo_fuzz_target(settings_file_fuzz SOURCES fuzz/settings_file_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/base/settings_store.cpp LIBS Qt6::Core)
+  # Generic-table column definitions.
+  tesmo_fuzz_target(column_definition_fuzz SOURCES fuzz/column_definition_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/tables/gen_table.cpp LIBS Qt6::Core DROP_UNUSED)
+  # The command line: the chart's set-up tokens and the --batch arguments.
+  tesmo_fuzz_target(graph_command_line_fuzz MOC SOURCES fuzz/command_line_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/mib/graph_command_line.cpp ${TESMO_FUZZ_SRC}/core/mib/graph_data.cpp
+    ${TESMO_FUZZ_SRC}/core/mib/graph_rate.cpp LIBS Qt6::Core)
+  target_compile_definitions(graph_command_line_fuzz PRIVATE COMMAND_LINE_FUZZ=graph)
+  tesmo_fuzz_target(batch_arguments_fuzz SOURCES fuzz/command_line_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/batch/batch.cpp ${TESMO_FUZZ_SRC}/core/base/number_text.cpp LIBS Qt6::Core DROP_UNUSED)
+  target_compile_definitions(batch_arguments_fuzz PRIVATE COMMAND_LINE_FUZZ=batch)
 endif()

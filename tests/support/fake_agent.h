@@ -125,12 +125,13 @@ struct Answer {
 
 // An SNMPv1/v2c agent on a loopback UDP port of its own that answers each
 // request (GET, GETNEXT, GETBULK) with what the handler makes of the
-// requested names. It stops when the test ends or after 200 requests.
+// requested names. It stops when the test ends or after maxRequests requests.
 class FakeAgent {
  public:
   using Handler = std::function<Answer(const std::vector<ObjectId>&)>;
 
-  explicit FakeAgent(Handler handler) : handler(std::move(handler)) {
+  explicit FakeAgent(Handler handler, int maxRequests = 200)
+      : handler(std::move(handler)), maxRequests(maxRequests) {
     fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -158,7 +159,7 @@ class FakeAgent {
 
  private:
   void Serve() {
-    while (!stop && requests < 200) {
+    while (!stop && requests < maxRequests) {
       pollfd p{fd, POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
       uint8_t buffer[4096];
@@ -226,6 +227,7 @@ class FakeAgent {
   }
 
   Handler handler;
+  int maxRequests;
   int fd = -1;
   uint16_t port = 0;
   std::atomic<bool> stop{false};

@@ -76,6 +76,9 @@ TEST(ColumnDefinitions, ReadAndWritten) {
       {".1.3|x|12px|abc|1yes|5", ".1.3", "x", 12, 0, 1, 5, ".1.3|x|12|0|1|5"},
       {".1.3|x|99999999999|0|0|0", ".1.3", "x", 999999999, 0, 0, 0, ".1.3|x|999999999|0|0|0"},
       {".1.3|x|1|2|0|4|extra", ".1.3", "x", 1, 2, 0, 4, ".1.3|x|1|2|0|4"},
+      // Texts that look like placeholders are written as they are.
+      {".1.3%4|Load %3 %1|8|0|0|3", ".1.3%4", "Load %3 %1", 8, 0, 0, 3,
+       ".1.3%4|Load %3 %1|8|0|0|3"},
   };
   for (const auto& c : cases) {
     const ColumnDefinition d = ParseColumnDefinition(c.text);

@@ -43,12 +43,11 @@ ColumnDefinition ParseColumnDefinition(const QString& text) {
 }
 
 QString FormatColumnDefinition(const ColumnDefinition& column) {
+  // All six in one pass: a title holding "%3" must stay as it is, not take
+  // the place of a number filled in after it.
   return QStringLiteral("%1|%2|%3|%4|%5|%6")
-      .arg(column.oid, column.title)
-      .arg(column.width)
-      .arg(column.align)
-      .arg(column.isIP)
-      .arg(column.sort);
+      .arg(column.oid, column.title, QString::number(column.width), QString::number(column.align),
+           QString::number(column.isIP), QString::number(column.sort));
 }
 
 QString CustomTableSection(unsigned table) {

@@ -1,25 +1,37 @@
 #!/usr/bin/env python3
-"""Ethernet relay between two TAP devices of the chain lab (chain.up).
+"""Ethernet relay between two TAP devices of the chain lab (chain.up) and the
+faults lab (faults.up).
 
     chain-relay.py TAP_A TAP_B DELAY_MS READY_FILE [CONTROL_FILE FILTER_SOURCE]
 
 Every frame read from one device is written to the other after DELAY_MS
-milliseconds (0: at once). With a control file, ICMP time-exceeded messages
-whose IP source is FILTER_SOURCE are dropped as the file says:
+milliseconds (0: at once). With a control file the relay does what the file
+says; it is read again whenever it changes, which also restarts any count:
 
-    (empty or missing)  pass them all
-    drop                drop them all
-    pass N              pass the next N, drop the ones after
+    (empty or missing)  forward everything
+    drop                drop every ICMP time-exceeded message whose IP source
+                        is FILTER_SOURCE ("-" for none)
+    pass N              pass the next N of those, drop the ones after
+    loss PERCENT        drop that share of the IPv4 frames, both ways, spread
+                        evenly (3 of every 10 for 30: never two in a row, so
+                        one retry always gets through)
+    hold                forward no IPv4 frame: a dead link
+    kill-after N FILE   forward everything, and once N IPv4 frames have come
+                        from TAP_B's side kill (SIGKILL) the process whose pid
+                        FILE holds: a peer that dies in the middle of a reply
 
-The file is read again whenever it changes, which also restarts the count, so
-a test switches the filter by writing the file. The relay opens both devices
-in the namespace it starts in; chain.up then moves one of them elsewhere with
-the relay's file still attached.
+Frames that are not IPv4 (ARP) always pass. With a control file the relay
+writes "forwarded FORWARDED dropped DROPPED killed KILLED" (IPv4 frames since
+it started) to CONTROL_FILE.count after each frame it drops and each kill.
+
+The relay opens both devices in the namespace it starts in; the lab then
+moves one of them elsewhere with the relay's file still attached.
 """
 import collections
 import fcntl
 import os
 import select
+import signal
 import socket
 import struct
 import sys
@@ -34,13 +46,15 @@ def open_tap(name):
     return fd
 
 
-class Filter:
+class Control:
     def __init__(self, path, source):
         self.path = path
-        self.source = socket.inet_aton(source) if source else None
+        self.source = socket.inet_aton(source) if source and source != "-" else None
         self.stamp = None
-        self.mode = "pass"
-        self.left = 0
+        self.words = []
+        self.left = 0  # time-exceeded messages still to pass, or frames before the kill
+        self.debt = 0.0  # of the loss share
+        self.forwarded = self.dropped = self.killed = 0
 
     def refresh(self):
         try:
@@ -53,42 +67,83 @@ class Filter:
         self.stamp = stamp
         text = ""
         if stamp is not None:
-            with open(self.path) as f:
-                text = f.read().strip()
-        words = text.split()
-        if not words:
-            self.mode = "pass"
-        elif words[0] == "drop":
-            self.mode, self.left = "count", 0
-        elif words[0] == "pass" and len(words) == 2 and words[1].isdigit():
-            self.mode, self.left = "count", int(words[1])
-        else:
-            self.mode = "pass"
+            try:
+                with open(self.path) as f:
+                    text = f.read().strip()
+            except OSError:
+                pass
+        self.words = text.split()
+        self.debt = 0.0
+        self.left = 0
+        if len(self.words) >= 2 and self.words[0] in ("pass", "kill-after") and self.words[1].isdigit():
+            self.left = int(self.words[1])
 
-    def drops(self, frame):
-        """True when the frame is a time-exceeded message to drop."""
-        if self.source is None or len(frame) < 14 + 20 + 8:
-            return False
-        if frame[12:14] != b"\x08\x00":
-            return False
-        ip = frame[14:]
+    def time_exceeded(self, ip):
         header = (ip[0] & 0x0F) * 4
-        if ip[9] != 1 or ip[12:16] != self.source or len(ip) < header + 8 or ip[header] != 11:
+        return (self.source is not None and ip[9] == 1 and ip[12:16] == self.source
+                and len(ip) >= header + 8 and ip[header] == 11)
+
+    def drops(self, frame, from_b):
+        """True when the frame is not to be forwarded."""
+        if len(frame) < 14 + 20 or frame[12:14] != b"\x08\x00":
             return False
         self.refresh()
-        if self.mode == "pass":
+        drop = self.decide(frame[14:], from_b)
+        if drop:
+            self.dropped += 1
+            self.write_count()
+        else:
+            self.forwarded += 1
+        return drop
+
+    def decide(self, ip, from_b):
+        mode = self.words[0] if self.words else ""
+        if mode == "loss":
+            share = float(self.words[1]) / 100.0 if len(self.words) == 2 else 0.0
+            self.debt += share
+            if self.debt >= 1.0:
+                self.debt -= 1.0
+                return True
             return False
-        if self.left > 0:
-            self.left -= 1
+        if mode == "hold":
+            return True
+        if mode == "kill-after":
+            if from_b and self.left > 0:
+                self.left -= 1
+                if self.left == 0:
+                    self.kill()
             return False
-        return True
+        counted = mode == "drop" or (mode == "pass" and len(self.words) == 2 and self.words[1].isdigit())
+        if counted and self.time_exceeded(ip):
+            if self.left > 0:
+                self.left -= 1
+                return False
+            return True
+        return False
+
+    def kill(self):
+        try:
+            with open(self.words[2]) as f:
+                os.kill(int(f.read().split()[0]), signal.SIGKILL)
+            self.killed += 1
+        except (OSError, ValueError, IndexError):
+            pass
+        # Once per command, until the file changes.
+        self.words = ["kill-after", "done"]
+        self.write_count()
+
+    def write_count(self):
+        temp = self.path + ".count.tmp"
+        with open(temp, "w") as f:
+            f.write("forwarded %d dropped %d killed %d\n" % (self.forwarded, self.dropped, self.killed))
+        os.replace(temp, self.path + ".count")
 
 
 def main():
     a, b = open_tap(sys.argv[1]), open_tap(sys.argv[2])
     delay = float(sys.argv[3]) / 1000.0
     ready = sys.argv[4]
-    control = Filter(sys.argv[5], sys.argv[6]) if len(sys.argv) > 6 else None
+    control = Control(sys.argv[5], sys.argv[6]) if len(sys.argv) > 6 else None
     open(ready, "w").close()
     other = {a: b, b: a}
     waiting = {a: collections.deque(), b: collections.deque()}  # frames due for writing to fd
@@ -102,7 +157,7 @@ def main():
                     frame = os.read(fd, 65536)
                 except BlockingIOError:
                     break
-                if control is not None and control.drops(frame):
+                if control is not None and control.drops(frame, fd == b):
                     continue
                 if delay <= 0:
                     try:
