@@ -3,6 +3,11 @@
 // host information record, and messages that lie about themselves.
 #include "core/dns/dns_engine.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -19,6 +24,7 @@
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_record_lines.h"
 #include "core/dns/dns_records.h"
+#include "core/dns/dns_transport.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
@@ -534,6 +540,34 @@ TEST(DnsEngine, StopEndsTheWaitForTheLock) {
   ASSERT_TRUE(ended);
   EXPECT_EQ(query.get(), kDnsError);
   EXPECT_TRUE(out.Lines().empty());
+}
+
+// A port without a name server behind it answers with port unreachable:
+// every attempt ends at that answer instead of waiting out its time-out.
+TEST(DnsTransport, RefusedPortFailsEachAttemptAtOnce) {
+  const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  close(probe);  // the port is free again, and nobody listens there
+
+  DnsTransportOptions options;
+  options.retransmit = 1;
+  options.retries = 2;
+  options.debug = true;
+  options.port = ntohs(address.sin_port);
+  CDnsOutput out;
+  CDnsLog log;
+  std::string texts;
+  log.SetWriter([&](CDnsLog::Stream, std::string_view text) { texts.append(text); });
+  const std::vector<uint8_t> query = CDnsMessageBuilder().Id(0x4242).Question("a.example", 1).Build();
+  std::vector<uint8_t> answer;
+  EXPECT_EQ(SendDnsRequest(options, INADDR_LOOPBACK, query.data(), query.size(), answer, out, log),
+            kDnsNoResponse);
+  EXPECT_EQ(texts, "recvfrom: Connection refused\nrecvfrom: Connection refused\n");
 }
 
 TEST(DnsEngine, DottedAddressRule) {

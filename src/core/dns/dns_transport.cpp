@@ -135,9 +135,18 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
         if (options.debug) log.ErrNo("socket (dg) failed", errno);
         continue;
       }
+      // Connected, so that the kernel passes on only the server's own
+      // datagrams and reports a port unreachable as a refused receive: a
+      // host without a name server fails its attempts at once instead of
+      // waiting out every time-out.
+      if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+        if (options.debug) log.ErrNo("connect failed", errno);
+        close(fd);
+        fd = -1;
+        continue;
+      }
     }
-    if (sendto(fd, query, length, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) !=
-        static_cast<ssize_t>(length)) {
+    if (send(fd, query, length, 0) != static_cast<ssize_t>(length)) {
       if (options.debug) log.ErrNo("sendto", errno);
       continue;
     }
@@ -161,18 +170,12 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
       }
       if (polled == 0) continue;
       buffer.resize(kDnsMaxMessage);
-      sockaddr_in from{};
-      socklen_t fromLength = sizeof from;
-      const ssize_t got = recvfrom(fd, buffer.data(), buffer.size(), 0,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
+      const ssize_t got = recv(fd, buffer.data(), buffer.size(), 0);
       if (got < 0) {
         if (errno == EAGAIN || errno == EINTR) continue;
         if (options.debug) log.ErrNo("recvfrom", errno);
         break;
       }
-      // Anyone may send to an unconnected socket: only the server's own
-      // datagrams count.
-      if (from.sin_addr.s_addr != to.sin_addr.s_addr || from.sin_port != to.sin_port) continue;
       received = true;
       buffer.resize(static_cast<size_t>(got));
       if (buffer.size() < kDnsHeaderSize || MessageId(buffer.data()) != MessageId(query)) {
