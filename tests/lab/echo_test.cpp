@@ -151,7 +151,10 @@ TEST_P(EchoLab, RoundTripOverTheDelayedLinkMatchesPing) {
     ourMin = std::min(ourMin, p.roundTrip);
   }
   EXPECT_GE(pingMin, 19.0);  // the link is there at all
-  EXPECT_NEAR(ourMin, pingMin, 1.0) << out.toStdString();
+  // Ours are whole milliseconds, cut rather than rounded (20.99 ms reads 20),
+  // and the least of ten may beat ping's least of five by a little jitter.
+  EXPECT_GE(ourMin, pingMin - 2.0) << out.toStdString();
+  EXPECT_LE(ourMin, pingMin + 1.0) << out.toStdString();
 }
 
 TEST_P(EchoLab, DataPatternAndTtlAtTheReceivingEnd) {
