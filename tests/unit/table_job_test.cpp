@@ -18,6 +18,7 @@
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_request.h"
 #include "core/snmp/value_text.h"
+#include "core/tables/gen_table.h"
 #include "support/fake_agent.h"
 #include "support/mib_environment.h"
 #include "support/silent_peer.h"
@@ -143,6 +144,14 @@ TEST(TableJob, AgentThatNeverAnswersGivesTheHeaderZeroEntriesAndKeepsTheError) {
       {"addresses", [&](CTableGrid& t) { return RunPageJob(AddressTable(), t, target); }, 6},
       {"arptable", [&](CTableGrid& t) { return RunPageJob(ArpTable(), t, target); }, 5},
       {"routetable", [&](CTableGrid& t) { return RunPageJob(RouteTable(), t, target); }, 10},
+      {"gentable",
+       [&](CTableGrid& t) {
+         const TableDescription d = CustomTableDescription(
+             {ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.2|descr|10|6|0|3"),
+              ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.3|type|10|6|0|3")});
+         return RunPageJob(d, t, target);
+       },
+       2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.page);

@@ -90,7 +90,6 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
       }
     }
 
-    if (options.onRow) options.onRow(row);
     if (options.progressColumn >= 0 &&
         static_cast<size_t>(options.progressColumn) < row.texts.size()) {
       auto now = Clock::now();
@@ -99,7 +98,11 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
         lastReport = now;
       }
     }
-    rows.push_back(std::move(row));
+    if (options.onRow) {
+      options.onRow(row);
+    } else {
+      rows.push_back(std::move(row));
+    }
     ++outcome.rows;
   }
   state.Release();

@@ -34,8 +34,8 @@ struct ColumnWalkOptions {
   // Column whose text follows "Getting " in the progress status, posted at
   // most every 300 ms after a kept row; -1 posts no progress.
   int progressColumn = -1;
-  // Called on the walking thread for each kept row, before it is stored
-  // (pages that draw while they walk).
+  // Called on the walking thread for each row, which is then not stored
+  // (pages that draw while they walk keep no second copy).
   std::function<void(const TableRow&)> onRow;
 };
 

@@ -37,21 +37,6 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
                             CTableGrid& table, const SnmpTarget& target) {
   TableJobOutcome outcome;
   PrepareTable(table, description.columns);
-  if (description.rowsWhileWalking) {
-    for (const TableWalkSpec& walk : description.walks) {
-      PostStatus("%s", walk.status);
-      ColumnWalkOptions options = JobWalkOptions(walk.progressColumn);
-      options.onRow = [&](const TableRow& row) {
-        QStringList cells;
-        for (const std::string& text : row.texts) cells << CellText(text);
-        table.InsertRowTexts(++outcome.rows, cells);
-      };
-      std::vector<TableRow> kept;
-      NoteWalk(outcome, WalkColumns(target, walk.oids, kept, options));
-    }
-    FinishTable(table, outcome.rows);
-    return outcome;
-  }
   // A failed walk keeps its rows and the walks after it still run.
   TableRecords records(description.walks.size());
   // The request layer's text of the first walk that failed ("No SNMP
@@ -61,17 +46,28 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   for (size_t i = 0; i < description.walks.size(); ++i) {
     const TableWalkSpec& walk = description.walks[i];
     PostStatus("%s", walk.status);
-    ColumnWalkResult result =
-        WalkColumns(target, walk.oids, records[i], JobWalkOptions(walk.progressColumn));
-    if (records[i].empty() && !result.stopped && WalkEndedNormally(result) &&
+    ColumnWalkOptions options = JobWalkOptions(walk.progressColumn);
+    if (description.rowsWhileWalking) {
+      options.onRow = [&](const TableRow& row) {
+        QStringList cells;
+        for (const std::string& text : row.texts) cells << CellText(text);
+        table.InsertRowTexts(++outcome.rows, cells);
+      };
+    }
+    ColumnWalkResult result = WalkColumns(target, walk.oids, records[i], options);
+    if (outcome.rows == 0 && records[i].empty() && !result.stopped && WalkEndedNormally(result) &&
         !walk.fallbackOids.empty()) {
       PostStatus("%s", walk.fallbackStatus);
-      result =
-          WalkColumns(target, walk.fallbackOids, records[i], JobWalkOptions(walk.progressColumn));
+      result = WalkColumns(target, walk.fallbackOids, records[i], options);
     }
     NoteWalk(outcome, result);
     if (!WalkEndedNormally(result) && failure.isEmpty())
       failure = CStatusChannel::Instance().Text();
+  }
+  const QString finalStatus = failure.isEmpty() ? QStringLiteral("Ready") : failure;
+  if (description.rowsWhileWalking) {
+    FinishTable(table, outcome.rows, -1, 0, finalStatus);
+    return outcome;
   }
   if (description.drawStatus != nullptr) PostStatus("%s", description.drawStatus);
   CTableFill fill(table);
@@ -80,8 +76,7 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   description.build(records, shown, fill);
   outcome.rows = fill.Count();
   records.clear();
-  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode,
-              failure.isEmpty() ? QStringLiteral("Ready") : failure);
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, finalStatus);
   return outcome;
 }
 
