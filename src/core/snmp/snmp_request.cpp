@@ -32,8 +32,11 @@ bool Lock(std::unique_lock<std::mutex>& lock) {
 
 // Opens the target's session; a failure posts its text and gives the result
 // code: the agent did not answer its engine discovery (time-out), Stop, or
-// anything else.
-void* Open(const SnmpTarget& target, bool write, const char* tool, int* result) {
+// anything else. failureText is the caller's own text for a session that
+// cannot be opened; an SNMPv3 set-up fault (keys, protocols) names itself
+// after the tool instead.
+void* Open(const SnmpTarget& target, bool write, const char* tool, const char* failureText,
+           int* result) {
   OpenedSession opened = OpenSnmpSession(target, write);
   switch (opened.result) {
     case OpenResult::kOpen:
@@ -50,7 +53,7 @@ void* Open(const SnmpTarget& target, bool write, const char* tool, int* result) 
       break;
   }
   if (opened.error.empty()) {
-    PostStatus("%s: Couldn't open snmp", tool);
+    PostStatus("%s", failureText);
   } else {
     PostStatus("%s: %s", tool, opened.error.c_str());
   }
@@ -185,11 +188,12 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
   settings->callback_magic = &pending;
   pending.reqid = snmp_sess_send(session, pdu);
   if (pending.reqid == 0) {
-    // Nothing was sent (an SNMPv3 key that does not fit, a socket error):
-    // the library says why.
+    // Nothing was sent (an SNMPv3 key that does not fit, a socket error).
+    // Under SNMPv3 the library's reason is shown; 1 and 2c keep the plain
+    // "An error occurred".
     snmp_free_pdu(pdu);
     pending.state = Pending::kFailed;
-    pending.reportError = settings->s_snmp_errno;
+    if (target.version == SnmpVersion::kV3) pending.reportError = settings->s_snmp_errno;
   }
   bool stopped = false;
   while (pending.state == Pending::kWaiting) {
@@ -283,7 +287,7 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& t
   if (!Lock(lock)) return kSnmpFailure;
 
   int opened = kSnmpFailure;
-  void* session = Open(target, false, "snmpget", &opened);
+  void* session = Open(target, false, "snmpget", "snmpget: Couldn't open snmp", &opened);
   if (session == nullptr) return opened;
   netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
   int invalid = 0;
@@ -341,7 +345,8 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   if (state.stepCount == 0) {
     FreeBulk(state);
     int opened = kSnmpFailure;
-    state.session = Open(target, false, "snmpgetnext", &opened);
+    state.session =
+        Open(target, false, "snmpgetnext", "snmpget: Couldn't open snmp session", &opened);
     if (state.session == nullptr) return opened;
     state.roots.clear();
     state.next.clear();
@@ -414,7 +419,7 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       pdu->non_repeaters = 0;
       pdu->max_repetitions = bulkRepetitions.load();
       for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
-      const int sent = Exchange(state.session, pdu, target, "snmpbulkget", &bulk);
+      const int sent = Exchange(state.session, pdu, target, "snmpgetnext", &bulk);
       if (sent != kSnmpResponse) return sent;
       status = static_cast<int>(bulk->errstat);
       state.errorIndex = bulk->errindex;
@@ -502,7 +507,7 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
   if (!Lock(lock)) return kSnmpFailure;
 
   int opened = kSnmpFailure;
-  void* session = Open(target, true, "snmpset", &opened);
+  void* session = Open(target, true, "snmpset", "snmpget: Couldn't open snmp", &opened);
   if (session == nullptr) return opened;
   int result = kSnmpResponse;
   ObjectId id;

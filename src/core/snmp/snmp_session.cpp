@@ -348,7 +348,8 @@ OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
   }
   opened.session = snmp_sess_open(&settings);  // copies what it keeps
   if (opened.session == nullptr) {
-    opened.error = snmp_api_errstring(snmp_errno);
+    // Under 1 and 2c the caller's own text says it; SNMPv3 names the fault.
+    if (target.version == SnmpVersion::kV3) opened.error = snmp_api_errstring(snmp_errno);
     return opened;
   }
   opened.result = OpenResult::kOpen;

@@ -43,7 +43,7 @@ struct ColumnWalkResult {
   int result = 0;        // result code of the last step (0 response, 1 failure, 2 time-out)
   int status = 0;        // status of the last step (EndOfSubtree at the end of the table)
   bool stopped = false;  // ended by the stop flag
-  size_t rows = 0;       // rows kept by this walk
+  size_t rows = 0;       // rows fetched by this walk (kept, or handed to onRow)
 };
 
 // Walks the columns (dotted OIDs, ".1.3.6.1.2.1.2.2.1.1" and the like, the
