@@ -141,9 +141,10 @@ TEST_F(GraphPageTest, OtherPagesAndTheSelectMenuAddEntries) {
 
   TypeHost("127.0.0.1");
   auto* reachability = static_cast<CReachabilityPage*>(sheet->Page(kPageReachability));
-  reachability->GraphButton()->click();
+  reachability->GraphButton()->click();  // resolves off the window's thread first
 
   std::vector<std::string> entries;
+  EXPECT_EVENTUALLY_EQ(GraphData().Entries().size(), 2u);
   for (const GraphEntryInfo& e : GraphData().Entries()) {
     entries.push_back(e.kind + (" " + e.target) + " / " + e.label);
   }

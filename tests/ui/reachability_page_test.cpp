@@ -134,7 +134,9 @@ class ReachabilityPageTest : public ::testing::Test {
   void Target(const QString& host) {
     parameters->HostBox()->lineEdit()->selectAll();
     QTest::keyClicks(parameters->HostBox()->lineEdit(), host);
-    ASSERT_TRUE(parameters->Target()->Resolve());
+    CTarget* target = parameters->Target();
+    ASSERT_TRUE(target->FinishResolve(target->BeginResolve()).has_value());
+    ASSERT_TRUE(WaitFor([&] { return target->Valid(); }, 5000));
   }
   // Writes text into an edit and leaves it, as a change of focus does.
   static void Enter(QLineEdit* edit, const QString& text) {

@@ -71,20 +71,6 @@ void CTarget::Adopt(const TargetParameters& resolved, bool resolvedValid, uint64
   emit Resolved(valid);
 }
 
-bool CTarget::Resolve() {
-  Pending pending = BeginResolve();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  CleanNameCache();
-  if (pending.lookUp) {
-    const ResolveOutcome outcome = ResolveHost(pending.parameters);
-    if (!outcome.status.isEmpty()) ShowStatus("%s", outcome.status.toUtf8().constData());
-    Adopt(pending.parameters, outcome.valid, pending.serial);
-    return valid;
-  }
-  emit Resolved(valid);
-  return valid;
-}
-
 SnmpTarget CTarget::Snmp() const {
   return TargetOf(parameters);
 }

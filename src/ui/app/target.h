@@ -51,10 +51,6 @@ class CTarget : public QObject {
   // target, or nothing when the host cannot be resolved.
   std::optional<SnmpTarget> FinishResolve(Pending pending);
 
-  // Both of the above on the UI thread, for callers that need the answer at
-  // once (a name lookup then blocks the window: jobs use the pair above).
-  bool Resolve();
-
   // The connection parameters for a job (after a resolution).
   SnmpTarget Snmp() const;
 

@@ -336,10 +336,17 @@ void CReachabilityPage::RefreshHistory() {
 }
 
 void CReachabilityPage::OnAddToGraph() {
-  // The chart pings the target's address: the host is resolved first.
-  if (!Target()->Resolve()) return;
-  const QString address = QString::fromStdString(Target()->Snmp().address);
-  AddGraphEntry(kGraphRoundTrip, address, QStringLiteral("ping ") + address);
+  // The chart pings the target's address: the host is resolved first, on
+  // the page's runner (a look-up never blocks the window), and the entry is
+  // added back on this thread.
+  StartTargetJob(runner, [this](const SnmpTarget& resolved) {
+    QMetaObject::invokeMethod(
+        this,
+        [address = QString::fromStdString(resolved.address)] {
+          AddGraphEntry(kGraphRoundTrip, address, QStringLiteral("ping ") + address);
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void CReachabilityPage::OnClear() {
