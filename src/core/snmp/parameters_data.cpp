@@ -82,12 +82,11 @@ void ParametersData::Save() const {
     write("PrivProtocol", usm.privProtocol);
     CSettingsStore::WriteUInt(snmp, QStringLiteral("RememberPassphrases"),
                               rememberPassphrases ? 1 : 0);
-    // Pass phrases are stored only when asked to, and then the file is for
-    // its owner's eyes only; otherwise any stored earlier are blanked.
-    if (rememberPassphrases) {
+    // Pass phrases are stored only when asked to, and only once the file is
+    // for its owner's eyes alone; otherwise any stored earlier are blanked.
+    if (rememberPassphrases && CSettingsStore::RestrictToOwner()) {
       write("AuthPassphrase", usm.authPass);
       write("PrivPassphrase", usm.privPass);
-      CSettingsStore::RestrictToOwner();
     } else {
       for (const char* value : {"AuthPassphrase", "PrivPassphrase"}) {
         if (!CSettingsStore::ReadString(snmp, QString::fromLatin1(value), QString()).isEmpty()) {
