@@ -65,7 +65,7 @@ class NameCacheTest : public ::testing::Test {
     return Find(NameCache.forward, key);
   }
   static size_t Entries() {
-    std::lock_guard lock(NameCacheMutex);
+    CNameCacheLock lock;
     return NameCache.forward.size() + NameCache.reverse.size();
   }
 
@@ -172,6 +172,30 @@ TEST_F(NameCacheTest, HostsFileIsReloadedWhenDueAndAfterClear) {
   ClearNameCache();
   EXPECT_EQ(Entries(), 0u);
   EXPECT_EQ(ResolveNameToAddress("file-host"), "10.9.1.6");
+}
+
+// A lookup may hold the cache across a slow query: Clear and Clean return
+// at once and the next holder carries them out before it uses the cache.
+TEST_F(NameCacheTest, ClearAndCleanDoNotWaitForAHolder) {
+  WriteHosts("10.9.1.7 held-host\n");
+  EXPECT_EQ(ResolveNameToAddress("held-host"), "10.9.1.7");
+  ASSERT_GT(Entries(), 0u);
+  std::promise<void> held, release;
+  std::thread holder([&] {
+    CNameCacheLock lock;
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  auto cleared = std::async(std::launch::async, [] {
+    ClearNameCache();
+    CleanNameCache();
+  });
+  const bool returned = cleared.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  release.set_value();
+  holder.join();
+  ASSERT_TRUE(returned) << "Clear waited for the holder";
+  EXPECT_EQ(Entries(), 0u);
 }
 
 TEST_F(NameCacheTest, MissingHostsFileCountsAsLoaded) {

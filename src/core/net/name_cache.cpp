@@ -23,6 +23,25 @@ uint32_t SteadyTick() {
 
 std::atomic<uint32_t (*)()> tickSource{&SteadyTick};
 
+// How deep this thread holds NameCacheMutex through CNameCacheLock: the
+// requests are carried out only by the outermost lock, never in the middle
+// of a holder's work on the cache.
+thread_local int lockDepth = 0;
+std::atomic<bool> clearRequested{false};
+std::atomic<bool> cleanRequested{false};
+std::atomic<uint32_t> cleanTimeout{0};
+
+// Caller holds NameCacheMutex as the outermost holder.
+void CarryOutRequests() {
+  if (clearRequested.exchange(false)) NameCache.Clear();
+  if (cleanRequested.exchange(false)) NameCache.Clean(NameCacheTick(), cleanTimeout.load());
+}
+
+void CarryOutRequestsIfFree() {
+  std::unique_lock lock(NameCacheMutex, std::try_to_lock);
+  if (lock.owns_lock() && lockDepth == 0) CarryOutRequests();
+}
+
 void DropOlderThan(CNameCache::Map& map, uint32_t now, uint32_t timeout) {
   std::erase_if(map,
                 [&](const auto& item) { return AgeSeconds(now, item.second.stamp) > timeout; });
@@ -38,10 +57,22 @@ void SetNameCacheClock(uint32_t (*tick)()) {
   tickSource.store(tick ? tick : &SteadyTick);
 }
 
+void RequestNameCacheClear() {
+  clearRequested = true;
+  CarryOutRequestsIfFree();
+}
+
+void RequestNameCacheClean(uint32_t timeout) {
+  cleanTimeout = timeout;
+  cleanRequested = true;
+  CarryOutRequestsIfFree();
+}
+
 CNameCacheLock::CNameCacheLock() {
   try {
     NameCacheMutex.lock();
     owns = true;
+    if (lockDepth++ == 0) CarryOutRequests();
   } catch (const std::system_error&) {
     // Too deep a recursion or a broken mutex: the caller treats it as a
     // failed wait and resolves nothing.
@@ -50,7 +81,9 @@ CNameCacheLock::CNameCacheLock() {
 }
 
 CNameCacheLock::~CNameCacheLock() {
-  if (owns) NameCacheMutex.unlock();
+  if (!owns) return;
+  --lockDepth;
+  NameCacheMutex.unlock();
 }
 
 void CNameCache::LoadHostsIfDue(uint32_t now, uint32_t timeout) {

@@ -45,8 +45,16 @@ extern CNameCache NameCache;
 // engine holds it across whole queries that resolve names themselves.
 extern std::recursive_mutex NameCacheMutex;
 
+// Asks for the whole cache to be dropped, or for the entries older than
+// timeout seconds, without waiting for the lock: done at once when the lock
+// is free, otherwise by the next outermost CNameCacheLock (a lookup may hold
+// the lock across a slow DNS query; the window must not wait for it).
+void RequestNameCacheClear();
+void RequestNameCacheClean(uint32_t timeout);
+
 // Takes NameCacheMutex, waiting without limit; Owns() is false when the wait
-// failed (the caller then gives up as on a failed lookup).
+// failed (the caller then gives up as on a failed lookup). The outermost
+// lock of a thread first carries out the requests above.
 class CNameCacheLock {
  public:
   CNameCacheLock();

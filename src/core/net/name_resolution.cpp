@@ -119,13 +119,11 @@ std::string AddressOfHostText(const std::string& hostText) {
 }
 
 void ClearNameCache() {
-  CNameCacheLock lock;
-  if (lock.Owns()) NameCache.Clear();
+  RequestNameCacheClear();
 }
 
 void CleanNameCache() {
-  CNameCacheLock lock;
-  if (lock.Owns()) NameCache.Clean(NameCacheTick(), DnsCacheTimeout.load());
+  RequestNameCacheClean(DnsCacheTimeout.load());
 }
 
 }  // namespace tesmo

@@ -35,7 +35,8 @@ std::string ResolveNameToAddress(const std::string& name);
 std::string AddressOfHostText(const std::string& hostText);
 
 // "Clear Cache": drops every entry; the hosts file is loaded again at the
-// next cached lookup.
+// next cached lookup. Neither call waits for a lookup that holds the cache:
+// the work is then left to the next holder.
 void ClearNameCache();
 // "Clean Cache": drops the entries older than DnsCacheTimeout.
 void CleanNameCache();
