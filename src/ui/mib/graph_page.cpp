@@ -303,7 +303,13 @@ void CGraphPage::ShowEntries() {
 
 void CGraphPage::ScheduleRedraw() {
   if (!redrawPending.exchange(true)) {
-    QMetaObject::invokeMethod(this, &CGraphPage::Redraw, Qt::QueuedConnection);
+    // Skipped when a direct redraw has shown the change in the meantime.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (redrawPending.load()) Redraw();
+        },
+        Qt::QueuedConnection);
   }
 }
 
