@@ -72,7 +72,6 @@ qsizetype CResultLines::LongestLine() const {
 
 MibWalkOutcome RunMibWalk(const SnmpTarget& target, const std::string& startOid,
                           CResultLines& lines) {
-  using Clock = std::chrono::steady_clock;
   PostStatus("Browsing mibs");
   lines.Clear();
   lines.SetCountText(QString());
@@ -80,18 +79,14 @@ MibWalkOutcome RunMibWalk(const SnmpTarget& target, const std::string& startOid,
   SnmpVarRequest request;
   request.objectId = startOid;
   SnmpWalkState state;
-  auto lastStatus = Clock::now();
+  CProgressThrottle progress(std::chrono::milliseconds(700));
   int result = kSnmpResponse;
   int status = 0;
   while (!StopRequested()) {
     result = SnmpGetNext(std::span<SnmpVarRequest>(&request, 1), state, status, target);
     if (result != kSnmpResponse || status != 0) break;
     const std::string oidText = FormatObjectId(state.returned[0]);
-    const auto now = Clock::now();
-    if (now > lastStatus + std::chrono::milliseconds(700)) {
-      PostStatus("Getting [%u] : %s", outcome.count, oidText.c_str());
-      lastStatus = now;
-    }
+    if (progress.Due()) PostStatus("Getting [%u] : %s", outcome.count, oidText.c_str());
     lines.Append(
         ResultLine(QString::fromStdString(oidText), QString::fromStdString(request.result)));
     ++outcome.count;
