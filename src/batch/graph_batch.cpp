@@ -51,15 +51,17 @@ int RunGraphBatch(BatchContext& context) {
   options.samples = static_cast<int>(*samples);
   size_t printed = 0;
   options.onPoll = [&] {
-    const GraphSamples stored = data.Samples();
-    for (; printed < stored.times.size(); ++printed) {
+    // Only the samples not printed yet are copied out.
+    const GraphSamples stored = data.Samples(printed);
+    for (size_t i = 0; i < stored.times.size(); ++i) {
       QString line =
-          QDateTime::fromSecsSinceEpoch(stored.times[printed]).toString(QStringLiteral("hh:mm:ss"));
+          QDateTime::fromSecsSinceEpoch(stored.times[i]).toString(QStringLiteral("hh:mm:ss"));
       for (const std::vector<double>& values : stored.values) {
-        line += QLatin1Char('\t') + QString::asprintf("%f", values[printed]);
+        line += QLatin1Char('\t') + QString::asprintf("%f", values[i]);
       }
       context.print(line + QLatin1Char('\n'));
     }
+    printed = stored.first + stored.times.size();
   };
   RunGraphPolling(data, options);
   // An entry that never got an answer (no agent, no echo reply) is a failed run.

@@ -153,13 +153,16 @@ GraphWindow CGraphData::Window() const {
   return window;
 }
 
-GraphSamples CGraphData::Samples() const {
+GraphSamples CGraphData::Samples(size_t first) const {
   std::lock_guard lock(mutex);
   GraphSamples samples;
-  samples.times = times;
+  samples.first = std::min(first, times.size());
+  samples.times.assign(times.begin() + static_cast<ptrdiff_t>(samples.first), times.end());
   for (const Entry& entry : entries) {
     samples.entries.push_back(entry.info);
-    samples.values.push_back(entry.values);
+    const size_t from = std::min(samples.first, entry.values.size());
+    samples.values.emplace_back(entry.values.begin() + static_cast<ptrdiff_t>(from),
+                                entry.values.end());
     samples.answered.push_back(entry.answered);
   }
   return samples;

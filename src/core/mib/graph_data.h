@@ -60,8 +60,9 @@ struct GraphWindow {
   std::vector<std::vector<double>> values;  // per entry, the shown samples
 };
 
-// Every sample, for --batch.
+// The samples from a given one on, for --batch.
 struct GraphSamples {
+  size_t first = 0;  // index of times[0] among all samples
   std::vector<int64_t> times;
   std::vector<GraphEntryInfo> entries;
   std::vector<std::vector<double>> values;
@@ -107,7 +108,8 @@ class CGraphData : public QObject {
   void Scroll(GraphScroll request, int position = 0);
 
   GraphWindow Window() const;
-  GraphSamples Samples() const;
+  // The samples from index first on (all by default).
+  GraphSamples Samples(size_t first = 0) const;
   // The next poll only primes.
   void Unprime();
   bool Primed() const;
