@@ -1,13 +1,13 @@
 // --batch NAME dns: one Lookup or List, its lines and an exit code.
 #include "core/dns/dns_batch.h"
 
-#include <arpa/inet.h>
-
 #include <cstdio>
+#include <optional>
 
 #include "core/dns/dns_engine.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
+#include "core/net/address_text.h"
 
 namespace tesmo {
 
@@ -30,10 +30,9 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
   if (!dnsClass) return UsageError("unknown query class: " + options.dnsClass);
   std::vector<uint32_t> servers;
   if (!options.server.empty()) {
-    in_addr address{};
-    if (inet_aton(options.server.c_str(), &address) == 0)
-      return UsageError("not a server address: " + options.server);
-    servers.push_back(ntohl(address.s_addr));
+    const std::optional<uint32_t> address = ParseAddressText(options.server);
+    if (!address) return UsageError("not a server address: " + options.server);
+    servers.push_back(*address);
   }
 
   CDnsOutput out;
