@@ -111,6 +111,15 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
 
   const bool readsHost =
       query.type == kDnsTypeA || (query.addressQuery && query.type == kDnsTypePtr);
+  // Prints count records from *offset on, a Resource record line each.
+  const auto printRecords = [&](unsigned count) {
+    for (unsigned i = 0; i < count; ++i) {
+      auto after = PrintResourceRecord(out, message, *offset, query.flags);
+      if (!after) return false;
+      *offset = *after;
+    }
+    return true;
+  };
   bool answersPrinted = false;
   DnsRecord record;
   size_t next = 0;
@@ -151,12 +160,8 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     }
     if (found) return kDnsSuccess;
   } else {
-    for (uint16_t i = 0; i < header.answers; ++i) {
-      auto after = PrintResourceRecord(out, message, *offset, query.flags);
-      if (!after) return kDnsError;
-      *offset = *after;
-      answersPrinted = true;
-    }
+    if (!printRecords(header.answers)) return kDnsError;
+    answersPrinted = header.answers > 0;
     // An authoritative answer without records says the name has none of
     // this type; its authority section only holds the zone's SOA record.
     if (header.answers == 0 && header.authoritative) return kDnsNoInfo;
@@ -168,14 +173,15 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     log.Out("Authoritative answers can be found from:\n");
   }
 
-  // Authority section: for A, the servers of the name's zone; otherwise printed.
+  if (query.type != kDnsTypeA) {
+    // The authority and additional records follow each other: all printed.
+    if (!printRecords(header.authority + header.additional)) return kDnsError;
+    if (query.addressQuery) return kDnsNoInfo;
+    return kDnsSuccess;
+  }
+
+  // Authority section: the servers of the name's zone.
   for (uint16_t i = 0; i < header.authority; ++i) {
-    if (query.type != kDnsTypeA) {
-      auto after = PrintResourceRecord(out, message, *offset, query.flags);
-      if (!after) return kDnsError;
-      *offset = *after;
-      continue;
-    }
     if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
       return kDnsError;
     *offset = next;
@@ -191,14 +197,8 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     if (server->domains.size() < DnsHostInfo::kMaxDomains) server->domains.push_back(record.owner);
   }
 
-  // Additional section: for A, the addresses of those servers; otherwise printed.
+  // Additional section: the addresses of those servers.
   for (uint16_t i = 0; i < header.additional; ++i) {
-    if (query.type != kDnsTypeA) {
-      auto after = PrintResourceRecord(out, message, *offset, query.flags);
-      if (!after) return kDnsError;
-      *offset = *after;
-      continue;
-    }
     if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
       return kDnsError;
     *offset = next;
@@ -209,13 +209,9 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     }
   }
 
-  if (query.type == kDnsTypeA) {
-    // The answer names the servers that know the name; without any, the
-    // name simply has no address.
-    return info.servers.empty() ? kDnsNoInfo : kDnsNonAuth;
-  }
-  if (query.addressQuery) return kDnsNoInfo;
-  return kDnsSuccess;
+  // The answer names the servers that know the name; without any, the
+  // name simply has no address.
+  return info.servers.empty() ? kDnsNoInfo : kDnsNonAuth;
 }
 
 }  // namespace tesmo
