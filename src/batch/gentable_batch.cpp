@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "batch/batch.h"
+#include "batch/table_batch.h"
 #include "core/grid/grid_data.h"
 #include "core/snmp/target_resolve.h"
 #include "core/tables/gen_table.h"
@@ -18,12 +19,14 @@ int RunGenTableBatch(BatchContext& context) {
                  static_cast<long long>(names.size()));
     return kBatchUsage;
   }
-  CGridData grid;
-  CTableGrid view;
-  view.ResetGrid(&grid, 2, 2);
-  const TableJobOutcome outcome = RunCustomTableJob(table, view, TargetOf(context.parameters));
-  if (!CustomTableColumns(table).empty()) context.print(grid.RowsText(1, grid.Rows() - 1));
-  return outcome.answered ? kBatchOk : kBatchNoAnswer;
+  const std::vector<ColumnDefinition> columns = CustomTableColumns(table);
+  if (columns.empty()) {
+    // A table without columns walks nothing: its status texts, no rows.
+    CTableGrid none;
+    RunCustomTableJob(table, none, TargetOf(context.parameters));
+    return kBatchOk;
+  }
+  return RunTableBatch(context, CustomTableDescription(columns));
 }
 
 }  // namespace tesmo
