@@ -89,4 +89,7 @@ if(TESMO_FUZZ)
   tesmo_fuzz_target(batch_arguments_fuzz SOURCES fuzz/command_line_fuzz.cpp
     ${TESMO_FUZZ_SRC}/batch/batch.cpp ${TESMO_FUZZ_SRC}/core/base/number_text.cpp LIBS Qt6::Core DROP_UNUSED)
   target_compile_definitions(batch_arguments_fuzz PRIVATE COMMAND_LINE_FUZZ=batch)
+  # The SNMPv3 engine discovery report, read by our own decoder.
+  tesmo_fuzz_target(snmp_engine_report_fuzz SOURCES fuzz/snmp_engine_report_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/snmp/snmp_session.cpp LIBS PkgConfig::NETSNMP DROP_UNUSED)
 endif()
