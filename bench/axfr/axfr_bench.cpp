@@ -23,7 +23,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/net/resolver_state.h"
-#include "ui/dns/nslookup_page.h"
+#include "ui/nslookup/nslookup_page.h"
 
 namespace {
 

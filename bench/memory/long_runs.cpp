@@ -25,12 +25,12 @@
 
 #include "core/base/job_runner.h"
 #include "core/grid/grid_data.h"
-#include "core/icmp/discovery.h"
 #include "core/icmp/echo_socket.h"
-#include "core/icmp/ping_loop.h"
-#include "core/mib/graph_poll.h"
 #include "support/fake_agent.h"
 #include "support/private_files.h"
+#include "tools/discovery/discovery.h"
+#include "tools/graph/graph_poll.h"
+#include "tools/reachability/ping_loop.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;
@@ -102,7 +102,6 @@ void ChartPolling(long samples) {
   chart.AddEntry({kGraphSnmp, ".1.3.6.1.2.1.2.2.1.10.1", "in"});
   chart.AddEntry({kGraphRoundTrip, "127.0.0.1", "ping 127.0.0.1"});
   GraphPollOptions options;
-  options.target = agent.Target();
   options.periodSeconds = 1;
   long stored = 0;
   // Inside a job, as the polling job runs: its echoes end at the stop flag.
@@ -111,7 +110,7 @@ void ChartPolling(long samples) {
       const GraphPoll poll = chart.BeginPoll();
       std::vector<RawSample> taken;
       for (const GraphPoll::Item& item : poll.items) {
-        taken.push_back(SampleEntry(item.info, options));
+        taken.push_back(SampleEntry(item.info, agent.Target(), options));
       }
       if (!chart.EndPoll(poll, taken, polls, options.periodSeconds)) continue;
       // The page redraws its window after each poll.
@@ -133,7 +132,7 @@ void Sweeps(long sweeps) {
   options.resolveNames = false;
   DiscoveryOutcome outcome;
   for (long run = 1; run <= sweeps; ++run) {
-    RunJobHere([&] { outcome = RunDiscovery(table, options); });
+    RunJobHere([&] { outcome = RunDiscovery(table, options, {}); });
     if (run % (sweeps / 10) == 0 || run == 1) Report("sweep", run, sweeps);
   }
   std::printf("sweep: %u of %u hosts reachable in the last run\n", outcome.reachable,

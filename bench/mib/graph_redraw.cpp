@@ -20,9 +20,9 @@
 
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
-#include "core/mib/graph_data.h"
+#include "tools/graph/graph_data.h"
 #include "ui/app/main_sheet.h"
-#include "ui/mib/graph_page.h"
+#include "ui/graph/graph_page.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/mib/mib_nodes.h"
 #include "core/snmp/mib_loader.h"
-#include "ui/mib/mib_browser_models.h"
+#include "core/snmp/mib_nodes.h"
+#include "ui/browser/mib_browser_models.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/icmp/echo_socket.h"
-#include "core/icmp/ping_loop.h"
 #include "core/icmp/ping_once.h"
+#include "tools/reachability/ping_loop.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;

@@ -23,12 +23,12 @@
 
 #include "core/base/job_runner.h"
 #include "core/grid/grid_data.h"
+#include "core/snmp/column_walk.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_request.h"
 #include "core/snmp/value_text.h"
-#include "core/tables/column_walk.h"
-#include "core/tables/table_pages.h"
+#include "tools/tables/table_pages.h"
 
 namespace {
 

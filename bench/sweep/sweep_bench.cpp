@@ -13,8 +13,8 @@
 #include <string>
 
 #include "core/grid/grid_data.h"
-#include "core/icmp/discovery.h"
 #include "core/net/address_text.h"
+#include "tools/discovery/discovery.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;
@@ -53,8 +53,7 @@ int main(int argc, char** argv) {
   std::printf("sweep of %u addresses from %s, 3 passes 300/800/1300 ms\n", count, first.c_str());
   std::fflush(stdout);
   std::atomic<int> stop{0};
-  DiscoveryHooks hooks;
-  hooks.stop = &stop;
+  const JobContext context(SnmpTarget{}, &stop);
   for (const uint32_t threads : {254u, 10u}) {
     DiscoveryOptions options;
     options.firstHost = first;
@@ -65,7 +64,7 @@ int main(int argc, char** argv) {
     CTableGrid table;
     table.ResetGrid(&grid, 2, 2);
     const Clock::time_point start = Clock::now();
-    const DiscoveryOutcome outcome = RunDiscovery(table, options, hooks);
+    const DiscoveryOutcome outcome = RunDiscovery(table, options, context);
     std::printf("tesmo sweep, %3u threads: %6.3f s  (%u answered, %u unreachable)\n", threads,
                 Since(start), outcome.reachable, outcome.unreachable);
     std::fflush(stdout);

@@ -16,13 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch.h"
-#include "batch/traceroute_batch.h"
 #include "core/base/job_runner.h"
 #include "core/base/settings_store.h"
 #include "core/net/name_hosts_file.h"
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
+#include "tools/tool_spec.h"
 
 using namespace tesmo;
 using Clock = std::chrono::steady_clock;
@@ -76,7 +75,8 @@ int main(int argc, char** argv) {
   context.parameters.host = QString::fromStdString(destination);
   context.parameters.ipAddress = context.parameters.host;
   context.print = [&](const QString& text) { report = text; };
-  const auto batch = [&] { RunJobHere([&] { RunTracerouteBatchPage(context); }); };
+  const ToolSpec* traceroute = FindTool(QStringLiteral("traceroute"));
+  const auto batch = [&] { RunJobHere([&] { traceroute->run(context); }); };
   batch();  // neighbours and routes warmed up
   std::printf("%s", report.toStdString().c_str());
 

@@ -16,6 +16,7 @@
 #include "core/base/vendor_map.h"
 #include "core/net/resolver_settings.h"
 #include "core/snmp/mib_loader.h"
+#include "core/snmp/snmp_names.h"
 #include "core/snmp/target_resolve.h"
 
 namespace tesmo {
@@ -81,19 +82,20 @@ int CheckedExit(int code) {
   return kBatchOutputError;
 }
 
-const BatchPage* FindPage(const std::vector<BatchPage>& pages, const QString& name) {
-  for (const BatchPage& page : pages) {
-    if (name == QLatin1String(page.name)) return &page;
+// A tool of --batch: a registered tool with a batch entry.
+const ToolSpec* FindBatchTool(const std::vector<ToolSpec>& tools, const QString& name) {
+  for (const ToolSpec& tool : tools) {
+    if (tool.run && name == QLatin1String(tool.name)) return &tool;
   }
   return nullptr;
 }
 
-const BatchOptionSpec* FindOption(const std::vector<BatchPage>& pages, const QString& name) {
+const BatchOptionSpec* FindOption(const std::vector<ToolSpec>& tools, const QString& name) {
   for (const BatchOptionSpec& option : kCommonOptions) {
     if (name == QLatin1String(option.name)) return &option;
   }
-  for (const BatchPage& page : pages) {
-    for (const BatchOptionSpec& option : page.options) {
+  for (const ToolSpec& tool : tools) {
+    for (const BatchOptionSpec& option : tool.options) {
       if (name == QLatin1String(option.name)) return &option;
     }
   }
@@ -125,21 +127,30 @@ bool PassPhrase(const BatchOptions& options, const char* option, const char* fil
 
 bool ApplySecurityOptions(const BatchOptions& options, TargetParameters& parameters,
                           QString* problem) {
-  if (auto version = options.Text("--version")) {
-    const std::string text = version->toStdString();
-    if (text != "1" && text != "2c" && text != "3") {
-      *problem = QStringLiteral("option --version: '%1' is not 1, 2c or 3").arg(*version);
-      return false;
-    }
-    parameters.version = SnmpVersionOfText(text);
+  // A name from one of the tables, exactly as it stands there; a typo is
+  // refused here rather than taken for a default or found only when the
+  // session opens.
+  const auto named = [&](const char* option, std::span<const char* const> names,
+                         int* index) -> bool {
+    const std::optional<QString> text = options.Text(option);
+    if (!text) return true;
+    *index = SnmpNameIndex(names, text->toStdString());
+    if (*index >= 0) return true;
+    *problem = QStringLiteral("option %1: '%2' is not %3")
+                   .arg(QString::fromLatin1(option), *text, SnmpNameChoice(names));
+    return false;
+  };
+  int version = -1, level = -1, auth = -1, priv = -1;
+  if (!named("--version", kSnmpVersionNames, &version) ||
+      !named("--security-level", kSnmpLevelNames, &level) ||
+      !named("--auth-protocol", kSnmpAuthProtocolNames, &auth) ||
+      !named("--priv-protocol", kSnmpPrivProtocolNames, &priv)) {
+    return false;
   }
+  if (version >= 0) parameters.version = static_cast<SnmpVersion>(version);
   if (auto user = options.Text("--user")) parameters.usm.user = user->toStdString();
-  if (auto protocol = options.Text("--auth-protocol")) {
-    parameters.usm.authProtocol = protocol->toStdString();
-  }
-  if (auto protocol = options.Text("--priv-protocol")) {
-    parameters.usm.privProtocol = protocol->toStdString();
-  }
+  if (auth >= 0) parameters.usm.authProtocol = kSnmpAuthProtocolNames[auth];
+  if (priv >= 0) parameters.usm.privProtocol = kSnmpPrivProtocolNames[priv];
   const bool authGiven = options.Text("--auth-pass") || options.Text("--auth-pass-file") ||
                          qEnvironmentVariableIsSet("TESMO_AUTH_PASS");
   const bool privGiven = options.Text("--priv-pass") || options.Text("--priv-pass-file") ||
@@ -156,31 +167,28 @@ bool ApplySecurityOptions(const BatchOptions& options, TargetParameters& paramet
   } else if (authGiven) {
     parameters.usm.level = SnmpUsm::kAuthNoPriv;
   }
-  if (auto level = options.Text("--security-level")) {
-    parameters.usm.level = SnmpLevelOfText(level->toStdString());
-  }
+  if (level >= 0) parameters.usm.level = static_cast<SnmpUsm::Level>(level);
   return true;
 }
 
-std::optional<QString> BatchOptions::Text(const char* name) const {
-  auto found = pageOptions.find(QString::fromUtf8(name));
-  if (found == pageOptions.end()) return std::nullopt;
-  return found->second;
+namespace {
+
+// Words in lines of at most 80 characters.
+QString Wrapped(const QString& paragraph) {
+  QString out, line;
+  for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+    if (!line.isEmpty() && line.size() + 1 + word.size() > 80) {
+      out += line + '\n';
+      line.clear();
+    }
+    line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+  }
+  return out + line + '\n';
 }
 
-std::optional<unsigned> BatchOptions::Number(const char* name) const {
-  auto found = pageOptions.find(QString::fromUtf8(name));
-  uint32_t value = 0;
-  if (found == pageOptions.end() || !ParseUnsignedText(found->second, &value)) return std::nullopt;
-  return value;
-}
+}  // namespace
 
-QStringList BatchOptions::Values(const char* name) const {
-  auto found = pageOptionValues.find(QString::fromUtf8(name));
-  return found == pageOptionValues.end() ? QStringList() : found->second;
-}
-
-QString BatchUsage(const std::vector<BatchPage>& pages) {
+QString BatchUsage(const std::vector<ToolSpec>& tools) {
   std::vector<QString> common;
   for (const BatchOptionSpec& option : kCommonOptions) common.push_back(OptionText(option));
   QString text = QStringLiteral(
@@ -190,10 +198,13 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
       "\n"
       "--batch runs PAGE's Start job against HOST without a window, prints the page's\n"
       "report to standard output and status texts to standard error. Options override\n"
-      "the stored settings for this run only; the settings file is never written.\n"
-      "VERSION is 1, 2c or 3; LEVEL noAuthNoPriv, authNoPriv or authPriv; the\n"
-      "authentication PROTOCOL MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512, the\n"
-      "privacy PROTOCOL DES, AES, AES-192 or AES-256.\n"
+      "the stored settings for this run only; the settings file is never written.\n");
+  text += Wrapped(QStringLiteral("VERSION is %1; LEVEL %2; the authentication PROTOCOL %3, the "
+                                 "privacy PROTOCOL %4.")
+                      .arg(SnmpNameChoice(kSnmpVersionNames), SnmpNameChoice(kSnmpLevelNames),
+                           SnmpNameChoice(kSnmpAuthProtocolNames),
+                           SnmpNameChoice(kSnmpPrivProtocolNames)));
+  text += QStringLiteral(
       "An SNMPv3 pass phrase may come from a file (--auth-pass-file, --priv-pass-file)\n"
       "or the environment (TESMO_AUTH_PASS, TESMO_PRIV_PASS) instead of the command line.\n"
       "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error answer,\n"
@@ -202,11 +213,12 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
       "Options:\n");
   text += OptionLines(common, QStringLiteral("  "));
   text += QStringLiteral("\nPages:\n");
-  for (const BatchPage& page : pages) {
+  for (const ToolSpec& tool : tools) {
+    if (!tool.run) continue;
     text += QStringLiteral("  page: %1\n          %2\n")
-                .arg(QString::fromUtf8(page.name), QString::fromUtf8(page.summary));
+                .arg(QString::fromUtf8(tool.name), QString::fromUtf8(tool.summary));
     std::vector<QString> own;
-    for (const BatchOptionSpec& option : page.options) own.push_back(OptionText(option));
+    for (const BatchOptionSpec& option : tool.options) own.push_back(OptionText(option));
     if (!own.empty()) text += OptionLines(own, QStringLiteral("          "));
   }
   text +=
@@ -215,7 +227,7 @@ QString BatchUsage(const std::vector<BatchPage>& pages) {
 }
 
 std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
-                                                const std::vector<BatchPage>& pages,
+                                                const std::vector<ToolSpec>& tools,
                                                 QString* error) {
   BatchOptions options;
   QStringList positional;
@@ -226,7 +238,7 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
       positional.append(a);
       continue;
     }
-    const BatchOptionSpec* spec = FindOption(pages, a);
+    const BatchOptionSpec* spec = FindOption(tools, a);
     if (spec == nullptr) {
       *error = QStringLiteral("unknown option %1").arg(a);
       return std::nullopt;
@@ -267,8 +279,8 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
   }
   options.host = positional[0];
   options.page = positional[1];
-  // Options of other pages are accepted and mean nothing to this one.
-  if (FindPage(pages, options.page) == nullptr) {
+  // Options of other tools are accepted and mean nothing to this one.
+  if (FindBatchTool(tools, options.page) == nullptr) {
     *error = QStringLiteral("unknown page '%1'").arg(options.page);
     return std::nullopt;
   }
@@ -283,19 +295,20 @@ bool IsBatchCommandLine(int argc, char** argv) {
   return false;
 }
 
-int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
+int RunBatch(int argc, char** argv) {
+  const std::vector<ToolSpec>& tools = RegisteredTools();
   QCoreApplication app(argc, argv);
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-    PrintOut(BatchUsage(pages));
+    PrintOut(BatchUsage(tools));
     return CheckedExit(kBatchOk);
   }
   QString error;
-  const std::optional<BatchOptions> options = ParseBatchArguments(args, pages, &error);
+  const std::optional<BatchOptions> options = ParseBatchArguments(args, tools, &error);
   if (!options) {
     std::fprintf(stderr, "tesmo: %s\n\n%s", error.toUtf8().constData(),
-                 BatchUsage(pages).toUtf8().constData());
+                 BatchUsage(tools).toUtf8().constData());
     return kBatchUsage;
   }
 
@@ -336,15 +349,17 @@ int RunBatch(int argc, char** argv, const std::vector<BatchPage>& pages) {
   context.parameters.host = options->host;
   context.print = PrintOut;
 
-  const BatchPage* page = FindPage(pages, options->page);
-  if (page->resolvesHost) {
+  const ToolSpec* tool = FindBatchTool(tools, options->page);
+  if (tool->resolvesHost) {
     const ResolveOutcome resolved = ResolveHost(context.parameters);
     if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
     if (!resolved.valid) return kBatchUnresolved;
   }
+  // The run's one job context: the target as resolved, stopped by StopFlag.
+  context.job = JobContext(TargetOf(context.parameters));
 
   int code = kBatchUsage;
-  RunJobHere([&] { code = page->run(context); });
+  RunJobHere([&] { code = tool->run(context); });
   FreeMibs();
   return CheckedExit(code);
 }

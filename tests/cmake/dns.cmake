@@ -12,7 +12,7 @@ tesmo_test(dns_lab_test lab
 # The NSLookup page in the window and --batch NAME dns, against the same
 # named and a silent fake; never beside dns_lab_test, which counts what that
 # named is asked.
-tesmo_test(nslookup_ui_test lab
+tesmo_test(nslookup_ui_test ui-lab
   ui/nslookup_page_test.cpp
   support/fake_name_server.cpp
 )

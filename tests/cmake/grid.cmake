@@ -5,4 +5,5 @@ tesmo_test(grid_unit_test unit
 )
 tesmo_test(grid_ui_test ui
   ui/grid_view_test.cpp
+  ui/line_list_test.cpp
 )

@@ -10,9 +10,7 @@ tesmo_test(icmp_unit_test unit
 # The echo tests run in the client namespace of lab.d/icmp.up, once as root
 # (raw sockets) and once as nobody (ping sockets); one at a time, since the
 # router lets "unreachable" out only once a second per source.
-add_executable(echo_lab_test lab/echo_test.cpp)
-target_link_libraries(echo_lab_test PRIVATE tesmo_test_main Qt6::Test)
-target_include_directories(echo_lab_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+tesmo_test_program(echo_lab_test lab lab/echo_test.cpp)
 add_test(NAME echo_lab_test
   COMMAND ip netns exec ${TESMO_LAB_NETNS}-client $<TARGET_FILE:echo_lab_test>)
 add_test(NAME echo_lab_test_unprivileged
@@ -29,9 +27,7 @@ add_test(NAME echo_lab_test_forbidden
 # and tests the services of the live host behind the lab router. It shares the
 # lab's ICMP lock with the echo tests, whose raw sockets would otherwise see
 # its flood of echoes.
-add_executable(reachability_ui_test ui/reachability_page_test.cpp)
-target_link_libraries(reachability_ui_test PRIVATE tesmo_test_main Qt6::Test)
-target_include_directories(reachability_ui_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+tesmo_test_program(reachability_ui_test ui ui/reachability_page_test.cpp)
 add_test(NAME reachability_ui_test
   COMMAND ip netns exec ${TESMO_LAB_NETNS}-client $<TARGET_FILE:reachability_ui_test>)
 
@@ -50,13 +46,11 @@ tesmo_test(discovery_unit_test unit
 # the two pages in the window there; both run in the chain's client
 # namespace, where its named answers, and never beside each other, since the
 # lab test switches the chain's filters and hosts.
-function(tesmo_chain_test name source)
-  add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE tesmo_test_main Qt6::Test)
-  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+function(tesmo_chain_test name kind source)
+  tesmo_test_program(${name} ${kind} ${source})
   add_test(NAME ${name} COMMAND ip netns exec ${TESMO_LAB_NETNS}-chc $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_chain_lab
     ENVIRONMENT "${TESMO_TEST_ENV};TESMO_IN_LAB=1" TIMEOUT 300)
 endfunction()
-tesmo_chain_test(discovery_trace_lab_test lab/discovery_trace_test.cpp)
-tesmo_chain_test(discovery_trace_ui_test ui/discovery_trace_page_test.cpp)
+tesmo_chain_test(discovery_trace_lab_test lab lab/discovery_trace_test.cpp)
+tesmo_chain_test(discovery_trace_ui_test ui ui/discovery_trace_page_test.cpp)

@@ -11,9 +11,7 @@ tesmo_test(mib_browser_unit_test unit
 # The polling job against the ICMP lab's live host and its counter agent
 # (lab.d/mib-graph.up), from the client namespace; it shares the ICMP lab's
 # lock with the echo tests, whose raw sockets see every echo.
-add_executable(mib_graph_lab_test lab/graph_test.cpp)
-target_link_libraries(mib_graph_lab_test PRIVATE tesmo_test_main Qt6::Test)
-target_include_directories(mib_graph_lab_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+tesmo_test_program(mib_graph_lab_test lab lab/graph_test.cpp)
 add_test(NAME mib_graph_lab_test
   COMMAND ip netns exec ${TESMO_LAB_NETNS}-client $<TARGET_FILE:mib_graph_lab_test>)
 set_tests_properties(mib_graph_lab_test PROPERTIES
@@ -33,7 +31,7 @@ tesmo_test(mib_pages_lab_test lab
 # The MBrowser and Gen. Table pages in the window against the lab's agents.
 # It sets the lab agent's sysContact (and puts it back), which the request
 # layer's and the Parameters page's tests read: one of them at a time.
-tesmo_test(mib_pages_ui_test lab
+tesmo_test(mib_pages_ui_test ui-lab
   ui/mib_pages_test.cpp
 )
 set_property(TEST mib_pages_ui_test snmp_lab_test parameters_ui_test

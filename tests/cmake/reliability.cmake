@@ -16,7 +16,7 @@ if(TESMO_TSAN)
     unit/ping_loop_test.cpp
     unit/name_cache_test.cpp
   )
-  target_link_libraries(core_tsan_test PRIVATE tesmo_mib GTest::gtest)
+  target_link_libraries(core_tsan_test PRIVATE tesmo_tools GTest::gtest)
   target_include_directories(core_tsan_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   add_test(NAME core_tsan_test COMMAND core_tsan_test)
   set_tests_properties(core_tsan_test PROPERTIES LABELS tsan TIMEOUT 600 ENVIRONMENT
@@ -27,9 +27,7 @@ endif()
 # a dead and a dying link under a walk, the ping loop, a sweep, DNS lookups
 # and a zone transfer. Runs in the lab's client namespace, whose resolver
 # file names the lab's server.
-add_executable(faults_lab_test lab/faults_test.cpp)
-target_link_libraries(faults_lab_test PRIVATE tesmo_test_main Qt6::Test)
-target_include_directories(faults_lab_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+tesmo_test_program(faults_lab_test lab lab/faults_test.cpp)
 add_test(NAME faults_lab_test
   COMMAND ip netns exec ${TESMO_LAB_NETNS}-fltc $<TARGET_FILE:faults_lab_test>)
 set_tests_properties(faults_lab_test PROPERTIES FIXTURES_REQUIRED lab

@@ -12,6 +12,6 @@ tesmo_test(snmp_unit_test unit
 tesmo_test(snmp_lab_test lab
   lab/snmp_request_test.cpp
 )
-tesmo_test(parameters_ui_test lab
+tesmo_test(parameters_ui_test ui-lab
   ui/parameters_page_test.cpp
 )

@@ -8,7 +8,7 @@ tesmo_test(tables_unit_test unit
 tesmo_test(tables_lab_test lab
   lab/table_pages_test.cpp
 )
-tesmo_test(tables_ui_test lab
+tesmo_test(tables_ui_test ui-lab
   ui/table_page_test.cpp
 )
 set_tests_properties(tables_lab_test tables_ui_test PROPERTIES RESOURCE_LOCK tesmo_tables_lab)

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/tables/gen_table.h"
+#include "core/snmp/table_definitions.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "batch/batch.h"
 #include "core/base/number_text.h"
-#include "core/mib/graph_command_line.h"
+#include "tools/graph/graph_command_line.h"
 
 #ifndef COMMAND_LINE_FUZZ
 #error "COMMAND_LINE_FUZZ must name the reader (graph or batch)"
@@ -83,32 +83,39 @@ void Check(const QStringList& words) {
 
 #else
 
-// Pages with options of every kind: numbers, texts, flags, repeated ones.
-const std::vector<tesmo::BatchPage>& Pages() {
-  static const std::vector<tesmo::BatchPage> pages = {
-      {"system", "the system group", {}, {}},
-      {"reachability", "echoes and services", {{"--pings", "N"}, {"--snmp", nullptr}}, {}},
-      {"pingfind", "a sweep", {{"--count", "N"}, {"--increment", "K"}, {"--threads", "W"}}, {}},
-      {"traceroute", "a trace", {{"--dest", "DEST", false}}, {}},
-      {"graph",
-       "a chart",
-       {{"--entry", "KIND:TARGET", false}, {"--period", "S", false}, {"--samples", "N"}},
-       {}},
-      {"dns", "a lookup", {{"--type", "T", false}, {"--class", "C", false}}, {}, false},
+// Tools with options of every kind: numbers, texts, flags, repeated ones.
+tesmo::ToolSpec Tool(const char* name, std::vector<tesmo::BatchOptionSpec> options) {
+  return {.sortKey = name,
+          .name = name,
+          .captionId = 0,
+          .summary = "a tool",
+          .options = std::move(options),
+          .run = [](tesmo::BatchContext&) { return 0; }};
+}
+
+const std::vector<tesmo::ToolSpec>& Tools() {
+  static const std::vector<tesmo::ToolSpec> tools = {
+      Tool("system", {}),
+      Tool("reachability", {{"--pings", "N"}, {"--snmp", nullptr}}),
+      Tool("pingfind", {{"--count", "N"}, {"--increment", "K"}, {"--threads", "W"}}),
+      Tool("traceroute", {{"--dest", "DEST", false}}),
+      Tool("graph",
+           {{"--entry", "KIND:TARGET", false}, {"--period", "S", false}, {"--samples", "N"}}),
+      Tool("dns", {{"--type", "T", false}, {"--class", "C", false}}),
   };
-  return pages;
+  return tools;
 }
 
 void Check(const QStringList& arguments) {
   QString error;
   const std::optional<tesmo::BatchOptions> options =
-      tesmo::ParseBatchArguments(arguments, Pages(), &error);
+      tesmo::ParseBatchArguments(arguments, Tools(), &error);
   if (!options) {
     if (error.isEmpty()) __builtin_trap();
     return;
   }
   bool known = false;
-  for (const tesmo::BatchPage& page : Pages()) known = known || options->page == page.name;
+  for (const tesmo::ToolSpec& tool : Tools()) known = known || options->page == tool.name;
   if (!known || !arguments.contains(options->host) || options->host.startsWith("--"))
     __builtin_trap();
   if (options->port && (*options->port == 0 || *options->port > 65535)) __builtin_trap();
@@ -121,7 +128,7 @@ void Check(const QStringList& arguments) {
         (number && *number != parsed))
       __builtin_trap();
   }
-  tesmo::BatchUsage(Pages());
+  tesmo::BatchUsage(Tools());
 }
 
 #endif

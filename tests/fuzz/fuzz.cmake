@@ -80,16 +80,19 @@ if(TESMO_FUZZ)
     ${TESMO_FUZZ_SRC}/core/base/settings_store.cpp LIBS Qt6::Core)
   # Generic-table column definitions.
   tesmo_fuzz_target(column_definition_fuzz SOURCES fuzz/column_definition_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/tables/gen_table.cpp LIBS Qt6::Core DROP_UNUSED)
+    ${TESMO_FUZZ_SRC}/core/snmp/table_definitions.cpp LIBS Qt6::Core DROP_UNUSED)
   # The command line: the chart's set-up tokens and the --batch arguments.
   tesmo_fuzz_target(graph_command_line_fuzz MOC SOURCES fuzz/command_line_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/mib/graph_command_line.cpp ${TESMO_FUZZ_SRC}/core/mib/graph_data.cpp
-    ${TESMO_FUZZ_SRC}/core/mib/graph_rate.cpp LIBS Qt6::Core)
+    ${TESMO_FUZZ_SRC}/tools/graph/graph_command_line.cpp ${TESMO_FUZZ_SRC}/tools/graph/graph_data.cpp
+    ${TESMO_FUZZ_SRC}/tools/graph/graph_rate.cpp LIBS Qt6::Core)
   target_compile_definitions(graph_command_line_fuzz PRIVATE COMMAND_LINE_FUZZ=graph)
   tesmo_fuzz_target(batch_arguments_fuzz SOURCES fuzz/command_line_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/batch/batch.cpp ${TESMO_FUZZ_SRC}/core/base/number_text.cpp LIBS Qt6::Core DROP_UNUSED)
+    ${TESMO_FUZZ_SRC}/batch/batch.cpp ${TESMO_FUZZ_SRC}/tools/tool_spec.cpp
+    ${TESMO_FUZZ_SRC}/core/snmp/snmp_names.cpp ${TESMO_FUZZ_SRC}/core/base/number_text.cpp
+    LIBS Qt6::Core DROP_UNUSED)
   target_compile_definitions(batch_arguments_fuzz PRIVATE COMMAND_LINE_FUZZ=batch)
   # The SNMPv3 engine discovery report, read by our own decoder.
   tesmo_fuzz_target(snmp_engine_report_fuzz SOURCES fuzz/snmp_engine_report_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/snmp/snmp_session.cpp LIBS PkgConfig::NETSNMP DROP_UNUSED)
+    ${TESMO_FUZZ_SRC}/core/snmp/snmp_session.cpp ${TESMO_FUZZ_SRC}/core/snmp/snmp_names.cpp
+    LIBS PkgConfig::NETSNMP Qt6::Core DROP_UNUSED)
 endif()

@@ -13,8 +13,6 @@
 
 #include "core/base/job_runner.h"
 #include "core/grid/grid_data.h"
-#include "core/icmp/discovery.h"
-#include "core/icmp/traceroute.h"
 #include "core/net/address_text.h"
 #include "core/net/resolver_state.h"
 #include "core/snmp/snmp_request.h"
@@ -23,6 +21,8 @@
 #include "support/qt_print.h"
 #include "support/query_log.h"
 #include "support/status_log.h"
+#include "tools/discovery/discovery.h"
+#include "tools/traceroute/traceroute.h"
 
 namespace tesmo {
 namespace {
@@ -128,7 +128,7 @@ TEST_F(ChainLab, SweepOfASlash24FindsExactlyTheLiveHostsWithEachEchoCounted) {
   options.hostCount = 254;
   options.threads = 254;
   CStatusLog status;
-  RunJobHere([&] { RunDiscovery(g.table, options, hooks); });
+  RunJobHere([&] { RunDiscovery(g.table, options, {}, hooks); });
   SetLateHostAnswering(false);
 
   EXPECT_EQ(status.Texts(),

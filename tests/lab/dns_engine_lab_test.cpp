@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
-#include "core/dns/dns_batch.h"
 #include "core/dns/dns_engine.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/query_log.h"
+#include "tools/nslookup/dns_batch.h"
 
 namespace tesmo {
 namespace {

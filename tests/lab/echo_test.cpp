@@ -16,10 +16,10 @@
 #include "core/base/job_control.h"
 #include "core/base/job_runner.h"
 #include "core/icmp/echo_socket.h"
-#include "core/icmp/ping_loop.h"
 #include "core/icmp/ping_once.h"
-#include "core/icmp/reachability_services.h"
 #include "core/net/address_text.h"
+#include "tools/reachability/ping_loop.h"
+#include "tools/reachability/reachability_services.h"
 
 namespace tesmo {
 namespace {
@@ -326,16 +326,24 @@ TEST(IcmpNotPermitted, SaysHowToAllowIt) {
   EXPECT_EQ(loop.Statistics().sent, 0u);
 }
 
+// The service checks' target: the lab's live host, answered at UDP 161.
+SnmpTarget ServiceTarget(const char* address, const char* community, int timeoutMs, int retries,
+                         const std::atomic<int>* stop) {
+  SnmpTarget target;
+  target.address = address;
+  target.readCommunity = community;
+  target.timeoutMs = timeoutMs;
+  target.retries = retries;
+  target.stop = stop;
+  return target;
+}
+
 TEST(ServiceLab, ExactlyTheListeningServicesAreOk) {
-  ServiceTestOptions options;
-  options.addressText = kLive;
-  options.readCommunity = "meadow";
-  options.snmpTimeoutMs = 500;
-  options.snmpRetries = 1;
+  std::atomic<int> stop{0};
+  ServiceTestOptions options{ServiceTarget(kLive, "meadow", 500, 1, &stop)};
   CServiceResults results;
   std::vector<int> order;
-  std::atomic<int> stop{0};
-  TestServices(options, results, stop, [&order](int row, ServiceState) { order.push_back(row); });
+  TestServices(options, results, [&order](int row, ServiceState) { order.push_back(row); });
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   for (int row = 0; row < kServiceCount; ++row) {
     const ReachabilityService& s = kReachabilityServices[static_cast<size_t>(row)];
@@ -344,22 +352,16 @@ TEST(ServiceLab, ExactlyTheListeningServicesAreOk) {
         << s.name;
   }
   // A community the agent does not know gets no answer at all.
-  options.readCommunity = "wrong";
-  options.snmpTimeoutMs = 200;
-  options.snmpRetries = 0;
-  EXPECT_EQ(SnmpProbe(Address(kLive), 161, "wrong", 200, 0, stop), ProbeResult::NoAnswer);
+  EXPECT_EQ(SnmpProbe(ServiceTarget(kLive, "wrong", 200, 0, &stop)), ProbeResult::NoAnswer);
 }
 
 TEST(ServiceLab, StopInTheMiddleEndsTheTestQuickly) {
-  ServiceTestOptions options;
-  options.addressText = kBlackhole;
-  options.readCommunity = "meadow";
-  options.connectTimeoutMs = 1000;
   CServiceResults results;
   std::atomic<bool> firstRowDone{false};
   std::thread job([&] {
     RunJobHere([&] {
-      RunReachabilityJob(options, results, [&](int, ServiceState) { firstRowDone = true; });
+      ServiceTestOptions options{ServiceTarget(kBlackhole, "meadow", 2000, 3, &StopFlag), 1000};
+      TestServices(options, results, [&](int, ServiceState) { firstRowDone = true; });
     });
   });
   Clock::time_point giveUp = Clock::now() + std::chrono::seconds(5);
@@ -383,7 +385,7 @@ TEST(ServiceLab, StopInTheMiddleEndsTheTestQuickly) {
     stop = 1;
   });
   Clock::time_point start = Clock::now();
-  EXPECT_EQ(SnmpProbe(Address(kBlackhole), 161, "meadow", 2000, 3, stop), ProbeResult::Stopped);
+  EXPECT_EQ(SnmpProbe(ServiceTarget(kBlackhole, "meadow", 2000, 3, &stop)), ProbeResult::Stopped);
   stopper.join();
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(300));
 }

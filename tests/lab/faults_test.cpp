@@ -21,10 +21,7 @@
 #include "core/base/job_control.h"
 #include "core/base/job_runner.h"
 #include "core/base/status_channel.h"
-#include "core/dns/dns_batch.h"
 #include "core/grid/grid_data.h"
-#include "core/icmp/discovery.h"
-#include "core/icmp/ping_loop.h"
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/resolver_state.h"
@@ -33,6 +30,9 @@
 #include "support/qt_print.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
+#include "tools/discovery/discovery.h"
+#include "tools/nslookup/dns_batch.h"
+#include "tools/reachability/ping_loop.h"
 
 namespace tesmo {
 namespace {
@@ -211,7 +211,7 @@ TEST_F(FaultsLab, SweepOverALossyLinkRetriesTheHostsItMissed) {
   options.resolveNames = false;
   CJobGrid g;
   DiscoveryOutcome outcome;
-  RunJobHere([&] { outcome = RunDiscovery(g.table, options, hooks); });
+  RunJobHere([&] { outcome = RunDiscovery(g.table, options, {}, hooks); });
 
   EXPECT_EQ(outcome.reachable + outcome.unreachable, kHosts);
   EXPECT_EQ(outcome.refused, 0u);
@@ -278,7 +278,7 @@ TEST_F(FaultsLab, StopAnswersWithin200MsOnADeadLink) {
   } cases[] = {
       {"table walk", [&] { RunTableJob(RouteTable(), {false}, g.table, Agent(5000, 3)); }},
       {"ping loop", [&] { loop.RunEchoes(kFirstHost, 1000, StopFlag); }},
-      {"sweep", [&] { RunDiscovery(g.table, sweep); }},
+      {"sweep", [&] { RunDiscovery(g.table, sweep, {}); }},
       {"DNS lookup", [&] { Dns("mail.fault.test", "A", false, &StopFlag); }},
   };
   for (const auto& c : cases) {

@@ -18,10 +18,10 @@
 #include <thread>
 
 #include "core/base/job_runner.h"
-#include "core/mib/graph_poll.h"
-#include "core/tables/column_walk.h"
+#include "core/snmp/column_walk.h"
 #include "support/batch_run.h"
 #include "support/mib_environment.h"
+#include "tools/graph/graph_poll.h"
 
 namespace tesmo {
 namespace {
@@ -94,12 +94,11 @@ TEST(GraphLab, CounterRateAndRoundTripEveryFiveSeconds) {
   constexpr double kExpectedRate = 200 * 1042;
   CDatagramStream stream(200, 1000);
   GraphPollOptions options;
-  options.target = CounterAgent();
   options.periodSeconds = 0;  // the default period
   options.samples = 2;
   int polls = 0;
   options.onPoll = [&] { ++polls; };
-  RunJobHere([&] { RunGraphPolling(data, options); });
+  RunJobHere([&] { RunGraphPolling(data, CounterAgent(), options); });
 
   const GraphSamples samples = data.Samples();
   EXPECT_EQ(polls, 3);  // one priming poll, two stored samples
@@ -121,10 +120,10 @@ TEST(GraphLab, CounterRateAndRoundTripEveryFiveSeconds) {
 
 TEST(GraphLab, BatchPrintsOneLinePerSample) {
   QTemporaryDir work;
-  const BatchRun run =
-      RunBatchIn({"--batch", kLive, "graph", "--port", "1161", "--samples", "3", "--period", "0.2",
-                "--entry", "P:" + QString(kFar), "--entry", "S:interfaces.ifTable.ifEntry.ifMtu.1"},
-               work.path());
+  const BatchRun run = RunBatchIn(
+      {"--batch", kLive, "graph", "--port", "1161", "--samples", "3", "--period", "0.2", "--entry",
+       "P:" + QString(kFar), "--entry", "S:interfaces.ifTable.ifEntry.ifMtu.1"},
+      work.path());
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
@@ -138,8 +137,8 @@ TEST(GraphLab, BatchPrintsOneLinePerSample) {
   // the run fails.
   const BatchRun dead =
       RunBatchIn({"--batch", kLive, "graph", "--port", "1163", "--timeout", "200", "--retries", "0",
-                "--samples", "1", "--period", "0.1", "--entry", "S:system.sysUpTime.0"},
-               work.path());
+                  "--samples", "1", "--period", "0.1", "--entry", "S:system.sysUpTime.0"},
+                 work.path());
   EXPECT_EQ(dead.exitCode, 2);
   EXPECT_TRUE(dead.out.endsWith("\t0.000000\n")) << dead.out.toStdString();
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 10.71.2.2")) << dead.err.toStdString();

@@ -13,14 +13,14 @@
 #include "core/base/job_runner.h"
 #include "core/base/settings_store.h"
 #include "core/grid/grid_data.h"
-#include "core/mib/mib_nodes.h"
-#include "core/mib/mib_walk.h"
+#include "core/snmp/mib_nodes.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
-#include "core/tables/gen_table.h"
 #include "support/batch_run.h"
 #include "support/mib_environment.h"
 #include "support/status_log.h"
+#include "tools/browser/mib_walk.h"
+#include "tools/tables/gen_table.h"
 
 namespace tesmo {
 namespace {
@@ -184,7 +184,7 @@ TEST_F(MibPagesLab, BatchReports) {
             64);
 
   run = RunBatchIn({"--batch", "127.0.0.1", "browser", "--port", LabPort(), "--oid", "system"},
-                 work.path());
+                   work.path());
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_GE(lines.size(), 5);

@@ -18,9 +18,9 @@
 #include <thread>
 
 #include "core/base/status_channel.h"
+#include "core/snmp/column_walk.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
-#include "core/tables/column_walk.h"
 #include "support/silent_peer.h"
 #include "support/status_log.h"
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/snmp/snmp_target.h"
+#include "core/base/snmp_target.h"
 #include "core/snmp/snmp_types.h"
 
 namespace tesmo::fake {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "core/base/job_runner.h"
-#include "core/snmp/snmp_target.h"
-#include "core/tables/table_pages.h"
+#include "core/base/snmp_target.h"
+#include "tools/tables/table_pages.h"
 
 namespace tesmo {
 

@@ -13,13 +13,13 @@
 
 #include "core/base/settings_store.h"
 #include "support/job_wait.h"
-#include "support/pages.h"
 #include "support/qt_print.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
-#include "ui/icmp/discovery_page.h"
-#include "ui/icmp/traceroute_page.h"
+#include "ui/discovery/discovery_page.h"
 #include "ui/tables/table_grid_view.h"
+#include "ui/traceroute/traceroute_page.h"
 #include "wait.h"
 
 using namespace tesmo;
@@ -55,12 +55,12 @@ class IcmpPagesTest : public ::testing::Test {
 };
 
 TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
-  auto* page = static_cast<CDiscoveryPage*>(sheet->Page(kPageDiscovery));
+  auto* page = static_cast<CDiscoveryPage*>(sheet->Page(PageIndex("pingfind")));
   CGridData& grid = page->Grid()->Data();
   page->Edit(1064)->setText("10.72.10.4");
   page->Edit(2065)->setText("2");
   page->Edit(1067)->setText("100");
-  Start(kPageDiscovery);
+  Start(PageIndex("pingfind"));
   EXPECT_FALSE(page->Edit(1064)->isEnabled());
   EXPECT_FALSE(page->ResolveNameBox()->isEnabled());
   WaitForJobs();
@@ -81,7 +81,7 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
   page->Edit(1064)->setText("10.72.10.100");
   page->Edit(2065)->setText("20");
   page->Edit(1066)->setText("60000");
-  Start(kPageDiscovery);
+  Start(PageIndex("pingfind"));
   EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("Pinging hosts"));
   EXPECT_FALSE(page->Grid()->Table().SortMenuEnabled());
   sheet->OnStartStop();
@@ -92,13 +92,13 @@ TEST_F(IcmpPagesTest, DiscoverySweepsThroughTheWindowAndStopEndsIt) {
 }
 
 TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
-  auto* page = static_cast<CTraceroutePage*>(sheet->Page(kPageTraceroute));
+  auto* page = static_cast<CTraceroutePage*>(sheet->Page(PageIndex("traceroute")));
   CGridData& grid = page->Grid()->Data();
   // From r1 into the routing loop between r1 and r2.
   sheet->Target()->SetHost("10.72.1.1");
   page->SnmpButton()->setChecked(true);
   QTest::keyClicks(page->DestinationEdit(), "10.99.1.1");
-  Start(kPageTraceroute);
+  Start(PageIndex("traceroute"));
   EXPECT_FALSE(page->DestinationEdit()->isEnabled());
   EXPECT_EVENTUALLY_TRUE(grid.Rows() > 6);
   sheet->OnStartStop();

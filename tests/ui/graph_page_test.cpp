@@ -2,7 +2,7 @@
 // entries that other pages and the Select menu add, the scroll bar and the
 // view settings on the drawn chart, and a redraw while a poll waits for an
 // agent that never answers.
-#include "ui/mib/graph_page.h"
+#include "ui/graph/graph_page.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +25,13 @@
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
 #include "core/grid/table_grid.h"
-#include "support/pages.h"
 #include "support/silent_peer.h"
 #include "support/status_log.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
-#include "ui/icmp/reachability_page.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/reachability/reachability_page.h"
+#include "ui/system/parameters_page.h"
 #include "ui/widgets/number_edit.h"
 #include "wait.h"
 
@@ -52,7 +52,7 @@ class GraphPageTest : public ::testing::Test {
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
-    page = static_cast<CGraphPage*>(sheet->Page(kPageGraph));
+    page = static_cast<CGraphPage*>(sheet->Page(PageIndex("graph")));
   }
   void TearDown() override {
     RequestStop();
@@ -84,7 +84,7 @@ class GraphPageTest : public ::testing::Test {
     return poll(&p, 1, ms) == 1;
   }
   void TypeHost(const QString& host) {
-    static_cast<CParametersPage*>(sheet->Page(kPageParameters))
+    static_cast<CParametersPage*>(sheet->Page(PageIndex("system")))
         ->HostBox()
         ->lineEdit()
         ->setText(host);
@@ -102,7 +102,7 @@ TEST_F(GraphPageTest, CommandLineSetsUpTheChartAndPolls) {
   sheet->HandleCommandLine(
       {"127.0.0.1", "graph", "5", "100", "1", "0", "1", "S", ".1.3.6.1.2.1.1.3.0"});
   EXPECT_EVENTUALLY_TRUE(page->Polling());
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageGraph);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("graph"));
   EXPECT_EQ(page->RefreshEdit()->text(), "5");
   EXPECT_EQ(page->PointsBox()->value(), 100);
   EXPECT_TRUE(page->LegendBox()->isChecked());
@@ -124,23 +124,23 @@ TEST_F(GraphPageTest, CommandLineSetsUpTheChartAndPolls) {
   EXPECT_EVENTUALLY_TRUE(!page->Polling());
 
   // "HOST graph 7" only stores the period: no entry, no page change, no Start.
-  sheet->SetActivePage(kPageParameters);
+  sheet->SetActivePage(PageIndex("system"));
   sheet->HandleCommandLine({"127.0.0.1", "graph", "7"});
   QTest::qWait(100);
   EXPECT_EQ(page->RefreshEdit()->text(), "7");
   EXPECT_EQ(page->EntryList()->count(), 1);
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("system"));
   EXPECT_FALSE(CJobControl::Instance().JobRunning());
 }
 
 TEST_F(GraphPageTest, OtherPagesAndTheSelectMenuAddEntries) {
-  sheet->SetActivePage(kPageArp);
-  sheet->OnGridSelectCommand(kCmdGraphRoundTrip, "10.71.2.2");
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageArp);
+  sheet->SetActivePage(PageIndex("arptable"));
+  sheet->OnGridSelectCommand(ActionOf("graph"), "10.71.2.2");
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("arptable"));
   EXPECT_FALSE(CJobControl::Instance().JobRunning());
 
   TypeHost("127.0.0.1");
-  auto* reachability = static_cast<CReachabilityPage*>(sheet->Page(kPageReachability));
+  auto* reachability = static_cast<CReachabilityPage*>(sheet->Page(PageIndex("reachability")));
   reachability->GraphButton()->click();  // resolves off the window's thread first
 
   std::vector<std::string> entries;
@@ -226,7 +226,7 @@ TEST_F(GraphPageTest, RedrawDuringAPollOnADeadAgentDoesNotWait) {
   GraphData().AddEntry({'S', ".1.3.6.1.2.1.1.3.0", "uptime"});
   Store(20);
   CStatusLog status;
-  sheet->SetActivePage(kPageGraph);
+  sheet->SetActivePage(PageIndex("graph"));
   TypeHost("127.0.0.1");
   sheet->OnStartStop();
   // The request is at the agent, which keeps the poll waiting 3 seconds.

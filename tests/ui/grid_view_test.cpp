@@ -16,6 +16,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/grid/table_fill.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/tables/table_grid_view.h"
 #include "ui/widgets/fixed_font.h"
@@ -181,23 +182,23 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
 
   // Address cell, right button: Select menu, openInNewInstance off.
   sheet.openInNewInstance = true;
-  pick = kCmdGetRoutes;
+  pick = SelectCommandOf("routetable");
   ClickCell(Qt::RightButton, 1, 2);
   ASSERT_EQ(menus.size(), 2u);
   EXPECT_EQ(menus.back(), selectMenu);
   EXPECT_FALSE(sheet.openInNewInstance);
   ASSERT_EQ(select.count(), 1);
-  EXPECT_EQ(select.at(0).at(0).toInt(), kCmdGetRoutes);
+  EXPECT_EQ(select.at(0).at(0).toInt(), SelectCommandOf("routetable"));
   EXPECT_EQ(select.at(0).at(1).toString(), "127.0.0.1");
 
   // Middle button: the same menu, and the next Select opens a new instance;
   // a two-line cell hands on its first line.
-  pick = kCmdGetArp;
+  pick = SelectCommandOf("arptable");
   ClickCell(Qt::MiddleButton, 2, 2);
   EXPECT_EQ(menus.back(), selectMenu);
   EXPECT_TRUE(sheet.openInNewInstance);
   ASSERT_EQ(select.count(), 2);
-  EXPECT_EQ(select.at(1).at(0).toInt(), kCmdGetArp);
+  EXPECT_EQ(select.at(1).at(0).toInt(), SelectCommandOf("arptable"));
   EXPECT_EQ(select.at(1).at(1).toString(), "127.0.0.21");
 
   // Closing the menu without a choice still records the button.

@@ -15,7 +15,7 @@
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
-#include "support/pages.h"
+#include "support/tool_pages.h"
 #include "ui/app/about_box.h"
 #include "ui/app/target.h"
 #include "ui/app/tool_page.h"
@@ -69,8 +69,8 @@ TEST_F(MainSheetTest, StartsWithTwelveTabsParametersActiveAndReady) {
 }
 
 TEST_F(MainSheetTest, JobFromAWorkerThreadFlipsCaptionAndControls) {
-  auto* child = new QPushButton("x", sheet->Page(kPageInterfaces));
-  auto* reachChild = new QPushButton("y", sheet->Page(kPageReachability));
+  auto* child = new QPushButton("x", sheet->Page(PageIndex("interfaces")));
+  auto* reachChild = new QPushButton("y", sheet->Page(PageIndex("reachability")));
   std::thread([] { BeginJob(); }).join();
   EXPECT_EVENTUALLY_EQ(sheet->StartStopButton()->text(), QString("Stop"));
   EXPECT_FALSE(sheet->ExitButton()->isEnabled());

@@ -22,15 +22,15 @@
 
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
-#include "core/mib/graph_data.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
-#include "core/tables/gen_table.h"
-#include "support/pages.h"
+#include "support/tool_pages.h"
+#include "tools/graph/graph_data.h"
+#include "tools/tables/gen_table.h"
 #include "ui/app/main_sheet.h"
-#include "ui/mib/mib_browser_models.h"
-#include "ui/mib/mib_browser_page.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/browser/mib_browser_models.h"
+#include "ui/browser/mib_browser_page.h"
+#include "ui/system/parameters_page.h"
 #include "ui/tables/column_property_dialog.h"
 #include "ui/tables/gen_table_page.h"
 #include "ui/tables/table_grid_view.h"
@@ -79,8 +79,8 @@ class MibPagesTest : public ::testing::Test {
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
-    browser = static_cast<CMibBrowserPage*>(sheet->Page(kPageMibBrowser));
-    gen = static_cast<CGenTablePage*>(sheet->Page(kPageGenTable));
+    browser = static_cast<CMibBrowserPage*>(sheet->Page(PageIndex("browser")));
+    gen = static_cast<CGenTablePage*>(sheet->Page(PageIndex("gentable")));
   }
   void TearDown() override {
     CColumnPropertyDialog::SetRunner({});
@@ -89,7 +89,7 @@ class MibPagesTest : public ::testing::Test {
     sheet.reset();
   }
   void TypeHost(const QString& host) {
-    auto* parameters = static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+    auto* parameters = static_cast<CParametersPage*>(sheet->Page(PageIndex("system")));
     parameters->HostBox()->lineEdit()->setText(host);
   }
   // Presses Start (or a button that starts a job) and waits for the job's end.
@@ -147,7 +147,7 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
 TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {
   Open(LabPort().toInt());
   TypeHost("127.0.0.1");
-  sheet->SetActivePage(kPageMibBrowser);
+  sheet->SetActivePage(PageIndex("browser"));
   browser->OidNumericEdit()->setText("system");
   RunJob([&] { sheet->OnStartStop(); });
   EXPECT_EVENTUALLY_TRUE(browser->ResultModel()->rowCount() > 8);
@@ -208,7 +208,7 @@ TEST_F(MibPagesTest, GenTableListColumnPropertyAndAddToGen) {
   TypeHost("127.0.77.39");
   ASSERT_EQ(gen->TableList()->count(), 1);
   EXPECT_EQ(gen->TableList()->currentText(), "ipNetToMediaTable (.1.3.6.1.2.1.4.22)");
-  sheet->SetActivePage(kPageGenTable);
+  sheet->SetActivePage(PageIndex("gentable"));
   RunJob([&] { sheet->OnStartStop(); });
   EXPECT_EVENTUALLY_EQ(gen->CountLabel()->text(), QString("4 entry(s)"));
   EXPECT_EVENTUALLY_EQ(gen->Grid()->Model()->rowCount(), 4);

@@ -4,7 +4,7 @@
 // through the window into the result list and the report (at the lab's
 // second named, lab.d/dnszone.up), Stop and the query that waits behind a
 // running one (against a silent name server), and --batch NAME dns.
-#include "ui/dns/nslookup_page.h"
+#include "ui/nslookup/nslookup_page.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 #include "support/batch_run.h"
 #include "support/dns_lab.h"
 #include "support/fake_name_server.h"
-#include "support/pages.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/widgets/number_edit.h"
 #include "wait.h"
@@ -43,8 +43,8 @@ class NsLookupPageTest : public ::testing::Test {
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
-    sheet->SetActivePage(kPageNsLookup);
-    page = static_cast<CNsLookupPage*>(sheet->Page(kPageNsLookup));
+    sheet->SetActivePage(PageIndex("dns"));
+    page = static_cast<CNsLookupPage*>(sheet->Page(PageIndex("dns")));
   }
   void TearDown() override {
     RequestStop();

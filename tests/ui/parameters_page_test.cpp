@@ -1,6 +1,6 @@
 // The Parameters page offscreen against the lab's snmpd, and the batch front
 // door of the same job.
-#include "ui/snmp/parameters_page.h"
+#include "ui/system/parameters_page.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include "core/base/status_channel.h"
 #include "support/batch_run.h"
 #include "support/job_wait.h"
-#include "support/pages.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
 #include "ui/widgets/number_edit.h"
@@ -95,7 +95,7 @@ class ParametersPageTest : public ::testing::Test {
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
-    page = static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+    page = static_cast<CParametersPage*>(sheet->Page(PageIndex("system")));
   }
   void Close() {
     if (sheet) sheet->OnExit();
@@ -321,7 +321,7 @@ TEST_F(ParametersPageTest, CommandLineHostAndPageRunTheSystemQuery) {
   sheet->HandleCommandLine({"127.0.0.1", "system"});
   EXPECT_EVENTUALLY_EQ(Field(1034), QString("tesmo-lab-agent"));
   EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("system"));
   EXPECT_EQ(sheet->windowTitle(), "Tesmo [127.0.0.1]");
 }
 
@@ -343,7 +343,7 @@ TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
   sheet->openInNewInstance = true;
   emit sheet->GridSelectCommand(32780, "");
   EXPECT_TRUE(sheet->openInNewInstance);
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageParameters);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("system"));
 }
 
 TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne) {

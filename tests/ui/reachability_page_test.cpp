@@ -2,7 +2,7 @@
 // (tests/lab/lab.d/icmp.up): the ping loop against 127.0.0.1 through the
 // window, and the service test against the lab's live host, which listens on
 // TCP 80 and 23 and runs snmpd on UDP 161.
-#include "ui/icmp/reachability_page.h"
+#include "ui/reachability/reachability_page.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +28,12 @@
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
-#include "core/icmp/ping_loop.h"
-#include "core/icmp/reachability_report.h"
-#include "support/pages.h"
+#include "support/tool_pages.h"
+#include "tools/reachability/ping_loop.h"
+#include "tools/reachability/reachability_report.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/system/parameters_page.h"
 #include "ui/widgets/fixed_font.h"
 #include "ui/widgets/number_edit.h"
 
@@ -116,8 +116,8 @@ class ReachabilityPageTest : public ::testing::Test {
     sheet = std::make_unique<CMainSheet>();
     sheet->Initialize(workDir.path());
     sheet->show();
-    parameters = static_cast<CParametersPage*>(sheet->Page(kPageParameters));
-    page = static_cast<CReachabilityPage*>(sheet->Page(kPageReachability));
+    parameters = static_cast<CParametersPage*>(sheet->Page(PageIndex("system")));
+    page = static_cast<CReachabilityPage*>(sheet->Page(PageIndex("reachability")));
   }
   void TearDown() override {
     if (sheet) {
@@ -160,7 +160,7 @@ class ReachabilityPageTest : public ::testing::Test {
   // Starts the service test through the window's Start button and waits for
   // its end.
   void RunServiceTest() {
-    sheet->SetActivePage(kPageReachability);
+    sheet->SetActivePage(PageIndex("reachability"));
     sheet->OnStartStop();
     // Against a host that answers at once, the caption may never be seen
     // reading "Stop".
@@ -200,8 +200,8 @@ const QString kReportPing = "\nping results\n------------\n";
 
 TEST_F(ReachabilityPageTest, ControlsCaptionsToolTipsAndStartState) {
   EXPECT_EQ(page->InternalName(), "reachability");
-  EXPECT_EQ(sheet->Tabs()->tabText(kPageReachability), "Reachability");
-  EXPECT_EQ(sheet->PageIndexOf("reachability"), kPageReachability);
+  EXPECT_EQ(sheet->Tabs()->tabText(PageIndex("reachability")), "Reachability");
+  EXPECT_EQ(sheet->PageIndexOf("reachability"), PageIndex("reachability"));
 
   const struct {
     int id;
@@ -495,7 +495,7 @@ TEST_F(ReachabilityPageTest, StopInTheMiddleLeavesTheRestUntested) {
 
   // The router drops everything for this host: the first connect hangs.
   Target(kBlackhole);
-  sheet->SetActivePage(kPageReachability);
+  sheet->SetActivePage(PageIndex("reachability"));
   sheet->OnStartStop();
   ASSERT_TRUE(WaitFor([&] { return sheet->StatusLine()->text() == QString("Testing FTP"); }, 5000))
       << (sheet->StatusLine()->text()).toStdString();

@@ -23,11 +23,11 @@
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
 #include "support/job_wait.h"
-#include "support/pages.h"
 #include "support/silent_peer.h"
+#include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
-#include "ui/snmp/parameters_page.h"
+#include "ui/system/parameters_page.h"
 #include "ui/tables/table_grid_view.h"
 #include "ui/widgets/number_edit.h"
 #include "wait.h"
@@ -64,7 +64,7 @@ class TablePagesTest : public ::testing::Test {
     sheet.reset();
   }
   CParametersPage* Parameters() const {
-    return static_cast<CParametersPage*>(sheet->Page(kPageParameters));
+    return static_cast<CParametersPage*>(sheet->Page(PageIndex("system")));
   }
   template <class Page>
   Page* PageAt(int index) const {
@@ -94,7 +94,7 @@ TEST_F(TablePagesTest, StopEndsAJobWaitingOnASilentAgentAtOnce) {
   CSettingsStore::WriteInt("Snmp", "Retries", 3);
   sheet->LoadAllSettings();
   TypeHost("127.0.0.1");
-  for (int index : {kPageParameters, kPageArp, kPageInterfaces}) {
+  for (int index : {PageIndex("system"), PageIndex("arptable"), PageIndex("interfaces")}) {
     SCOPED_TRACE(sheet->Page(index)->InternalName().toStdString());
     sheet->SetActivePage(index);
     sheet->OnStartStop();
@@ -114,7 +114,7 @@ TEST_F(TablePagesTest, StopEndsAJobWaitingOnASilentAgentAtOnce) {
 }
 
 TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
-  auto* page = PageAt<CTablePage>(kPageArp);
+  auto* page = PageAt<CTablePage>(PageIndex("arptable"));
   TypeHost(kAgent);
   // What the check box shows while the job runs, seen when the window learns
   // of the job (after the window's own handler).
@@ -122,7 +122,7 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
   QObject::connect(&CJobControl::Instance(), &CJobControl::JobBegun, sheet.get(), [&] {
     if (!enabledWhileRunning) enabledWhileRunning = page->FlagBox("ResolveName")->isEnabled();
   });
-  RunPage(kPageArp);
+  RunPage(PageIndex("arptable"));
   EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("4 entry(s)"));
   ASSERT_TRUE(enabledWhileRunning.has_value());
   EXPECT_FALSE(*enabledWhileRunning);
@@ -148,10 +148,10 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
 }
 
 TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
-  auto* page = PageAt<CTablePage>(kPageInterfaces);
+  auto* page = PageAt<CTablePage>(PageIndex("interfaces"));
   page->FlagBox("AdminUpOnly")->setChecked(true);
   TypeHost(kAgent);
-  RunPage(kPageInterfaces);
+  RunPage(PageIndex("interfaces"));
   EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("3 entry(s)"));
   CGridData& data = page->Grid()->Data();
   ASSERT_EQ(data.Rows(), 4);
@@ -170,9 +170,9 @@ TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
 
 TEST_F(TablePagesTest, CommandLineRunsTheRoutingTablePage) {
   sheet->HandleCommandLine({kAgent, "routetable"});
-  auto* page = PageAt<CTablePage>(kPageRouteTable);
+  auto* page = PageAt<CTablePage>(PageIndex("routetable"));
   EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("7 entry(s)"));
-  EXPECT_EQ(sheet->Tabs()->currentIndex(), kPageRouteTable);
+  EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("routetable"));
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 1), "000.000.000.000");
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 3), "");  // names are off by default
 }
@@ -186,16 +186,16 @@ TEST_F(TablePagesTest, SettingsLoadSaveAndFactory) {
     bool builtIn;  // default when absent and factory setting
   };
   const Case cases[] = {
-      {kPageInterfaces, "Interfaces", "AdminUpOnly",
-       [&] { return PageAt<CTablePage>(kPageInterfaces)->FlagBox("AdminUpOnly"); }, false},
-      {kPageInterfaces, "Interfaces", "OperUpOnly",
-       [&] { return PageAt<CTablePage>(kPageInterfaces)->FlagBox("OperUpOnly"); }, false},
-      {kPageAddresses, "AddrTable", "ResolveName",
-       [&] { return PageAt<CTablePage>(kPageAddresses)->FlagBox("ResolveName"); }, true},
-      {kPageArp, "ArpTable", "ResolveName",
-       [&] { return PageAt<CTablePage>(kPageArp)->FlagBox("ResolveName"); }, true},
-      {kPageRouteTable, "RouteTable", "ResolveName",
-       [&] { return PageAt<CTablePage>(kPageRouteTable)->FlagBox("ResolveName"); }, false},
+      {PageIndex("interfaces"), "Interfaces", "AdminUpOnly",
+       [&] { return PageAt<CTablePage>(PageIndex("interfaces"))->FlagBox("AdminUpOnly"); }, false},
+      {PageIndex("interfaces"), "Interfaces", "OperUpOnly",
+       [&] { return PageAt<CTablePage>(PageIndex("interfaces"))->FlagBox("OperUpOnly"); }, false},
+      {PageIndex("addresses"), "AddrTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(PageIndex("addresses"))->FlagBox("ResolveName"); }, true},
+      {PageIndex("arptable"), "ArpTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(PageIndex("arptable"))->FlagBox("ResolveName"); }, true},
+      {PageIndex("routetable"), "RouteTable", "ResolveName",
+       [&] { return PageAt<CTablePage>(PageIndex("routetable"))->FlagBox("ResolveName"); }, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.value);
@@ -223,14 +223,14 @@ TEST_F(TablePagesTest, ControlsCarryTheirToolTips) {
     int controlId;
     const char* tip;
   } cases[] = {
-      {kPageInterfaces, 1053, "list only interfaces that are adminitrative UP"},
-      {kPageInterfaces, 1057, "list only interfaces that are operative UP"},
-      {kPageInterfaces, 1073, "table with interfaces description"},
-      {kPageAddresses, 1049, "allows to avoid name resolution for perfomance issues"},
-      {kPageAddresses, 1009, "table with address informations (mask)"},
-      {kPageArp, 1003, "table with IP - Mac address correspondance"},
-      {kPageRouteTable, 1005, "table with routing infomations (next hop/metric/mask)"},
-      {kPageRouteTable, 1084, "number of results ion the last query"},
+      {PageIndex("interfaces"), 1053, "list only interfaces that are adminitrative UP"},
+      {PageIndex("interfaces"), 1057, "list only interfaces that are operative UP"},
+      {PageIndex("interfaces"), 1073, "table with interfaces description"},
+      {PageIndex("addresses"), 1049, "allows to avoid name resolution for perfomance issues"},
+      {PageIndex("addresses"), 1009, "table with address informations (mask)"},
+      {PageIndex("arptable"), 1003, "table with IP - Mac address correspondance"},
+      {PageIndex("routetable"), 1005, "table with routing infomations (next hop/metric/mask)"},
+      {PageIndex("routetable"), 1084, "number of results ion the last query"},
   };
   for (const auto& c : cases) {
     QWidget* found = nullptr;
@@ -240,9 +240,12 @@ TEST_F(TablePagesTest, ControlsCarryTheirToolTips) {
     ASSERT_NE(found, nullptr) << c.controlId;
     EXPECT_EQ(found->toolTip(), c.tip) << c.controlId;
   }
-  EXPECT_EQ(PageAt<CTablePage>(kPageInterfaces)->FlagBox("AdminUpOnly")->text(), "Admin up only");
-  EXPECT_EQ(PageAt<CTablePage>(kPageInterfaces)->FlagBox("OperUpOnly")->text(), "Oper up only");
-  EXPECT_EQ(PageAt<CTablePage>(kPageArp)->FlagBox("ResolveName")->text(), "ResolveName");
+  EXPECT_EQ(PageAt<CTablePage>(PageIndex("interfaces"))->FlagBox("AdminUpOnly")->text(),
+            "Admin up only");
+  EXPECT_EQ(PageAt<CTablePage>(PageIndex("interfaces"))->FlagBox("OperUpOnly")->text(),
+            "Oper up only");
+  EXPECT_EQ(PageAt<CTablePage>(PageIndex("arptable"))->FlagBox("ResolveName")->text(),
+            "ResolveName");
 }
 
 }  // namespace

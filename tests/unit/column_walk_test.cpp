@@ -1,7 +1,7 @@
 // Walks against small fake agents on the loopback: faults a real snmpd does
 // not produce (an answer that does not follow the question, a table with
 // holes, a short last column at the end of the MIB).
-#include "core/tables/column_walk.h"
+#include "core/snmp/column_walk.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -178,12 +178,13 @@ TEST_F(SnmpWalkTest, StopFlagEndsTheWalkBeforeTheNextStep) {
   FakeAgent agent(TableAgent(objects));
   std::atomic<int> stop{0};
   tesmo::ColumnWalkOptions options;
-  options.stopFlag = &stop;
   options.onRow = [&](const tesmo::TableRow& row) {
     if (row.instance == ObjectId{3}) stop = 1;
   };
   std::vector<tesmo::TableRow> rows;
-  auto outcome = tesmo::WalkColumns(agent.Target(), {ColumnText(1)}, rows, options);
+  tesmo::SnmpTarget target = agent.Target();
+  target.stop = &stop;
+  auto outcome = tesmo::WalkColumns(target, {ColumnText(1)}, rows, options);
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(outcome.rows, 3);
   EXPECT_TRUE(rows.empty());  // rows handed to onRow are not kept

@@ -1,7 +1,7 @@
 // The sweep's claim rule over scripted echoes: whatever the number of
 // workers and however they overtake each other, every host gets its ladder
 // of time-outs exactly once and ends with the colour of its outcome.
-#include "core/icmp/discovery.h"
+#include "tools/discovery/discovery.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +72,7 @@ TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
     CTableGrid table;
     table.ResetGrid(&grid, 2, 2);
     DiscoveryOutcome outcome;
-    RunJobHere([&] { outcome = RunDiscovery(table, options, hooks); });
+    RunJobHere([&] { outcome = RunDiscovery(table, options, {}, hooks); });
     EXPECT_EQ(outcome.workers, std::min(threads, 40u));
 
     for (uint32_t i = 0; i < 40; ++i) {

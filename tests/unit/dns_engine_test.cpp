@@ -4,11 +4,10 @@
 #include "core/dns/dns_engine.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <QTest>
 #include <atomic>
@@ -28,7 +27,6 @@
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
-#include "ui/dns/dns_result_model.h"
 
 namespace tesmo {
 namespace {
@@ -107,27 +105,6 @@ TEST(DnsOutput, NotifiesOncePerFetch) {
   update = out.Fetch(update.epoch, 1002);
   EXPECT_TRUE(update.reset);
   EXPECT_TRUE(update.lines.empty());
-}
-
-// The result list follows a writer thread: every line in order, taken in
-// batches rather than line by line, and emptied with the sink.
-TEST(DnsResultModel, FollowsAWriterThreadInBatches) {
-  CDnsOutput out;
-  CDnsResultModel model(out);
-  constexpr int kLines = 100000;
-  std::thread writer([&] {
-    for (int i = 0; i < kLines; ++i) out.Print("%d\n", i);
-  });
-  QTest::qWaitFor([&] { return model.rowCount() == kLines; }, 20000);
-  writer.join();
-  ASSERT_EQ(model.rowCount(), kLines);
-  EXPECT_LT(model.Batches(), kLines / 100);
-  for (int i = 0; i < kLines; i += 9973) {
-    EXPECT_EQ(model.index(i).data().toString(), QString::number(i));
-  }
-  out.Clear();
-  QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
-  EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST(DnsTexts, TimesTypesAndResults) {
@@ -563,7 +540,8 @@ TEST(DnsTransport, RefusedPortFailsEachAttemptAtOnce) {
   CDnsLog log;
   std::string texts;
   log.SetWriter([&](CDnsLog::Stream, std::string_view text) { texts.append(text); });
-  const std::vector<uint8_t> query = CDnsMessageBuilder().Id(0x4242).Question("a.example", 1).Build();
+  const std::vector<uint8_t> query =
+      CDnsMessageBuilder().Id(0x4242).Question("a.example", 1).Build();
   std::vector<uint8_t> answer;
   EXPECT_EQ(SendDnsRequest(options, INADDR_LOOPBACK, query.data(), query.size(), answer, out, log),
             kDnsNoResponse);

@@ -7,9 +7,9 @@
 #include <cmath>
 
 #include "core/base/settings_store.h"
-#include "core/mib/graph_command_line.h"
-#include "core/mib/graph_data.h"
-#include "core/mib/graph_poll.h"
+#include "tools/graph/graph_command_line.h"
+#include "tools/graph/graph_data.h"
+#include "tools/graph/graph_poll.h"
 
 namespace tesmo {
 namespace {

@@ -10,12 +10,12 @@
 #include <QTemporaryDir>
 
 #include "core/base/settings_store.h"
-#include "core/mib/mib_nodes.h"
-#include "core/mib/mib_walk.h"
+#include "core/snmp/mib_nodes.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
-#include "core/tables/gen_table.h"
 #include "support/mib_environment.h"
+#include "tools/browser/mib_walk.h"
+#include "tools/tables/gen_table.h"
 
 namespace tesmo {
 namespace {

@@ -2,7 +2,7 @@
 // minimum, average and maximum, the time-out boundary, capped data, address
 // texts that do not parse, the 2,500-line history, Clear, and the loop thread
 // with no pause and with a long pause cut short by Stop.
-#include "core/icmp/ping_loop.h"
+#include "tools/reachability/ping_loop.h"
 
 #include <gtest/gtest.h>
 

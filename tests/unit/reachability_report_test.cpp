@@ -1,13 +1,13 @@
 // The Reachability report, the settings of the ping loop, and a batch run
 // against a target that does not parse (nothing is sent anywhere).
-#include "core/icmp/reachability_report.h"
+#include "tools/reachability/reachability_report.h"
 
 #include <gtest/gtest.h>
 
 #include "core/base/job_control.h"
 #include "core/base/job_runner.h"
 #include "core/base/settings_store.h"
-#include "core/icmp/ping_loop.h"
+#include "tools/reachability/ping_loop.h"
 
 namespace tesmo {
 namespace {
@@ -94,13 +94,12 @@ TEST(ReachabilityBatch, TargetThatDoesNotParse) {
     ++echoes;
     return EchoResult{};
   };
-  ReachabilityBatchOptions options;
-  options.services.addressText = "10.0.0.300";
-  options.services.readCommunity = "meadow";
-  options.ping.timeBetweenPing = 0;
-  options.pings = 2;
+  SnmpTarget target;
+  target.address = "10.0.0.300";
+  PingSettings ping;
+  ping.timeBetweenPing = 0;
   ReachabilityBatchResult result;
-  RunJobHere([&] { result = RunReachabilityBatch(options, echo); });
+  RunJobHere([&] { result = RunReachabilityBatch(target, ping, 2, echo); });
   EXPECT_EQ(echoes, 0);
   EXPECT_FALSE(result.answered);
   EXPECT_NE(result.report.find("FTP : not reachable\n"), std::string::npos);

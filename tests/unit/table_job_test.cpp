@@ -18,12 +18,12 @@
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_request.h"
 #include "core/snmp/value_text.h"
-#include "core/tables/gen_table.h"
 #include "support/fake_agent.h"
 #include "support/mib_environment.h"
 #include "support/silent_peer.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
+#include "tools/tables/gen_table.h"
 
 namespace tesmo {
 namespace {
@@ -146,9 +146,9 @@ TEST(TableJob, AgentThatNeverAnswersGivesTheHeaderZeroEntriesAndKeepsTheError) {
       {"routetable", [&](CTableGrid& t) { return RunPageJob(RouteTable(), t, target); }, 10},
       {"gentable",
        [&](CTableGrid& t) {
-         const TableDescription d = CustomTableDescription(
-             {ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.2|descr|10|6|0|3"),
-              ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.3|type|10|6|0|3")});
+         const TableDescription d =
+             CustomTableDescription({ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.2|descr|10|6|0|3"),
+                                     ParseColumnDefinition(".1.3.6.1.2.1.2.2.1.3|type|10|6|0|3")});
          return RunPageJob(d, t, target);
        },
        2},

@@ -20,9 +20,9 @@
 #include "core/grid/grid_data.h"
 #include "core/grid/table_fill.h"
 #include "core/grid/table_grid.h"
-#include "core/mib/graph_poll.h"
 #include "support/fake_agent.h"
 #include "support/qt_print.h"
+#include "tools/graph/graph_poll.h"
 
 namespace tesmo {
 namespace {
@@ -157,14 +157,15 @@ TEST(Threads, ChartPolledWhileItsEntriesChange) {
   CGraphData chart;
   chart.AddEntry({kGraphSnmp, ".1.3.6.1.2.1.2.2.1.10.1", "in"});
   GraphPollOptions options;
-  options.target = agent.Target();
-  options.target.stop = &StopFlag;
   options.periodSeconds = 0.05;
   std::atomic<int> polls{0};
   options.onPoll = [&] { ++polls; };
 
   CJobRunner runner;
-  ASSERT_TRUE(runner.Start([&] { RunGraphPolling(chart, options); }));
+  ASSERT_TRUE(runner.Start([&](JobContext& context) {
+    context.SetTarget(agent.Target());
+    RunGraphPolling(chart, context, options);
+  }));
   // The page meanwhile: entries come and go, the window is drawn and scrolled.
   const auto giveUp = Clock::now() + std::chrono::seconds(20);
   for (int i = 0; polls.load() < 12 && Clock::now() < giveUp; ++i) {

@@ -16,14 +16,15 @@ bool CJobRunner::CanStart() const {
   return !running.load() && !CJobControl::Instance().JobRunning();
 }
 
-bool CJobRunner::Start(std::function<void()> work) {
+bool CJobRunner::Start(std::function<void(JobContext&)> work) {
   if (!CanStart()) return false;
   Wait();  // the previous job's thread, already at its end
   running.store(true);
   BeginJob();
   emit Begun();
   worker = std::thread([this, work = std::move(work)] {
-    work();
+    JobContext context;
+    work(context);
     EndJob();
     running.store(false);
     QMetaObject::invokeMethod(this, &CJobRunner::Ended, Qt::QueuedConnection);

@@ -2,7 +2,8 @@
 //
 // Start runs BeginJob on the caller's thread (so the stop flag is clear and
 // the window shows "Stop" before the work can look at either), then the work
-// on a thread of its own, then EndJob there. Cancel asks the work to stop
+// on a thread of its own with the job's context (stop flag StopFlag; the
+// page sets the target once it is resolved), then EndJob there. Cancel asks the work to stop
 // through StopFlag; Wait joins the thread. The destructor does both, so a page
 // that goes away never leaves a job running on its data.
 //
@@ -15,6 +16,8 @@
 #include <functional>
 #include <thread>
 
+#include "core/base/job_context.h"
+
 namespace tesmo {
 
 class CJobRunner : public QObject {
@@ -24,7 +27,10 @@ class CJobRunner : public QObject {
   ~CJobRunner() override;
 
   // Starts work; false (and nothing happens) while any job of the program runs.
-  bool Start(std::function<void()> work);
+  bool Start(std::function<void(JobContext&)> work);
+  bool Start(std::function<void()> work) {
+    return Start([work = std::move(work)](JobContext&) { work(); });
+  }
   // False while this runner's or any other job runs: Start would refuse.
   bool CanStart() const;
   // True from Start until the work and its EndJob are done.

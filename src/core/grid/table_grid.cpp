@@ -16,16 +16,6 @@ const GridMenuItem kSortMenu[] = {{kCmdSortAscending, "Ascending"},
                                   {kCmdDeleteColumn, "Delete column"},
                                   {kCmdCopy, "Copy"}};
 
-const GridMenuItem kSelectMenu[] = {{kCmdGetSystem, "Get System"},
-                                    {kCmdGetInterfaces, "Get Interfaces"},
-                                    {kCmdGetAddresses, "Get Addresses"},
-                                    {kCmdGetRoutes, "Get Routes"},
-                                    {kCmdGetArp, "Get Arp"},
-                                    {kCmdTestReachability, "Test Reachability"},
-                                    {0, ""},
-                                    {kCmdGraphRoundTrip, "Graph Round Trip Delay"},
-                                    {kCmdTelnet, "Telnet"}};
-
 }  // namespace
 
 std::vector<GridMenuItem> GridMenuItems(int menuId, bool columnProperty) {
@@ -39,18 +29,9 @@ std::vector<GridMenuItem> GridMenuItems(int menuId, bool columnProperty) {
       }
       return items;
     }
-    case kMenuSelect:
-      return {std::begin(kSelectMenu), std::end(kSelectMenu)};
     default:
       return {};
   }
-}
-
-bool IsSelectCommand(int commandId) {
-  for (const GridMenuItem& item : kSelectMenu) {
-    if (item.commandId != 0 && item.commandId == commandId) return true;
-  }
-  return false;
 }
 
 QString HostOfCellText(const QString& text) {

@@ -32,19 +32,12 @@ struct CColumnInfo {
 // Context menus of the grids.
 enum GridMenuId : int { kMenuNone = 0, kMenuCopy = 132, kMenuSort = 138, kMenuSelect = 139 };
 
-// Commands of those menus (the main window's command ids).
+// The grid's own commands (the main window's command ids). The Select menu's
+// commands belong to the tools (tools/tool_spec.h).
 enum GridCommandId : int {
   kCmdSortAscending = 32771,
   kCmdSortDescending = 32772,
-  kCmdGetAddresses = 32774,
-  kCmdGetSystem = 32776,
-  kCmdGetArp = 32778,
-  kCmdGetInterfaces = 32780,
-  kCmdTelnet = 32781,
-  kCmdGetRoutes = 32782,
   kCmdCopy = 32783,
-  kCmdGraphRoundTrip = 32784,
-  kCmdTestReachability = 32785,
   kCmdColumnProperty = 32787,
   kCmdDeleteColumn = 32788,
 };
@@ -57,11 +50,9 @@ struct GridMenuItem {
   const char* text;
 };
 
-// The items of a menu. The Sort menu keeps "Column property" only when
-// columnProperty is set.
+// The items of the Copy and Sort menus. The Sort menu keeps "Column
+// property" only when columnProperty is set.
 std::vector<GridMenuItem> GridMenuItems(int menuId, bool columnProperty);
-// The commands of the Select menu, which hand the clicked host to a page.
-bool IsSelectCommand(int commandId);
 // A clicked cell's text as a host: cut at the first tab, line feed or
 // carriage return.
 QString HostOfCellText(const QString& text);

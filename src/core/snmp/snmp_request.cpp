@@ -174,13 +174,22 @@ int OnAnswer(int operation, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void*
 // How long one wait lasts at most before the stop flag is looked at again.
 constexpr long kStopCheckMicroseconds = 100000;
 
+// How an exchange behaves besides sending and waiting.
+struct ExchangeMode {
+  // Posts nothing: the caller tells the outcome in its own words.
+  bool quiet = false;
+  // Held SnmpMutex, let go of while waiting on the socket so that other
+  // requests of the program go on meanwhile; null keeps it.
+  std::unique_lock<std::mutex>* release = nullptr;
+};
+
 // Sends pdu (the library frees it) and waits for the answer, in slices of at
 // most 100 ms so that the target's stop flag ends the wait within one slice;
 // the library retransmits at its own times. A time-out posts "No SNMP
-// Response from %s", any other failure "<tool>: An error occurred"; on
-// kSnmpResponse *response holds the answer, which the caller frees.
+// Response from %s", any other failure "<tool>: An error occurred" (unless
+// quiet); on kSnmpResponse *response holds the answer, which the caller frees.
 int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const char* tool,
-             netsnmp_pdu** response) {
+             netsnmp_pdu** response, ExchangeMode mode = {}) {
   *response = nullptr;
   netsnmp_session* settings = snmp_sess_session(session);
   Pending pending;
@@ -215,7 +224,9 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
     }
     timeval wait{0, kStopCheckMicroseconds};
     if (timercmp(&libraryWait, &wait, <)) wait = libraryWait;
+    if (mode.release != nullptr) mode.release->unlock();
     const int ready = select(fdCount, &readable, nullptr, nullptr, &wait);
+    if (mode.release != nullptr) mode.release->lock();
     if (ready > 0) {
       snmp_sess_read(session, &readable);
     } else if (ready == 0) {
@@ -232,6 +243,7 @@ int Exchange(void* session, netsnmp_pdu* pdu, const SnmpTarget& target, const ch
   }
   if (pending.response != nullptr) snmp_free_pdu(pending.response);
   if (stopped) return kSnmpStopped;
+  if (mode.quiet) return pending.state == Pending::kTimedOut ? kSnmpTimeout : kSnmpFailure;
   if (pending.state == Pending::kTimedOut) {
     PostStatus("No SNMP Response from %s", target.address.c_str());
     return kSnmpTimeout;
@@ -542,6 +554,7 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
 }
 
 namespace {
+
 SnmpTarget MakeTarget(const std::string& host, const std::string& readCommunity,
                       const std::string& writeCommunity, int timeoutMs, int retries,
                       uint16_t port) {
@@ -573,6 +586,22 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
             uint16_t port) {
   return SnmpSet(objectId, valueText, typeLetter, status,
                  MakeTarget(host, "", writeCommunity, timeoutMs, retries, port));
+}
+
+ProbeResult SnmpProbe(const SnmpTarget& target) {
+  std::unique_lock<std::mutex> lock;
+  if (!Lock(lock)) return ProbeResult::NoAnswer;
+  OpenedSession opened = OpenSnmpSession(target, false);
+  if (opened.result == OpenResult::kStopped) return ProbeResult::Stopped;
+  if (opened.session == nullptr) return ProbeResult::NoAnswer;
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
+  AddNull(pdu, ObjectId{1, 3, 6});
+  netsnmp_pdu* response = nullptr;
+  const int result = Exchange(opened.session, pdu, target, "snmpgetnext", &response, {true, &lock});
+  if (response != nullptr) snmp_free_pdu(response);
+  snmp_sess_close(opened.session);
+  if (result == kSnmpStopped) return ProbeResult::Stopped;
+  return result == kSnmpResponse ? ProbeResult::Answered : ProbeResult::NoAnswer;
 }
 
 }  // namespace tesmo

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/snmp/snmp_target.h"
+#include "core/base/snmp_target.h"
 #include "core/snmp/snmp_types.h"
 
 namespace tesmo {
@@ -124,5 +124,13 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
                 const SnmpTarget& target);
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
             const SnmpTarget& target);
+
+enum class ProbeResult { Answered, NoAnswer, Stopped };
+
+// Whether an agent answers at all: one GETNEXT of .1.3.6 with the read
+// community, whatever the answer's error status. Posts nothing, and lets go
+// of SnmpMutex while it waits, so that a silent agent holds up no other
+// request of the program. The target's stop flag ends it within 100 ms.
+ProbeResult SnmpProbe(const SnmpTarget& target);
 
 }  // namespace tesmo

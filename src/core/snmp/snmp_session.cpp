@@ -14,6 +14,8 @@
 #include <cstring>
 #include <random>
 
+#include "core/snmp/snmp_names.h"
+
 namespace tesmo {
 namespace {
 
@@ -90,37 +92,36 @@ struct Reader {
 // ---- the USM protocols by name ----
 
 struct Protocol {
-  const char* name;
   const oid* id;
   size_t length;
 };
 
+// The library's protocol identifiers in the order of the name tables.
+const Protocol kAuthProtocols[] = {
+    {usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)},
+    {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)},
+    {usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)},
+    {usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)},
+    {usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)},
+    {usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)},
+};
+static_assert(std::size(kAuthProtocols) == std::size(kSnmpAuthProtocolNames));
+const Protocol kPrivProtocols[] = {
+    {usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)},
+    {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)},
+    {usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)},
+    {usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)},
+};
+static_assert(std::size(kPrivProtocols) == std::size(kSnmpPrivProtocolNames));
+
 const Protocol* AuthProtocol(const std::string& name) {
-  static const Protocol kProtocols[] = {
-      {"MD5", usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)},
-      {"SHA", usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)},
-      {"SHA-224", usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)},
-      {"SHA-256", usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)},
-      {"SHA-384", usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)},
-      {"SHA-512", usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)},
-  };
-  for (const Protocol& p : kProtocols) {
-    if (strcasecmp(p.name, name.c_str()) == 0) return &p;
-  }
-  return nullptr;
+  const int index = SnmpNameIndex(kSnmpAuthProtocolNames, name);
+  return index < 0 ? nullptr : &kAuthProtocols[index];
 }
 
 const Protocol* PrivProtocol(const std::string& name) {
-  static const Protocol kProtocols[] = {
-      {"DES", usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)},
-      {"AES", usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)},
-      {"AES-192", usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)},
-      {"AES-256", usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)},
-  };
-  for (const Protocol& p : kProtocols) {
-    if (strcasecmp(p.name, name.c_str()) == 0) return &p;
-  }
-  return nullptr;
+  const int index = SnmpNameIndex(kSnmpPrivProtocolNames, name);
+  return index < 0 ? nullptr : &kPrivProtocols[index];
 }
 
 // The localisable key of a pass phrase; false (with why) when the library
@@ -138,40 +139,6 @@ bool MakeKey(const Protocol& hash, const std::string& pass, u_char* key, size_t*
 }
 
 }  // namespace
-
-const char* SnmpVersionText(SnmpVersion version) {
-  switch (version) {
-    case SnmpVersion::kV2c:
-      return "2c";
-    case SnmpVersion::kV3:
-      return "3";
-    default:
-      return "1";
-  }
-}
-
-SnmpVersion SnmpVersionOfText(const std::string& text) {
-  if (text == "2c" || text == "2C" || text == "2") return SnmpVersion::kV2c;
-  if (text == "3") return SnmpVersion::kV3;
-  return SnmpVersion::kV1;
-}
-
-const char* SnmpLevelText(SnmpUsm::Level level) {
-  switch (level) {
-    case SnmpUsm::kNoAuthNoPriv:
-      return "noAuthNoPriv";
-    case SnmpUsm::kAuthNoPriv:
-      return "authNoPriv";
-    default:
-      return "authPriv";
-  }
-}
-
-SnmpUsm::Level SnmpLevelOfText(const std::string& text) {
-  if (strcasecmp(text.c_str(), "noAuthNoPriv") == 0) return SnmpUsm::kNoAuthNoPriv;
-  if (strcasecmp(text.c_str(), "authNoPriv") == 0) return SnmpUsm::kAuthNoPriv;
-  return SnmpUsm::kAuthPriv;
-}
 
 std::string EngineProbeMessage(int messageId) {
   // A reportable, unauthenticated GET without objects from an empty user:

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "core/snmp/snmp_target.h"
+#include "core/base/snmp_target.h"
 
 namespace tesmo {
 

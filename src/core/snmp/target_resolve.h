@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "core/snmp/parameters_data.h"
+#include "core/snmp/target_parameters.h"
 
 namespace tesmo {
 

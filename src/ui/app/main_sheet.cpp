@@ -25,7 +25,6 @@
 #include "core/base/status_channel.h"
 #include "core/base/string_table.h"
 #include "core/base/vendor_map.h"
-#include "core/mib/graph_command_line.h"
 #include "core/net/name_resolution.h"
 #include "core/net/telnet_launcher.h"
 #include "core/snmp/mib_loader.h"
@@ -72,12 +71,12 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   });
 
   tabs = new QTabWidget(this);
-  for (const PageRecord& record : RegisteredPages()) {
+  records = RegisteredPages();
+  for (const PageRecord& record : records) {
     ToolPage* page = record.create(PageContext{target, this});
-    page->SetInternalName(QString::fromUtf8(record.name));
+    page->SetInternalName(QString::fromUtf8(record.tool->name));
     pages.push_back(page);
-    records.push_back(&record);
-    tabs->addTab(page, LoadString(record.captionId));
+    tabs->addTab(page, LoadString(record.tool->captionId));
   }
 
   aboutButton = new QToolButton(this);
@@ -209,13 +208,13 @@ void CMainSheet::ResetAllResults() {
 void CMainSheet::HandleCommandLine(const QStringList& words) {
   if (words.size() < 2) return;
   targetHost = CanonicalHostText(words[0]);
-  if (words[1] == QLatin1String("graph")) {
-    // The chart set-up: its view settings, then (when complete) its entries,
-    // the host, the Graph page and a Start.
-    const GraphSetUp setUp = ParseGraphCommandLine(words);
-    ApplyGraphSetUp(setUp, GraphData());
-    const int index = PageIndexOf(QStringLiteral("graph"));
-    if (!setUp.complete || index < 0) return;
+  const int index = PageIndexOf(words[1]);
+  if (index < 0) return;
+  const ToolSpec& tool = *records[static_cast<size_t>(index)].tool;
+  if (tool.commandLine) {
+    // A tool that reads more than the host (the chart's set-up) takes the
+    // words; when they are complete the page starts on the host.
+    if (!tool.commandLine(words)) return;
     target->SetHost(targetHost);
     ResetAllResults();
     SetActivePage(index);
@@ -223,20 +222,20 @@ void CMainSheet::HandleCommandLine(const QStringList& words) {
     return;
   }
   // Only the pages a Select command opens run from the command line.
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i]->selectCommand != 0 && words[1] == QLatin1String(records[i]->name)) {
-      const int index = static_cast<int>(i);
-      QTimer::singleShot(0, this, [this, index] { RunSelectCommand(index); });
-      return;
-    }
+  if (tool.select.id != 0) {
+    QTimer::singleShot(0, this, [this, index] { RunSelectCommand(index); });
   }
 }
 
 void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
-  for (ToolPage* page : pages) {
-    if (page->HandleGridCommand(commandId, host)) {
-      openInNewInstance = false;
-      return;
+  // A command of a tool's own (Telnet, Graph Round Trip Delay) goes to its page.
+  for (size_t i = 0; i < records.size(); ++i) {
+    for (const SelectCommand& action : records[i].tool->actions) {
+      if (action.id == commandId) {
+        pages[i]->HandleGridCommand(commandId, host);
+        openInNewInstance = false;
+        return;
+      }
     }
   }
   // Grids keep zero-padded addresses (they sort); what goes on to the host
@@ -244,7 +243,7 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
   targetHost = CanonicalHostText(host);
   if (targetHost.isEmpty()) return;
   for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i]->selectCommand == commandId) RunSelectCommand(static_cast<int>(i));
+    if (records[i].tool->select.id == commandId) RunSelectCommand(static_cast<int>(i));
   }
   openInNewInstance = false;
 }
@@ -271,7 +270,7 @@ void CMainSheet::RunSelectCommand(int index) {
     // command opens starts when that job has ended (OnJobEnded).
     pendingSelect = index;
     for (size_t i = 0; i < records.size(); ++i) {
-      if (records[i]->editsTarget) {
+      if (records[i].traits.editsTarget) {
         pages[i]->StartJob();
         if (static_cast<int>(i) == index) pendingSelect = -1;
       }
@@ -338,7 +337,7 @@ void CMainSheet::ShowAbout() {
 
 void CMainSheet::EnableJobPages(bool enable) {
   for (size_t i = 0; i < pages.size(); ++i) {
-    if (!records[i]->enabledDuringJob) pages[i]->EnableControls(enable);
+    if (!records[i].traits.enabledDuringJob) pages[i]->EnableControls(enable);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "ui/app/page_registry.h"
 #include "ui/app/show_status.h"
 
 class QLabel;
@@ -20,7 +21,6 @@ namespace tesmo {
 
 class CTarget;
 class ToolPage;
-struct PageRecord;
 
 class CMainSheet : public QDialog {
   Q_OBJECT
@@ -107,7 +107,7 @@ class CMainSheet : public QDialog {
   CTarget* target = nullptr;
   // The pages in tab order and the records they were made from.
   std::vector<ToolPage*> pages;
-  std::vector<const PageRecord*> records;
+  std::vector<PageRecord> records;
   QTabWidget* tabs = nullptr;
   QPushButton* startStopButton = nullptr;
   QPushButton* exitButton = nullptr;

@@ -1,38 +1,37 @@
 #include "ui/app/page_registry.h"
 
-#include <algorithm>
-
 namespace tesmo {
 namespace {
 
+struct Registered {
+  const char* toolName;
+  PageFactory create;
+  PageTraits traits;
+};
+
 // Filled during static initialisation, read-only afterwards.
-std::vector<PageRecord>& Registry() {
-  static std::vector<PageRecord> records;
-  return records;
+std::vector<Registered>& Registry() {
+  static std::vector<Registered> pages;
+  return pages;
 }
 
 }  // namespace
 
-CPageRegistration::CPageRegistration(PageRecord record) {
-  std::vector<PageRecord>& records = Registry();
-  auto at = std::upper_bound(records.begin(), records.end(), record.index,
-                             [](int index, const PageRecord& r) { return index < r.index; });
-  records.insert(at, std::move(record));
+CPageRegistration::CPageRegistration(const char* toolName, PageFactory create, PageTraits traits) {
+  Registry().push_back({toolName, std::move(create), traits});
 }
 
-const std::vector<PageRecord>& RegisteredPages() {
-  return Registry();
-}
-
-std::vector<BatchPage> BatchPagesOfRegistry() {
-  std::vector<BatchPage> pages;
-  for (const PageRecord& record : Registry()) {
-    if (record.batch.run) {
-      pages.push_back({record.name, record.batch.summary, record.batch.options, record.batch.run,
-                       record.batch.resolvesHost});
+std::vector<PageRecord> RegisteredPages() {
+  std::vector<PageRecord> records;
+  for (const ToolSpec& tool : RegisteredTools()) {
+    for (const Registered& page : Registry()) {
+      if (QLatin1String(page.toolName) == QLatin1String(tool.name)) {
+        records.push_back({&tool, page.create, page.traits});
+        break;
+      }
     }
   }
-  return pages;
+  return records;
 }
 
 }  // namespace tesmo

@@ -1,22 +1,18 @@
-// The page registry: every tool page registers itself once, from its own
-// file, with what the rest of the program needs to know of it. The tabs, the
-// command line, the grids' Select commands, the job's enabling of controls,
-// --help and --batch all read this list; none of them names a page.
+// The page registry: every tool's page registers itself once, from its own
+// file, against the tool's name (tools/tool_spec.h). The tabs stand in the
+// tools' order; the window reads the rest of what it needs (caption, Select
+// commands, command line) from the tool.
 //
 //   namespace {
-//   const CPageRegistration registration({
-//       .index = 4, .name = "arptable", .captionId = 111,
-//       .create = [](const PageContext& c) { return new CTablePage(ArpTable(), c); },
-//       .selectCommand = kCmdGetArp,
-//       .batch = {"the ARP table with vendors (Arp page)", {}, RunArpBatch},
-//   });
+//   const CPageRegistration registration(
+//       "traceroute", [](const PageContext& c) { return new CTraceroutePage(c); });
 //   }
 #pragma once
 
 #include <functional>
 #include <vector>
 
-#include "batch/batch.h"
+#include "tools/tool_spec.h"
 
 class QWidget;
 
@@ -31,37 +27,29 @@ struct PageContext {
   QWidget* parent;
 };
 
-// A page's --batch entry; no run: the page has none.
-struct PageBatchEntry {
-  const char* summary = nullptr;  // one line for --help
-  std::vector<BatchOptionSpec> options;
-  std::function<int(BatchContext&)> run;
-  bool resolvesHost = true;  // false: HOST is handed over as typed (a DNS name)
-};
+using PageFactory = std::function<ToolPage*(const PageContext&)>;
 
-struct PageRecord {
-  int index;         // tab position, 0 first
-  const char* name;  // internal name: command line, new instances, --batch
-  int captionId;     // string-table id of the tab caption
-  std::function<ToolPage*(const PageContext&)> create;
-  int selectCommand = 0;          // the grids' "Select" command that opens the page, 0 none
+// How a page takes part in the window's jobs.
+struct PageTraits {
   bool enabledDuringJob = false;  // keeps its controls enabled while a job runs
   // The page edits the target: a Select command hands it the host and starts
   // it before the page the command opens.
   bool editsTarget = false;
-  PageBatchEntry batch;
+};
+
+struct PageRecord {
+  const ToolSpec* tool;
+  PageFactory create;
+  PageTraits traits;
 };
 
 // Registers a page during static initialisation.
 class CPageRegistration {
  public:
-  explicit CPageRegistration(PageRecord record);
+  CPageRegistration(const char* toolName, PageFactory create, PageTraits traits = {});
 };
 
-// Every registered page, in tab order.
-const std::vector<PageRecord>& RegisteredPages();
-
-// The pages --batch runs, in tab order.
-std::vector<BatchPage> BatchPagesOfRegistry();
+// Every registered page whose tool is registered, in the tools' order.
+std::vector<PageRecord> RegisteredPages();
 
 }  // namespace tesmo

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/snmp/parameters_data.h"
-#include "core/snmp/snmp_target.h"
+#include "core/base/snmp_target.h"
+#include "core/snmp/target_parameters.h"
 
 namespace tesmo {
 

@@ -26,13 +26,17 @@ void ToolPage::RegisterControl(QWidget* control, int controlId) {
   control->setToolTip(ToolTipText(controlId));
 }
 
-bool ToolPage::StartTargetJob(CJobRunner& runner, std::function<void(const SnmpTarget&)> job) {
+bool ToolPage::StartTargetJob(CJobRunner& runner, std::function<void(const JobContext&)> job) {
   if (!runner.CanStart()) return false;
   CTarget* owner = target;
   CTarget::Pending pending = owner->BeginResolve();
-  return runner.Start([owner, pending = std::move(pending), job = std::move(job)] {
-    if (const std::optional<SnmpTarget> snmp = owner->FinishResolve(pending)) job(*snmp);
-  });
+  return runner.Start(
+      [owner, pending = std::move(pending), job = std::move(job)](JobContext& context) {
+        const std::optional<SnmpTarget> snmp = owner->FinishResolve(pending);
+        if (!snmp) return;
+        context.SetTarget(*snmp);
+        job(context);
+      });
 }
 
 void ToolPage::ShowCopyMenu(const QPoint& globalPos) {

@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "core/base/job_runner.h"
-#include "core/snmp/snmp_target.h"
 #include "ui/app/page_registry.h"
 
 namespace tesmo {
@@ -49,9 +48,9 @@ class ToolPage : public QWidget {
   // still on its way, are stopped here, first thing at exit; returns when
   // they have ended.
   virtual void StopBackgroundThreads() {}
-  // A command of a grid's "Select" menu that the page carries out itself
-  // (Telnet); true when it did.
-  virtual bool HandleGridCommand(int /*commandId*/, const QString& /*host*/) { return false; }
+  // A command of a grid's "Select" menu that the page's tool carries out
+  // itself (ToolSpec::actions: Telnet, Graph Round Trip Delay).
+  virtual void HandleGridCommand(int /*commandId*/, const QString& /*host*/) {}
 
   // The tool tip of a control: the string whose id is the control's id.
   virtual QString ToolTipText(int controlId) const;
@@ -62,9 +61,10 @@ class ToolPage : public QWidget {
   // The "Copy" context menu at globalPos; its command copies the active page.
   void ShowCopyMenu(const QPoint& globalPos);
   // Starts job on runner: the target is resolved first, on the runner's
-  // thread, and job runs only when it is valid ("Cannot resolve name" stays
-  // in the status line otherwise). False when no job could start.
-  bool StartTargetJob(CJobRunner& runner, std::function<void(const SnmpTarget&)> job);
+  // thread, and job runs with it in its context only when it is valid
+  // ("Cannot resolve name" stays in the status line otherwise). False when
+  // no job could start.
+  bool StartTargetJob(CJobRunner& runner, std::function<void(const JobContext&)> job);
 
  private:
   QString internalName;

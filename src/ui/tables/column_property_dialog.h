@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "core/tables/gen_table.h"
+#include "core/snmp/table_definitions.h"
 
 class QCheckBox;
 class QComboBox;

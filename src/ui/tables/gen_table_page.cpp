@@ -7,8 +7,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "batch/gentable_batch.h"
-#include "core/tables/gen_table.h"
+#include "tools/tables/gen_table.h"
 #include "ui/app/target.h"
 #include "ui/tables/column_property_dialog.h"
 #include "ui/tables/table_grid_view.h"
@@ -20,14 +19,8 @@ constexpr int kTableListId = 1086;
 constexpr int kGridId = 1085;
 constexpr int kCountLabelId = 1084;
 
-const CPageRegistration registration({
-    .index = 5,
-    .name = "gentable",
-    .captionId = 153,
-    .create = [](const PageContext& context) { return new CGenTablePage(context); },
-    .batch = {"a stored generic table, --table N (default 0) (Gen. Table page)",
-              {{"--table", "N"}},
-              RunGenTableBatch},
+const CPageRegistration registration("gentable", [](const PageContext& context) {
+  return new CGenTablePage(context);
 });
 
 }  // namespace
@@ -72,8 +65,8 @@ void CGenTablePage::StartJob() {
   const int table = tableList->currentIndex();
   if (table < 0) return;  // no table: nothing to walk
   CTableGrid* tableGrid = &grid->Table();
-  StartTargetJob(runner, [tableGrid, table](const SnmpTarget& target) {
-    RunCustomTableJob(static_cast<unsigned>(table), *tableGrid, target);
+  StartTargetJob(runner, [tableGrid, table](const JobContext& context) {
+    RunCustomTableJob(static_cast<unsigned>(table), *tableGrid, context);
   });
 }
 

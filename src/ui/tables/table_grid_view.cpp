@@ -41,7 +41,10 @@ void CTableGridView::OnMouseDown(int button, int shift, int x, int y) {
   const int menuId = table.OnGridMouseDown(button, shift, x, y);
   if (menuId == kMenuNone) return;
   QMenu menu(this);
-  for (const GridMenuItem& item : GridMenuItems(menuId, table.ColumnPropertyEnabled())) {
+  const std::vector<GridMenuItem> items =
+      menuId == kMenuSelect ? SelectMenuItems()
+                            : GridMenuItems(menuId, table.ColumnPropertyEnabled());
+  for (const GridMenuItem& item : items) {
     if (item.commandId == 0) {
       menu.addSeparator();
     } else {

@@ -93,8 +93,8 @@ void CTablePage::EnableControls(bool enable) {
 void CTablePage::StartJob() {
   const TableFlags flags = ReadFlags();
   CTableGrid* table = &grid->Table();
-  StartTargetJob(runner, [this, table, flags](const SnmpTarget& target) {
-    RunTableJob(description, flags, *table, target);
+  StartTargetJob(runner, [this, table, flags](const JobContext& context) {
+    RunTableJob(description, flags, *table, context);
   });
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/base/job_runner.h"
-#include "core/tables/table_job.h"
+#include "tools/tables/table_job.h"
 #include "ui/app/tool_page.h"
 
 class QCheckBox;

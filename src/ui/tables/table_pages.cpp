@@ -1,34 +1,21 @@
 // The Interfaces, Addresses, Routing Table and Arp pages: table pages over
-// their table descriptions, with the Select command that opens each.
-#include "batch/table_batch.h"
-#include "core/tables/table_pages.h"
+// their tools' table descriptions.
+#include "tools/tables/table_pages.h"
+
 #include "ui/tables/table_page.h"
 
 namespace tesmo {
 namespace {
 
-PageRecord TablePage(int index, const char* name, int captionId,
-                     const TableDescription& (*description)(), int selectCommand,
-                     const char* batchSummary) {
-  return {.index = index,
-          .name = name,
-          .captionId = captionId,
-          .create = [description](const PageContext& c) { return new CTablePage(description(), c); },
-          .selectCommand = selectCommand,
-          .batch = {batchSummary, {}, [description](BatchContext& context) {
-                      return RunTableBatch(context, description());
-                    }}};
+CPageRegistration TablePage(const char* toolName, const TableDescription& (*description)()) {
+  return CPageRegistration(
+      toolName, [description](const PageContext& c) { return new CTablePage(description(), c); });
 }
 
-const CPageRegistration kInterfaces(TablePage(
-    1, "interfaces", 143, InterfacesTable, kCmdGetInterfaces,
-    "the interface table with addresses and vendors (Interfaces page)"));
-const CPageRegistration kAddresses(TablePage(2, "addresses", 150, AddressTable, kCmdGetAddresses,
-                                             "the IP address table (Addresses page)"));
-const CPageRegistration kRoutes(TablePage(3, "routetable", 149, RouteTable, kCmdGetRoutes,
-                                          "the IP routing table (Routing Table page)"));
-const CPageRegistration kArp(TablePage(4, "arptable", 111, ArpTable, kCmdGetArp,
-                                       "the ARP table with vendors (Arp page)"));
+const CPageRegistration kInterfaces = TablePage("interfaces", InterfacesTable);
+const CPageRegistration kAddresses = TablePage("addresses", AddressTable);
+const CPageRegistration kRoutes = TablePage("routetable", RouteTable);
+const CPageRegistration kArp = TablePage("arptable", ArpTable);
 
 }  // namespace
 }  // namespace tesmo

@@ -1,0 +1,43 @@
+// The MBrowser page's tool: walk and SET of any object, over the loaded MIB.
+#include <cstdio>
+
+#include "core/snmp/mib_nodes.h"
+#include "core/snmp/mib_tree.h"
+#include "core/snmp/oid_text.h"
+#include "tools/browser/mib_walk.h"
+#include "tools/tool_spec.h"
+
+namespace tesmo {
+namespace {
+
+int RunBrowserBatch(BatchContext& context) {
+  const QString oid = context.options.Text("--oid").value_or(QString()).trimmed();
+  if (oid.isEmpty()) {
+    std::fprintf(stderr, "tesmo: browser: --oid OID is required\n");
+    return kBatchUsage;
+  }
+  // The textual OID of the deepest known node, as the page shows it after
+  // the numeric field was typed.
+  QString oidText, oidNumeric = oid;
+  ObjectId id;
+  if (ParseObjectId(oid.toStdString(), id)) {
+    oidText = DefinitionOf(DeepestNode(id)).oidText;
+    oidNumeric = NumericOidText(id);
+  }
+  CResultLines lines;
+  const MibWalkOutcome outcome = RunMibWalk(context.job, oid.toStdString(), lines);
+  context.print(BrowserReport(oidText, oidNumeric, lines.Lines()));
+  return outcome.answered ? kBatchOk : kBatchNoAnswer;
+}
+
+const CToolRegistration registration({
+    .sortKey = "K.Browser",
+    .name = "browser",
+    .captionId = 152,
+    .summary = "every object below --oid OID, as the MIB browser's report (MBrowser page)",
+    .options = {{"--oid", "OID", false}},
+    .run = RunBrowserBatch,
+});
+
+}  // namespace
+}  // namespace tesmo

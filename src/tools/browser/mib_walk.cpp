@@ -1,0 +1,152 @@
+// The MIB browser's walk.
+#include "tools/browser/mib_walk.h"
+
+#include <chrono>
+
+#include "core/base/status_channel.h"
+#include "core/grid/table_fill.h"
+#include "core/snmp/oid_text.h"
+#include "core/snmp/snmp_request.h"
+
+namespace tesmo {
+
+void CResultLines::Notify() {
+  if (!notified.exchange(true)) emit Changed();
+}
+
+void CResultLines::Clear() {
+  {
+    std::lock_guard lock(mutex);
+    lines.clear();
+    longest = 0;
+    ++generation;
+  }
+  Notify();
+}
+
+void CResultLines::Append(const QString& line) {
+  {
+    std::lock_guard lock(mutex);
+    lines.append(line);
+    longest = std::max(longest, line.size());
+  }
+  Notify();
+}
+
+void CResultLines::SetCountText(const QString& text) {
+  {
+    std::lock_guard lock(mutex);
+    countText = text;
+  }
+  emit CountTextChanged(text);
+}
+
+QStringList CResultLines::Lines() const {
+  notified.store(false);
+  std::lock_guard lock(mutex);
+  return lines;
+}
+
+QStringList CResultLines::LinesFrom(qsizetype first, uint64_t* currentGeneration) const {
+  notified.store(false);
+  std::lock_guard lock(mutex);
+  *currentGeneration = generation;
+  return first < lines.size() ? lines.mid(first) : QStringList();
+}
+
+qsizetype CResultLines::Count() const {
+  std::lock_guard lock(mutex);
+  return lines.size();
+}
+
+QString CResultLines::CountText() const {
+  std::lock_guard lock(mutex);
+  return countText;
+}
+
+qsizetype CResultLines::LongestLine() const {
+  std::lock_guard lock(mutex);
+  return longest;
+}
+
+MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
+                          CResultLines& lines) {
+  const SnmpTarget& target = context.target;
+  PostStatus("Browsing mibs");
+  lines.Clear();
+  lines.SetCountText(QString());
+  MibWalkOutcome outcome;
+  SnmpVarRequest request;
+  request.objectId = startOid;
+  SnmpWalkState state;
+  CProgressThrottle progress(std::chrono::milliseconds(700));
+  int result = kSnmpResponse;
+  int status = 0;
+  while (!context.Stopped()) {
+    result = SnmpGetNext(std::span<SnmpVarRequest>(&request, 1), state, status, target);
+    if (result != kSnmpResponse || status != 0) break;
+    const std::string oidText = FormatObjectId(state.returned[0]);
+    if (progress.Due()) PostStatus("Getting [%u] : %s", outcome.count, oidText.c_str());
+    lines.Append(
+        ResultLine(QString::fromStdString(oidText), QString::fromStdString(request.result)));
+    ++outcome.count;
+  }
+  // An agent ends an SNMPv1 walk past the end of its MIB with noSuchName.
+  outcome.answered = context.Stopped() || (result == kSnmpResponse &&
+                                           (status == EndOfSubtree || status == kSnmpNoSuchName));
+  lines.SetCountText(EntryCountText(static_cast<int>(outcome.count)));
+  state.Release();
+  PostStatus("Ready");
+  return outcome;
+}
+
+bool RunMibSet(const JobContext& context, const std::string& instance, const std::string& value,
+               char typeLetter) {
+  int status = 0;
+  // Failures are told by the request layer; only a success needs a word.
+  if (SnmpSet(instance, value, typeLetter, status, context.target) != kSnmpResponse ||
+      status != 0) {
+    return false;
+  }
+  PostStatus("Ready");
+  return true;
+}
+
+QString ResultLine(const QString& oidText, const QString& valueText) {
+  return oidText + QLatin1String(kResultSeparator) + valueText;
+}
+
+bool SplitResultLine(const QString& line, QString* oidText, QString* valueText) {
+  const qsizetype at = line.indexOf(QLatin1String(kResultSeparator));
+  if (at < 0) return false;
+  *oidText = line.left(at);
+  *valueText = line.mid(at + static_cast<qsizetype>(sizeof kResultSeparator - 1));
+  return true;
+}
+
+bool ParseResultOid(const QString& oidText, ObjectId& id) {
+  const std::string text = oidText.toStdString();
+  if (ParseObjectId(text, id)) return true;
+  for (const char* prefix :
+       {".iso.org.dod.internet.mgmt.mib-2", ".iso.org.dod.internet.experimental",
+        ".iso.org.dod.internet.private", ".iso.org.dod.internet.snmpParties",
+        ".iso.org.dod.internet.snmpSecrets"}) {
+    if (ParseObjectId(std::string(prefix) + "." + text, id)) return true;
+  }
+  return false;
+}
+
+QString NumericOidText(std::span<const uint32_t> id) {
+  QString text;
+  for (uint32_t sub : id) text += QStringLiteral(".%1").arg(sub);
+  return text;
+}
+
+QString BrowserReport(const QString& oidText, const QString& oidNumeric, const QStringList& lines) {
+  QString report = QStringLiteral("Mib browser result\n------------------\nquery : ") + oidText +
+                   QStringLiteral("\n------- (") + oidNumeric + QStringLiteral(")\n");
+  for (const QString& line : lines) report += line + QLatin1Char('\n');
+  return report;
+}
+
+}  // namespace tesmo

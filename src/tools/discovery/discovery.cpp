@@ -1,0 +1,265 @@
+// The IP discovery sweep.
+#include "tools/discovery/discovery.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "core/grid/table_fill.h"
+#include "core/icmp/ping_once.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
+
+namespace tesmo {
+namespace {
+
+constexpr char kSection[] = "Discovery";
+
+enum : int { kColNo = 0, kColAddress = 1, kColName = 2, kColStatus = 3 };
+
+const std::array<CColumnInfo, 4> kColumns = {{
+    {"no", 4, kAlignLeftTop, true, kSortStringNoCaseAscending},
+    {"address", 12, kAlignLeftTop, true, kSortStringNoCaseAscending},
+    {"name", 18, kAlignLeftTop, true, kSortStringNoCaseAscending},
+    {"status", 32, kAlignLeftTop, false, kSortStringNoCaseAscending},
+}};
+
+enum class HostState : uint8_t { Waiting = 0, Pinging = 1, Done = 2 };
+
+// One address of the sweep. state and tries are guarded by the run's lock.
+struct HostRecord {
+  std::string address;  // dotted
+  int row = 0;          // grid row, 1-based
+  HostState state = HostState::Waiting;
+  uint32_t tries = 0;  // echoes that got no reply
+};
+
+// What the workers share for one run.
+struct Sweep {
+  const DiscoveryOptions& options;
+  const JobContext& context;
+  const DiscoveryHooks& hooks;
+  CTableGrid& table;
+  std::vector<HostRecord> hosts;
+  // Guards every record's state and tries and the grid writes of the
+  // workers, so that a row's cells and colour change together.
+  std::mutex lock;
+  uint32_t reachable = 0, refused = 0, unreachable = 0;
+
+  // Every record has its verdict (read under the lock).
+  bool AllDone() const {
+    return reachable + refused + unreachable == static_cast<uint32_t>(hosts.size());
+  }
+
+  bool Stopped() const { return context.Stopped(); }
+};
+
+uint32_t TimeoutFor(const DiscoveryOptions& options, uint32_t tries) {
+  const uint64_t timeout =
+      uint64_t{options.initialTimeoutMs} + uint64_t{options.timeoutIncrementMs} * uint64_t{tries};
+  return static_cast<uint32_t>(std::min<uint64_t>(timeout, UINT32_MAX));
+}
+
+// Claims record i for a worker in pass p: it must be waiting and have failed
+// no more than p times. Returns whether it was claimed and its tries.
+bool Claim(Sweep& sweep, HostRecord& host, uint32_t pass, uint32_t& tries) {
+  std::lock_guard guard(sweep.lock);
+  if (host.state != HostState::Waiting || host.tries > pass) return false;
+  host.state = HostState::Pinging;
+  tries = host.tries;
+  return true;
+}
+
+// Pings one claimed record and writes its row. Returns false when the stop
+// flag cut the echo short.
+bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
+  const DiscoveryOptions& options = sweep.options;
+  const EchoFunction& echo = sweep.hooks.echo ? sweep.hooks.echo : EchoFunction(SendEcho);
+  CGridData* grid = sweep.table.Grid();
+  const uint32_t timeout = TimeoutFor(options, tries);
+  bool cancelled = false;
+  // Every echo may be cut short by the stop flag: a 1300 ms wait must not
+  // hold up a Stop.
+  const EchoFunction cancellable = [&](const EchoRequest& request) {
+    EchoRequest withCancel = request;
+    withCancel.cancel = sweep.context.stop;
+    EchoResult result = echo(withCancel);
+    cancelled = result.cancelled;
+    return result;
+  };
+  uint32_t roundTrip = 0;
+  std::string text, source;
+  const PingOutcome outcome = PingOnce(cancellable, host.address, roundTrip, timeout,
+                                       options.pingSize, options.ttl, text, source);
+  if (cancelled) {
+    // No verdict: the echo did not get its time. The row keeps its last text.
+    std::lock_guard guard(sweep.lock);
+    host.state = HostState::Waiting;
+    return false;
+  }
+  std::string name;
+  const bool resolve = options.resolveNames && !sweep.Stopped();
+  if (resolve) name = ResolveAddressToName(host.address);
+
+  std::lock_guard guard(sweep.lock);
+  uint32_t colour = kDiscoveryReachableColour;
+  switch (outcome) {
+    case PingOutcome::NoReply: {
+      host.tries = tries + 1;
+      char line[64];
+      std::snprintf(line, sizeof line, " (%u try(s), timeout %u ms)", host.tries, timeout);
+      text += line;
+      colour = kDiscoveryNoReplyColour;
+      host.state = host.tries < options.rounds ? HostState::Waiting : HostState::Done;
+      if (host.state == HostState::Done) ++sweep.unreachable;
+      break;
+    }
+    case PingOutcome::ErrorStatus:
+      colour = kDiscoveryErrorColour;
+      host.state = HostState::Done;
+      ++sweep.refused;
+      break;
+    case PingOutcome::Reachable:
+      host.state = HostState::Done;
+      ++sweep.reachable;
+      break;
+  }
+  if (grid != nullptr) {
+    grid->SetTextAt(host.row, kColStatus, QString::fromStdString(text));
+    grid->SetCellColourAt(host.row, kColStatus, colour);
+    if (resolve) grid->SetTextAt(host.row, kColName, QString::fromStdString(name));
+  }
+  return true;
+}
+
+void Worker(Sweep& sweep) {
+  const uint32_t rounds = sweep.options.rounds;
+  for (uint32_t pass = 0; pass < rounds; ++pass) {
+    {
+      // Nothing left to ping: the remaining passes would only walk the list
+      // (a stored pass count may be as large as 2^32 - 1).
+      std::lock_guard guard(sweep.lock);
+      if (sweep.AllDone()) return;
+    }
+    for (HostRecord& host : sweep.hosts) {
+      uint32_t tries = 0;
+      const bool claimed = Claim(sweep, host, pass, tries);
+      if (sweep.Stopped()) {
+        if (claimed) {
+          std::lock_guard guard(sweep.lock);
+          host.state = HostState::Waiting;
+        }
+        return;
+      }
+      if (claimed && !PingClaimed(sweep, host, tries)) return;
+      if (sweep.Stopped()) return;
+    }
+  }
+}
+
+}  // namespace
+
+DiscoveryOptions DiscoveryOptions::Load() {
+  const QString section = QString::fromUtf8(kSection);
+  DiscoveryOptions options;
+  auto read = [&](const char* name, uint32_t& value) {
+    value = CSettingsStore::ReadUInt(section, QString::fromUtf8(name), value);
+  };
+  uint32_t resolveNames = options.resolveNames ? 1 : 0;
+  read("ResolveName", resolveNames);
+  options.resolveNames = resolveNames != 0;
+  read("PingFindInitialTimeout", options.initialTimeoutMs);
+  read("PingFindRounds", options.rounds);
+  read("PingFindPingSize", options.pingSize);
+  read("PingFindTimeoutIncrement", options.timeoutIncrementMs);
+  read("PingFindTTL", options.ttl);
+  read("PingFindNbThreads", options.threads);
+  read("AddressIncrement", options.addressIncrement);
+  return options;
+}
+
+void DiscoveryOptions::Save() const {
+  const QString section = QString::fromUtf8(kSection);
+  auto write = [&](const char* name, uint32_t value) {
+    CSettingsStore::WriteUInt(section, QString::fromUtf8(name), value);
+  };
+  write("ResolveName", resolveNames ? 1 : 0);
+  write("PingFindInitialTimeout", initialTimeoutMs);
+  write("PingFindRounds", rounds);
+  write("PingFindPingSize", pingSize);
+  write("PingFindTimeoutIncrement", timeoutIncrementMs);
+  write("PingFindTTL", ttl);
+  write("PingFindNbThreads", threads);
+  write("AddressIncrement", addressIncrement);
+}
+
+DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options,
+                              const JobContext& context, const DiscoveryHooks& hooks) {
+  DiscoveryOutcome outcome;
+  PostStatus("Building host list");
+  // A name is resolved once, here; the rows hold addresses.
+  const std::optional<uint32_t> first = ParseAddressText(AddressOfHostText(options.firstHost));
+  if (!first) {
+    // Sweeping from the parser's failure value would ping 255.255.255.255,
+    // 0.0.0.0, 0.0.0.1 ...: nothing of what the user meant.
+    PostStatus("Cannot resolve first host");
+    return outcome;
+  }
+  outcome.started = true;
+  outcome.firstAddress = FormatAddress(*first);
+  PrepareTable(table, kColumns);
+
+  Sweep sweep{options, context, hooks, table, {}, {}};
+  const uint32_t count = std::min(options.hostCount, kMaxDiscoveryHosts);
+  sweep.hosts.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    HostRecord host;
+    // Host byte order, modulo 2^32.
+    host.address = FormatAddress(*first + options.addressIncrement * i);
+    host.row = static_cast<int>(i) + 1;
+    sweep.hosts.push_back(std::move(host));
+  }
+
+  CGridData* grid = table.Grid();
+  if (grid != nullptr) grid->SetRedraw(false);
+  PostStatus("Drawing table");
+  for (const HostRecord& host : sweep.hosts) {
+    table.InsertRowTexts(host.row, {QString::number(host.row), QString::fromStdString(host.address),
+                                    QString(), QString()});
+  }
+  if (grid != nullptr) grid->SetRedraw(true);
+  outcome.hosts = count;
+
+  table.SetSortMenuEnabled(false);
+  PostStatus("Pinging hosts");
+  const uint32_t wanted = std::min({count, options.threads, kMaxDiscoveryThreads});
+  std::vector<std::thread> workers;
+  workers.reserve(wanted);
+  for (uint32_t i = 0; i < wanted; ++i) {
+    try {
+      workers.emplace_back(Worker, std::ref(sweep));
+    } catch (const std::system_error&) {
+      break;  // the system gives no more threads: the ones running share the list
+    }
+  }
+  outcome.workers = static_cast<uint32_t>(workers.size());
+  for (std::thread& worker : workers) worker.join();
+
+  table.SetSortMenuEnabled(true);
+  outcome.reachable = sweep.reachable;
+  outcome.refused = sweep.refused;
+  outcome.unreachable = sweep.unreachable;
+  outcome.stopped = sweep.Stopped();
+  sweep.hosts.clear();
+  PostStatus("Ready");
+  return outcome;
+}
+
+}  // namespace tesmo

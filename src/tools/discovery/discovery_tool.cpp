@@ -1,0 +1,51 @@
+// The Ip discovery page's tool: an ICMP sweep over an address range.
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "tools/discovery/discovery.h"
+#include "tools/tool_spec.h"
+
+namespace tesmo {
+namespace {
+
+int RunDiscoveryBatch(BatchContext& context) {
+  const BatchOptions& given = context.options;
+  const std::optional<unsigned> count = given.Number("--count");
+  if (!count) {
+    PostStatus("pingfind needs --count N");
+    return kBatchUsage;
+  }
+  DiscoveryOptions options = DiscoveryOptions::Load();
+  // The front end has resolved the first host already.
+  options.firstHost = context.parameters.ipAddress.toStdString();
+  options.hostCount = *count;
+  options.addressIncrement = given.Number("--increment").value_or(options.addressIncrement);
+  options.threads = given.Number("--threads").value_or(options.threads);
+  options.rounds = given.Number("--rounds").value_or(options.rounds);
+  options.initialTimeoutMs = given.timeoutMs.value_or(options.initialTimeoutMs);
+  options.timeoutIncrementMs =
+      given.Number("--timeout-increment").value_or(options.timeoutIncrementMs);
+
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const DiscoveryOutcome outcome = RunDiscovery(table, options, context.job);
+  if (!outcome.started) return kBatchUnresolved;
+  context.print(grid.RowsText(1, grid.Rows() - 1));
+  return outcome.reachable > 0 ? kBatchOk : kBatchNoAnswer;
+}
+
+const CToolRegistration registration({
+    .sortKey = "J.Discovery",
+    .name = "pingfind",
+    .captionId = 151,
+    .summary = "ICMP sweep of --count N addresses from HOST (--timeout: first pass, in ms)",
+    .options = {{"--count", "N"},
+                {"--increment", "K"},
+                {"--threads", "W"},
+                {"--rounds", "R"},
+                {"--timeout-increment", "MS"}},
+    .run = RunDiscoveryBatch,
+});
+
+}  // namespace
+}  // namespace tesmo

@@ -1,0 +1,90 @@
+// The Graph page's tool: a live chart of SNMP values and round-trip times.
+#include <QDateTime>
+#include <cmath>
+#include <cstdio>
+
+#include "core/icmp/ping_settings.h"
+#include "tools/graph/graph_command_line.h"
+#include "tools/graph/graph_poll.h"
+#include "tools/tool_spec.h"
+
+namespace tesmo {
+namespace {
+
+int Usage(const char* text) {
+  std::fprintf(stderr, "tesmo: graph: %s\n", text);
+  return kBatchUsage;
+}
+
+int RunGraphBatch(BatchContext& context) {
+  const std::optional<unsigned> samples = context.options.Number("--samples");
+  if (!samples || *samples == 0 || *samples > 100000000) {
+    return Usage("--samples N (1 or more) is required");
+  }
+  double period = LoadGraphRefreshSeconds();
+  auto given = context.options.pageOptions.find(QStringLiteral("--period"));
+  if (given != context.options.pageOptions.end()) {
+    bool ok = false;
+    period = given->second.toDouble(&ok);
+    if (!ok || !std::isfinite(period) || period < 0) return Usage("--period S needs seconds");
+  }
+  CGraphData data;
+  QString title = QStringLiteral("time");
+  for (const QString& entry : context.options.Values("--entry")) {
+    const qsizetype colon = entry.indexOf(QLatin1Char(':'));
+    if (colon <= 0 || colon + 1 >= entry.size()) return Usage("--entry needs KIND:TARGET");
+    const QString target = entry.mid(colon + 1);
+    data.AddEntry({entry.at(0).toLatin1(), target.toStdString(), target.toStdString()});
+    title += QLatin1Char('\t') + target;
+  }
+  if (data.EntryCount() == 0) return Usage("at least one --entry KIND:TARGET is required");
+  context.print(title + QLatin1Char('\n'));
+
+  GraphPollOptions options;
+  options.ping = ReadPingSettings();
+  options.periodSeconds = period;
+  options.samples = static_cast<int>(*samples);
+  size_t printed = 0;
+  options.onPoll = [&] {
+    // Only the samples not printed yet are copied out.
+    const GraphSamples stored = data.Samples(printed);
+    for (size_t i = 0; i < stored.times.size(); ++i) {
+      QString line =
+          QDateTime::fromSecsSinceEpoch(stored.times[i]).toString(QStringLiteral("hh:mm:ss"));
+      for (const std::vector<double>& values : stored.values) {
+        line += QLatin1Char('\t') + QString::asprintf("%f", values[i]);
+      }
+      context.print(line + QLatin1Char('\n'));
+    }
+    printed = stored.first + stored.times.size();
+  };
+  RunGraphPolling(data, context.job, options);
+  // An entry that never got an answer (no agent, no echo reply) is a failed run.
+  for (int answered : data.Samples().answered) {
+    if (answered == 0) return kBatchNoAnswer;
+  }
+  return kBatchOk;
+}
+
+// "HOST graph REFRESH NBPTS LEGEND XLABELS 3D [KIND TARGET]...": the chart's
+// view settings, then (when complete) its entries and a Start.
+bool TakeGraphCommandLine(const QStringList& words) {
+  const GraphSetUp setUp = ParseGraphCommandLine(words);
+  ApplyGraphSetUp(setUp, GraphData());
+  return setUp.complete;
+}
+
+const CToolRegistration registration({
+    .sortKey = "L.Graph",
+    .name = "graph",
+    .captionId = 154,
+    .actions = {{32784, "Graph Round Trip Delay"}},
+    .summary = "polls SNMP values and round-trip times, one tab-separated line per sample (Graph "
+               "page)",
+    .options = {{"--samples", "N"}, {"--period", "S", false}, {"--entry", "KIND:TARGET", false}},
+    .run = RunGraphBatch,
+    .commandLine = TakeGraphCommandLine,
+});
+
+}  // namespace
+}  // namespace tesmo

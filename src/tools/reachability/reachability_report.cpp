@@ -1,0 +1,49 @@
+// The Reachability report and the batch run that produces it.
+#include "tools/reachability/reachability_report.h"
+
+#include "core/base/status_channel.h"
+#include "tools/reachability/ping_loop.h"
+
+namespace tesmo {
+
+std::string ReachabilityReport(const CServiceResults::States& states,
+                               const std::vector<std::string>& historyLines) {
+  std::string text = "Reachability parameters\n-----------------------\n";
+  for (int row = 0; row < kServiceCount; ++row) {
+    text += kReachabilityServices[static_cast<size_t>(row)].name;
+    text += " : ";
+    switch (states[static_cast<size_t>(row)]) {
+      case ServiceState::Ok:
+        text += "OK\n";
+        break;
+      case ServiceState::NotReachable:
+        text += "not reachable\n";
+        break;
+      default:
+        text += "?\n";
+    }
+  }
+  text += "\nping results\n------------\n";
+  for (const std::string& line : historyLines) text += line + "\n";
+  return text;
+}
+
+ReachabilityBatchResult RunReachabilityBatch(const JobContext& context, const PingSettings& ping,
+                                             uint32_t pings, const EchoFunction& echo) {
+  CPingLoop loop(echo);
+  loop.SetSettings(ping);
+  CServiceResults results;
+  PostStatus("Getting reachability variables");
+  loop.RunEchoes(context.target.address, pings, *context.stop);
+  TestServices({context.target}, results);
+  PostStatus("Ready");
+
+  ReachabilityBatchResult batch;
+  CServiceResults::States states = results.All();
+  batch.report = ReachabilityReport(states, loop.History().Lines());
+  batch.answered = loop.Statistics().received > 0;
+  for (ServiceState state : states) batch.answered = batch.answered || state == ServiceState::Ok;
+  return batch;
+}
+
+}  // namespace tesmo

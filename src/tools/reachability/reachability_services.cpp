@@ -1,0 +1,138 @@
+// The service test: bounded TCP connects and an SNMP get-next.
+#include "tools/reachability/reachability_services.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#include "core/base/status_channel.h"
+#include "core/net/address_text.h"
+#include "core/snmp/snmp_request.h"
+
+namespace tesmo {
+
+const std::array<ReachabilityService, kServiceCount> kReachabilityServices = {{
+    {"FTP", 1010, "FTP (21)", 21, false},
+    {"HTTP", 1007, "HTTP (80)", 80, false},
+    {"Netbios", 1032, "NBSESSION (139)", 139, false},
+    {"NNTP", 1026, "NNTP (119)", 119, false},
+    {"POP3", 1024, "POP3 (110)", 110, false},
+    {"Print", 1029, "PRINT (515)", 515, false},
+    {"SMTP", 1014, "SMTP (25)", 25, false},
+    {"SNMP", 1017, "SNMP (UDP 161)", 161, true},
+    {"Tcp Echo", 1008, "TCP ECHO (7)", 7, false},
+    {"Telnet", 1012, "Telnet (23)", 23, false},
+}};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// How often a wait looks at the stop flag.
+constexpr auto kStopSlice = std::chrono::milliseconds(50);
+
+}  // namespace
+
+void CServiceResults::Set(int row, ServiceState state) {
+  std::lock_guard lock(mutex);
+  if (row >= 0 && row < kServiceCount) states[static_cast<size_t>(row)] = state;
+}
+
+ServiceState CServiceResults::Get(int row) const {
+  std::lock_guard lock(mutex);
+  return row >= 0 && row < kServiceCount ? states[static_cast<size_t>(row)]
+                                         : ServiceState::Untested;
+}
+
+CServiceResults::States CServiceResults::All() const {
+  std::lock_guard lock(mutex);
+  return states;
+}
+
+void CServiceResults::Reset() {
+  std::lock_guard lock(mutex);
+  states.fill(ServiceState::Untested);
+}
+
+ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
+                           const std::atomic<int>& stop) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    std::fprintf(stderr, "ReachabilityThread : socket() failed with error %d\n", errno);
+    return ProbeResult::NoAnswer;
+  }
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(port);
+  peer.sin_addr.s_addr = htonl(address);
+  ProbeResult result = ProbeResult::NoAnswer;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+    result = ProbeResult::Answered;
+  } else if (errno == EINPROGRESS) {
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+      if (stop.load() != 0) {
+        result = ProbeResult::Stopped;
+        break;
+      }
+      Clock::time_point now = Clock::now();
+      if (now >= deadline) break;
+      auto slice = std::min<Clock::duration>(deadline - now, kStopSlice);
+      int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(slice).count());
+      pollfd watch{fd, POLLOUT, 0};
+      int ready = poll(&watch, 1, ms);
+      if (ready < 0 && errno != EINTR) break;
+      if (ready > 0) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        if (error == 0) result = ProbeResult::Answered;
+        break;
+      }
+    }
+  }
+  close(fd);
+  return result;
+}
+
+void TestServices(const ServiceTestOptions& options, CServiceResults& results,
+                  const ServiceRowCallback& onRow) {
+  static const std::atomic<int> kNever{0};
+  const std::atomic<int>& stop = options.target.stop != nullptr ? *options.target.stop : kNever;
+  std::optional<uint32_t> address = ParseAddressText(options.target.address);
+  SnmpTarget agent = options.target;
+  agent.port = 161;
+  agent.version = SnmpVersion::kV1;
+  for (int row = 0; row < kServiceCount; ++row) {
+    if (stop.load() != 0) break;
+    const ReachabilityService& service = kReachabilityServices[static_cast<size_t>(row)];
+    PostStatus("Testing %s", service.name);
+    // A target that does not parse fails every row without sending anything.
+    ProbeResult probe = ProbeResult::NoAnswer;
+    if (address) {
+      agent.address = FormatAddress(*address);
+      probe = service.snmp ? SnmpProbe(agent)
+                           : ConnectBounded(*address, service.port, options.connectTimeoutMs, stop);
+    }
+    if (probe == ProbeResult::Stopped) break;
+    ServiceState state =
+        probe == ProbeResult::Answered ? ServiceState::Ok : ServiceState::NotReachable;
+    results.Set(row, state);
+    if (onRow) onRow(row, state);
+  }
+}
+
+void RunReachabilityJob(const JobContext& context, CServiceResults& results,
+                        const ServiceRowCallback& onRow) {
+  PostStatus("Getting reachability variables");
+  TestServices({context.target}, results, onRow);
+  PostStatus("Ready");
+}
+
+}  // namespace tesmo

@@ -1,0 +1,111 @@
+// The one table job.
+#include "tools/tables/table_job.h"
+
+#include "core/base/job_control.h"
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/base/vendor_map.h"
+#include "core/net/name_resolution.h"
+#include "core/snmp/snmp_request.h"
+
+namespace tesmo {
+
+TableFlags TableDescription::DefaultFlags() const {
+  TableFlags result;
+  for (const TableFlagSpec& flag : flags) result.push_back(flag.defaultOn);
+  return result;
+}
+
+TableFlags TableDescription::LoadFlags() const {
+  TableFlags result;
+  for (const TableFlagSpec& flag : flags) {
+    result.push_back(CSettingsStore::ReadInt(QString::fromUtf8(section),
+                                             QString::fromUtf8(flag.value),
+                                             flag.defaultOn ? 1 : 0) != 0);
+  }
+  return result;
+}
+
+void TableDescription::SaveFlags(const TableFlags& values) const {
+  for (size_t i = 0; i < flags.size() && i < values.size(); ++i) {
+    CSettingsStore::WriteInt(QString::fromUtf8(section), QString::fromUtf8(flags[i].value),
+                             values[i] ? 1 : 0);
+  }
+}
+
+TableJobOutcome RunTableJob(const TableDescription& description, const TableFlags& flags,
+                            CTableGrid& table, const JobContext& context) {
+  const SnmpTarget& target = context.target;
+  TableJobOutcome outcome;
+  PrepareTable(table, description.columns);
+  // A failed walk keeps its rows and the walks after it still run.
+  TableRecords records(description.walks.size());
+  // The request layer's text of the first walk that failed ("No SNMP
+  // Response from %s", "Error: OID not increasing: %s"): it stays in the
+  // status line when the job ends, instead of "Ready".
+  QString failure;
+  for (size_t i = 0; i < description.walks.size(); ++i) {
+    const TableWalkSpec& walk = description.walks[i];
+    PostStatus("%s", walk.status);
+    ColumnWalkOptions options = JobWalkOptions(walk.progressColumn);
+    if (description.rowsWhileWalking) {
+      options.onRow = [&](const TableRow& row) {
+        QStringList cells;
+        for (const std::string& text : row.texts) cells << CellText(text);
+        table.InsertRowTexts(++outcome.rows, cells);
+      };
+    }
+    ColumnWalkResult result = WalkColumns(target, walk.oids, records[i], options);
+    if (outcome.rows == 0 && records[i].empty() && !result.stopped && WalkEndedNormally(result) &&
+        !walk.fallbackOids.empty()) {
+      PostStatus("%s", walk.fallbackStatus);
+      result = WalkColumns(target, walk.fallbackOids, records[i], options);
+    }
+    NoteWalk(outcome, result);
+    if (!WalkEndedNormally(result) && failure.isEmpty())
+      failure = CStatusChannel::Instance().Text();
+  }
+  const QString finalStatus = failure.isEmpty() ? QStringLiteral("Ready") : failure;
+  if (description.rowsWhileWalking) {
+    FinishTable(table, outcome.rows, -1, 0, finalStatus);
+    return outcome;
+  }
+  if (description.drawStatus != nullptr) PostStatus("%s", description.drawStatus);
+  CTableFill fill(table);
+  TableFlags shown = flags;
+  shown.resize(description.flags.size(), false);
+  description.build(records, shown, fill);
+  outcome.rows = fill.Count();
+  records.clear();
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, finalStatus);
+  return outcome;
+}
+
+ColumnWalkOptions JobWalkOptions(int progressColumn) {
+  ColumnWalkOptions options;
+  options.progressColumn = progressColumn;
+  return options;
+}
+
+bool WalkEndedNormally(const ColumnWalkResult& walk) {
+  if (walk.stopped) return true;
+  if (walk.result != kSnmpResponse) return false;
+  return walk.status == EndOfSubtree || walk.status == kSnmpNoSuchName ||
+         walk.status == kSnmpNoError;
+}
+
+void NoteWalk(TableJobOutcome& outcome, const ColumnWalkResult& walk) {
+  if (!WalkEndedNormally(walk)) outcome.answered = false;
+  if (walk.stopped) outcome.stopped = true;
+}
+
+QString NameCell(bool resolve, const std::string& addressText) {
+  if (!resolve || StopRequested()) return QString();
+  return QString::fromStdString(ResolveAddressToName(addressText));
+}
+
+QString VendorCell(const std::string& hardwareAddress) {
+  return QString::fromStdString(VendorOf(hardwareAddress));
+}
+
+}  // namespace tesmo

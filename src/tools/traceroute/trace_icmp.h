@@ -1,0 +1,19 @@
+// The ICMP trace: from this machine, three echoes per hop with TTL 1, 2, ...
+// 30, each hop's row naming the router that answered and the three round
+// trips (or the short codes of what else came back).
+#pragma once
+
+#include <cstdint>
+
+#include "tools/traceroute/traceroute.h"
+
+namespace tesmo {
+
+// The trace to destination (host byte order) on the table: one fixed row and
+// six columns, a row per hop as soon as its three probes are done. A probe
+// that times out keeps the address the hop's earlier probes learned. Ends
+// when the destination answers, after 30 hops, or at the stop flag.
+TraceOutcome RunIcmpTrace(CTableGrid& table, uint32_t destination, const TraceOptions& options,
+                          const JobContext& context, const TraceHooks& hooks = {});
+
+}  // namespace tesmo

@@ -1,0 +1,291 @@
+// The SNMP trace.
+#include "tools/traceroute/trace_snmp.h"
+
+#include <array>
+#include <map>
+#include <optional>
+
+#include "core/base/status_channel.h"
+#include "core/grid/grid_data.h"
+#include "core/grid/table_fill.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
+#include "core/snmp/column_walk.h"
+#include "core/snmp/snmp_request.h"
+
+namespace tesmo {
+namespace {
+
+enum : int {
+  kColNo = 0,
+  kColSysName = 1,
+  kColAgent = 2,
+  kColNextHop = 3,
+  kColInput = 4,
+  kColOutput = 5,
+  kColRoute = 6,
+  kColMetric = 7,
+  kColProto = 8,
+  kColumnCount
+};
+
+const std::array<CColumnInfo, kColumnCount> kColumns = {{
+    {"nb.", 3, kAlignRightTop, false, kSortNumericAscending},
+    {"SysName", 11, kAlignLeftTop, false, kSortStringNoCaseAscending},
+    {"ip / name", 15, kAlignLeftTop, true, kSortStringNoCaseAscending},
+    {"Next Hop", 15, kAlignLeftTop, true, kSortStringNoCaseAscending},
+    {"input int", 15, kAlignLeftTop, false, kSortNumericAscending},
+    {"output int", 15, kAlignLeftTop, false, kSortNumericAscending},
+    {"route", 12, kAlignLeftTop, false, kSortStringNoCaseAscending},
+    {"mt", 4, kAlignRightTop, false, kSortNumericAscending},
+    {"prot", 6, kAlignLeftTop, false, kSortStringNoCaseAscending},
+}};
+
+// Address cells hold the address, then the name.
+constexpr int kRowLines = 2;
+
+constexpr char kSysNameOid[] = ".1.3.6.1.2.1.1.5.0";
+
+// The route objects asked for each index tried, in this order, as
+// ".1.3.6.1.2.1.4.21.1" + column + index.
+enum : int {
+  kRouteDest = 0,
+  kRouteIfIndex,
+  kRouteNextHop,
+  kRouteType,
+  kRouteMask,
+  kRouteMetric1,
+  kRouteProto,
+  kRouteObjectCount
+};
+constexpr std::array<const char*, kRouteObjectCount> kRouteColumns = {".1.",  ".2.", ".7.", ".8.",
+                                                                      ".11.", ".3.", ".9."};
+
+// ipAdEntAddr and ipAdEntIfIndex; ifIndex and ifDescr.
+const std::vector<std::string> kAddressColumns = {".1.3.6.1.2.1.4.20.1.1", ".1.3.6.1.2.1.4.20.1.2"};
+const std::vector<std::string> kInterfaceColumns = {".1.3.6.1.2.1.2.2.1.1", ".1.3.6.1.2.1.2.2.1.2"};
+
+// The route an agent uses, as its ipRouteTable texts.
+struct FoundRoute {
+  std::array<std::string, kRouteObjectCount> texts;
+};
+
+enum class SearchEnd { Found, NoRoute, Failed, Stopped };
+
+class CSnmpTrace {
+ public:
+  CSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
+             const TraceOptions& options)
+      : table(table),
+        grid(table.Grid()),
+        context(context),
+        destination(destination),
+        options(options) {}
+
+  TraceOutcome Run(uint32_t firstAgent);
+
+ private:
+  bool Stopped() const { return context.Stopped(); }
+  void Set(int row, int col, const std::string& text) {
+    if (grid != nullptr) grid->SetTextAt(row, col, QString::fromStdString(text));
+  }
+  SnmpTarget AgentTarget(uint32_t agent) const {
+    SnmpTarget target = context.target;
+    target.address = FormatAddress(agent);
+    return target;
+  }
+  // An address, then a line feed and its name when names are wanted.
+  std::string AddressCell(const std::string& address) const {
+    if (!options.resolveNames) return address;
+    return address + "\n" + (Stopped() ? std::string() : ResolveAddressToName(address));
+  }
+  // The ipAdEntIfIndex of the agent's own address; "" when it has none.
+  std::string InputInterface(const SnmpTarget& target, uint32_t agent);
+  SearchEnd SearchRoute(const SnmpTarget& target, FoundRoute& route);
+  // "(index) ifDescr" for the two interface indexes, from the agent's ifTable.
+  void FillInterfaces(int row, const SnmpTarget& target, const std::string& input,
+                      const std::string& output);
+
+  CTableGrid& table;
+  CGridData* grid;
+  const JobContext& context;
+  const uint32_t destination;
+  const TraceOptions& options;
+};
+
+std::string CSnmpTrace::InputInterface(const SnmpTarget& target, uint32_t agent) {
+  PostStatus("Getting address variables");
+  std::vector<TableRow> rows;
+  WalkColumns(target, kAddressColumns, rows);
+  for (const TableRow& row : rows) {
+    if (ParseAddressText(row.texts[0]) == agent) return row.texts[1];
+  }
+  return {};
+}
+
+SearchEnd CSnmpTrace::SearchRoute(const SnmpTarget& target, FoundRoute& route) {
+  for (const uint32_t index : RouteSearchIndexes(destination)) {
+    if (Stopped()) return SearchEnd::Stopped;
+    const std::string indexText = FormatAddress(index);
+    std::array<SnmpVarRequest, kRouteObjectCount> requests;
+    for (int k = 0; k < kRouteObjectCount; ++k) {
+      requests[k].objectId = std::string(".1.3.6.1.2.1.4.21.1") + kRouteColumns[k] + indexText;
+    }
+    int status = 0;
+    const int result = SnmpGet(requests, status, target);
+    if (result == kSnmpStopped) return SearchEnd::Stopped;
+    if (result != kSnmpResponse) return SearchEnd::Failed;
+    if (status == kSnmpNoError) {
+      for (int k = 0; k < kRouteObjectCount; ++k) route.texts[k] = requests[k].result;
+      return SearchEnd::Found;
+    }
+    // No entry at this index (the request layer has said so): a shorter prefix.
+  }
+  return SearchEnd::NoRoute;
+}
+
+void CSnmpTrace::FillInterfaces(int row, const SnmpTarget& target, const std::string& input,
+                                const std::string& output) {
+  PostStatus("Getting interfaces variables");
+  std::vector<TableRow> rows;
+  WalkColumns(target, kInterfaceColumns, rows);
+  for (const TableRow& entry : rows) {
+    const std::string text = "(" + entry.texts[0] + ") " + entry.texts[1];
+    if (entry.texts[0] == output) Set(row, kColOutput, text);
+    if (entry.texts[0] == input) Set(row, kColInput, text);
+  }
+}
+
+TraceOutcome CSnmpTrace::Run(uint32_t firstAgent) {
+  TraceOutcome outcome;
+  outcome.destinationAddress = FormatAddress(destination);
+  PrepareTable(table, kColumns);
+  // First hop of every agent seen, for the routing-loop note.
+  std::map<uint32_t, unsigned> seen;
+  uint32_t agent = firstAgent;
+  for (unsigned hop = 1;; ++hop) {
+    if (options.maxSnmpHops != 0 && hop > options.maxSnmpHops) {
+      PostStatus("Trace ended after %u hops", options.maxSnmpHops);
+      outcome.end = TraceEnd::HopLimit;
+      return outcome;
+    }
+    const int row = static_cast<int>(hop);
+    const SnmpTarget target = AgentTarget(agent);
+    QStringList cells;
+    for (int c = 0; c < kColumnCount; ++c) cells << QString();
+    cells[kColNo] = QString::number(hop);
+    cells[kColAgent] = QString::fromStdString(AddressCell(target.address));
+    table.InsertRowTexts(row, cells, kRowLines);
+    outcome.hops = hop;
+    std::optional<unsigned> earlier;
+    if (auto found = seen.find(agent); found != seen.end()) {
+      earlier = found->second;
+    } else {
+      seen.emplace(agent, hop);
+    }
+
+    PostStatus("Getting SysName");
+    std::array<SnmpVarRequest, 1> sysName;
+    sysName[0].objectId = kSysNameOid;
+    int status = 0;
+    const int result = SnmpGet(sysName, status, target);
+    if (result != kSnmpResponse && result != kSnmpStopped) {
+      PostStatus("No SNMP response");
+      outcome.end = TraceEnd::NoResponse;
+      return outcome;
+    }
+    if (result == kSnmpStopped || Stopped()) {
+      outcome.end = TraceEnd::Stopped;
+      return outcome;
+    }
+    // An error answer leaves the name empty; the route may still be there.
+    Set(row, kColSysName, status == kSnmpNoError ? sysName[0].result : std::string());
+
+    std::string input;
+    if (options.interfaceInfo) input = InputInterface(target, agent);
+    if (Stopped()) {
+      outcome.end = TraceEnd::Stopped;
+      return outcome;
+    }
+
+    PostStatus("Getting route informations");
+    FoundRoute route;
+    const SearchEnd search = SearchRoute(target, route);
+    std::string loopNote;
+    if (earlier) loopNote = "(loop: as hop " + std::to_string(*earlier) + ")";
+    if (search == SearchEnd::Failed) {
+      PostStatus("No SNMP response");
+      outcome.end = TraceEnd::NoResponse;
+      return outcome;
+    }
+    if (search == SearchEnd::Stopped) {
+      outcome.end = TraceEnd::Stopped;
+      return outcome;
+    }
+    if (search == SearchEnd::NoRoute) {
+      if (!loopNote.empty()) Set(row, kColRoute, loopNote);
+      outcome.end = TraceEnd::NoRoute;
+      return outcome;
+    }
+
+    const auto& t = route.texts;
+    std::string routeCell = t[kRouteDest] + "\n" + t[kRouteMask];
+    if (!loopNote.empty()) routeCell += " " + loopNote;
+    Set(row, kColRoute, routeCell);
+    Set(row, kColMetric, t[kRouteMetric1]);
+    Set(row, kColProto, t[kRouteProto]);
+    const std::optional<uint32_t> nextHop = ParseAddressText(t[kRouteNextHop]);
+    const std::string nextHopText = nextHop ? FormatAddress(*nextHop) : t[kRouteNextHop];
+    Set(row, kColNextHop, AddressCell(nextHopText));
+
+    if (options.interfaceInfo) FillInterfaces(row, target, input, t[kRouteIfIndex]);
+
+    const bool last = t[kRouteType] == "direct" || t[kRouteType] == "3" || nextHop == destination;
+    PostStatus("Ready");
+    if (last) {
+      outcome.end = TraceEnd::Reached;
+      return outcome;
+    }
+    if (!nextHop) {
+      // Nowhere to go on: the agent's route names no address.
+      outcome.end = TraceEnd::BadNextHop;
+      return outcome;
+    }
+    if (Stopped()) {
+      outcome.end = TraceEnd::Stopped;
+      return outcome;
+    }
+    agent = *nextHop;
+  }
+}
+
+}  // namespace
+
+std::vector<uint32_t> RouteSearchIndexes(uint32_t destination) {
+  std::vector<uint32_t> indexes;
+  uint32_t mask = 0xFFFFFFFFu;
+  uint32_t net = destination;
+  indexes.push_back(net);
+  while (net != 0) {
+    // Drop the lowest set bit of the mask while that leaves the index as it is.
+    do {
+      mask &= mask - 1;
+    } while (mask != 0 && (destination & mask) == net);
+    net = destination & mask;
+    indexes.push_back(net);
+  }
+  return indexes;
+}
+
+TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
+                          const TraceOptions& options, const TraceHooks&) {
+  const std::optional<uint32_t> first = ParseAddressText(context.target.address);
+  if (!first) {
+    TraceOutcome outcome;
+    outcome.destinationAddress = FormatAddress(destination);
+    return outcome;
+  }
+  return CSnmpTrace(table, context, destination, options).Run(*first);
+}
+
+}  // namespace tesmo

@@ -1,0 +1,32 @@
+// The SNMP trace: from the SNMP target towards a destination, hop by hop
+// through the agents' routing tables. At each agent: its sysName, the route
+// it uses towards the destination (found by trying ever shorter prefixes of
+// the destination as ipRouteTable indexes), its input and output interfaces,
+// and then on to the route's next hop.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/traceroute/traceroute.h"
+
+namespace tesmo {
+
+// The ipRouteTable indexes the route search tries for destination, in order:
+// the destination itself, then the destination under masks shortened one bit
+// at a time, skipping every mask that gives an index already tried, down to
+// 0.0.0.0. 10.1.2.3 gives 10.1.2.3, 10.1.2.2, 10.1.2.0, 10.1.0.0, 10.0.0.0,
+// 8.0.0.0, 0.0.0.0.
+std::vector<uint32_t> RouteSearchIndexes(uint32_t destination);
+
+// The trace from the job's target (its address and access parameters) to
+// destination on the table: one fixed row and
+// nine columns, every data row two lines high. Ends at an agent whose route
+// is direct or leads to the destination itself, at an agent without a route,
+// at the first SNMP request that fails ("No SNMP response"), after
+// options.maxSnmpHops hops when that is not 0, or at the stop flag. A hop
+// whose agent appeared earlier in the trace says so in its route cell.
+TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
+                          const TraceOptions& options, const TraceHooks& hooks = {});
+
+}  // namespace tesmo

@@ -1,0 +1,46 @@
+// The Traceroute page's job: the destination resolved, then the trace of its mode.
+#include "tools/traceroute/traceroute.h"
+
+#include "core/base/settings_store.h"
+#include "core/base/status_channel.h"
+#include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
+#include "tools/traceroute/trace_icmp.h"
+#include "tools/traceroute/trace_snmp.h"
+
+namespace tesmo {
+namespace {
+
+constexpr char kSection[] = "TraceRoute";
+
+}  // namespace
+
+TraceOptions TraceOptions::Load() {
+  const QString section = QString::fromUtf8(kSection);
+  TraceOptions options;
+  options.resolveNames = CSettingsStore::ReadInt(section, QStringLiteral("ResolveName"), 1) != 0;
+  options.interfaceInfo = CSettingsStore::ReadInt(section, QStringLiteral("InterfaceInfo"), 1) != 0;
+  return options;
+}
+
+void TraceOptions::Save() const {
+  const QString section = QString::fromUtf8(kSection);
+  CSettingsStore::WriteInt(section, QStringLiteral("ResolveName"), resolveNames ? 1 : 0);
+  CSettingsStore::WriteInt(section, QStringLiteral("InterfaceInfo"), interfaceInfo ? 1 : 0);
+}
+
+TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
+                      const TraceHooks& hooks) {
+  TraceOutcome outcome;
+  const std::string address = AddressOfHostText(options.destination);
+  if (hooks.onDestinationAddress) hooks.onDestinationAddress(address);
+  const std::optional<uint32_t> destination = ParseAddressText(address);
+  if (!destination) {
+    PostStatus("Cannot resolve destination name");
+    return outcome;
+  }
+  if (options.icmpMode) return RunIcmpTrace(table, *destination, options, context, hooks);
+  return RunSnmpTrace(table, context, *destination, options, hooks);
+}
+
+}  // namespace tesmo

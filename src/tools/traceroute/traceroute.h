@@ -1,0 +1,70 @@
+// The Traceroute page's job: the path to a destination, either by echoes of
+// growing TTL from this machine (trace_icmp.h) or by following the SNMP
+// agents' routing tables from the target onwards (trace_snmp.h).
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "core/base/job_context.h"
+#include "core/grid/table_grid.h"
+#include "core/icmp/echo_socket.h"
+
+namespace tesmo {
+
+// The page's inputs; a default-constructed record holds the factory values.
+struct TraceOptions {
+  std::string destination;    // "To :", a host name or an address (not stored)
+  bool icmpMode = true;       // ICMP from this machine; false: SNMP from the target (not stored)
+  bool resolveNames = true;   // ResolveName: names under (SNMP) or beside (ICMP) addresses
+  bool interfaceInfo = true;  // InterfaceInfo: input and output interfaces (SNMP mode)
+  // SNMP mode: the trace ends after this many hops; 0 goes on until the
+  // agents' routes end or Stop (the window). --batch sets a limit, so a
+  // routing loop cannot keep it running for ever.
+  unsigned maxSnmpHops = 0;
+
+  // Section "TraceRoute": ResolveName and InterfaceInfo, default 1.
+  static TraceOptions Load();
+  void Save() const;
+};
+
+// Hops of an ICMP trace.
+constexpr unsigned kIcmpTraceHops = 30;
+
+// Both traces end at their next check once the job's stop flag is set; an
+// echo in flight is cut short within 50 ms.
+struct TraceHooks {
+  // The echo of the ICMP trace; empty: SendEcho.
+  EchoFunction echo;
+  // Called with the destination's dotted address once it is resolved (the
+  // page shows it beside the destination).
+  std::function<void(const std::string&)> onDestinationAddress;
+};
+
+enum class TraceEnd {
+  NotStarted,  // the destination could not be resolved
+  Reached,    // ICMP: the destination answered; SNMP: a direct route or the destination as next hop
+  Exhausted,  // ICMP: 30 hops without the destination
+  NoResponse,  // SNMP: an agent did not answer ("No SNMP response")
+  NoRoute,     // SNMP: an agent has no route to the destination, not even a default one
+  HopLimit,    // SNMP: maxSnmpHops reached
+  BadNextHop,  // SNMP: a next hop that is no address
+  Stopped,     // the stop flag
+  LocalError,  // ICMP: this machine cannot send echoes (the status line says why)
+};
+
+struct TraceOutcome {
+  TraceEnd end = TraceEnd::NotStarted;
+  unsigned hops = 0;               // rows written
+  std::string destinationAddress;  // dotted, "" when it could not be resolved
+};
+
+// The page's Start: resolves the destination (on the calling thread, the
+// job's), posting "Cannot resolve destination name" when it cannot, then runs
+// the trace of the chosen mode on the table. SNMP mode starts at the job's
+// target, the Parameters page's resolved target.
+TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
+                      const TraceHooks& hooks = {});
+
+}  // namespace tesmo

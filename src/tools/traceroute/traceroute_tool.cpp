@@ -1,0 +1,41 @@
+// The Traceroute page's tool: the route by ICMP, or hop by hop through the
+// agents' routing tables.
+#include "core/grid/grid_data.h"
+#include "tools/tool_spec.h"
+#include "tools/traceroute/traceroute.h"
+
+namespace tesmo {
+namespace {
+
+// A routing loop would keep an SNMP trace going for ever: --batch stops it
+// after this many hops.
+constexpr unsigned kBatchSnmpHops = 30;
+
+int RunTracerouteBatch(BatchContext& context) {
+  TraceOptions options = TraceOptions::Load();
+  options.icmpMode = !context.options.Has("--snmp");
+  if (!options.icmpMode) options.maxSnmpHops = kBatchSnmpHops;
+  // Without --dest the destination is HOST, which the front end has resolved.
+  options.destination =
+      context.options.Text("--dest").value_or(context.parameters.ipAddress).toStdString();
+
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const TraceOutcome outcome = RunTrace(table, options, context.job);
+  if (outcome.end == TraceEnd::NotStarted) return kBatchUnresolved;
+  context.print(grid.RowsText(1, grid.Rows() - 1));
+  return outcome.end == TraceEnd::Reached ? kBatchOk : kBatchNoAnswer;
+}
+
+const CToolRegistration registration({
+    .sortKey = "H.Traceroute",
+    .name = "traceroute",
+    .captionId = 148,
+    .summary = "ICMP trace to --dest DEST or HOST; --snmp: through the agents' routes from HOST",
+    .options = {{"--dest", "DEST", false}, {"--snmp", nullptr}},
+    .run = RunTracerouteBatch,
+});
+
+}  // namespace
+}  // namespace tesmo

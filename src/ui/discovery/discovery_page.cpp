@@ -1,0 +1,155 @@
+// The IP discovery page.
+#include "ui/discovery/discovery_page.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ui/tables/table_grid_view.h"
+#include "ui/widgets/number_edit.h"
+
+namespace tesmo {
+
+namespace {
+constexpr int kFirstHostId = 1064;
+constexpr int kCountId = 2065;
+constexpr int kIncrementId = 2072;
+constexpr int kInitialTimeoutId = 1066;
+constexpr int kTimeoutIncrementId = 1067;
+constexpr int kRoundsId = 1069;
+constexpr int kPingSizeId = 2068;
+constexpr int kTtlId = 2070;
+constexpr int kThreadsId = 1071;
+constexpr int kResolveNameId = 1049;
+constexpr int kGridId = 1063;
+
+const CPageRegistration registration("pingfind", [](const PageContext& context) {
+  return new CDiscoveryPage(context);
+});
+}  // namespace
+
+CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
+  auto* inputs = new QGridLayout;
+  const struct {
+    const char* label;
+    QLineEdit** edit;
+    int id;
+  } edits[] = {
+      {"First host", &firstHostEdit, kFirstHostId},
+      {"Number of host", &countEdit, kCountId},
+      {"Address increment", &incrementEdit, kIncrementId},
+      {"Initial timeout (ms)", &initialTimeoutEdit, kInitialTimeoutId},
+      {"Timeout increment (ms)", &timeoutIncrementEdit, kTimeoutIncrementId},
+      {"Number of pings", &roundsEdit, kRoundsId},
+      {"Ping size", &pingSizeEdit, kPingSizeId},
+      {"ping TTL", &ttlEdit, kTtlId},
+      {"Discovery threads", &threadsEdit, kThreadsId},
+  };
+  // Three columns of label and edit pairs, the first host alone on top.
+  int slot = 0;
+  for (const auto& e : edits) {
+    auto* edit = new QLineEdit(this);
+    RegisterControl(edit, e.id);
+    *e.edit = edit;
+    const int row = e.id == kFirstHostId ? 0 : 1 + (slot - 1) / 3;
+    const int col = e.id == kFirstHostId ? 0 : 2 * ((slot - 1) % 3);
+    inputs->addWidget(new QLabel(QString::fromUtf8(e.label), this), row, col);
+    inputs->addWidget(edit, row, col + 1);
+    ++slot;
+  }
+  resolveNameBox = new QCheckBox(QStringLiteral("ResolveName"), this);
+  RegisterControl(resolveNameBox, kResolveNameId);
+  inputs->addWidget(resolveNameBox, 0, 2, 1, 2);
+
+  grid = new CTableGridView(this);
+  RegisterControl(grid, kGridId);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(inputs);
+  layout->addWidget(grid, 1);
+  ShowFields();
+}
+
+std::vector<QWidget*> CDiscoveryPage::Inputs() const {
+  return {firstHostEdit, countEdit,    incrementEdit, initialTimeoutEdit, timeoutIncrementEdit,
+          roundsEdit,    pingSizeEdit, ttlEdit,       threadsEdit,        resolveNameBox};
+}
+
+QLineEdit* CDiscoveryPage::Edit(int controlId) const {
+  for (QWidget* control : Inputs()) {
+    if (control->property("controlId").toInt() == controlId)
+      return qobject_cast<QLineEdit*>(control);
+  }
+  return nullptr;
+}
+
+bool CDiscoveryPage::ReadFields() {
+  options.firstHost = firstHostEdit->text().trimmed().toStdString();
+  options.resolveNames = resolveNameBox->isChecked();
+  return ReadNumberFields(this, {{countEdit, &options.hostCount},
+                                 {incrementEdit, &options.addressIncrement},
+                                 {initialTimeoutEdit, &options.initialTimeoutMs},
+                                 {timeoutIncrementEdit, &options.timeoutIncrementMs},
+                                 {roundsEdit, &options.rounds},
+                                 {pingSizeEdit, &options.pingSize},
+                                 {ttlEdit, &options.ttl},
+                                 {threadsEdit, &options.threads}});
+}
+
+void CDiscoveryPage::ShowFields() {
+  firstHostEdit->setText(QString::fromStdString(options.firstHost));
+  countEdit->setText(QString::number(options.hostCount));
+  incrementEdit->setText(QString::number(options.addressIncrement));
+  initialTimeoutEdit->setText(QString::number(options.initialTimeoutMs));
+  timeoutIncrementEdit->setText(QString::number(options.timeoutIncrementMs));
+  roundsEdit->setText(QString::number(options.rounds));
+  pingSizeEdit->setText(QString::number(options.pingSize));
+  ttlEdit->setText(QString::number(options.ttl));
+  threadsEdit->setText(QString::number(options.threads));
+  resolveNameBox->setChecked(options.resolveNames);
+}
+
+void CDiscoveryPage::CopyResults() {
+  grid->CopySelection();
+}
+
+void CDiscoveryPage::StartJob() {
+  if (!runner.CanStart()) return;
+  if (!ReadFields()) return;
+  const DiscoveryOptions run = options;
+  CTableGrid* table = &grid->Table();
+  runner.Start([table, run](JobContext& context) { RunDiscovery(*table, run, context); });
+}
+
+void CDiscoveryPage::FactorySettings() {
+  options = DiscoveryOptions();
+  ShowFields();
+}
+
+void CDiscoveryPage::SaveSettings() {
+  ReadFields();
+  options.Save();
+}
+
+void CDiscoveryPage::LoadSettings() {
+  // The first host and the count are not stored: they stay as typed.
+  const QString firstHost = firstHostEdit->text();
+  const QString count = countEdit->text();
+  options = DiscoveryOptions::Load();
+  ShowFields();
+  firstHostEdit->setText(firstHost);
+  countEdit->setText(count);
+}
+
+void CDiscoveryPage::EnableControls(bool enable) {
+  for (QWidget* control : Inputs()) control->setEnabled(enable);
+}
+
+void CDiscoveryPage::StopBackgroundThreads() {
+  runner.Cancel();
+  runner.Wait();
+}
+
+}  // namespace tesmo

@@ -1,0 +1,148 @@
+// The Traceroute page.
+#include "ui/traceroute/traceroute_page.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/tables/table_grid_view.h"
+
+namespace tesmo {
+
+namespace {
+constexpr int kDestinationId = 1022;
+constexpr int kAddressId = 1030;
+constexpr int kIcmpId = 1015;
+constexpr int kSnmpId = 1013;
+constexpr int kResolveNameId = 1049;
+constexpr int kInterfaceInfoId = 2050;
+constexpr int kGridId = 1011;
+
+const CPageRegistration registration("traceroute", [](const PageContext& context) {
+  return new CTraceroutePage(context);
+});
+}  // namespace
+
+CTraceroutePage::CTraceroutePage(const PageContext& context) : ToolPage(context) {
+  destinationEdit = new QLineEdit(this);
+  RegisterControl(destinationEdit, kDestinationId);
+  addressEdit = new QLineEdit(this);
+  addressEdit->setReadOnly(true);
+  RegisterControl(addressEdit, kAddressId);
+  // The address shown belongs to the destination as it was when Start ran.
+  connect(destinationEdit, &QLineEdit::textEdited, addressEdit, &QLineEdit::clear);
+
+  auto* type = new QGroupBox(QStringLiteral("Type"), this);
+  icmpButton = new QRadioButton(QStringLiteral("ICMP (from the machine running tesmo"), type);
+  RegisterControl(icmpButton, kIcmpId);
+  snmpButton = new QRadioButton(QStringLiteral("SNMP (from the SNMP hostname)"), type);
+  RegisterControl(snmpButton, kSnmpId);
+  auto* typeLayout = new QVBoxLayout(type);
+  typeLayout->addWidget(icmpButton);
+  typeLayout->addWidget(snmpButton);
+
+  resolveNameBox = new QCheckBox(QStringLiteral("Resolve Names"), this);
+  RegisterControl(resolveNameBox, kResolveNameId);
+  interfaceInfoBox = new QCheckBox(QStringLiteral("Interface info"), this);
+  RegisterControl(interfaceInfoBox, kInterfaceInfoId);
+
+  grid = new CTableGridView(this);
+  RegisterControl(grid, kGridId);
+
+  auto* destination = new QHBoxLayout;
+  destination->addWidget(new QLabel(QStringLiteral("To :"), this));
+  destination->addWidget(destinationEdit, 2);
+  destination->addWidget(addressEdit, 1);
+  auto* boxes = new QVBoxLayout;
+  boxes->addWidget(resolveNameBox);
+  boxes->addWidget(interfaceInfoBox);
+  boxes->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->addLayout(destination, 1);
+  top->addWidget(type);
+  top->addLayout(boxes);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(grid, 1);
+
+  icmpButton->setChecked(true);
+  ShowSettings(TraceOptions());
+}
+
+void CTraceroutePage::InitPage() {
+  grid->ResetResults();
+  destinationEdit->clear();
+  addressEdit->clear();
+  icmpButton->setChecked(true);
+}
+
+void CTraceroutePage::CopyResults() {
+  grid->CopySelection();
+}
+
+void CTraceroutePage::StartJob() {
+  if (!runner.CanStart()) return;
+  TraceOptions options;
+  options.destination = destinationEdit->text().trimmed().toStdString();
+  options.icmpMode = icmpButton->isChecked();
+  options.resolveNames = resolveNameBox->isChecked();
+  options.interfaceInfo = interfaceInfoBox->isChecked();
+  addressEdit->clear();
+  TraceHooks hooks;
+  // The job resolves the destination; its address reaches the edit queued.
+  hooks.onDestinationAddress = [edit = addressEdit](const std::string& address) {
+    QMetaObject::invokeMethod(
+        edit, [edit, text = QString::fromStdString(address)] { edit->setText(text); },
+        Qt::QueuedConnection);
+  };
+  CTableGrid* table = &grid->Table();
+  const auto trace = [table, options, hooks](const JobContext& context) {
+    RunTrace(*table, options, context, hooks);
+  };
+  if (options.icmpMode) {
+    runner.Start([trace](JobContext& context) { trace(context); });
+  } else {
+    // The trace starts at the target, resolved first on the job's thread;
+    // nothing more runs when it cannot be resolved.
+    StartTargetJob(runner, trace);
+  }
+}
+
+void CTraceroutePage::ShowSettings(const TraceOptions& options) {
+  resolveNameBox->setChecked(options.resolveNames);
+  interfaceInfoBox->setChecked(options.interfaceInfo);
+}
+
+void CTraceroutePage::FactorySettings() {
+  ShowSettings(TraceOptions());
+}
+
+void CTraceroutePage::SaveSettings() {
+  TraceOptions options;
+  options.resolveNames = resolveNameBox->isChecked();
+  options.interfaceInfo = interfaceInfoBox->isChecked();
+  options.Save();
+}
+
+void CTraceroutePage::LoadSettings() {
+  ShowSettings(TraceOptions::Load());
+}
+
+void CTraceroutePage::EnableControls(bool enable) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(destinationEdit), static_cast<QWidget*>(grid),
+        static_cast<QWidget*>(resolveNameBox), static_cast<QWidget*>(interfaceInfoBox)}) {
+    control->setEnabled(enable);
+  }
+}
+
+void CTraceroutePage::StopBackgroundThreads() {
+  runner.Cancel();
+  runner.Wait();
+}
+
+}  // namespace tesmo
