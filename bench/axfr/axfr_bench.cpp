@@ -100,7 +100,7 @@ ListingRun RunListing(uint32_t server, unsigned port, const std::string& zone) {
   const auto& lines = page.ResultModel().Lines();
   run.lines = lines.size();
   run.batches = page.ResultModel().Batches() - batchesBefore;
-  run.complete = !lines.empty() && lines.back().rfind("Received ", 0) == 0;
+  run.complete = !lines.empty() && lines.back().startsWith(QLatin1String("Received "));
   return run;
 }
 

@@ -84,7 +84,7 @@ void PingLoop(long echoes) {
   loop.Stop();
   const PingStatistics s = loop.Statistics();
   std::printf("ping loop: %u sent, %u received, %zu history lines\n", s.sent, s.received,
-              loop.History().Size());
+              loop.History().Count());
 }
 
 void ChartPolling(long samples) {

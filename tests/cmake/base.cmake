@@ -1,5 +1,6 @@
-# core/base: settings store, vendor file.
+# core/base and core/lines: settings store, vendor file, the line store.
 tesmo_test(base_unit_test unit
   unit/settings_store_test.cpp
   unit/vendor_map_test.cpp
+  unit/line_store_test.cpp
 )

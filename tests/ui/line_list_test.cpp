@@ -1,22 +1,20 @@
-// The result lists of the window: a list model that follows lines written by
-// a job thread.
+// The window's result lists: the one list model follows lines written by a
+// job thread, in batches, through a clear, and past the store's cap.
 #include <gtest/gtest.h>
 
 #include <QTest>
 #include <thread>
 
 #include "core/dns/dns_output.h"
-#include "ui/nslookup/dns_result_model.h"
+#include "ui/widgets/line_list_model.h"
 
 using namespace tesmo;
 
 namespace {
 
-// The result list follows a writer thread: every line in order, taken in
-// batches rather than line by line, and emptied with the sink.
-TEST(DnsResultModel, FollowsAWriterThreadInBatches) {
+TEST(LineListModel, FollowsAWriterThreadInBatches) {
   CDnsOutput out;
-  CDnsResultModel model(out);
+  CLineListModel model(out.Store());
   constexpr int kLines = 100000;
   std::thread writer([&] {
     for (int i = 0; i < kLines; ++i) out.Print("%d\n", i);
@@ -31,6 +29,17 @@ TEST(DnsResultModel, FollowsAWriterThreadInBatches) {
   out.Clear();
   QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
   EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(LineListModel, DropsWhatTheCapPushesOut) {
+  CLineStore store(3);
+  CLineListModel model(store);
+  for (const char* line : {"a", "b", "c"}) store.Append(line);
+  model.Refresh();
+  EXPECT_EQ(model.Lines(), QStringList({"a", "b", "c"}));
+  for (const char* line : {"d", "e"}) store.Append(line);
+  model.Refresh();
+  EXPECT_EQ(model.Lines(), QStringList({"c", "d", "e"}));
 }
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "ui/tables/column_property_dialog.h"
 #include "ui/tables/gen_table_page.h"
 #include "ui/tables/table_grid_view.h"
+#include "ui/widgets/line_list_model.h"
 #include "ui/widgets/number_edit.h"
 #include "wait.h"
 

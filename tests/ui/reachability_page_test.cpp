@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -60,48 +59,6 @@ int RowOf(const char* name) {
     if (ServiceName(row) == QLatin1String(name)) return row;
   }
   return -1;
-}
-
-// The list model takes the loop's history as it grows, loses lines at the
-// front and is cleared; whatever the guess about the lines dropped, it ends up
-// showing exactly the new lines, removing and inserting rows where it can.
-TEST(PingHistoryModel, ShowsTheNewLinesAndResetsOnlyWhenItMust) {
-  using Lines = std::vector<std::string>;
-  const struct {
-    const char* what;
-    Lines shown, next;
-    size_t hint, spread;
-    bool reset;
-  } cases[] = {
-      {"first lines", {}, {"a", "b"}, 0, 0, false},
-      {"one more", {"a", "b"}, {"a", "b", "c"}, 0, 0, false},
-      {"full list moves on", {"a", "b", "c"}, {"b", "c", "d"}, 1, 0, false},
-      {"two moved on, guessed one of two", {"a", "b", "c"}, {"c", "d", "e"}, 1, 1, false},
-      {"guess too low", {"a", "b", "c"}, {"b", "c", "d"}, 0, 0, true},
-      {"cleared", {"a", "b"}, {}, 3, 0, true},
-      {"cleared, then new lines", {"a", "b"}, {"c", "d"}, 3, 0, true},
-      {"cleared and emptied by the drop", {"a", "b"}, {}, 2, 0, false},
-      {"same text again", {"x", "x", "x"}, {"x", "x", "x", "x"}, 0, 0, false},
-      {"everything replaced", {"a"}, {"b", "c", "d"}, 1, 0, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    CPingHistoryModel model;
-    QAbstractItemModelTester tester(&model,
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
-    model.Show(c.shown, 0, 0);
-    ASSERT_EQ(model.Lines(), c.shown);
-    int resets = 0;
-    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++resets; });
-    model.Show(c.next, c.hint, c.spread);
-    EXPECT_EQ(model.Lines(), c.next);
-    EXPECT_EQ(resets, c.reset ? 1 : 0);
-    ASSERT_EQ(model.rowCount(), static_cast<int>(c.next.size()));
-    for (int row = 0; row < model.rowCount(); ++row) {
-      EXPECT_EQ(model.data(model.index(row), Qt::DisplayRole).toString().toStdString(),
-                c.next[static_cast<size_t>(row)]);
-    }
-  }
 }
 
 class ReachabilityPageTest : public ::testing::Test {

@@ -85,28 +85,6 @@ TEST(DnsOutput, PendingLineSurvivesAClear) {
   EXPECT_EQ(out.Lines(), (Lines{"unfinished end"}));
 }
 
-TEST(DnsOutput, NotifiesOncePerFetch) {
-  CDnsOutput out;
-  int notices = 0;
-  out.SetNotify([&] { ++notices; });
-  for (int i = 0; i < 1000; ++i) out.Print("line %d\n", i);
-  EXPECT_EQ(notices, 1);
-  auto update = out.Fetch(0, 0);  // a model that has seen nothing yet
-  EXPECT_TRUE(update.reset);
-  EXPECT_EQ(update.lines.size(), 1000u);
-  out.Write("more\n");
-  out.Write("and more\n");
-  EXPECT_EQ(notices, 2);
-  update = out.Fetch(update.epoch, 1000);
-  EXPECT_FALSE(update.reset);
-  EXPECT_EQ(update.lines, (Lines{"more", "and more"}));
-  out.Clear();  // the model must hear of it even if nothing follows
-  EXPECT_EQ(notices, 3);
-  update = out.Fetch(update.epoch, 1002);
-  EXPECT_TRUE(update.reset);
-  EXPECT_TRUE(update.lines.empty());
-}
-
 TEST(DnsTexts, TimesTypesAndResults) {
   EXPECT_EQ(DnsTimeText(0), "0 secs");
   EXPECT_EQ(DnsTimeText(1), "1 sec");

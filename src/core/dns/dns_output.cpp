@@ -38,7 +38,9 @@ void CDnsOutput::PrintV(const char* format, va_list args) {
   Write(text);
 }
 
-void CDnsOutput::AppendLocked(std::string_view text, bool& added) {
+void CDnsOutput::Write(std::string_view text) {
+  // Lines complete here go to the store in order: one writer at a time.
+  std::lock_guard guard(mutex);
   while (!text.empty()) {
     const size_t feed = text.find('\n');
     const std::string_view piece = text.substr(0, feed);
@@ -48,87 +50,15 @@ void CDnsOutput::AppendLocked(std::string_view text, bool& added) {
       if (pending[i] == '\t' || pending[i] == '\r') pending[i] = ' ';
     }
     if (feed == std::string_view::npos) return;
-    lines.push_back(std::move(pending));
+    store.Append(std::move(pending));
     pending.clear();
-    added = true;
     text.remove_prefix(feed + 1);
   }
-}
-
-void CDnsOutput::NotifyIf(bool added) {
-  if (!added) return;
-  std::function<void()> call;
-  {
-    std::lock_guard guard(mutex);
-    if (notifyPending || !notify) return;
-    notifyPending = true;
-    call = notify;
-  }
-  call();
-}
-
-void CDnsOutput::Write(std::string_view text) {
-  bool added = false;
-  {
-    std::lock_guard guard(mutex);
-    AppendLocked(text, added);
-  }
-  NotifyIf(added);
-}
-
-void CDnsOutput::Clear() {
-  std::function<void()> call;
-  {
-    std::lock_guard guard(mutex);
-    lines.clear();
-    ++epoch;
-    // The consumer must learn that its lines are gone even if nothing follows.
-    if (!notifyPending && notify) {
-      notifyPending = true;
-      call = notify;
-    }
-  }
-  if (call) call();
-}
-
-std::vector<std::string> CDnsOutput::Lines() const {
-  std::lock_guard guard(mutex);
-  return lines;
-}
-
-size_t CDnsOutput::LineCount() const {
-  std::lock_guard guard(mutex);
-  return lines.size();
 }
 
 std::string CDnsOutput::PendingLine() const {
   std::lock_guard guard(mutex);
   return pending;
-}
-
-uint64_t CDnsOutput::Epoch() const {
-  std::lock_guard guard(mutex);
-  return epoch;
-}
-
-CDnsOutput::Update CDnsOutput::Fetch(uint64_t shownEpoch, size_t shown) {
-  std::lock_guard guard(mutex);
-  notifyPending = false;
-  Update update;
-  update.epoch = epoch;
-  if (shownEpoch != epoch || shown > lines.size()) {
-    update.reset = true;
-    update.lines = lines;
-  } else {
-    update.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(shown), lines.end());
-  }
-  return update;
-}
-
-void CDnsOutput::SetNotify(std::function<void()> call) {
-  std::lock_guard guard(mutex);
-  notify = std::move(call);
-  notifyPending = false;
 }
 
 void CDnsLog::Emit(Stream stream, const char* format, va_list args) {

@@ -1,4 +1,5 @@
 // The MBrowser page's tool: walk and SET of any object, over the loaded MIB.
+#include <cstdint>
 #include <cstdio>
 
 #include "core/snmp/mib_nodes.h"
@@ -24,9 +25,12 @@ int RunBrowserBatch(BatchContext& context) {
     oidText = DefinitionOf(DeepestNode(id)).oidText;
     oidNumeric = NumericOidText(id);
   }
-  CResultLines lines;
+  // A batch run prints every line it was given: no cap.
+  CLineStore lines(SIZE_MAX);
   const MibWalkOutcome outcome = RunMibWalk(context.job, oid.toStdString(), lines);
-  context.print(BrowserReport(oidText, oidNumeric, lines.Lines()));
+  QStringList shown;
+  for (const std::string& line : lines.Lines()) shown.append(QString::fromStdString(line));
+  context.print(BrowserReport(oidText, oidNumeric, shown));
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 

@@ -10,71 +10,11 @@
 
 namespace tesmo {
 
-void CResultLines::Notify() {
-  if (!notified.exchange(true)) emit Changed();
-}
-
-void CResultLines::Clear() {
-  {
-    std::lock_guard lock(mutex);
-    lines.clear();
-    longest = 0;
-    ++generation;
-  }
-  Notify();
-}
-
-void CResultLines::Append(const QString& line) {
-  {
-    std::lock_guard lock(mutex);
-    lines.append(line);
-    longest = std::max(longest, line.size());
-  }
-  Notify();
-}
-
-void CResultLines::SetCountText(const QString& text) {
-  {
-    std::lock_guard lock(mutex);
-    countText = text;
-  }
-  emit CountTextChanged(text);
-}
-
-QStringList CResultLines::Lines() const {
-  notified.store(false);
-  std::lock_guard lock(mutex);
-  return lines;
-}
-
-QStringList CResultLines::LinesFrom(qsizetype first, uint64_t* currentGeneration) const {
-  notified.store(false);
-  std::lock_guard lock(mutex);
-  *currentGeneration = generation;
-  return first < lines.size() ? lines.mid(first) : QStringList();
-}
-
-qsizetype CResultLines::Count() const {
-  std::lock_guard lock(mutex);
-  return lines.size();
-}
-
-QString CResultLines::CountText() const {
-  std::lock_guard lock(mutex);
-  return countText;
-}
-
-qsizetype CResultLines::LongestLine() const {
-  std::lock_guard lock(mutex);
-  return longest;
-}
-
 MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
-                          CResultLines& lines) {
+                          CLineStore& lines) {
   const SnmpTarget& target = context.target;
   PostStatus("Browsing mibs");
   lines.Clear();
-  lines.SetCountText(QString());
   MibWalkOutcome outcome;
   SnmpVarRequest request;
   request.objectId = startOid;
@@ -87,14 +27,12 @@ MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid
     if (result != kSnmpResponse || status != 0) break;
     const std::string oidText = FormatObjectId(state.returned[0]);
     if (progress.Due()) PostStatus("Getting [%u] : %s", outcome.count, oidText.c_str());
-    lines.Append(
-        ResultLine(QString::fromStdString(oidText), QString::fromStdString(request.result)));
+    lines.Append(oidText + kResultSeparator + request.result);
     ++outcome.count;
   }
   // An agent ends an SNMPv1 walk past the end of its MIB with noSuchName.
   outcome.answered = context.Stopped() || (result == kSnmpResponse &&
                                            (status == EndOfSubtree || status == kSnmpNoSuchName));
-  lines.SetCountText(EntryCountText(static_cast<int>(outcome.count)));
   state.Release();
   PostStatus("Ready");
   return outcome;

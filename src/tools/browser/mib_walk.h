@@ -1,57 +1,21 @@
 // The MIB browser's walk: every object of a subtree of the target agent as a
-// result line "OID  :  value", the lines' list that the walk fills from its
-// thread, reading a line back, and the browser's report.
+// result line "OID  :  value" in a line store that the window follows,
+// reading a line back, and the browser's report.
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/base/job_context.h"
+#include "core/lines/line_store.h"
 #include "core/snmp/snmp_types.h"
 
 namespace tesmo {
 
 // Between the OID text and the value text of a result line.
 inline constexpr char kResultSeparator[] = "  :  ";
-
-// The result lines and the count text, written by the walk's thread and shown
-// by the window. Changed is raised once per batch of changes: again only
-// after the listener has called Lines() or Generation().
-class CResultLines : public QObject {
-  Q_OBJECT
- public:
-  void Clear();
-  void Append(const QString& line);
-  void SetCountText(const QString& text);
-
-  // Every line; generation changes when the list was cleared.
-  QStringList Lines() const;
-  QStringList LinesFrom(qsizetype first, uint64_t* generation) const;
-  qsizetype Count() const;
-  QString CountText() const;
-  // The longest line so far, in characters (only ever grows until Clear).
-  qsizetype LongestLine() const;
-
- signals:
-  // Emitted on the changing thread; connect queued.
-  void Changed();
-  void CountTextChanged(const QString& text);
-
- private:
-  void Notify();
-
-  mutable std::mutex mutex;
-  QStringList lines;
-  QString countText;
-  qsizetype longest = 0;
-  uint64_t generation = 0;
-  mutable std::atomic<bool> notified{false};
-};
 
 struct MibWalkOutcome {
   unsigned count = 0;
@@ -61,10 +25,10 @@ struct MibWalkOutcome {
 // The walk from startOid (any form ParseObjectId reads) on the target with
 // its read community: "Browsing mibs", the lines emptied, one line per object
 // until the agent leaves the subtree or answers with an error (or Stop),
-// "Getting [%u] : %s" at most every 700 ms, "%u entry(s)" as the count text
-// and "Ready". Runs on a job's thread.
+// "Getting [%u] : %s" at most every 700 ms, and "Ready". Runs on a job's
+// thread.
 MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
-                          CResultLines& lines);
+                          CLineStore& lines);
 
 // The browser's SET of one object (typeLetter as SnmpSet takes it) with the
 // write community; "Ready" when the agent took it, otherwise the request

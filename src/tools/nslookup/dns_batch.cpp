@@ -1,6 +1,7 @@
 // --batch NAME dns: one Lookup or List, its lines and an exit code.
 #include "tools/nslookup/dns_batch.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 
@@ -31,7 +32,8 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
     servers.push_back(*address);
   }
 
-  CDnsOutput out;
+  // A batch run prints every line it was given: no cap.
+  CDnsOutput out(SIZE_MAX);
   CDnsEngine engine(out);
   // Standard output carries the report: the engine's notes for the log file
   // ("Non-authoritative answer:", debug titles) go to standard error.

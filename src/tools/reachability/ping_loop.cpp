@@ -25,34 +25,6 @@ std::string StatisticsLine(const PingStatistics& s, const std::string& resultLin
   return line;
 }
 
-void CPingHistory::Append(const std::string& line) {
-  std::lock_guard lock(mutex);
-  lines.push_back(line);
-  while (lines.size() > kMaxLines) lines.pop_front();
-  ++generation;
-}
-
-void CPingHistory::Clear() {
-  std::lock_guard lock(mutex);
-  lines.clear();
-  ++generation;
-}
-
-std::vector<std::string> CPingHistory::Lines() const {
-  std::lock_guard lock(mutex);
-  return {lines.begin(), lines.end()};
-}
-
-size_t CPingHistory::Size() const {
-  std::lock_guard lock(mutex);
-  return lines.size();
-}
-
-uint64_t CPingHistory::Generation() const {
-  std::lock_guard lock(mutex);
-  return generation;
-}
-
 CPingLoop::CPingLoop(EchoFunction echo) : echo(std::move(echo)) {}
 
 CPingLoop::~CPingLoop() {
@@ -84,11 +56,6 @@ void CPingLoop::SetTargetProvider(TargetProvider provider) {
 void CPingLoop::SetTarget(const PingTarget& target) {
   std::lock_guard lock(targetMutex);
   fixedTarget = target;
-}
-
-void CPingLoop::SetLineCallback(LineCallback callback) {
-  std::lock_guard lock(targetMutex);
-  lineCallback = std::move(callback);
 }
 
 bool CPingLoop::PingStep() {
@@ -146,7 +113,6 @@ std::string CPingLoop::PingNow(const std::string& addressText, const std::atomic
   }
 
   std::string line;
-  LineCallback callback;
   {
     std::lock_guard lock(statisticsMutex);
     PingStatistics& s = statistics;
@@ -165,11 +131,6 @@ std::string CPingLoop::PingNow(const std::string& addressText, const std::atomic
     // against a concurrent Clear.
     history.Append(line);
   }
-  {
-    std::lock_guard lock(targetMutex);
-    callback = lineCallback;
-  }
-  if (callback) callback(line);
   return line;
 }
 

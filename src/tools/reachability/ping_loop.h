@@ -23,6 +23,7 @@
 
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/ping_settings.h"
+#include "core/lines/line_store.h"
 
 namespace tesmo {
 
@@ -47,24 +48,6 @@ struct PingStatistics {
 // received.
 std::string StatisticsLine(const PingStatistics& statistics, const std::string& resultLine);
 
-// The history list: newest line last, at most kMaxLines (the oldest go).
-// Thread-safe.
-class CPingHistory {
- public:
-  static constexpr size_t kMaxLines = 2500;
-  void Append(const std::string& line);
-  void Clear();
-  std::vector<std::string> Lines() const;
-  size_t Size() const;
-  // Grows with every change, so a view can tell whether it must refresh.
-  uint64_t Generation() const;
-
- private:
-  mutable std::mutex mutex;
-  std::deque<std::string> lines;
-  uint64_t generation = 0;
-};
-
 class CPingLoop {
  public:
   // Echo data is capped at this many bytes before it goes to the echo layer.
@@ -72,6 +55,7 @@ class CPingLoop {
   // The wait between echoes sleeps at most this long before it looks at the
   // stop flag again.
   static constexpr uint32_t kWaitSliceMs = 300;
+  static constexpr size_t kHistoryLines = 2500;
 
   explicit CPingLoop(EchoFunction echo = SendEcho);
   ~CPingLoop();
@@ -88,10 +72,6 @@ class CPingLoop {
   // uses the target of the last SetTarget.
   void SetTargetProvider(TargetProvider provider);
   void SetTarget(const PingTarget& target);
-
-  using LineCallback = std::function<void(const std::string& line)>;
-  // Called on the loop thread after each new line went into the history.
-  void SetLineCallback(LineCallback callback);
 
   // Starts the thread; Stop sets the loop's stop flag and returns once the
   // loop has cleared it again on its way out. Stop is quick: the wait between
@@ -113,7 +93,9 @@ class CPingLoop {
   // "Clear": statistics to zero, result line "<--->", history emptied.
   void Clear();
   PingStatistics Statistics() const;
-  const CPingHistory& History() const { return history; }
+  // The history list: newest line last, at most kHistoryLines (the oldest go).
+  CLineStore& History() { return history; }
+  const CLineStore& History() const { return history; }
 
  private:
   void Run();
@@ -131,11 +113,10 @@ class CPingLoop {
   mutable std::mutex targetMutex;
   TargetProvider targetProvider;
   PingTarget fixedTarget;
-  LineCallback lineCallback;
 
   mutable std::mutex statisticsMutex;
   PingStatistics statistics;
-  CPingHistory history;
+  CLineStore history{kHistoryLines};
 
   // The loop's own stop flag: set by Stop, cleared by the loop as it ends.
   std::atomic<int> stopFlag{0};

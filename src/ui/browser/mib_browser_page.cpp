@@ -18,12 +18,14 @@
 
 #include "core/base/job_control.h"
 #include "core/base/status_channel.h"
+#include "core/grid/table_fill.h"
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_request.h"
 #include "tools/graph/graph_data.h"
 #include "ui/app/target.h"
 #include "ui/browser/mib_browser_models.h"
 #include "ui/widgets/fixed_font.h"
+#include "ui/widgets/line_list_model.h"
 
 namespace tesmo {
 namespace {
@@ -88,7 +90,7 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
   descriptionEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
   RegisterControl(descriptionEdit, kDescriptionId);
 
-  resultModel = new CResultListModel(lines, this);
+  resultModel = new CLineListModel(lines, this);
   resultList = new QListView(this);
   resultList->setModel(resultModel);
   resultList->setUniformItemSizes(true);
@@ -166,11 +168,6 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
   connect(setButton, &QPushButton::clicked, this, &CMibBrowserPage::SetValue);
   connect(graphButton, &QPushButton::clicked, this, &CMibBrowserPage::AddToGraph);
   connect(genButton, &QPushButton::clicked, this, &CMibBrowserPage::AddToGen);
-  // The walk writes the lines from its thread.
-  connect(&lines, &CResultLines::Changed, resultModel, &CResultListModel::Sync,
-          Qt::QueuedConnection);
-  connect(&lines, &CResultLines::CountTextChanged, countLabel, &QLabel::setText,
-          Qt::QueuedConnection);
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
@@ -199,8 +196,8 @@ void CMibBrowserPage::ResetResults() {
 void CMibBrowserPage::LoadSettings() {
   resultList->setFont(FixedFont());
   const QFontMetrics metrics(FixedFont());
-  resultModel->SetCharacterWidth(metrics.horizontalAdvance(QStringLiteral("abimacu")) / 7 + 1,
-                                 metrics.height());
+  resultModel->SetUniformWidth(metrics.horizontalAdvance(QStringLiteral("abimacu")) / 7 + 1,
+                               metrics.height());
 }
 
 void CMibBrowserPage::EnableControls(bool enable) {
@@ -290,9 +287,18 @@ void CMibBrowserPage::StartJob() {
   UpdateGraphButton();
   if (!runner.CanStart()) return;
   const std::string start = oidNumericEdit->text().trimmed().toStdString();
-  CResultLines* results = &lines;
-  StartTargetJob(runner, [start, results](const JobContext& context) {
-    RunMibWalk(context, start, *results);
+  CLineStore* results = &lines;
+  QLabel* count = countLabel;
+  // The count label is emptied when the walk starts and shows its count at
+  // its end.
+  const auto showCount = [count](const QString& text) {
+    QMetaObject::invokeMethod(
+        count, [count, text] { count->setText(text); }, Qt::QueuedConnection);
+  };
+  StartTargetJob(runner, [start, results, showCount](const JobContext& context) {
+    showCount(QString());
+    const MibWalkOutcome outcome = RunMibWalk(context, start, *results);
+    showCount(EntryCountText(static_cast<int>(outcome.count)));
   });
 }
 
@@ -335,7 +341,7 @@ QString CMibBrowserPage::Report() const {
 
 void CMibBrowserPage::CopyResults() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  resultModel->Sync();
+  resultModel->Refresh();
   QApplication::clipboard()->setText(Report());
   QApplication::restoreOverrideCursor();
 }

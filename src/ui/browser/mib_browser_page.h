@@ -22,7 +22,7 @@ class QTreeView;
 namespace tesmo {
 
 class CMibTreeModel;
-class CResultListModel;
+class CLineListModel;
 
 class CMibBrowserPage : public ToolPage {
   Q_OBJECT
@@ -70,7 +70,7 @@ class CMibBrowserPage : public ToolPage {
   QComboBox* EnumsBox() const { return enumsBox; }
   QPlainTextEdit* DescriptionEdit() const { return descriptionEdit; }
   QListView* ResultList() const { return resultList; }
-  CResultListModel* ResultModel() const { return resultModel; }
+  CLineListModel* ResultModel() const { return resultModel; }
   QLabel* CountLabel() const { return countLabel; }
   QLineEdit* InstanceEdit() const { return instanceEdit; }
   QComboBox* SetTypeBox() const { return setTypeBox; }
@@ -89,7 +89,7 @@ class CMibBrowserPage : public ToolPage {
   void UpdateGraphButton();
 
   CMibTreeIndex index;
-  CResultLines lines;
+  CLineStore lines;
   bool resultSelected = false;
   bool controlsEnabled = true;
   // The OID field the user is typing in: selecting the node leaves it alone.
@@ -105,7 +105,7 @@ class CMibBrowserPage : public ToolPage {
   QComboBox* enumsBox = nullptr;
   QPlainTextEdit* descriptionEdit = nullptr;
   QListView* resultList = nullptr;
-  CResultListModel* resultModel = nullptr;
+  CLineListModel* resultModel = nullptr;
   QLabel* countLabel = nullptr;
   QLineEdit* instanceEdit = nullptr;
   QComboBox* setTypeBox = nullptr;

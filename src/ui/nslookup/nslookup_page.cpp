@@ -361,7 +361,7 @@ QString CNsLookupPage::Report() {
     text += QStringLiteral("QueryClass : '") + classBox->currentText() + QStringLiteral("'\n");
   }
   text += QStringLiteral("\nQuery result\n------------\n");
-  for (const std::string& line : model.Lines()) text += QString::fromStdString(line) + '\n';
+  for (const QString& line : model.Lines()) text += line + QLatin1Char('\n');
   return text;
 }
 

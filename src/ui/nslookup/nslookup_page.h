@@ -21,7 +21,7 @@
 #include "core/dns/dns_output.h"
 #include "core/net/resolver_settings.h"
 #include "ui/app/tool_page.h"
-#include "ui/nslookup/dns_result_model.h"
+#include "ui/widgets/line_list_model.h"
 
 class QCheckBox;
 class QComboBox;
@@ -65,7 +65,7 @@ class CNsLookupPage : public ToolPage {
   // The engine, to point it at a name server on another port (tests, the
   // benchmark); only while no query runs.
   CDnsEngine& Engine() { return engine; }
-  CDnsResultModel& ResultModel() { return model; }
+  CLineListModel& ResultModel() { return model; }
   QListView* ResultList() const { return resultList; }
 
  private:
@@ -94,7 +94,7 @@ class CNsLookupPage : public ToolPage {
   // it; the runner last, so that its thread is gone before any of them.
   CDnsOutput output;
   CDnsEngine engine{output};
-  CDnsResultModel model{output};
+  CLineListModel model{output.Store()};
 
   QRadioButton* internalButton = nullptr;
   QRadioButton* systemButton = nullptr;

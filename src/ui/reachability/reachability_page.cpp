@@ -23,6 +23,7 @@
 #include "tools/reachability/reachability_report.h"
 #include "ui/app/target.h"
 #include "ui/widgets/fixed_font.h"
+#include "ui/widgets/line_list_model.h"
 #include "ui/widgets/number_edit.h"
 
 namespace tesmo {
@@ -49,50 +50,6 @@ int RowOfIndicator(int controlId) {
   return -1;
 }
 }  // namespace
-
-CPingHistoryModel::CPingHistoryModel(QObject* parent) : QAbstractListModel(parent) {}
-
-void CPingHistoryModel::Show(std::vector<std::string> next, size_t dropFrontHint,
-                             size_t dropFrontSpread) {
-  const size_t shown = lines.size();
-  // Any drop count d for which the shown lines from d on begin next gives
-  // next once the rest is appended, whether or not it is the true one.
-  for (size_t d = dropFrontHint; d <= dropFrontHint + dropFrontSpread && d <= shown; ++d) {
-    const size_t kept = shown - d;
-    if (kept > next.size()) continue;
-    if (!std::equal(lines.begin() + static_cast<ptrdiff_t>(d), lines.end(), next.begin())) {
-      continue;
-    }
-    if (d > 0) {
-      beginRemoveRows(QModelIndex(), 0, static_cast<int>(d) - 1);
-      lines.erase(lines.begin(), lines.begin() + static_cast<ptrdiff_t>(d));
-      endRemoveRows();
-    }
-    if (next.size() > kept) {
-      beginInsertRows(QModelIndex(), static_cast<int>(kept), static_cast<int>(next.size()) - 1);
-      lines.insert(lines.end(),
-                   std::make_move_iterator(next.begin() + static_cast<ptrdiff_t>(kept)),
-                   std::make_move_iterator(next.end()));
-      endInsertRows();
-    }
-    return;
-  }
-  beginResetModel();
-  lines = std::move(next);
-  endResetModel();
-}
-
-int CPingHistoryModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(lines.size());
-}
-
-QVariant CPingHistoryModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() < 0 ||
-      static_cast<size_t>(index.row()) >= lines.size()) {
-    return {};
-  }
-  return QString::fromStdString(lines[static_cast<size_t>(index.row())]);
-}
 
 namespace {
 const CPageRegistration registration("reachability",
@@ -141,7 +98,7 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
   pingGrid->addWidget(graphButton, row++, 1);
   pingGrid->setRowStretch(row, 1);
 
-  historyModel = new CPingHistoryModel(this);
+  historyModel = new CLineListModel(loop.History(), this);
   historyList = new QListView(this);
   historyList->setModel(historyModel);
   historyList->setUniformItemSizes(true);
@@ -186,13 +143,14 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
   connect(historyList, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { ShowCopyMenu(historyList->viewport()->mapToGlobal(pos)); });
 
-  // The loop runs on its own thread; it reads the target through a copy and
-  // reports lines through a queued flush.
+  // The loop runs on its own thread; it reads the target through a copy. Its
+  // history reaches the list in batches (with no pause between echoes it
+  // adds lines far faster than anyone reads them), newest in view.
   loop.SetTargetProvider([this] {
     std::lock_guard lock(targetMutex);
     return target;
   });
-  loop.SetLineCallback([this](const std::string&) { ScheduleHistoryFlush(); });
+  connect(historyModel, &CLineListModel::Refreshed, historyList, &QListView::scrollToBottom);
 
   connect(Target(), &CTarget::Changed, this, &CReachabilityPage::RefreshTarget);
   connect(&runner, &CJobRunner::Ended, this, &CReachabilityPage::ShowServiceStates);
@@ -283,49 +241,8 @@ void CReachabilityPage::RefreshTarget() {
   if (target.valid != next.valid || target.addressText != next.addressText) target = next;
 }
 
-void CReachabilityPage::ScheduleHistoryFlush() {
-  if (!flushPending.exchange(true)) {
-    QMetaObject::invokeMethod(this, &CReachabilityPage::FlushHistory, Qt::QueuedConnection);
-  }
-}
-
-void CReachabilityPage::FlushHistory() {
-  // With no pause between echoes the loop adds lines far faster than anyone
-  // reads them: the list takes them in batches.
-  const qint64 since = lastFlush.isValid() ? lastFlush.elapsed() : kHistoryFlushMs;
-  if (since < kHistoryFlushMs) {
-    QTimer::singleShot(static_cast<int>(kHistoryFlushMs - since), this,
-                       &CReachabilityPage::FlushHistory);
-    return;
-  }
-  // A line added from here on schedules the next flush.
-  flushPending.store(false);
-  RefreshHistory();
-  lastFlush.restart();
-}
-
 void CReachabilityPage::RefreshHistory() {
-  const CPingHistory& history = loop.History();
-  // Each change of the history raises its generation by one, so the lines
-  // added since the list was last filled are about the generations passed.
-  // The lines are read between two readings of the generation: the list is
-  // known to have reached the first (anything later makes the next refresh
-  // look again) and may hold up to the second.
-  const uint64_t before = history.Generation();
-  if (before == shownGeneration) return;
-  std::vector<std::string> lines = history.Lines();
-  const uint64_t after = history.Generation();
-  const size_t shown = historyModel->Lines().size();
-  const auto dropFor = [&](uint64_t generation, uint64_t less) -> size_t {
-    const uint64_t total = shown + (generation - shownGeneration);
-    return total > lines.size() + less ? static_cast<size_t>(total - lines.size() - less) : 0;
-  };
-  const size_t low = dropFor(before, shownSlack);
-  const size_t high = dropFor(after, 0);
-  historyModel->Show(std::move(lines), low, std::min<size_t>(high - low, 16));
-  shownGeneration = before;
-  shownSlack = after - before;
-  historyList->scrollToBottom();
+  historyModel->Refresh();
 }
 
 void CReachabilityPage::OnAddToGraph() {
@@ -380,7 +297,7 @@ void CReachabilityPage::StartJob() {
 QString CReachabilityPage::Report() {
   ShowServiceStates();
   RefreshHistory();
-  return QString::fromStdString(ReachabilityReport(results.All(), historyModel->Lines()));
+  return QString::fromStdString(ReachabilityReport(results.All(), loop.History().Lines()));
 }
 
 void CReachabilityPage::CopyResults() {

@@ -2,14 +2,11 @@
 // service test with its ten indicators.
 //
 // The page owns the program's one CPingLoop. The loop thread never touches a
-// widget: it tells the page that a line was added, and the page copies the
-// loop's history into the list on the UI thread, at most every
-// kHistoryFlushMs. The target the loop pings is a copy of the target's
-// resolved address that the UI thread keeps up to date.
+// widget: the history list follows the loop's history (a line store) on the
+// UI thread. The target the loop pings is a copy of the target's resolved
+// address that the UI thread keeps up to date.
 #pragma once
 
-#include <QAbstractListModel>
-#include <QElapsedTimer>
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -30,33 +27,11 @@ class QTimer;
 
 namespace tesmo {
 
-// The lines of the history list, newest last.
-class CPingHistoryModel : public QAbstractListModel {
-  Q_OBJECT
- public:
-  explicit CPingHistoryModel(QObject* parent = nullptr);
-
-  // Shows next. Since the history only grows at its end and drops lines at its
-  // front between two Clears, next is usually the shown lines less some at
-  // the front plus some at the end: dropFrontHint is the guessed number of
-  // front lines gone (tried with the few values after it). When that holds
-  // the rows are removed and inserted, which keeps the view's selection;
-  // otherwise the model is reset.
-  void Show(std::vector<std::string> next, size_t dropFrontHint, size_t dropFrontSpread);
-  const std::vector<std::string>& Lines() const { return lines; }
-
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-
- private:
-  std::vector<std::string> lines;
-};
+class CLineListModel;
 
 class CReachabilityPage : public ToolPage {
   Q_OBJECT
  public:
-  // The list takes new lines from the loop at most this often.
-  static constexpr int kHistoryFlushMs = 40;
   explicit CReachabilityPage(const PageContext& context);
   // Stops the ping loop and waits for a service test still on its way.
   ~CReachabilityPage() override;
@@ -109,9 +84,6 @@ class CReachabilityPage : public ToolPage {
   void ShowServiceStates();
   // Copies the target's address for the loop (UI thread).
   void RefreshTarget();
-  // Any thread: a new line is in the loop's history.
-  void ScheduleHistoryFlush();
-  void FlushHistory();
   void OnClear();
   // "Add to graph": a round-trip entry for the target's address.
   void OnAddToGraph();
@@ -121,13 +93,6 @@ class CReachabilityPage : public ToolPage {
 
   std::mutex targetMutex;
   PingTarget target;  // what the loop pings; guarded by targetMutex
-
-  // The list's state against the loop's history.
-  uint64_t shownGeneration = 0;
-  // How many generations past shownGeneration the list may already show.
-  uint64_t shownSlack = 0;
-  std::atomic<bool> flushPending{false};
-  QElapsedTimer lastFlush;
 
   CJobRunner runner;         // the service test
   bool loopStopped = false;  // after StopBackgroundThreads the loop stays down
@@ -140,7 +105,7 @@ class CReachabilityPage : public ToolPage {
   QPushButton* clearButton = nullptr;
   QPushButton* graphButton = nullptr;
   QListView* historyList = nullptr;
-  CPingHistoryModel* historyModel = nullptr;
+  CLineListModel* historyModel = nullptr;
   std::array<QCheckBox*, kServiceCount> indicators{};
 
   // Last: its thread calls back into the members above, so it is stopped
