@@ -1,7 +1,7 @@
-# core/dns: the query engine without a network (output sink, record lines,
-# zone listing lines, debug dump, reading answers, hostile messages); the same
-# against the lab's second named (lab.d/dnszone.up) and a fake name server for
-# the faults named never shows.
+# core/dns and tools/nslookup: the query engine without a network (output
+# sink, record lines, zone listing lines, debug dump, reading answers, hostile
+# messages); the same against the lab's second named (lab.d/dnszone.up) and
+# a fake name server for the faults named never shows.
 tesmo_test(dns_unit_test unit
   unit/dns_engine_test.cpp
 )

@@ -1,6 +1,7 @@
-# core/icmp: the echo service, ping loop and Reachability logic over a
-# scripted echo layer; the same against the ICMP lab (lab.d/icmp.up); the
-# Reachability page in the window.
+# core/icmp and tools/reachability: the echo service, the ping loop and the
+# Reachability report over a scripted echo layer; the echoes and the service
+# checks against the ICMP lab (lab.d/icmp.up); the Reachability page in the
+# window.
 tesmo_test(icmp_unit_test unit
   unit/ping_once_test.cpp
   unit/ping_loop_test.cpp
@@ -36,21 +37,3 @@ set_tests_properties(echo_lab_test echo_lab_test_unprivileged echo_lab_test_forb
 set_tests_properties(reachability_ui_test PROPERTIES
   FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_icmp_lab
   ENVIRONMENT "${TESMO_TEST_ENV};TESMO_IN_LAB=1" TIMEOUT 300)
-
-# The sweep's claim rule over scripted echoes.
-tesmo_test(discovery_unit_test unit
-  unit/discovery_test.cpp
-)
-
-# The sweep and the two traces against the chain lab (lab.d/chain.up), and
-# the two pages in the window there; both run in the chain's client
-# namespace, where its named answers, and never beside each other, since the
-# lab test switches the chain's filters and hosts.
-function(tesmo_chain_test name kind source)
-  tesmo_test_program(${name} ${kind} ${source})
-  add_test(NAME ${name} COMMAND ip netns exec ${TESMO_LAB_NETNS}-chc $<TARGET_FILE:${name}>)
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED lab RESOURCE_LOCK tesmo_chain_lab
-    ENVIRONMENT "${TESMO_TEST_ENV};TESMO_IN_LAB=1" TIMEOUT 300)
-endfunction()
-tesmo_chain_test(discovery_trace_lab_test lab lab/discovery_trace_test.cpp)
-tesmo_chain_test(discovery_trace_ui_test ui ui/discovery_trace_page_test.cpp)

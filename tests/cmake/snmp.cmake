@@ -1,6 +1,6 @@
 # core/snmp: MIB loading and the text forms; the request layer against fake
 # agents on the loopback (faults a real agent cannot produce) and against the
-# lab's snmpd; the Parameters page, which talks to the lab agent.
+# lab's snmpd.
 # MIB loading loads and frees the tree in its tests: a program of its own.
 tesmo_test(mib_unit_test unit
   unit/mib_loader_test.cpp
@@ -11,7 +11,4 @@ tesmo_test(snmp_unit_test unit
 )
 tesmo_test(snmp_lab_test lab
   lab/snmp_request_test.cpp
-)
-tesmo_test(parameters_ui_test ui-lab
-  ui/parameters_page_test.cpp
 )

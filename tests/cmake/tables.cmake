@@ -1,4 +1,4 @@
-# core/tables: the table job; the table pages' jobs, --batch and the pages in
+# tools/tables: the table job; the table pages' jobs, --batch and the pages in
 # the window against the agents of lab.d/tables.up. The lab tests count the
 # lab named's queries for the table lab's addresses, so they never run beside
 # each other.

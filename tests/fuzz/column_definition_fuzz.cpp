@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/snmp/table_definitions.h"
+#include "tools/tables/gen_table.h"
 
 namespace {
 

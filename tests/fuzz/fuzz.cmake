@@ -58,7 +58,8 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_message.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_output.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_lines.cpp
-    ${PROJECT_SOURCE_DIR}/src/core/dns/dns_records.cpp)
+    ${PROJECT_SOURCE_DIR}/src/core/dns/dns_records.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/lines/line_store.cpp)
   foreach(reader answer records dump listing)
     add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp ${TESMO_DNS_FUZZ_SOURCES})
     set_target_properties(dns_${reader}_fuzz PROPERTIES AUTOMOC OFF)
@@ -80,7 +81,8 @@ if(TESMO_FUZZ)
     ${TESMO_FUZZ_SRC}/core/base/settings_store.cpp LIBS Qt6::Core)
   # Generic-table column definitions.
   tesmo_fuzz_target(column_definition_fuzz SOURCES fuzz/column_definition_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/snmp/table_definitions.cpp LIBS Qt6::Core DROP_UNUSED)
+    ${TESMO_FUZZ_SRC}/core/snmp/table_definitions.cpp ${TESMO_FUZZ_SRC}/tools/tables/gen_table.cpp
+    LIBS Qt6::Core DROP_UNUSED)
   # The command line: the chart's set-up tokens and the --batch arguments.
   tesmo_fuzz_target(graph_command_line_fuzz MOC SOURCES fuzz/command_line_fuzz.cpp
     ${TESMO_FUZZ_SRC}/tools/graph/graph_command_line.cpp ${TESMO_FUZZ_SRC}/tools/graph/graph_data.cpp

@@ -17,6 +17,7 @@
 #include "core/net/resolver_state.h"
 #include "core/snmp/snmp_request.h"
 #include "support/batch_run.h"
+#include "support/lab_agents.h"
 #include "support/mib_environment.h"
 #include "support/qt_print.h"
 #include "support/query_log.h"
@@ -57,19 +58,11 @@ QString Interface(const std::string& router, const std::string& link) {
   return {};
 }
 
-SnmpTarget Router(const char* address) {
-  SnmpTarget target;
-  target.address = address;
-  target.timeoutMs = 1000;
-  target.retries = 1;
-  return target;
-}
-
 // GET requests the agent has received (snmpInGetRequests), this one included.
 long GetRequests(const char* address) {
   std::array<SnmpVarRequest, 1> request{{{".1.3.6.1.2.1.11.15.0"}}};
   int status = 0;
-  if (SnmpGet(request, status, Router(address)) != kSnmpResponse || status != 0) return -1;
+  if (SnmpGet(request, status, LabAgent(address, 161)) != kSnmpResponse || status != 0) return -1;
   return std::stol(request[0].result);
 }
 
@@ -204,8 +197,9 @@ TEST_F(ChainLab, SnmpTraceFollowsTheRoutesAndSearchesEachPrefixOnce) {
   options.destination = "10.72.4.2";
   options.icmpMode = false;
   CStatusLog status;
-  RunJobHere(
-      [&] { EXPECT_EQ(RunTrace(g.table, options, Router("10.72.1.1")).end, TraceEnd::Reached); });
+  RunJobHere([&] {
+    EXPECT_EQ(RunTrace(g.table, options, LabAgent("10.72.1.1", 161)).end, TraceEnd::Reached);
+  });
   const QStringList expected[] = {
       {"1", "chain-r1", "10.72.1.1\nr1.chain.test", "10.72.2.2\nr2.chain.test",
        Interface("r1", "r1c"), Interface("r1", "r1n"), "010.072.004.000\n255.255.255.000", "1",
@@ -239,7 +233,7 @@ TEST_F(ChainLab, SnmpTraceFollowsTheRoutesAndSearchesEachPrefixOnce) {
   options.destination = "10.1.2.3";
   options.resolveNames = options.interfaceInfo = false;
   RunJobHere([&] {
-    EXPECT_EQ(RunTrace(search.table, options, Router("10.72.1.1")).end, TraceEnd::NoRoute);
+    EXPECT_EQ(RunTrace(search.table, options, LabAgent("10.72.1.1", 161)).end, TraceEnd::NoRoute);
   });
   for (size_t i = 0; i < std::size(agents); ++i) {
     EXPECT_EQ(GetRequests(agents[i].first) - before[i] - 1, agents[i].second) << agents[i].first;

@@ -18,6 +18,7 @@
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
+#include "support/lab_agents.h"
 #include "tools/reachability/ping_loop.h"
 #include "tools/reachability/reachability_services.h"
 
@@ -329,11 +330,8 @@ TEST(IcmpNotPermitted, SaysHowToAllowIt) {
 // The service checks' target: the lab's live host, answered at UDP 161.
 SnmpTarget ServiceTarget(const char* address, const char* community, int timeoutMs, int retries,
                          const std::atomic<int>* stop) {
-  SnmpTarget target;
-  target.address = address;
+  SnmpTarget target = LabAgent(address, 161, timeoutMs, retries);
   target.readCommunity = community;
-  target.timeoutMs = timeoutMs;
-  target.retries = retries;
   target.stop = stop;
   return target;
 }

@@ -27,6 +27,7 @@
 #include "core/net/resolver_state.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/snmp_request.h"
+#include "support/lab_agents.h"
 #include "support/qt_print.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
@@ -70,14 +71,6 @@ int DroppedFrames() {
     if (word == "dropped") file >> count;
   }
   return count;
-}
-
-SnmpTarget Agent(int timeoutMs, int retries) {
-  SnmpTarget target;
-  target.address = kServer;
-  target.timeoutMs = timeoutMs;
-  target.retries = retries;
-  return target;
 }
 
 DnsBatchResult Dns(const std::string& name, const std::string& type, bool list = false,
@@ -131,7 +124,8 @@ class FaultsLab : public ::testing::Test {
     while (!(agent && server) && Clock::now() < giveUp) {
       SnmpVarRequest name{".1.3.6.1.2.1.1.5.0", {}, 0};
       int status = 0;
-      agent = agent || (SnmpGet(std::span(&name, 1), status, Agent(300, 0)) == kSnmpResponse);
+      agent = agent || (SnmpGet(std::span(&name, 1), status, LabAgent(kServer, 161, 300, 0)) ==
+                        kSnmpResponse);
       server = server || Dns("mail.fault.test", "A").exitCode == 0;
       if (!(agent && server)) std::this_thread::sleep_for(milliseconds(200));
     }
@@ -147,7 +141,8 @@ TEST_F(FaultsLab, TableWalkOverALossyLinkGetsEveryRow) {
   CStatusLog status;
   CJobGrid g;
   // One retry always gets through the evenly spread loss; a second for good measure.
-  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(100, 2), {false});
+  const TableJobOutcome outcome =
+      RunPageJob(RouteTable(), g.table, LabAgent(kServer, 161, 100, 2), {false});
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(outcome.rows, kRoutes);
   EXPECT_EQ(g.Column(1), RouteDestinations(kRoutes));
@@ -276,7 +271,8 @@ TEST_F(FaultsLab, StopAnswersWithin200MsOnADeadLink) {
     const char* name;
     std::function<void()> job;  // on the job's thread; ends at the stop flag
   } cases[] = {
-      {"table walk", [&] { RunTableJob(RouteTable(), {false}, g.table, Agent(5000, 3)); }},
+      {"table walk",
+       [&] { RunTableJob(RouteTable(), {false}, g.table, LabAgent(kServer, 161, 5000, 3)); }},
       {"ping loop", [&] { loop.RunEchoes(kFirstHost, 1000, StopFlag); }},
       {"sweep", [&] { RunDiscovery(g.table, sweep, {}); }},
       {"DNS lookup", [&] { Dns("mail.fault.test", "A", false, &StopFlag); }},
@@ -309,7 +305,8 @@ TEST_F(FaultsLab, AgentKilledInTheMiddleOfAWalkKeepsTheRowsFetched) {
   CStatusLog status;
   CJobGrid g;
   const auto start = Clock::now();
-  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(300, 1), {false});
+  const TableJobOutcome outcome =
+      RunPageJob(RouteTable(), g.table, LabAgent(kServer, 161, 300, 1), {false});
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   EXPECT_FALSE(outcome.answered);
   EXPECT_EQ(outcome.rows, kAnswered);

@@ -20,6 +20,7 @@
 #include "core/base/job_runner.h"
 #include "core/snmp/column_walk.h"
 #include "support/batch_run.h"
+#include "support/lab_agents.h"
 #include "support/mib_environment.h"
 #include "tools/graph/graph_poll.h"
 
@@ -32,19 +33,10 @@ constexpr const char* kLive = "10.71.2.2";  // counter agent on UDP 1161
 constexpr uint16_t kCounterPort = 1161;
 constexpr const char* kFar = "10.71.4.2";  // behind the 20 ms link
 
-SnmpTarget CounterAgent() {
-  SnmpTarget target;
-  target.address = kLive;
-  target.port = kCounterPort;
-  target.timeoutMs = 1000;
-  target.retries = 1;
-  return target;
-}
-
 // ifIndex of the live host's interface towards the router.
 std::string LinkIndex() {
   std::vector<TableRow> rows;
-  WalkColumns(CounterAgent(), {".1.3.6.1.2.1.2.2.1.2"}, rows);
+  WalkColumns(LabAgent(kLive, kCounterPort), {".1.3.6.1.2.1.2.2.1.2"}, rows);
   for (const TableRow& row : rows) {
     if (row.texts[0] == "l0" && row.instance.size() == 1) return std::to_string(row.instance[0]);
   }
@@ -98,7 +90,7 @@ TEST(GraphLab, CounterRateAndRoundTripEveryFiveSeconds) {
   options.samples = 2;
   int polls = 0;
   options.onPoll = [&] { ++polls; };
-  RunJobHere([&] { RunGraphPolling(data, CounterAgent(), options); });
+  RunJobHere([&] { RunGraphPolling(data, LabAgent(kLive, kCounterPort), options); });
 
   const GraphSamples samples = data.Samples();
   EXPECT_EQ(polls, 3);  // one priming poll, two stored samples

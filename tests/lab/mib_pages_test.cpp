@@ -17,6 +17,7 @@
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
 #include "support/batch_run.h"
+#include "support/lab_agents.h"
 #include "support/mib_environment.h"
 #include "support/status_log.h"
 #include "tools/browser/mib_walk.h"
@@ -29,24 +30,11 @@ const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new CMib
 
 constexpr const char* kTableAgent = "127.0.77.39";  // lab.d/tables.up
 
-QString LabPort() {
-  return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161");
-}
-
-SnmpTarget Agent(const char* address = "127.0.0.1", uint16_t port = 0) {
-  SnmpTarget target;
-  target.address = address;
-  target.port = port != 0 ? port : static_cast<uint16_t>(LabPort().toUInt());
-  target.timeoutMs = 1000;
-  target.retries = 1;
-  return target;
-}
-
 // The numeric OIDs net-snmp's snmpwalk finds below oid.
 QStringList SnmpWalkOids(const QString& oid) {
   QProcess p;
-  p.start("snmpwalk",
-          {"-v1", "-c", "meadow", "-On", "-t", "1", "-r", "1", "127.0.0.1:" + LabPort(), oid});
+  p.start("snmpwalk", {"-v1", "-c", "meadow", "-On", "-t", "1", "-r", "1",
+                       "127.0.0.1:" + QString::number(LabSnmpPort()), oid});
   p.waitForFinished(20000);
   QStringList oids;
   for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
@@ -66,7 +54,7 @@ TEST_F(MibPagesLab, WalkOfTheSystemGroupFindsWhatSnmpwalkFinds) {
   CLineStore lines;
   CStatusLog status;
   MibWalkOutcome outcome;
-  RunJobHere([&] { outcome = RunMibWalk(Agent(), "system", lines); });
+  RunJobHere([&] { outcome = RunMibWalk(LabAgent(), "system", lines); });
   QStringList found;
   for (const std::string& line : lines.Lines()) found << QString::fromStdString(line);
   const QStringList expected = SnmpWalkOids(".1.3.6.1.2.1.1");
@@ -89,13 +77,13 @@ TEST_F(MibPagesLab, WalkOfTheSystemGroupFindsWhatSnmpwalkFinds) {
   EXPECT_EQ(status.Texts().last(), "Ready");
 
   // From a leaf instance the next object lies outside: nothing.
-  RunJobHere([&] { outcome = RunMibWalk(Agent(), ".1.3.6.1.2.1.1.1.0", lines); });
+  RunJobHere([&] { outcome = RunMibWalk(LabAgent(), ".1.3.6.1.2.1.1.1.0", lines); });
   EXPECT_EQ(outcome.count, 0u);
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(lines.Count(), 0u);
 
   // An agent that does not answer: no lines, and the walk says so.
-  RunJobHere([&] { outcome = RunMibWalk(Agent("127.0.0.1", 9), "system", lines); });
+  RunJobHere([&] { outcome = RunMibWalk(LabAgent("127.0.0.1", 9), "system", lines); });
   EXPECT_FALSE(outcome.answered);
   EXPECT_EQ(outcome.count, 0u);
 }
@@ -107,7 +95,7 @@ TEST_F(MibPagesLab, DefaultTableShowsTheNeighboursAndAddToGenWalksIfTable) {
   grid.ResetGrid(&data, 2, 2);
   CStatusLog status;
   TableJobOutcome outcome;
-  RunJobHere([&] { outcome = RunCustomTableJob(0, grid, Agent(kTableAgent, 161)); });
+  RunJobHere([&] { outcome = RunCustomTableJob(0, grid, LabAgent(kTableAgent, 161)); });
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(grid.StatusLabel(), "4 entry(s)");
   EXPECT_EQ(data.RowsText(1, data.Rows() - 1).toStdString(),
@@ -126,7 +114,7 @@ TEST_F(MibPagesLab, DefaultTableShowsTheNeighboursAndAddToGenWalksIfTable) {
   ObjectId id;
   ASSERT_TRUE(ParseObjectId(".1.3.6.1.2.1.2.2.1", id));
   ASSERT_EQ(AddCustomTableOfNode(DeepestNode(id)), 1u);
-  RunJobHere([&] { outcome = RunCustomTableJob(1, grid, Agent(kTableAgent, 161)); });
+  RunJobHere([&] { outcome = RunCustomTableJob(1, grid, LabAgent(kTableAgent, 161)); });
   EXPECT_EQ(grid.StatusLabel(), "4 entry(s)");
   ASSERT_EQ(data.Cols(), 22);
   EXPECT_EQ(data.TextAt(0, 1), "ifDescr");
@@ -166,7 +154,7 @@ TEST_F(MibPagesLab, StoredColumnListsEndAtThirtyTwoAndAtAGap) {
     CGridData data;
     CTableGrid grid;
     grid.ResetGrid(&data, 2, 2);
-    RunJobHere([&] { RunCustomTableJob(n, grid, Agent(kTableAgent, 161)); });
+    RunJobHere([&] { RunCustomTableJob(n, grid, LabAgent(kTableAgent, 161)); });
     EXPECT_EQ(data.Cols(), c.columns) << c.name;
     EXPECT_EQ(data.Rows(), 5) << c.name;  // the header and four interfaces
     EXPECT_EQ(data.TextAt(0, c.columns - 1), QString("c%1").arg(c.columns - 1)) << c.name;
@@ -182,7 +170,8 @@ TEST_F(MibPagesLab, BatchReports) {
   EXPECT_EQ(RunBatchIn({"--batch", kTableAgent, "gentable", "--table", "4"}, work.path()).exitCode,
             64);
 
-  run = RunBatchIn({"--batch", "127.0.0.1", "browser", "--port", LabPort(), "--oid", "system"},
+  run = RunBatchIn({"--batch", "127.0.0.1", "browser", "--port", QString::number(LabSnmpPort()),
+                    "--oid", "system"},
                    work.path());
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);

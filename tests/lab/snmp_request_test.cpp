@@ -21,25 +21,13 @@
 #include "core/snmp/column_walk.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
+#include "support/lab_agents.h"
 #include "support/silent_peer.h"
 #include "support/status_log.h"
 
 namespace {
 
 using tesmo::SnmpVarRequest;
-
-uint16_t LabPort() {
-  return static_cast<uint16_t>(qEnvironmentVariableIntValue("TESMO_LAB_SNMP_PORT"));
-}
-
-tesmo::SnmpTarget LabTarget() {
-  tesmo::SnmpTarget target;
-  target.address = "127.0.0.1";
-  target.port = LabPort();
-  target.timeoutMs = 1000;
-  target.retries = 1;
-  return target;
-}
 
 class SnmpLabTest : public ::testing::Test {
  protected:
@@ -56,7 +44,7 @@ TEST_F(SnmpLabTest, SystemGroupByGet) {
                        ".1.3.6.1.2.1.1.7.0", ".1.3.6.1.2.1.2.1.0"};
   for (size_t i = 0; i < 8; ++i) requests[i].objectId = ids[i];
   int status = -1;
-  ASSERT_EQ(tesmo::SnmpGet(requests, status, LabTarget()), 0);
+  ASSERT_EQ(tesmo::SnmpGet(requests, status, tesmo::LabAgent()), 0);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(requests[0].result, "Tesmo lab agent");
   EXPECT_EQ(requests[0].valueType, 0x04);
@@ -81,7 +69,7 @@ TEST_F(SnmpLabTest, GetOfAMissingInstanceLeavesTheResultsAlone) {
   requests[1].objectId = "system.sysDescr.1";
   requests[0].result = requests[1].result = "untouched";
   int status = -1;
-  EXPECT_EQ(tesmo::SnmpGet(requests, status, LabTarget()), 0);
+  EXPECT_EQ(tesmo::SnmpGet(requests, status, tesmo::LabAgent()), 0);
   EXPECT_EQ(status, 2);
   EXPECT_EQ(requests[0].result, "untouched");
   EXPECT_EQ(requests[1].result, "untouched");
@@ -91,7 +79,7 @@ TEST_F(SnmpLabTest, GetOfAMissingInstanceLeavesTheResultsAlone) {
 }
 
 TEST_F(SnmpLabTest, SetNeedsTheWriteCommunity) {
-  tesmo::SnmpTarget target = LabTarget();
+  tesmo::SnmpTarget target = tesmo::LabAgent();
   const std::string contact = "lab-admin-" + std::to_string(getpid());
   int status = -1;
   ASSERT_EQ(tesmo::SnmpSet("system.sysContact.0", contact, 's', status, target), 0);
@@ -111,7 +99,7 @@ TEST_F(SnmpLabTest, SetNeedsTheWriteCommunity) {
   EXPECT_EQ(read[0].result, contact);
 
   // A value the library cannot convert for the type is refused before sending.
-  EXPECT_EQ(tesmo::SnmpSet("system.sysServices.0", "many", 'i', status, LabTarget()), 1);
+  EXPECT_EQ(tesmo::SnmpSet("system.sysServices.0", "many", 'i', status, tesmo::LabAgent()), 1);
 }
 
 TEST_F(SnmpLabTest, WalkPastTheLastObjectEndsWithEndOfMib) {
@@ -124,7 +112,7 @@ TEST_F(SnmpLabTest, WalkPastTheLastObjectEndsWithEndOfMib) {
   int result = 0;
   int rows = 0;
   for (int step = 0; step < 50; ++step) {
-    result = tesmo::SnmpGetNext(requests, state, status, LabTarget());
+    result = tesmo::SnmpGetNext(requests, state, status, tesmo::LabAgent());
     if (result != 0 || status != 0) break;
     ++rows;
   }
@@ -144,7 +132,7 @@ TEST_F(SnmpLabTest, TwoRowTableTakesThreeStepsAndGivesTwoRows) {
   int status = 0;
   std::vector<int> statuses;
   for (int step = 0; step < 10; ++step) {
-    ASSERT_EQ(tesmo::SnmpGetNext(requests, state, status, LabTarget()), 0);
+    ASSERT_EQ(tesmo::SnmpGetNext(requests, state, status, tesmo::LabAgent()), 0);
     statuses.push_back(status);
     if (status != 0) break;
     EXPECT_EQ(requests[0].result, "_all_");
@@ -154,8 +142,8 @@ TEST_F(SnmpLabTest, TwoRowTableTakesThreeStepsAndGivesTwoRows) {
   EXPECT_EQ(state.stepCount, 3);
 
   std::vector<tesmo::TableRow> rows;
-  auto outcome =
-      tesmo::WalkColumns(LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
+  auto outcome = tesmo::WalkColumns(tesmo::LabAgent(),
+                                    {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
   EXPECT_EQ(outcome.result, 0);
   EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
   ASSERT_EQ(rows.size(), 2u);
@@ -171,7 +159,7 @@ TEST_F(SnmpLabTest, WalksOnSeveralThreadsEachKeepTheirOwnSession) {
       for (int i = 0; i < 5; ++i) {
         std::vector<tesmo::TableRow> rows;
         auto outcome = tesmo::WalkColumns(
-            LabTarget(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
+            tesmo::LabAgent(), {".1.3.6.1.6.3.16.1.4.1.5", ".1.3.6.1.6.3.16.1.4.1.6"}, rows);
         if (outcome.result == 0 && outcome.status == tesmo::EndOfSubtree && rows.size() == 2 &&
             rows[1].texts[1] == "_all_") {
           ++complete;
@@ -222,7 +210,7 @@ TEST_F(SnmpLabTest, InterfaceTableMatchesSnmptable) {
       "snmptable",
       {"-v1", "-c", "meadow", "-m", "ALL", "-M",
        QString::fromStdString(tesmo::MibDirectoryList(QDir::currentPath().toStdString())), "-Cf",
-       "|", "-CH", "-Ot", "-Of", "-OU", QString("127.0.0.1:%1").arg(LabPort()),
+       "|", "-CH", "-Ot", "-Of", "-OU", QString("127.0.0.1:%1").arg(tesmo::LabSnmpPort()),
        "RFC1213-MIB::ifTable"});
   ASSERT_TRUE(snmptable.waitForFinished(30000));
   ASSERT_EQ(snmptable.exitCode(), 0) << snmptable.readAllStandardError().toStdString();
@@ -242,7 +230,7 @@ TEST_F(SnmpLabTest, InterfaceTableMatchesSnmptable) {
     columns.push_back(".1.3.6.1.2.1.2.2.1." + std::to_string(c + 1));
   }
   std::vector<tesmo::TableRow> rows;
-  auto outcome = tesmo::WalkColumns(LabTarget(), columns, rows);
+  auto outcome = tesmo::WalkColumns(tesmo::LabAgent(), columns, rows);
   EXPECT_EQ(outcome.status, tesmo::EndOfSubtree);
   ASSERT_EQ(rows.size(), expected.size());
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -259,7 +247,7 @@ TEST_F(SnmpLabTest, InterfaceTableMatchesSnmptable) {
 
 TEST_F(SnmpLabTest, UnknownObjectNameSendsNoPacket) {
   tesmo::CSilentPeer peer;
-  tesmo::SnmpTarget target = LabTarget();
+  tesmo::SnmpTarget target = tesmo::LabAgent();
   target.port = peer.port;
   target.timeoutMs = 100;
   target.retries = 0;
@@ -289,7 +277,7 @@ TEST_F(SnmpLabTest, UnknownObjectNameSendsNoPacket) {
 
 TEST_F(SnmpLabTest, SilentPortTimesOutAfterEveryRetry) {
   tesmo::CSilentPeer peer;
-  tesmo::SnmpTarget target = LabTarget();
+  tesmo::SnmpTarget target = tesmo::LabAgent();
   target.port = peer.port;
   target.timeoutMs = 200;
   target.retries = 2;

@@ -23,6 +23,7 @@
 #include "core/net/resolver_state.h"
 #include "core/snmp/mib_loader.h"
 #include "support/batch_run.h"
+#include "support/lab_agents.h"
 #include "support/query_log.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
@@ -45,15 +46,6 @@ constexpr char kVendors[] =
 const QString kAny = QStringLiteral("*");
 
 using Rows = std::vector<QStringList>;
-
-SnmpTarget Agent(const char* address = kAgent) {
-  SnmpTarget target;
-  target.address = address;
-  target.port = 161;
-  target.timeoutMs = 1000;
-  target.retries = 1;
-  return target;
-}
 
 // Queries for the reverse names of the table lab's addresses (10.77.38.x up
 // to 10.77.45.x, and 0.0.0.0, the big agent's next hop); other lab tests
@@ -182,7 +174,7 @@ class TablesLabTest : public ::testing::Test {
 TEST_F(TablesLabTest, InterfacesJoinTheirAddressesAndVendors) {
   CJobGrid g;
   CStatusLog status;
-  const TableJobOutcome outcome = RunPageJob(InterfacesTable(), g.table, Agent());
+  const TableJobOutcome outcome = RunPageJob(InterfacesTable(), g.table, LabAgent(kAgent, 161));
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(g.Titles(), QStringList({"int.", "admin", "oper", "type", "MTU", "descr.", "speed",
                                      "ip address", "mask", "phys", "Vendor"}));
@@ -215,8 +207,8 @@ TEST_F(TablesLabTest, UpOnlyFiltersHideDownInterfacesAndTheirCount) {
     SCOPED_TRACE(testing::Message()
                  << "admin up only " << c.adminUpOnly << ", oper up only " << c.operUpOnly);
     CJobGrid g;
-    const TableJobOutcome outcome =
-        RunPageJob(InterfacesTable(), g.table, Agent(), {c.adminUpOnly, c.operUpOnly});
+    const TableJobOutcome outcome = RunPageJob(InterfacesTable(), g.table, LabAgent(kAgent, 161),
+                                               {c.adminUpOnly, c.operUpOnly});
     EXPECT_EQ(outcome.rows, static_cast<int>(c.shown.size()));
     EXPECT_EQ(Column(g.DataRows(), 0), c.shown);
     EXPECT_EQ(g.table.StatusLabel(), EntryCountText(static_cast<int>(c.shown.size())));
@@ -227,7 +219,7 @@ TEST_F(TablesLabTest, AddressesInTheAgentsOrderWithNames) {
   CJobGrid g;
   CStatusLog status;
   CQueryLog queries;
-  const TableJobOutcome outcome = RunPageJob(AddressTable(), g.table, Agent());
+  const TableJobOutcome outcome = RunPageJob(AddressTable(), g.table, LabAgent(kAgent, 161));
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(g.Titles(),
             QStringList({"int.", "address", "name", "mask", "bcast", "reasm max size"}));
@@ -246,7 +238,7 @@ TEST_F(TablesLabTest, AddressesInTheAgentsOrderWithNames) {
 TEST_F(TablesLabTest, ArpEntriesByInterfaceWithNamesAndVendors) {
   CJobGrid g;
   CStatusLog status;
-  const TableJobOutcome outcome = RunPageJob(ArpTable(), g.table, Agent());
+  const TableJobOutcome outcome = RunPageJob(ArpTable(), g.table, LabAgent(kAgent, 161));
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(g.Titles(), QStringList({"int.", "net address", "name", "phys address", "Vendor"}));
   ExpectRows(g.DataRows(), kArpRows);
@@ -259,7 +251,7 @@ TEST_F(TablesLabTest, ArpEntriesByInterfaceWithNamesAndVendors) {
 TEST_F(TablesLabTest, RoutesByDestinationWithTheDefaultRouteFirst) {
   CJobGrid g;
   CStatusLog status;
-  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(), {true});
+  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, LabAgent(kAgent, 161), {true});
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(g.Titles(), QStringList({"int.", "dest.", "next hop", "name", "metric", "mask", "type",
                                      "proto", "age", "info"}));
@@ -282,10 +274,11 @@ TEST_F(TablesLabTest, ResolveNameOffMakesNoLookup) {
   };
   const Case cases[] = {
       {"addresses", 2,
-       [](CTableGrid& t) { return RunPageJob(AddressTable(), t, Agent(), {false}); }},
-      {"arptable", 2, [](CTableGrid& t) { return RunPageJob(ArpTable(), t, Agent(), {false}); }},
+       [](CTableGrid& t) { return RunPageJob(AddressTable(), t, LabAgent(kAgent, 161), {false}); }},
+      {"arptable", 2,
+       [](CTableGrid& t) { return RunPageJob(ArpTable(), t, LabAgent(kAgent, 161), {false}); }},
       {"routetable", 3,
-       [](CTableGrid& t) { return RunPageJob(RouteTable(), t, Agent(), {false}); }},
+       [](CTableGrid& t) { return RunPageJob(RouteTable(), t, LabAgent(kAgent, 161), {false}); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.page);
@@ -317,7 +310,8 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
   });
   CQueryLog queries;
   CJobGrid g;
-  const TableJobOutcome outcome = RunPageJob(RouteTable(), g.table, Agent(kBigAgent), {true});
+  const TableJobOutcome outcome =
+      RunPageJob(RouteTable(), g.table, LabAgent(kBigAgent, 161), {true});
   ASSERT_FALSE(stoppedAt.isEmpty()) << "the walk posted no progress";
   EXPECT_TRUE(outcome.stopped);
   EXPECT_TRUE(outcome.answered);
@@ -417,10 +411,13 @@ TEST_F(TablesLabTest, BatchPrintsEachPagesWholeGrid) {
     const char* page;
     std::function<TableJobOutcome(CTableGrid&)> run;
   } cases[] = {
-      {"interfaces", [](CTableGrid& t) { return RunPageJob(InterfacesTable(), t, Agent()); }},
-      {"addresses", [](CTableGrid& t) { return RunPageJob(AddressTable(), t, Agent()); }},
-      {"routetable", [](CTableGrid& t) { return RunPageJob(RouteTable(), t, Agent()); }},
-      {"arptable", [](CTableGrid& t) { return RunPageJob(ArpTable(), t, Agent()); }},
+      {"interfaces",
+       [](CTableGrid& t) { return RunPageJob(InterfacesTable(), t, LabAgent(kAgent, 161)); }},
+      {"addresses",
+       [](CTableGrid& t) { return RunPageJob(AddressTable(), t, LabAgent(kAgent, 161)); }},
+      {"routetable",
+       [](CTableGrid& t) { return RunPageJob(RouteTable(), t, LabAgent(kAgent, 161)); }},
+      {"arptable", [](CTableGrid& t) { return RunPageJob(ArpTable(), t, LabAgent(kAgent, 161)); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.page);

@@ -24,6 +24,7 @@
 #include "core/base/settings_store.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
+#include "support/lab_agents.h"
 #include "support/tool_pages.h"
 #include "tools/graph/graph_data.h"
 #include "tools/tables/gen_table.h"
@@ -41,18 +42,6 @@
 using namespace tesmo;
 
 namespace {
-
-QString LabPort() {
-  return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161");
-}
-
-QString SnmpGetValue(const QString& oid) {
-  QProcess p;
-  p.start("snmpget",
-          {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1", "127.0.0.1:" + LabPort(), oid});
-  p.waitForFinished(10000);
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed().remove('"');
-}
 
 int CountModelRows(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
   int count = 0;
@@ -121,7 +110,7 @@ class MibPagesTest : public ::testing::Test {
 };
 
 TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
-  Open(LabPort().toInt());
+  Open(QString::number(LabSnmpPort()).toInt());
   QElapsedTimer timer;
   timer.start();
   browser->InitPage();
@@ -146,7 +135,7 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
 }
 
 TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {
-  Open(LabPort().toInt());
+  Open(QString::number(LabSnmpPort()).toInt());
   TypeHost("127.0.0.1");
   sheet->SetActivePage(PageIndex("browser"));
   browser->OidNumericEdit()->setText("system");

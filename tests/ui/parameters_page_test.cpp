@@ -19,6 +19,7 @@
 #include "core/base/status_channel.h"
 #include "support/batch_run.h"
 #include "support/job_wait.h"
+#include "support/lab_agents.h"
 #include "support/tool_pages.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
@@ -29,26 +30,12 @@ using namespace tesmo;
 
 namespace {
 
-QString LabPort() {
-  return qEnvironmentVariable("TESMO_LAB_SNMP_PORT", "16161");
-}
-
-// What net-snmp's own client reads from the lab agent, for the fields a test
-// cannot know in advance.
-QString SnmpGetValue(const QString& oid) {
-  QProcess p;
-  p.start("snmpget",
-          {"-v1", "-c", "meadow", "-Oqv", "-t", "1", "-r", "1", "127.0.0.1:" + LabPort(), oid});
-  p.waitForFinished(10000);
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
 // A second agent of our own whose community "narrow" sees only the system
 // group, so a GET that includes ifNumber.0 is answered with noSuchName.
 class NarrowAgent {
  public:
   NarrowAgent() {
-    port = QString::number(LabPort().toInt() + 7);
+    port = QString::number(QString::number(LabSnmpPort()).toInt() + 7);
     QFile conf(dir.filePath("snmpd.conf"));
     conf.open(QIODevice::WriteOnly);
     conf.write(
@@ -85,7 +72,7 @@ class ParametersPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CSettingsStore::SetFilePath(settingsDir.filePath("tesmo/tesmo.ini"));
-    CSettingsStore::WriteInt("Snmp", "Port", LabPort().toInt());
+    CSettingsStore::WriteInt("Snmp", "Port", QString::number(LabSnmpPort()).toInt());
     CSettingsStore::WriteInt("Snmp", "TimeOut", 300);
     CSettingsStore::WriteInt("Snmp", "Retries", 1);
     Open();
@@ -227,7 +214,7 @@ TEST_F(ParametersPageTest, FactorySettingsWriteNothing) {
   Close();
   Open();
   EXPECT_EQ(page->Data().readCommunity, "stored-community");
-  EXPECT_EQ(page->Data().port, LabPort().toUInt());
+  EXPECT_EQ(page->Data().port, QString::number(LabSnmpPort()).toUInt());
 }
 
 TEST_F(ParametersPageTest, SetAsDefaultWritesTheFields) {
@@ -248,7 +235,7 @@ TEST_F(ParametersPageTest, BadNumbersAreRefusedAndTheValueKept) {
     int stored;
     int messages;
   };
-  const int port = LabPort().toInt();
+  const int port = QString::number(LabSnmpPort()).toInt();
   const Case cases[] = {
       {1047, "12x", "300", "Snmp", "TimeOut", 300, 1},
       {1126, "70000", "", "Snmp", "Port", port, 1},  // beyond the last UDP port
@@ -292,7 +279,7 @@ QString ExpectedReport(const QString& hostText) {
          "Read Community : meadow\n"
          "Write Community : lantern\n"
          "SNMP port : " +
-         LabPort() +
+         QString::number(LabSnmpPort()) +
          "\n"
          "SNMP timeout : 300\n"
          "SNMP retries : 1\n"
@@ -312,8 +299,8 @@ TEST_F(ParametersPageTest, CopyReportMatchesTheFieldsByteForByte) {
   StartAndWait();
   ASSERT_EQ(sheet->StatusLine()->text(), "SysInfo variables OK");
   const QString expected = ExpectedReport("127.0.0.1")
-                               .arg(Field(1023), SnmpGetValue(".1.3.6.1.2.1.1.4.0").remove('"'),
-                                    Field(1039), Field(1028), SnmpGetValue(".1.3.6.1.2.1.2.1.0"));
+                               .arg(Field(1023), SnmpGetValue(".1.3.6.1.2.1.1.4.0"), Field(1039),
+                                    Field(1028), SnmpGetValue(".1.3.6.1.2.1.2.1.0"));
   EXPECT_EQ(page->Report().toStdString(), expected.toStdString());
 }
 
@@ -382,19 +369,21 @@ TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne)
 
 TEST(Batch, SystemReportAndExitCodes) {
   QTemporaryDir settings;
-  const BatchRun ok = RunBatch(
-      {"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout", "300", "--retries", "1"},
-      settings.path());
+  const BatchRun ok =
+      RunBatch({"--batch", "127.0.0.1", "system", "--port", QString::number(LabSnmpPort()),
+                "--timeout", "300", "--retries", "1"},
+               settings.path());
   EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
   EXPECT_TRUE(ok.out.startsWith("General parameters\n------------------\nHost Name : 127.0.0.1\n"))
       << ok.out.toStdString();
   EXPECT_TRUE(ok.out.contains("SysName : tesmo-lab-agent\n"));
-  EXPECT_TRUE(ok.out.contains("SNMP port : " + LabPort() + "\n"));
+  EXPECT_TRUE(ok.out.contains("SNMP port : " + QString::number(LabSnmpPort()) + "\n"));
   EXPECT_TRUE(ok.err.contains("SysInfo variables OK"));
   // A time-out of 0 is used, and reported, as 1 ms.
-  const BatchRun zero = RunBatch(
-      {"--batch", "127.0.0.1", "system", "--port", LabPort(), "--timeout", "0", "--retries", "20"},
-      settings.path());
+  const BatchRun zero =
+      RunBatch({"--batch", "127.0.0.1", "system", "--port", QString::number(LabSnmpPort()),
+                "--timeout", "0", "--retries", "20"},
+               settings.path());
   // (A loaded machine may miss 1 ms: then the run says so, with no report.)
   if (zero.exitCode == 0) {
     EXPECT_TRUE(zero.out.contains("SNMP timeout : 1\n")) << zero.out.toStdString();
@@ -411,8 +400,8 @@ TEST(Batch, SystemReportAndExitCodes) {
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 127.0.0.1")) << dead.err.toStdString();
 
   const BatchRun badCommunity =
-      RunBatch({"--batch", "127.0.0.1", "system", "--port", LabPort(), "--community", "wrong",
-                "--timeout", "100", "--retries", "0"},
+      RunBatch({"--batch", "127.0.0.1", "system", "--port", QString::number(LabSnmpPort()),
+                "--community", "wrong", "--timeout", "100", "--retries", "0"},
                settings.path());
   EXPECT_EQ(badCommunity.exitCode, 2);
 

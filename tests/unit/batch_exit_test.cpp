@@ -68,6 +68,35 @@ TEST(BatchExit, HostileAnswersAreErrorAnswers) {
   }
 }
 
+// A version, level or protocol name outside the tables is refused before
+// anything is sent, with the names that would do; letter case does not count.
+TEST(BatchExit, NamesOutsideTheTablesAreRefused) {
+  const struct {
+    const char* option;
+    const char* value;
+    const char* listed;  // in the message, or null when the name is taken
+  } cases[] = {
+      {"--version", "4", "1, 2c or 3"},
+      {"--security-level", "authPrivate", "noAuthNoPriv, authNoPriv or authPriv"},
+      {"--auth-protocol", "SHA1", "MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512"},
+      {"--priv-protocol", "3DES", "DES, AES, AES-192 or AES-256"},
+      {"--priv-protocol", "aes-256", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.option) + " " + c.value);
+    QTemporaryDir config;
+    const BatchRun run = tesmo::RunBatch({"--batch", "127.0.0.1", "system", "--port", "9",
+                                          "--timeout", "100", "--retries", "0", c.option, c.value},
+                                         config.path());
+    if (c.listed == nullptr) {
+      EXPECT_NE(run.exitCode, 64) << run.err.toStdString();
+    } else {
+      EXPECT_EQ(run.exitCode, 64);
+      EXPECT_TRUE(run.err.contains(QString("is not ") + c.listed)) << run.err.toStdString();
+    }
+  }
+}
+
 TEST(BatchExit, AReportThatCannotBeWrittenIsNoSuccess) {
   if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   QTemporaryDir config;
