@@ -17,7 +17,6 @@
 #include "core/base/settings_store.h"
 #include "core/grid/table_fill.h"
 #include "support/tool_pages.h"
-#include "ui/app/main_sheet.h"
 #include "ui/tables/table_grid_view.h"
 #include "ui/widgets/fixed_font.h"
 #include "wait.h"
@@ -144,7 +143,6 @@ TEST_F(GridViewTest, FollowsTheFixedFontWhenShownAgain) {
 }
 
 TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
-  CMainSheet sheet;  // receives the Select commands and keeps openInNewInstance
   FillSmallTable();
   std::vector<QStringList> menus;
   int pick = 0;
@@ -154,11 +152,9 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
     menus.push_back(items);
     return pick;
   });
-  QSignalSpy select(&sheet, &CMainSheet::GridSelectCommand);
   // Only the grid's side is under test here: what the window then does with
   // a Select command is tested with the Parameters page.
-  QObject::disconnect(&sheet, &CMainSheet::GridSelectCommand, &sheet,
-                      &CMainSheet::OnGridSelectCommand);
+  QSignalSpy select(view.get(), &CTableGridView::SelectCommand);
   const QStringList selectMenu = {"Get System",
                                   "Get Interfaces",
                                   "Get Addresses",
@@ -180,33 +176,29 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
   ASSERT_EQ(menus.size(), 1u);
   EXPECT_EQ(menus.back(), QStringList({"Ascending", "Descending", "-", "Delete column", "Copy"}));
 
-  // Address cell, right button: Select menu, openInNewInstance off.
-  sheet.openInNewInstance = true;
+  // Address cell, right button: Select menu, in this instance.
   pick = SelectCommandOf("routetable");
   ClickCell(Qt::RightButton, 1, 2);
   ASSERT_EQ(menus.size(), 2u);
   EXPECT_EQ(menus.back(), selectMenu);
-  EXPECT_FALSE(sheet.openInNewInstance);
   ASSERT_EQ(select.count(), 1);
   EXPECT_EQ(select.at(0).at(0).toInt(), SelectCommandOf("routetable"));
   EXPECT_EQ(select.at(0).at(1).toString(), "127.0.0.1");
+  EXPECT_FALSE(select.at(0).at(2).toBool());
 
-  // Middle button: the same menu, and the next Select opens a new instance;
-  // a two-line cell hands on its first line.
+  // Middle button: the same menu, and the Select opens a new instance; a
+  // two-line cell hands on its first line.
   pick = SelectCommandOf("arptable");
   ClickCell(Qt::MiddleButton, 2, 2);
   EXPECT_EQ(menus.back(), selectMenu);
-  EXPECT_TRUE(sheet.openInNewInstance);
   ASSERT_EQ(select.count(), 2);
   EXPECT_EQ(select.at(1).at(0).toInt(), SelectCommandOf("arptable"));
   EXPECT_EQ(select.at(1).at(1).toString(), "127.0.0.21");
+  EXPECT_TRUE(select.at(1).at(2).toBool());
 
-  // Closing the menu without a choice still records the button.
+  // Closing the menu without a choice selects nothing.
   pick = 0;
-  ClickCell(Qt::RightButton, 2, 2);
-  EXPECT_FALSE(sheet.openInNewInstance);
   ClickCell(Qt::MiddleButton, 2, 2);
-  EXPECT_TRUE(sheet.openInNewInstance);
   EXPECT_EQ(select.count(), 2);
 
   // Other cell: the Copy menu; its command copies the block selected before
@@ -216,7 +208,6 @@ TEST_F(GridViewTest, MenusFollowTheClickedCellAndButton) {
   ClickCell(Qt::RightButton, 1, 1);
   EXPECT_EQ(menus.back(), QStringList({"Copy"}));
   EXPECT_EQ(QApplication::clipboard()->text(), "ip address\t\n127.0.0.21  127.0.0.22\t\n");
-  EXPECT_TRUE(sheet.openInNewInstance);  // a Copy menu leaves the flag alone
 
   // Header "Descending" on "int." (numeric) sorts by index descending.
   pick = kCmdSortDescending;

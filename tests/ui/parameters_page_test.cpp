@@ -315,21 +315,18 @@ TEST_F(ParametersPageTest, CommandLineHostAndPageRunTheSystemQuery) {
 TEST_F(ParametersPageTest, CommandLineWithAnUnknownPageOnlyKeepsTheHost) {
   sheet->HandleCommandLine({"127.0.0.1", "nosuchpage"});
   QTest::qWait(50);
-  EXPECT_EQ(sheet->targetHost, "127.0.0.1");
+  EXPECT_EQ(sheet->TargetHost(), "127.0.0.1");
   EXPECT_EQ(page->HostBox()->currentText(), "");
   EXPECT_EQ(Field(1034), "<none>");
 }
 
 TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
-  emit sheet->GridSelectCommand(32776, "127.0.0.1");
+  sheet->OnGridSelectCommand(SelectCommandOf("system"), "127.0.0.1");
   WaitForJobs();
   EXPECT_EQ(Field(1034), "tesmo-lab-agent");
   EXPECT_EQ(page->HostBox()->currentText(), "127.0.0.1");
-  EXPECT_FALSE(sheet->openInNewInstance);
-  // An empty cell selects nothing and leaves the new-instance flag alone.
-  sheet->openInNewInstance = true;
-  emit sheet->GridSelectCommand(32780, "");
-  EXPECT_TRUE(sheet->openInNewInstance);
+  // An empty cell selects nothing.
+  sheet->OnGridSelectCommand(SelectCommandOf("interfaces"), "", true);
   EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("system"));
 }
 
@@ -343,24 +340,21 @@ TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne)
     started = arguments;
     return true;
   };
-  sheet->openInNewInstance = true;
-  emit sheet->GridSelectCommand(32778, "127.0.0.1");
+  const int getArp = SelectCommandOf("arptable");
+  sheet->OnGridSelectCommand(getArp, "127.0.0.1", true);
   EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
   EXPECT_GT(offset.x(), 0);  // beside this window, not on top of it
   EXPECT_GT(offset.y(), 0);
   // A zero-padded address from a grid goes on in its canonical form, and a
   // cell text that would be an option goes nowhere.
-  sheet->openInNewInstance = true;
   started.clear();
-  emit sheet->GridSelectCommand(32778, "127.000.000.001");
+  sheet->OnGridSelectCommand(getArp, "127.000.000.001", true);
   EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
   started.clear();
-  sheet->openInNewInstance = true;
-  emit sheet->GridSelectCommand(32778, "-n/tmp/x");
+  sheet->OnGridSelectCommand(getArp, "-n/tmp/x", true);
   EXPECT_TRUE(started.isEmpty());
   EXPECT_TRUE(sheet->StatusLine()->text().contains("is no host name"));
   CMainSheet::startInstance = saved;
-  EXPECT_FALSE(sheet->openInNewInstance);
   EXPECT_EQ(page->HostBox()->currentText(), "");
   EXPECT_EQ(Field(1034), "<none>");
 }

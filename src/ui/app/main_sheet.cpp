@@ -32,6 +32,7 @@
 #include "ui/app/page_registry.h"
 #include "ui/app/target.h"
 #include "ui/app/tool_page.h"
+#include "ui/tables/table_grid_view.h"
 #include "ui/widgets/fixed_font.h"
 
 namespace tesmo {
@@ -73,8 +74,12 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   tabs = new QTabWidget(this);
   records = RegisteredPages();
   for (const PageRecord& record : records) {
-    ToolPage* page = record.create(PageContext{target, this});
+    ToolPage* page = record.create(PageContext{target, this, this});
     page->SetInternalName(QString::fromUtf8(record.tool->name));
+    // The Select commands of the page's grids come here.
+    for (CTableGridView* view : page->findChildren<CTableGridView*>()) {
+      connect(view, &CTableGridView::SelectCommand, this, &CMainSheet::OnGridSelectCommand);
+    }
     pages.push_back(page);
     tabs->addTab(page, LoadString(record.tool->captionId));
   }
@@ -128,8 +133,6 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
   connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded);
 
-  connect(this, &CMainSheet::GridSelectCommand, this, &CMainSheet::OnGridSelectCommand);
-
   resize(1040, 640);
   mainSheet.store(this);
 }
@@ -157,7 +160,6 @@ void CMainSheet::Initialize(const QString& workingDir) {
                  VendorMap);
 
   targetHost.clear();
-  openInNewInstance = false;
   PostStatusText(QStringLiteral("Ready"));
   StopFlag.store(1);
 
@@ -227,13 +229,12 @@ void CMainSheet::HandleCommandLine(const QStringList& words) {
   }
 }
 
-void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
+void CMainSheet::OnGridSelectCommand(int commandId, const QString& host, bool newInstance) {
   // A command of a tool's own (Telnet, Graph Round Trip Delay) goes to its page.
   for (size_t i = 0; i < records.size(); ++i) {
     for (const SelectCommand& action : records[i].tool->actions) {
       if (action.id == commandId) {
         pages[i]->HandleGridCommand(commandId, host);
-        openInNewInstance = false;
         return;
       }
     }
@@ -243,12 +244,11 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host) {
   targetHost = CanonicalHostText(host);
   if (targetHost.isEmpty()) return;
   for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i].tool->select.id == commandId) RunSelectCommand(static_cast<int>(i));
+    if (records[i].tool->select.id == commandId) RunSelectCommand(static_cast<int>(i), newInstance);
   }
-  openInNewInstance = false;
 }
 
-void CMainSheet::RunSelectCommand(int index) {
+void CMainSheet::RunSelectCommand(int index, bool newInstance) {
   if (index < 0 || index >= PageCount() || targetHost.isEmpty()) return;
   // One job at a time: a Select command chosen from a grid while a job runs
   // would reset the pages under it and start a second one beside it.
@@ -257,7 +257,7 @@ void CMainSheet::RunSelectCommand(int index) {
     // A cell text such as "-n/tmp/x" (agent data) would be an option of the
     // program started, or of this one's command line.
     ShowStatus("'%s' is no host name: nothing was started", qPrintable(targetHost));
-  } else if (openInNewInstance) {
+  } else if (newInstance) {
     if (startInstance) {
       // Down and right of this window, so that it does not hide it.
       startInstance(QCoreApplication::applicationFilePath(),
@@ -278,7 +278,6 @@ void CMainSheet::RunSelectCommand(int index) {
     if (!CJobControl::Instance().JobRunning()) StartPendingSelect();
     SetActivePage(index);
   }
-  openInNewInstance = false;
 }
 
 void CMainSheet::RefreshStatus() {

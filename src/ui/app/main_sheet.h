@@ -11,6 +11,7 @@
 
 #include "ui/app/page_registry.h"
 #include "ui/app/show_status.h"
+#include "ui/app/tool_page.h"
 
 class QLabel;
 class QPushButton;
@@ -22,7 +23,7 @@ namespace tesmo {
 class CTarget;
 class ToolPage;
 
-class CMainSheet : public QDialog {
+class CMainSheet : public QDialog, public CPageHost {
   Q_OBJECT
  public:
   explicit CMainSheet(QWidget* parent = nullptr);
@@ -34,7 +35,7 @@ class CMainSheet : public QDialog {
 
   int PageCount() const { return static_cast<int>(pages.size()); }
   ToolPage* Page(int index) const { return pages[static_cast<size_t>(index)]; }
-  ToolPage* ActivePage() const;
+  ToolPage* ActivePage() const override;
   void SetActivePage(int index);
   // The index of the page with that internal name, or -1.
   int PageIndexOf(const QString& internalName) const;
@@ -47,30 +48,30 @@ class CMainSheet : public QDialog {
   QLabel* StatusLine() const { return statusLine; }
 
   // The font routine then LoadSettings on every page (start-up and "Load default").
-  void LoadAllSettings();
-  void SaveAllSettings();
-  void FactoryAllSettings();
+  void LoadAllSettings() override;
+  void SaveAllSettings() override;
+  void FactoryAllSettings() override;
   // ResetResults on every page: the target host changed.
-  void ResetAllResults();
+  void ResetAllResults() override;
 
   // Host handed over by the command line or a Select command.
-  QString targetHost;
-  // Set by the grid context menu: the next Select command starts a new instance.
-  bool openInNewInstance = false;
+  const QString& TargetHost() const { return targetHost; }
 
   // The command line "HOST PAGE": the host is kept as targetHost and, for the
   // pages that have a Select command, that command runs once the window is up.
   // "HOST graph ..." sets up the chart and starts it (graph_command_line.h).
   void HandleCommandLine(const QStringList& words);
   // A Select command for page index: the page that edits the target takes
-  // targetHost and starts (the Parameters page fetches the system group),
-  // then the page becomes active and starts. With openInNewInstance a new
-  // program instance is started on the host instead.
-  void RunSelectCommand(int index);
+  // TargetHost() and starts (the Parameters page fetches the system group),
+  // then the page becomes active and starts. With newInstance a new program
+  // instance is started on the host instead.
+  void RunSelectCommand(int index, bool newInstance = false);
 
-  // A grid's Select menu: a page that handles the command itself (Telnet),
-  // else the Select command of the page the command opens.
-  void OnGridSelectCommand(int commandId, const QString& host);
+  // A grid's Select menu on host, the clicked cell's text cut at its first
+  // tab or line break: the page whose tool carries the command out itself
+  // (Telnet), else the Select command of the page the command opens;
+  // newInstance when the menu was opened with the middle button.
+  void OnGridSelectCommand(int commandId, const QString& host, bool newInstance = false);
 
   // Starts a new program instance (program, arguments, where its window goes);
   // tests replace it so that a Select command never starts a real process.
@@ -79,13 +80,7 @@ class CMainSheet : public QDialog {
   static constexpr char kWindowPositionVariable[] = "TESMO_WINDOW_POS";
 
   // Shows the current status text now (UI thread).
-  void RefreshStatus();
-
- signals:
-  // A command of a grid's "Select" menu (Get System ... Telnet) on host, the
-  // clicked cell's text cut at its first tab or line break; ActiveTableGrid
-  // is the grid. openInNewInstance was set for the button before.
-  void GridSelectCommand(int commandId, const QString& host);
+  void RefreshStatus() override;
 
  public slots:
   void OnStartStop();
@@ -105,6 +100,8 @@ class CMainSheet : public QDialog {
   void ShutdownSequence();
 
   CTarget* target = nullptr;
+  // Host handed over by the command line or a Select command.
+  QString targetHost;
   // The pages in tab order and the records they were made from.
   std::vector<ToolPage*> pages;
   std::vector<PageRecord> records;

@@ -18,6 +18,7 @@ class QWidget;
 
 namespace tesmo {
 
+class CPageHost;
 class CTarget;
 class ToolPage;
 
@@ -25,6 +26,7 @@ class ToolPage;
 struct PageContext {
   CTarget* target;  // the window's target, for the pages that need one
   QWidget* parent;
+  CPageHost* host = nullptr;  // the window the page stands in; null for a page alone
 };
 
 using PageFactory = std::function<ToolPage*(const PageContext&)>;

@@ -4,12 +4,12 @@
 
 #include "core/base/string_table.h"
 #include "core/grid/table_grid.h"
-#include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
 
 namespace tesmo {
 
-ToolPage::ToolPage(const PageContext& context) : QWidget(context.parent), target(context.target) {}
+ToolPage::ToolPage(const PageContext& context)
+    : QWidget(context.parent), target(context.target), host(context.host) {}
 
 void ToolPage::EnableControls(bool enable) {
   for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -44,8 +44,7 @@ void ToolPage::ShowCopyMenu(const QPoint& globalPos) {
   QAction* copy = menu.addAction(QStringLiteral("Copy"));
   copy->setData(kCmdCopy);
   if (menu.exec(globalPos) != copy) return;
-  CMainSheet* sheet = MainSheet();
-  ToolPage* page = sheet != nullptr ? sheet->ActivePage() : nullptr;
+  ToolPage* page = host != nullptr ? host->ActivePage() : nullptr;
   (page != nullptr ? page : this)->CopyResults();
 }
 

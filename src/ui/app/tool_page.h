@@ -11,6 +11,22 @@
 namespace tesmo {
 
 class CTarget;
+class ToolPage;
+
+// What a page may ask of the window it stands in (the window hands itself
+// over at construction, so no page looks a window up).
+class CPageHost {
+ public:
+  virtual ~CPageHost() = default;
+  virtual void SaveAllSettings() = 0;
+  virtual void LoadAllSettings() = 0;
+  virtual void FactoryAllSettings() = 0;
+  // The target host changed: every page drops its results.
+  virtual void ResetAllResults() = 0;
+  // Shows the current status text now.
+  virtual void RefreshStatus() = 0;
+  virtual ToolPage* ActivePage() const = 0;
+};
 
 class ToolPage : public QWidget {
   Q_OBJECT
@@ -22,6 +38,8 @@ class ToolPage : public QWidget {
   void SetInternalName(const QString& name) { internalName = name; }
   // The window's target.
   CTarget* Target() const { return target; }
+  // The window the page stands in; null for a page alone (tests).
+  CPageHost* Host() const { return host; }
 
   // Once, at start-up, in index order.
   virtual void InitPage() { ResetResults(); }
@@ -69,6 +87,7 @@ class ToolPage : public QWidget {
  private:
   QString internalName;
   CTarget* target;
+  CPageHost* host;
 };
 
 }  // namespace tesmo

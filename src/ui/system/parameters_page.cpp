@@ -25,7 +25,7 @@
 #include "core/net/telnet_launcher.h"
 #include "core/snmp/snmp_names.h"
 #include "tools/system/system_query.h"
-#include "ui/app/main_sheet.h"
+#include "ui/app/show_status.h"
 #include "ui/app/target.h"
 #include "ui/widgets/number_edit.h"
 
@@ -197,14 +197,14 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
     if (!settingHost) OnHostEdited();
   });
   connect(hostBox, qOverload<int>(&QComboBox::activated), this, [this] { OnHostEdited(); });
-  connect(setDefaultButton, &QPushButton::clicked, this, [] {
-    if (CMainSheet* sheet = MainSheet()) sheet->SaveAllSettings();
+  connect(setDefaultButton, &QPushButton::clicked, this, [this] {
+    if (Host() != nullptr) Host()->SaveAllSettings();
   });
-  connect(loadDefaultButton, &QPushButton::clicked, this, [] {
-    if (CMainSheet* sheet = MainSheet()) sheet->LoadAllSettings();
+  connect(loadDefaultButton, &QPushButton::clicked, this, [this] {
+    if (Host() != nullptr) Host()->LoadAllSettings();
   });
-  connect(factoryButton, &QPushButton::clicked, this, [] {
-    if (CMainSheet* sheet = MainSheet()) sheet->FactoryAllSettings();
+  connect(factoryButton, &QPushButton::clicked, this, [this] {
+    if (Host() != nullptr) Host()->FactoryAllSettings();
   });
   connect(browseButton, &QPushButton::clicked, this, &CParametersPage::OnBrowse);
   connect(telnetButton, &QPushButton::clicked, this, &CParametersPage::OnTelnet);
@@ -253,8 +253,8 @@ void CParametersPage::SetHost(const QString& host) {
 }
 
 void CParametersPage::OnHostEdited() {
-  if (CMainSheet* sheet = MainSheet()) {
-    sheet->ResetAllResults();
+  if (Host() != nullptr) {
+    Host()->ResetAllResults();
   } else {
     ResetResults();
   }
@@ -348,7 +348,7 @@ void CParametersPage::OnQueryEnded() {
     ShowStatus("SysInfo variables OK");
   } else {
     // The request layer's message stays in the status line.
-    if (CMainSheet* sheet = MainSheet()) sheet->RefreshStatus();
+    if (Host() != nullptr) Host()->RefreshStatus();
   }
 }
 
@@ -400,7 +400,7 @@ void CParametersPage::EnableControls(bool enable) {
 void CParametersPage::OnBrowse() {
   ReadFields();
   const QString path = QFileDialog::getOpenFileName(
-      MainSheet(), QStringLiteral("Telnet application path"), data.telnetPath,
+      window(), QStringLiteral("Telnet application path"), data.telnetPath,
       QStringLiteral("All files (*)"), nullptr, QFileDialog::ReadOnly);
   if (path.isEmpty()) return;
   data.telnetPath = path;

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include "ui/app/main_sheet.h"
 #include "ui/app/tool_page.h"
 
 namespace tesmo {
@@ -52,19 +51,15 @@ void CTableGridView::OnMouseDown(int button, int shift, int x, int y) {
     }
   }
   const int commandId = ExecMenu(menu, MouseDownPosition());
-  // Whether the next Select command opens a new instance depends on the
-  // button that opened this menu, chosen command or not.
-  if (menuId == kMenuSelect) {
-    if (CMainSheet* sheet = MainSheet()) sheet->openInNewInstance = button == kMiddleButton;
-  }
+  // A Select command opens a new instance when the middle button opened
+  // its menu.
+  if (menuId == kMenuSelect) selectInNewInstance = button == kMiddleButton;
   if (commandId != 0) RunCommand(commandId);
 }
 
 void CTableGridView::RunCommand(int commandId) {
   if (IsSelectCommand(commandId)) {
-    if (CMainSheet* sheet = MainSheet()) {
-      emit sheet->GridSelectCommand(commandId, table.ClickedCellText());
-    }
+    emit SelectCommand(commandId, table.ClickedCellText(), selectInNewInstance);
     return;
   }
   switch (commandId) {

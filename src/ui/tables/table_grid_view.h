@@ -5,8 +5,9 @@
 // cell and opens it at the mouse. The commands run as the main window's
 // commands do: Ascending and Descending sort the ActiveTableGrid, Copy runs
 // the page's CopyResults, Column property is left to the page, and the
-// Select commands go to the main window (CMainSheet::GridSelectCommand) with
-// the clicked host, after openInNewInstance was set for the button.
+// Select commands are signalled with the clicked host (the window takes
+// them), and whether the menu was opened with the middle button (a new
+// program instance).
 #pragma once
 
 #include <functional>
@@ -41,11 +42,16 @@ class CTableGridView : public CGridView {
  signals:
   // "Column property" was chosen in the Sort menu of column ClickedCol().
   void ColumnPropertyRequested(int column);
+  // A command of the Select menu on host, the clicked cell's text cut at its
+  // first tab or line break; ActiveTableGrid is this grid.
+  void SelectCommand(int commandId, const QString& host, bool newInstance);
 
  private:
   void OnMouseDown(int button, int shift, int x, int y);
 
   CTableGrid table;
+  // The last Select menu was opened with the middle button.
+  bool selectInNewInstance = false;
 };
 
 }  // namespace tesmo
