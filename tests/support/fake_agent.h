@@ -125,13 +125,16 @@ struct Answer {
 
 // An SNMPv1/v2c agent on a loopback UDP port of its own that answers each
 // request (GET, GETNEXT, GETBULK) with what the handler makes of the
-// requested names. It stops when the test ends or after maxRequests requests.
+// requested names; bulkFault, when given, changes each GETBULK answer before
+// it goes out (cut it short, put an exception in). It stops when the test
+// ends or after maxRequests requests.
 class FakeAgent {
  public:
   using Handler = std::function<Answer(const std::vector<ObjectId>&)>;
+  using BulkFault = std::function<void(Answer&)>;
 
-  explicit FakeAgent(Handler handler, int maxRequests = 200)
-      : handler(std::move(handler)), maxRequests(maxRequests) {
+  explicit FakeAgent(Handler handler, int maxRequests = 200, BulkFault bulkFault = {})
+      : handler(std::move(handler)), bulkFault(std::move(bulkFault)), maxRequests(maxRequests) {
     fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -188,6 +191,7 @@ class FakeAgent {
       if (!message.ok || !body.ok || !pdu.ok) continue;
       Answer answer =
           command == 0xA5 ? Bulk(names, std::clamp(maxRepetitions, 1L, 50L)) : handler(names);
+      if (command == 0xA5 && bulkFault) bulkFault(answer);
       std::string bindings;
       for (const auto& [name, value] : answer.bindings) bindings += Tlv(0x30, Oid(name) + value);
       if (answer.errorStatus != 0) {
@@ -227,6 +231,7 @@ class FakeAgent {
   }
 
   Handler handler;
+  BulkFault bulkFault;
   int maxRequests;
   int fd = -1;
   uint16_t port = 0;

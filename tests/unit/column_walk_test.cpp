@@ -13,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -158,6 +159,69 @@ TEST_F(SnmpWalkTest, BulkWalkGivesTheRowsOfTheGetNextWalk) {
     }
     EXPECT_EQ(byVersion[1], byVersion[0]);
     EXPECT_LT(requests[1], requests[0]);
+  }
+}
+
+// An SNMPv2c agent may drop objects from the end of a GETBULK answer so that
+// it fits (RFC 3416, 4.2.3), and a broken one puts exceptions inside it or
+// answers nothing at all. A cut answer loses no column: the walk gives the
+// rows of the SNMPv1 walk. An exception ends its own column only; an empty
+// answer is an error, not an empty table.
+TEST_F(SnmpWalkTest, BulkAnswersCutShortOrBrokenLoseNoColumn) {
+  std::map<ObjectId, std::string> objects;
+  for (uint32_t i = 1; i <= 30; ++i) {
+    for (uint32_t c = 1; c <= 3; ++c) objects[Join(Column(c), {i})] = Text(std::string(c, 'x'));
+  }
+  const std::vector<std::string> columns = {ColumnText(1), ColumnText(2), ColumnText(3)};
+  std::vector<tesmo::TableRow> v1Rows;
+  {
+    FakeAgent agent(TableAgent(objects));
+    tesmo::WalkColumns(agent.Target(), columns, v1Rows);
+    ASSERT_EQ(v1Rows.size(), 30u);
+  }
+  const auto keepFirst = [](size_t count) {
+    return [count](Answer& answer) {
+      if (answer.bindings.size() > count) answer.bindings.resize(count);
+    };
+  };
+  struct Case {
+    std::string name;
+    FakeAgent::BulkFault fault;
+    int status;           // of the walk's last step
+    size_t rows;          // rows fetched
+    int columnEndsAtRow;  // from this row on column 2 reads "## NA ##" (0: never)
+  };
+  std::vector<Case> cases;
+  // Cut at every position of the first two rows, and mid-row further on.
+  for (size_t keep : {1, 2, 3, 4, 5, 7, 11, 40}) {
+    cases.push_back(
+        {"cut to " + std::to_string(keep), keepFirst(keep), tesmo::EndOfSubtree, 30, 0});
+  }
+  cases.push_back({"no objects at all", keepFirst(0), tesmo::kSnmpShortAnswer, 0, 0});
+  cases.push_back({"noSuchInstance in column 2 of row 2",
+                   [once = std::make_shared<bool>(true)](Answer& answer) {
+                     if (*once && answer.bindings.size() > 4) {
+                       answer.bindings[4].second = Tlv(0x81, "");
+                       *once = false;
+                     }
+                   },
+                   tesmo::EndOfSubtree, 30, 2});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeAgent agent(TableAgent(objects), 400, c.fault);
+    tesmo::SnmpTarget target = agent.Target();
+    target.version = tesmo::SnmpVersion::kV2c;
+    std::vector<tesmo::TableRow> rows;
+    const auto outcome = tesmo::WalkColumns(target, columns, rows);
+    EXPECT_EQ(outcome.status, c.status);
+    ASSERT_EQ(rows.size(), c.rows);
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::vector<std::string> expected = v1Rows[r].texts;
+      if (c.columnEndsAtRow > 0 && r + 1 >= static_cast<size_t>(c.columnEndsAtRow)) {
+        expected[1] = NA;
+      }
+      EXPECT_EQ(rows[r].texts, expected) << "row " << r + 1;
+    }
   }
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <mutex>
 #include <system_error>
 
@@ -124,6 +125,12 @@ struct VariableView {
   std::span<const uint32_t> Name() const { return {name, nameLength}; }
   std::string Text() const { return FormatSnmpValue(Name(), value); }
 };
+
+// An SNMPv2 exception in place of a value: the object is not there.
+bool IsException(const netsnmp_variable_list& v) {
+  return v.type == SNMP_NOSUCHOBJECT || v.type == SNMP_NOSUCHINSTANCE ||
+         v.type == SNMP_ENDOFMIBVIEW;
+}
 
 // Appends id to pdu with a null value.
 void AddNull(netsnmp_pdu* pdu, const ObjectId& id) {
@@ -294,7 +301,6 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& t
             int* errorIndex) {
   status = 0;
   if (errorIndex != nullptr) *errorIndex = 0;
-  const std::string& host = target.address;
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return kSnmpFailure;
 
@@ -323,8 +329,18 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& t
     if (result == kSnmpResponse) {
       status = static_cast<int>(response->errstat);
       if (errorIndex != nullptr) *errorIndex = static_cast<int>(response->errindex);
+      // An SNMPv2 agent answers an object it lacks with an exception value
+      // where SNMPv1 fails the GET with noSuchName and the object's index:
+      // every caller sees the SNMPv1 answer, whatever the version.
+      int position = 1;
+      for (netsnmp_variable_list* v = response->variables; v != nullptr && status == kSnmpNoError;
+           v = v->next_variable, ++position) {
+        if (!IsException(*v)) continue;
+        status = kSnmpNoSuchName;
+        if (errorIndex != nullptr) *errorIndex = position;
+      }
       if (status != kSnmpNoError) {
-        PostStatus("Error in packet: %s", SnmpErrorStatusText(response->errstat));
+        PostStatus("Error in packet: %s", SnmpErrorStatusText(status));
       } else {
         // Objects beyond the request count are ignored.
         size_t k = 0;
@@ -407,6 +423,8 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
   // The objects that answer this step, one per column asked.
   std::vector<netsnmp_variable_list*> row;
   netsnmp_pdu* response = nullptr;  // owned here (SNMPv1) or by the state (a GETBULK answer)
+  // Answers that filled in a row the agent cut short; freed at the end.
+  std::vector<std::unique_ptr<netsnmp_pdu, void (*)(netsnmp_pdu*)>> fills;
   if (target.version == SnmpVersion::kV1) {
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
     for (int k : state.sentColumns) AddNull(pdu, state.next[k]);
@@ -435,16 +453,25 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       if (sent != kSnmpResponse) return sent;
       status = static_cast<int>(bulk->errstat);
       state.errorIndex = bulk->errindex;
+      size_t objects = 0;
+      for (netsnmp_variable_list* v = bulk->variables; v != nullptr; v = v->next_variable) {
+        ++objects;
+      }
       if (status != kSnmpNoError) {
         response = bulk;  // freed below like an SNMPv1 answer
+      } else if (objects == 0) {
+        // An answer without error that holds nothing answers nothing: it is
+        // no end of the table.
+        snmp_free_pdu(bulk);
+        status = kSnmpShortAnswer;
+        PostStatus("Error in packet: the answer holds 0 of %zu values", width);
+        return kSnmpResponse;
       } else {
-        size_t objects = 0;
-        for (netsnmp_variable_list* v = bulk->variables; v != nullptr; v = v->next_variable) {
-          ++objects;
-        }
         state.bulk = bulk;
         state.bulkRow = 0;
-        state.bulkRows = std::max<size_t>(objects / width, 1);
+        // The last row may be cut short (RFC 3416 4.2.3): it is served too,
+        // and filled in below.
+        state.bulkRows = (objects + width - 1) / width;
         state.bulkColumns = state.sentColumns;
       }
     }
@@ -454,16 +481,34 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
       for (size_t i = 0; v != nullptr && i < state.bulkRow * width; ++i) v = v->next_variable;
       for (size_t j = 0; v != nullptr && j < width; ++j, v = v->next_variable) row.push_back(v);
       ++state.bulkRow;
-      // An exception ends its column the way noSuchName past the end of an
-      // SNMPv1 agent's MIB does.
-      for (size_t j = 0; j < row.size(); ++j) {
-        if (row[j]->type == SNMP_ENDOFMIBVIEW || row[j]->type == SNMP_NOSUCHOBJECT ||
-            row[j]->type == SNMP_NOSUCHINSTANCE) {
-          status = kSnmpNoSuchName;
-          state.errorIndex = static_cast<long>(j + 1);
+      // An agent that cut its answer short left out the row's last columns:
+      // they are asked again from where they stood, until each has its
+      // object or the agent answers nothing at all.
+      while (row.size() < width) {
+        netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
+        for (size_t j = row.size(); j < width; ++j) {
+          AddNull(pdu, state.next[static_cast<size_t>(state.sentColumns[j])]);
+        }
+        netsnmp_pdu* fill = nullptr;
+        const int sent = Exchange(state.session, pdu, target, "snmpgetnext", &fill);
+        if (sent != kSnmpResponse) return sent;
+        fills.emplace_back(fill, snmp_free_pdu);
+        if (fill->errstat != kSnmpNoError) {
+          status = static_cast<int>(fill->errstat);
+          state.errorIndex = fill->errindex + static_cast<long>(row.size());
           FreeBulk(state);
-          row.clear();
           break;
+        }
+        const size_t before = row.size();
+        for (netsnmp_variable_list* f = fill->variables; f != nullptr && row.size() < width;
+             f = f->next_variable) {
+          row.push_back(f);
+        }
+        if (row.size() == before) {
+          status = kSnmpShortAnswer;
+          PostStatus("Error in packet: the answer holds 0 of %zu values", width - before);
+          FreeBulk(state);
+          return kSnmpResponse;
         }
       }
     }
@@ -481,6 +526,13 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
     const ObjectId* notIncreasing = nullptr;
     for (size_t j = 0; j < row.size() && j < state.sentColumns.size(); ++j) {
       const int k = state.sentColumns[j];
+      if (IsException(*row[j])) {
+        // The column has run out (endOfMibView), or a broken agent answered
+        // a GETNEXT as it would a GET: that column ends, and the table with
+        // it when it is the first.
+        requests[k].valueType = row[j]->type;
+        continue;
+      }
       VariableView view(*row[j]);
       std::span<const uint32_t> name = view.Name();
       state.returned[k].assign(name.begin(), name.end());
