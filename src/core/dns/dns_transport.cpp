@@ -112,7 +112,9 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
   answer.clear();
   if (length < 2) return kDnsError;
 
-  bool useTcp = options.useTcp || length > 512;
+  // UDP first; TCP for a query too long for a datagram or after a truncated
+  // answer.
+  bool useTcp = length > 512;
   bool received = false;  // any datagram from the server
   bool refused = false;
   int fd = -1;
@@ -185,7 +187,7 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
         }
         continue;
       }
-      if ((buffer[2] & 0x02) != 0 && !options.ignoreTruncation) {
+      if ((buffer[2] & 0x02) != 0) {
         if (options.debug) log.Out("truncated answer\n");
         truncated = true;
         break;
