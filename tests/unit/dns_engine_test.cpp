@@ -234,6 +234,42 @@ TEST(DnsRecordLines, FormsServersRarelySend) {
                    "*** Error: record size incorrect (14 != 3)", ""}));
 }
 
+// The walk over whole records that the internal resolver relies on: a
+// message must be exactly its sections, and a record whose owner cannot be
+// expanded is passed over by its lengths but never read.
+TEST(DnsMessageReader, SkipsAndReadsWholeRecords) {
+  const Bytes good = CDnsMessageBuilder().Answer("a.example", 1, {10, 0, 0, 1}).Build();
+  Bytes trailing = good;
+  trailing.push_back(0);
+  struct Case {
+    const char* what;
+    Bytes message;
+    bool filled;    // EndOfRecords is the message's end
+    bool readable;  // NextRecord reads the record
+  };
+  const Case cases[] = {
+      {"well-formed", good, true, true},
+      {"a byte after the records", trailing, false, true},
+      {"data length past the end",
+       CDnsMessageBuilder()
+           .RawRecord(CDnsMessageBuilder::kAnswer, WireName("a.example"), 1, {10}, 1, 60, 500)
+           .Build(),
+       false, false},
+      {"owner in a compression loop",
+       CDnsMessageBuilder().RawRecord(CDnsMessageBuilder::kAnswer, {0xC0, 0x0C}, 1, U32(1)).Build(),
+       true, false},
+  };
+  for (const auto& c : cases) {
+    const CDnsMessage message(c.message.data(), c.message.size());
+    size_t offset = kDnsHeaderSize;
+    EXPECT_EQ(message.EndOfRecords() == message.Size(), c.filled) << c.what;
+    DnsRecord record;
+    EXPECT_EQ(message.NextRecord(offset, record), c.readable) << c.what;
+    EXPECT_EQ(offset, c.readable ? c.message.size() - (c.filled ? 0 : 1) : kDnsHeaderSize)
+        << c.what;
+  }
+}
+
 // A zone-transfer message of the given answers, question cut.test AXFR.
 Bytes TransferMessage(
     const std::vector<std::pair<std::string, std::pair<uint16_t, Bytes>>>& answers,

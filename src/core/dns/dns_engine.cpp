@@ -11,9 +11,9 @@
 #include <mutex>
 #include <thread>
 
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_transport.h"
 #include "core/net/address_text.h"
+#include "core/net/dns_message.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 
@@ -367,11 +367,9 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
 
     // The transfer ends with the zone's SOA record sent a second time.
     auto offset = message.SkipQuestions();
+    DnsRecord record;
     for (uint16_t i = 0; offset && i < header.answers; ++i) {
-      DnsRecord record;
-      size_t next = 0;
-      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk) break;
-      *offset = next;
+      if (!message.NextRecord(*offset, record)) break;
       if (record.type != kDnsTypeSoa || soaSeen >= 2) continue;
       if (++soaSeen == 1) {
         firstSoa = record.owner;

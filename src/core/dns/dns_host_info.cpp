@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
+#include "core/net/dns_message.h"
 
 namespace tesmo {
 
@@ -122,15 +122,12 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
   };
   bool answersPrinted = false;
   DnsRecord record;
-  size_t next = 0;
   if (readsHost) {
     bool found = false;
     bool haveAddress = false;
     int addressClass = 0;
     for (uint16_t i = 0; i < header.answers; ++i) {
-      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-        return kDnsError;
-      *offset = next;
+      if (!message.NextRecord(*offset, record)) return kDnsError;
       if (record.type == kDnsTypeCname) {
         if (info.aliases.size() < DnsHostInfo::kMaxAliases) info.aliases.push_back(record.owner);
       } else if (record.type == kDnsTypePtr && query.type == kDnsTypePtr) {
@@ -182,9 +179,7 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
 
   // Authority section: the servers of the name's zone.
   for (uint16_t i = 0; i < header.authority; ++i) {
-    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-      return kDnsError;
-    *offset = next;
+    if (!message.NextRecord(*offset, record)) return kDnsError;
     if (record.type != kDnsTypeNs) continue;
     std::string serverName;
     if (!message.ReadName(record.data, serverName)) return kDnsError;
@@ -199,9 +194,7 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
 
   // Additional section: the addresses of those servers.
   for (uint16_t i = 0; i < header.additional; ++i) {
-    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-      return kDnsError;
-    *offset = next;
+    if (!message.NextRecord(*offset, record)) return kDnsError;
     if (record.type != kDnsTypeA || record.dataLength != 4) continue;
     DnsServerInfo* server = FindServer(info, record.owner);
     if (server && server->addresses.size() < DnsHostInfo::kMaxAddresses) {

@@ -600,13 +600,10 @@ int PrintZoneListingLines(CDnsOutput& out, const CDnsMessage& message, const Dns
 
   for (uint16_t i = 0; i < header.answers; ++i) {
     DnsRecord record;
-    size_t next = 0;
-    const auto status = message.ReadRecord(*offset, record, next);
-    if (status != CDnsMessage::RecordStatus::kOk) {
+    if (!message.NextRecord(*offset, record)) {
       out.Write(" ***\n");
       return kDnsError;
     }
-    *offset = next;
     // A record of another type than the listed one is left out; listing A
     // also shows the zone's NS and PTR records.
     if (record.type != listing.type && listing.type != kDnsTypeAny &&

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "core/dns/dns_message.h"
+#include "core/net/dns_message.h"
 
 namespace tesmo {
 

@@ -2,6 +2,11 @@
 // Every read checks the message's end, so a short, cut or hostile message
 // (lengths past the end, counts larger than the message, compression loops)
 // gives a failed read, never a read past the buffer.
+//
+// The one reader of server messages in the program: the DNS engine
+// (core/dns) and the internal resolver (name_resolvers.cpp here) both read
+// with it. It does no I/O, so it lives in core/net, below both: a layer may
+// include only the layers before it, and core/net comes before core/dns.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +76,14 @@ class CDnsMessage {
   // and next holds the bytes the message still had after the owner name or
   // the fixed part.
   RecordStatus ReadRecord(size_t offset, DnsRecord& record, size_t& next) const;
+  // The record at offset, moving offset past it; false when it cannot be read
+  // whole.
+  bool NextRecord(size_t& offset, DnsRecord& record) const;
+  // The offset just after the last record the header counts, moving past the
+  // questions and records by their lengths alone (names skipped, not
+  // expanded) as the resolver library's own parser does; nothing when one
+  // runs past the end.
+  std::optional<size_t> EndOfRecords() const;
 
   // Fixed-size fields; the caller has checked the bounds.
   uint16_t U16(size_t offset) const {

@@ -1,6 +1,6 @@
 // Bounded reading of DNS messages. Name expansion is the resolver library's:
 // it stops at the end of the message and refuses compression loops.
-#include "core/dns/dns_message.h"
+#include "core/net/dns_message.h"
 
 #include <arpa/nameser.h>
 #include <resolv.h>
@@ -78,6 +78,26 @@ CDnsMessage::RecordStatus CDnsMessage::ReadRecord(size_t offset, DnsRecord& reco
   }
   next = record.data + record.dataLength;
   return RecordStatus::kOk;
+}
+
+bool CDnsMessage::NextRecord(size_t& offset, DnsRecord& record) const {
+  size_t next = 0;
+  if (ReadRecord(offset, record, next) != RecordStatus::kOk) return false;
+  offset = next;
+  return true;
+}
+
+std::optional<size_t> CDnsMessage::EndOfRecords() const {
+  auto offset = SkipQuestions();
+  const DnsHeader header = Header();
+  for (int count = header.answers + header.authority + header.additional; offset && count > 0;
+       --count) {
+    auto next = SkipName(*offset);
+    if (!next || *next + 10 > size) return std::nullopt;
+    offset = *next + 10 + U16(*next + 8);  // type, class, time to live, data length, data
+    if (*offset > size) return std::nullopt;
+  }
+  return offset;
 }
 
 bool CDnsDataReader::Bytes(size_t count, const uint8_t*& out) {
