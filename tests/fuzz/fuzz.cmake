@@ -56,8 +56,10 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_dump.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_host_info.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_output.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_data.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_lines.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_records.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/net/address_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/dns_message.cpp)
   foreach(reader answer records dump listing)
     add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp ${TESMO_DNS_FUZZ_SOURCES})

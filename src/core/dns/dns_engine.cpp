@@ -30,10 +30,6 @@ constexpr int kMaxNamePart = 1025;
 // the next bytes of the transfer.
 constexpr int kStreamLimitMs = 120000;
 
-std::string Dotted(uint32_t address) {
-  return FormatAddress(address);
-}
-
 std::string ReverseName(uint32_t address, const char* suffix) {
   char text[40];
   std::snprintf(text, sizeof text, "%u.%u.%u.%u.in-addr.arpa%s", address & 0xFF,
@@ -229,7 +225,7 @@ void CDnsEngine::FindDefaultServer() {
       defaultServerName = defaultServer.name;
       return;
     }
-    out.Print("*** Can't find server name for address %s: %s\n", Dotted(server).c_str(),
+    out.Print("*** Can't find server name for address %s: %s\n", FormatAddress(server).c_str(),
               DnsResultText(result));
     if (!answering && result != kDnsTimedOut && result != kDnsNoResponse) answering = server;
   }
@@ -237,7 +233,7 @@ void CDnsEngine::FindDefaultServer() {
   // is asked under its address rather than leaving nothing to ask.
   if (!servers.empty()) {
     unnamedServer = answering.value_or(servers.front());
-    defaultServerName = Dotted(*unnamedServer);
+    defaultServerName = FormatAddress(*unnamedServer);
     defaultServer.name = defaultServerName;
   }
 }

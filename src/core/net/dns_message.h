@@ -5,8 +5,10 @@
 //
 // The one reader of server messages in the program: the DNS engine
 // (core/dns) and the internal resolver (name_resolvers.cpp here) both read
-// with it. It does no I/O, so it lives in core/net, below both: a layer may
-// include only the layers before it, and core/net comes before core/dns.
+// with it. It does no I/O and knows record types only by number, so it lives
+// in core/net, below both: a layer may include only the layers before it,
+// and core/net comes before core/dns. What a record's data means is core/dns's
+// business (dns_record_data.h).
 #pragma once
 
 #include <cstddef>
@@ -98,46 +100,5 @@ class CDnsMessage {
   const uint8_t* bytes;
   size_t size;
 };
-
-// Reads the fields of one record's data in order. A fixed field past the
-// data's end fails the read and marks the reader; names may point anywhere
-// in the message but must begin inside the data.
-class CDnsDataReader {
- public:
-  CDnsDataReader(const CDnsMessage& message, const DnsRecord& record)
-      : message(message),
-        position(record.data),
-        end(record.data + record.dataLength),
-        start(record.data) {}
-
-  bool U8(uint32_t& value);
-  bool U16(uint32_t& value);
-  bool U32(uint32_t& value);
-  // Raw bytes (count of them).
-  bool Bytes(size_t count, const uint8_t*& bytes);
-  // A character string: a length byte and that many bytes.
-  bool String(std::string& text);
-  // A domain name; false when it cannot be read.
-  bool Name(std::string& name);
-
-  bool AtEnd() const { return failed || position >= end; }
-  size_t Left() const { return !failed && position < end ? end - position : 0; }
-  // Bytes read so far; more than the data length when a name ran past it or
-  // a field did not fit (then the bytes that field needed are counted).
-  size_t Consumed() const { return failed ? wanted : position - start; }
-
- private:
-  const CDnsMessage& message;
-  size_t position;
-  size_t end;
-  size_t start;
-  bool failed = false;
-  size_t wanted = 0;
-};
-
-// A name as the engine prints it inside record data: "." for the root.
-inline std::string PrintableName(const std::string& name) {
-  return name.empty() ? std::string(".") : name;
-}
 
 }  // namespace tesmo
