@@ -18,9 +18,9 @@
 
 #include "core/dns/dns_dump.h"
 #include "core/dns/dns_host_info.h"
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_record_lines.h"
+#include "core/net/dns_message.h"
 
 #ifndef DNS_FUZZ_READER
 #error "DNS_FUZZ_READER must name the reader (answer, records, dump or listing)"

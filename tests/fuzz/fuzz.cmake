@@ -55,11 +55,13 @@ if(TESMO_FUZZ)
   set(TESMO_DNS_FUZZ_SOURCES
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_dump.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_host_info.cpp
-    ${PROJECT_SOURCE_DIR}/src/core/dns/dns_message.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_output.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_data.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_lines.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_records.cpp
-    ${PROJECT_SOURCE_DIR}/src/core/lines/line_store.cpp)
+    ${PROJECT_SOURCE_DIR}/src/core/lines/line_store.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/net/address_text.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/net/dns_message.cpp)
   foreach(reader answer records dump listing)
     add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp ${TESMO_DNS_FUZZ_SOURCES})
     set_target_properties(dns_${reader}_fuzz PROPERTIES AUTOMOC OFF)

@@ -14,16 +14,20 @@
 #include <chrono>
 #include <future>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "core/dns/dns_dump.h"
 #include "core/dns/dns_host_info.h"
 #include "core/dns/dns_output.h"
+#include "core/dns/dns_record_data.h"
 #include "core/dns/dns_record_lines.h"
 #include "core/dns/dns_records.h"
 #include "core/dns/dns_transport.h"
+#include "core/net/address_text.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
@@ -210,6 +214,166 @@ TEST(DnsRecordLines, FormsServersRarelySend) {
   EXPECT_EQ(RecordLines(15, Concat({U16(10), WireName("mx.example")}), 1, {}, 3),
             (Lines{"h.example preference = 10, mail exchanger = mx.example", "",
                    "*** Error: record size incorrect (14 != 3)", ""}));
+}
+
+// The walk over whole records that the internal resolver relies on: a
+// message must be exactly its sections, and a record whose owner cannot be
+// expanded is passed over by its lengths but never read.
+TEST(DnsMessageReader, SkipsAndReadsWholeRecords) {
+  const Bytes good = CDnsMessageBuilder().Answer("a.example", 1, {10, 0, 0, 1}).Build();
+  Bytes trailing = good;
+  trailing.push_back(0);
+  struct Case {
+    const char* what;
+    Bytes message;
+    bool filled;    // EndOfRecords is the message's end
+    bool readable;  // NextRecord reads the record
+  };
+  const Case cases[] = {
+      {"well-formed", good, true, true},
+      {"a byte after the records", trailing, false, true},
+      {"data length past the end",
+       CDnsMessageBuilder()
+           .RawRecord(CDnsMessageBuilder::kAnswer, WireName("a.example"), 1, {10}, 1, 60, 500)
+           .Build(),
+       false, false},
+      {"owner in a compression loop",
+       CDnsMessageBuilder().RawRecord(CDnsMessageBuilder::kAnswer, {0xC0, 0x0C}, 1, U32(1)).Build(),
+       true, false},
+  };
+  for (const auto& c : cases) {
+    const CDnsMessage message(c.message.data(), c.message.size());
+    size_t offset = kDnsHeaderSize;
+    EXPECT_EQ(message.EndOfRecords() == message.Size(), c.filled) << c.what;
+    DnsRecord record;
+    EXPECT_EQ(message.NextRecord(offset, record), c.readable) << c.what;
+    EXPECT_EQ(offset, c.readable ? c.message.size() - (c.filled ? 0 : 1) : kDnsHeaderSize)
+        << c.what;
+  }
+}
+
+// The decoded value in short: its kind, then its fields.
+struct ValueText {
+  static std::string Hex(std::span<const uint8_t> bytes) {
+    std::string text;
+    for (uint8_t byte : bytes) text += QString::asprintf("%02X", byte).toStdString();
+    return text;
+  }
+  static std::string Join(std::string text, const std::vector<std::string>& items,
+                          const char* quote = "") {
+    for (const auto& item : items) text += " " + (quote + item + quote);
+    return text;
+  }
+  static std::string Quad(uint32_t address) { return FormatAddress(address); }
+  static std::string Name(const std::optional<std::string>& name) { return name.value_or("-"); }
+
+  std::string operator()(std::monostate) const { return "-"; }
+  std::string operator()(const DnsAddressData& a) const {
+    if (!a.protocolPort) return "A " + Quad(a.address);
+    return QString::asprintf("A %s %u %u", Quad(a.address).c_str(), a.protocolPort->first,
+                             a.protocolPort->second)
+        .toStdString();
+  }
+  std::string operator()(const DnsIpv6Data& v) const { return "aaaa " + Hex(v.address); }
+  std::string operator()(const DnsWksData& w) const {
+    return "wks " + Quad(w.address) + " " + std::to_string(w.protocol) + " " + Hex(w.ports);
+  }
+  std::string operator()(const DnsNamesData& n) const { return Join("names", n.names); }
+  std::string operator()(const DnsPreferenceData& p) const {
+    return Join("pref " + std::to_string(p.preference), p.names);
+  }
+  std::string operator()(const DnsSoaData& soa) const {
+    std::string text = Join("soa", soa.names);
+    for (uint32_t number : soa.numbers) text += " " + std::to_string(number);
+    return text;
+  }
+  std::string operator()(const DnsStringsData& s) const { return Join("strings", s.strings, "'"); }
+  std::string operator()(const DnsServiceData& v) const {
+    return QString::asprintf("srv %u %u %u ", v.priority, v.weight, v.port).toStdString() +
+           Name(v.target);
+  }
+  std::string operator()(const DnsNaptrData& v) const {
+    return Join(QString::asprintf("naptr %u %u", v.order, v.preference).toStdString(), v.strings,
+                "'") +
+           " " + Name(v.replacement);
+  }
+  std::string operator()(const DnsNumberData& v) const {
+    return "number " + std::to_string(v.value);
+  }
+  std::string operator()(const DnsBytesData& v) const { return "bytes " + Hex(v.bytes); }
+};
+
+// Each kind of record data, well-formed and malformed: what the decoder makes
+// of it, how far it read and why it stopped. The line forms above and below
+// print from exactly this.
+TEST(DnsRecordData, DecodesEachKindOnce) {
+  using Status = DnsRecordData::Status;
+  constexpr auto kOk = Status::kOk, kBadName = Status::kBadName, kShort = Status::kShort;
+  struct Case {
+    uint16_t type;
+    Bytes data;
+    Status status;
+    size_t consumed;
+    std::string value;
+    int dataLength = -1;  // another length than the data's, in the record
+  };
+  const Bytes names = Concat({WireName("ns.example"), WireName("admin.example")});
+  const Bytes naptr = Concat({U16(1), U16(2), Text("U"), Text(""), Text("!x!")});
+  const Bytes badPointer = {0xC0, 0xFF};
+  const Case cases[] = {
+      {1, {10, 1, 2, 3}, kOk, 4, "A 10.1.2.3"},
+      {1, {10, 1, 2, 3, 6, 0, 25}, kOk, 7, "A 10.1.2.3 6 25"},
+      {1, {10, 1, 2, 3, 4}, kOk, 5, "bytes 0A01020304"},
+      {2, WireName("ns.example"), kOk, 12, "names ns.example"},
+      {2, {0xC0, 0x21}, kBadName, 0, "names"},  // points at itself
+      {2, {}, kBadName, 0, "names"},            // a name must begin inside the data
+      {23, WireName("a.example"), kOk, 11, "names a.example"},
+      {17, WireName("a.example"), kBadName, 11, "names a.example"},
+      {15, Concat({U16(10), WireName("mx.example")}), kOk, 14, "pref 10 mx.example"},
+      {15, Concat({U16(10), WireName("mx.example")}), kOk, 14, "pref 10 mx.example", 3},
+      {15, {0}, kShort, 2, "-"},
+      {26, Concat({U16(5), names}), kOk, 29, "pref 5 ns.example admin.example"},
+      {6, Concat({names, U32(1), U32(2), U32(3), U32(4), U32(5)}), kOk, 47,
+       "soa ns.example admin.example 1 2 3 4 5"},
+      {6, Concat({names, U32(1), U32(2), {0, 0}}), kShort, 39, "soa ns.example admin.example 1 2"},
+      {6, Concat({WireName("ns.example"), badPointer}), kBadName, 12, "soa ns.example"},
+      {11, {10, 0, 0, 1, 6, 0x40, 0x40}, kOk, 7, "wks 10.0.0.1 6 4040"},
+      {11, {10, 0, 0, 1}, kOk, 0, "-"},  // nothing read: the line shows the length wrong
+      {13, Text("x86"), kOk, 4, "strings 'x86'"},
+      {13, Concat({Text("x86"), {5, 'a'}}), kShort, 10, "strings 'x86'"},
+      {16, Concat({Text("a"), Text("b c")}), kOk, 6, "strings 'a' 'b c'"},
+      {16, {}, kOk, 0, "strings"},
+      {16, {3, 'a'}, kShort, 4, "strings"},
+      {19, Concat({Text("12"), Text("x")}), kOk, 3, "strings '12'"},
+      {28, Concat({U32(0x20010DB8), U32(0), U32(0), U32(1)}), kOk, 16,
+       "aaaa 20010DB8000000000000000000000001"},
+      {28, Bytes(15, 0), kShort, 16, "-"},
+      {33, Concat({U16(1), U16(2), U16(53), WireName("ns.example")}), kOk, 18,
+       "srv 1 2 53 ns.example"},
+      {33, Concat({U16(1), {0}}), kShort, 4, "-"},
+      {33, Concat({U16(1), U16(2), U16(53), badPointer}), kBadName, 6, "srv 1 2 53 -"},
+      {35, Concat({naptr, WireName("a.example")}), kOk, 22, "naptr 1 2 'U' '' '!x!' a.example"},
+      {35, Concat({naptr, badPointer}), kBadName, 11, "naptr 1 2 'U' '' '!x!' -"},
+      {35, Concat({U16(1), U16(2), Text("U"), {4, 'a'}}), kShort, 11, "naptr 1 2 'U' -"},
+      {101, U32(1000), kOk, 4, "number 1000"},
+      {102, {0, 1}, kShort, 4, "-"},
+      {99, {0xAB, 0xCD}, kOk, 2, "bytes ABCD"},
+  };
+  for (const auto& c : cases) {
+    const Bytes message = CDnsMessageBuilder()
+                              .RawRecord(CDnsMessageBuilder::kAnswer, WireName("h.example"), c.type,
+                                         c.data, 1, 3600, c.dataLength)
+                              .Build();
+    const CDnsMessage reader(message.data(), message.size());
+    DnsRecord record;
+    size_t next = 0;
+    ASSERT_EQ(reader.ReadRecord(kDnsHeaderSize, record, next), CDnsMessage::RecordStatus::kOk);
+    const DnsRecordData data = DecodeRecordData(reader, record);
+    const std::string what = DnsTypeMnemonic(c.type) + " " + c.value;
+    EXPECT_EQ(data.status, c.status) << what;
+    EXPECT_EQ(data.consumed, c.consumed) << what;
+    EXPECT_EQ(std::visit(ValueText(), data.value), c.value) << what;
+  }
 }
 
 // A zone-transfer message of the given answers, question cut.test AXFR.
@@ -437,6 +601,15 @@ TEST(DnsAnswer, ReadsServersAndMissingRecords) {
             kDnsNoInfo);
   EXPECT_EQ(captured.out, "Authoritative answers can be found from:\n");
   EXPECT_EQ(quiet.Lines(), (Lines{"10.in-addr.arpa nameserver = ns.example"}));
+
+  // A PTR record without data names nothing, not the bytes after it.
+  const Bytes emptyPtr = CDnsMessageBuilder()
+                             .Answer("1.0.0.10.in-addr.arpa", 12, {})
+                             .Answer("after.example", 1, a)
+                             .Build();
+  EXPECT_EQ(
+      ReadDnsAnswer(emptyPtr.data(), emptyPtr.size(), {12, true, false, {}}, info, quiet, log),
+      kDnsError);
 }
 
 TEST(DnsDump, HeaderFlagsAndAddressLimit) {

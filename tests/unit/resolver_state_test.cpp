@@ -76,11 +76,29 @@ class ResolverStateTest : public ::testing::Test {
     SetResolverRetries(2);
     SetResolverDebug(false, false);
   }
-  // The record as a user of the library sees it.
+  // The record as a user of the library sees it. The settings in force that
+  // the DNS engine takes instead of reading the record must be the record's.
   template <typename Check>
   static void WithState(Check check) {
     std::lock_guard lock(NameCacheMutex);
-    check(*ResolverState());
+    const struct __res_state& state = *ResolverState();
+    check(state);
+    const ResolverConfig applied = AppliedResolverConfig();
+    Servers servers;
+    for (int i = 0; i < state.nscount; ++i) {
+      servers.push_back(ntohl(state.nsaddr_list[i].sin_addr.s_addr));
+    }
+    Words domains;
+    for (int i = 0; i < MAXDNSRCH && state.dnsrch[i] != nullptr; ++i) {
+      domains.emplace_back(state.dnsrch[i]);
+    }
+    EXPECT_EQ(applied.servers, servers);
+    EXPECT_EQ(applied.searchList, domains);
+    EXPECT_EQ(applied.timeout, static_cast<uint32_t>(state.retrans));
+    EXPECT_EQ(applied.retries, static_cast<uint32_t>(state.retry));
+    EXPECT_EQ(applied.debug, (state.options & RES_DEBUG) != 0);
+    EXPECT_EQ(applied.debug2, (state.options & 0x80000000u) != 0);
+    EXPECT_EQ(state.ndots, static_cast<unsigned>(kResolverDots));
   }
 };
 

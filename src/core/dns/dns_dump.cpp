@@ -25,9 +25,7 @@ bool PrintSection(CDnsOutput& out, const CDnsMessage& message, size_t& offset, i
 bool SkipRecords(const CDnsMessage& message, size_t& offset, int count) {
   DnsRecord record;
   for (int i = 0; i < count; ++i) {
-    size_t next = 0;
-    if (message.ReadRecord(offset, record, next) != CDnsMessage::RecordStatus::kOk) return false;
-    offset = next;
+    if (!message.NextRecord(offset, record)) return false;
   }
   return true;
 }

@@ -2,7 +2,6 @@
 #include "core/dns/dns_engine.h"
 
 #include <arpa/nameser.h>
-#include <netinet/in.h>
 #include <resolv.h>
 #include <strings.h>
 
@@ -12,9 +11,9 @@
 #include <mutex>
 #include <thread>
 
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_transport.h"
 #include "core/net/address_text.h"
+#include "core/net/dns_message.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 
@@ -22,8 +21,6 @@ namespace tesmo {
 
 namespace {
 
-// The engine's second-level debug option in the resolver's option bits.
-constexpr unsigned long kDebug2Option = 0x80000000ul;
 // Query buffers: a lookup's query and a zone transfer's.
 constexpr size_t kQuerySize = 1024;
 constexpr size_t kTransferQuerySize = 512;
@@ -32,10 +29,6 @@ constexpr int kMaxNamePart = 1025;
 // How long a zone transfer may wait to connect, to send its query, or for
 // the next bytes of the transfer.
 constexpr int kStreamLimitMs = 120000;
-
-std::string Dotted(uint32_t address) {
-  return FormatAddress(address);
-}
 
 std::string ReverseName(uint32_t address, const char* suffix) {
   char text[40];
@@ -79,21 +72,8 @@ int CDnsEngine::ClassOfMnemonic(std::string_view mnemonic, int fallback) {
 }
 
 void CDnsEngine::ReadSettings() {
-  const struct __res_state* state = ResolverState();
-  settings = Settings();
-  settings.options = state->options;
-  settings.retransmit = state->retrans;
-  settings.retries = state->retry;
-  settings.dots = state->ndots;
-  for (int i = 0; i < state->nscount && i < MAXNS; ++i) {
-    settings.servers.push_back(ntohl(state->nsaddr_list[i].sin_addr.s_addr));
-  }
-  for (int i = 0; i < MAXDNSRCH && state->dnsrch[i] != nullptr; ++i) {
-    settings.searchList.emplace_back(state->dnsrch[i]);
-  }
-  settings.debug2 = (settings.options & kDebug2Option) != 0;
-  // The second level includes the first.
-  settings.debug = (settings.options & RES_DEBUG) != 0 || settings.debug2;
+  settings = AppliedResolverConfig();
+  settings.debug = settings.debug || settings.debug2;
 }
 
 std::optional<uint32_t> CDnsEngine::QueryServer() const {
@@ -107,10 +87,8 @@ int CDnsEngine::GetAnswer(const uint8_t* query, size_t length, int type, bool ad
                           bool toServer, uint32_t server, DnsHostInfo& info) {
   info.Clear();
   DnsTransportOptions transport;
-  transport.retransmit = settings.retransmit;
-  transport.retries = settings.retries;
-  transport.useTcp = (settings.options & RES_USEVC) != 0;
-  transport.ignoreTruncation = (settings.options & RES_IGNTC) != 0;
+  transport.retransmit = static_cast<int>(settings.timeout);
+  transport.retries = static_cast<int>(settings.retries);
   transport.debug = settings.debug;
   transport.debug2 = settings.debug2;
   transport.port = serverPort;
@@ -185,18 +163,17 @@ int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass, ui
   bool triedAsIs = false;
   bool sawNoInfo = false;
   int result = kDnsError;
-  if (dots >= settings.dots) {
+  if (dots >= kResolverDots) {
     result = QueryOne(name, nullptr, type, dnsClass, server, info);
     triedAsIs = true;
     if (result == kDnsSuccess) return result;
     sawNoInfo = result == kDnsNoInfo;
   }
 
-  const bool search = (settings.options & RES_DNSRCH) != 0;
-  const bool defaultNames = (settings.options & RES_DEFNAMES) != 0;
+  // The resolver searches, default names included: a name that does not end
+  // with a dot is tried in each search domain.
   const bool endsWithDot = !name.empty() && name.back() == '.';
-  if (((dots > 0 && !endsWithDot && search) || (dots == 0 && defaultNames)) &&
-      !settings.searchList.empty()) {
+  if (!endsWithDot) {
     for (const auto& domain : settings.searchList) {
       result = QueryOne(name, &domain, type, dnsClass, server, info);
       if (result == kDnsSuccess || result == kDnsNoResponse) return result;
@@ -205,7 +182,6 @@ int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass, ui
       } else if (result != kDnsNonExistent) {
         break;
       }
-      if (!search) break;
     }
   }
 
@@ -249,7 +225,7 @@ void CDnsEngine::FindDefaultServer() {
       defaultServerName = defaultServer.name;
       return;
     }
-    out.Print("*** Can't find server name for address %s: %s\n", Dotted(server).c_str(),
+    out.Print("*** Can't find server name for address %s: %s\n", FormatAddress(server).c_str(),
               DnsResultText(result));
     if (!answering && result != kDnsTimedOut && result != kDnsNoResponse) answering = server;
   }
@@ -257,7 +233,7 @@ void CDnsEngine::FindDefaultServer() {
   // is asked under its address rather than leaving nothing to ask.
   if (!servers.empty()) {
     unnamedServer = answering.value_or(servers.front());
-    defaultServerName = Dotted(*unnamedServer);
+    defaultServerName = FormatAddress(*unnamedServer);
     defaultServer.name = defaultServerName;
   }
 }
@@ -387,11 +363,9 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
 
     // The transfer ends with the zone's SOA record sent a second time.
     auto offset = message.SkipQuestions();
+    DnsRecord record;
     for (uint16_t i = 0; offset && i < header.answers; ++i) {
-      DnsRecord record;
-      size_t next = 0;
-      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk) break;
-      *offset = next;
+      if (!message.NextRecord(*offset, record)) break;
       if (record.type != kDnsTypeSoa || soaSeen >= 2) continue;
       if (++soaSeen == 1) {
         firstSoa = record.owner;

@@ -24,6 +24,7 @@
 #include "core/dns/dns_host_info.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
+#include "core/net/resolver_state.h"
 
 namespace tesmo {
 
@@ -83,17 +84,7 @@ class CDnsEngine {
   const DnsHostInfo& HostInfo() const { return hostInfo; }
 
  private:
-  // The resolver state's values for one run, read under the lock.
-  struct Settings {
-    unsigned long options = 0;
-    int retransmit = 2;
-    int retries = 2;
-    int dots = 1;
-    std::vector<uint32_t> servers;
-    std::vector<std::string> searchList;
-    bool debug = false;
-    bool debug2 = false;
-  };
+  // Takes the resolver settings in force for one run, under the lock.
   void ReadSettings();
   DnsPrintFlags Flags() const { return {settings.debug, settings.debug2}; }
 
@@ -114,7 +105,8 @@ class CDnsEngine {
   std::vector<uint32_t> serverOverride;
   int queryType = kDnsTypeA;
   int queryClass = kDnsClassIn;
-  Settings settings;
+  // debug is set with debug2 too: the second level includes the first.
+  ResolverConfig settings;
 
   DnsHostInfo defaultServer;
   std::string defaultServerName;

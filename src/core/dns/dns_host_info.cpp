@@ -3,26 +3,30 @@
 
 #include <strings.h>
 
-#include <cstdio>
 #include <optional>
 
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_output.h"
+#include "core/dns/dns_record_data.h"
 #include "core/dns/dns_records.h"
+#include "core/net/address_text.h"
+#include "core/net/dns_message.h"
 
 namespace tesmo {
 
 namespace {
 
-std::string Dotted(uint32_t address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF,
-                (address >> 8) & 0xFF, address & 0xFF);
-  return text;
+// The one name of an NS or PTR record; nothing when it cannot be read.
+std::optional<std::string> NameOf(const CDnsMessage& message, const DnsRecord& record) {
+  auto names = std::get<DnsNamesData>(DecodeRecordData(message, record).value).names;
+  return names.empty() ? std::nullopt : std::optional(std::move(names.front()));
 }
 
-uint32_t AddressAt(const CDnsMessage& message, size_t offset) {
-  return message.U32(offset);
+// The address of an A record of four bytes (an IPv4 address); nothing for
+// any other length.
+std::optional<uint32_t> AddressOf(const CDnsMessage& message, const DnsRecord& record) {
+  const DnsRecordData data = DecodeRecordData(message, record);
+  const auto* a = std::get_if<DnsAddressData>(&data.value);
+  return a && !a->protocolPort ? std::optional(a->address) : std::nullopt;
 }
 
 // Four addresses on the first line, five on each later one.
@@ -31,7 +35,7 @@ void PrintAddresses(CDnsOutput& out, const std::vector<uint32_t>& addresses) {
   size_t onLine = 0;
   size_t perLine = 4;
   for (size_t i = 0; i < addresses.size(); ++i) {
-    out.Print("%c %s", separator, Dotted(addresses[i]).c_str());
+    out.Print("%c %s", separator, FormatAddress(addresses[i]).c_str());
     separator = ',';
     if (++onLine == perLine && i + 1 < addresses.size()) {
       out.Write("\n\t");
@@ -122,27 +126,25 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
   };
   bool answersPrinted = false;
   DnsRecord record;
-  size_t next = 0;
   if (readsHost) {
     bool found = false;
     bool haveAddress = false;
     int addressClass = 0;
     for (uint16_t i = 0; i < header.answers; ++i) {
-      if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-        return kDnsError;
-      *offset = next;
+      if (!message.NextRecord(*offset, record)) return kDnsError;
       if (record.type == kDnsTypeCname) {
         if (info.aliases.size() < DnsHostInfo::kMaxAliases) info.aliases.push_back(record.owner);
       } else if (record.type == kDnsTypePtr && query.type == kDnsTypePtr) {
-        std::string target;
-        if (!message.ReadName(record.data, target)) return kDnsError;
-        info.name = target;
+        auto target = NameOf(message, record);
+        if (!target) return kDnsError;
+        info.name = *target;
         found = true;
         break;
       } else if (record.type == kDnsTypeA) {
         // Only four-byte addresses fit the record; anything else is not an
         // IPv4 address and is passed over.
-        if (record.dataLength != 4) continue;
+        const auto address = AddressOf(message, record);
+        if (!address) continue;
         if (!haveAddress) {
           info.name = record.owner;
           addressClass = record.dnsClass;
@@ -154,7 +156,7 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
           log.Out("MAXADDRS exceeded: skipping address\n");
           continue;
         }
-        info.addresses.push_back(AddressAt(message, record.data));
+        info.addresses.push_back(*address);
         found = true;
       }
     }
@@ -182,16 +184,14 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
 
   // Authority section: the servers of the name's zone.
   for (uint16_t i = 0; i < header.authority; ++i) {
-    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-      return kDnsError;
-    *offset = next;
+    if (!message.NextRecord(*offset, record)) return kDnsError;
     if (record.type != kDnsTypeNs) continue;
-    std::string serverName;
-    if (!message.ReadName(record.data, serverName)) return kDnsError;
-    DnsServerInfo* server = FindServer(info, serverName);
+    auto serverName = NameOf(message, record);
+    if (!serverName) return kDnsError;
+    DnsServerInfo* server = FindServer(info, *serverName);
     if (!server) {
       if (info.servers.size() >= DnsHostInfo::kMaxServers) continue;
-      info.servers.push_back(DnsServerInfo{serverName, {}, {}});
+      info.servers.push_back(DnsServerInfo{*serverName, {}, {}});
       server = &info.servers.back();
     }
     if (server->domains.size() < DnsHostInfo::kMaxDomains) server->domains.push_back(record.owner);
@@ -199,13 +199,12 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
 
   // Additional section: the addresses of those servers.
   for (uint16_t i = 0; i < header.additional; ++i) {
-    if (message.ReadRecord(*offset, record, next) != CDnsMessage::RecordStatus::kOk)
-      return kDnsError;
-    *offset = next;
-    if (record.type != kDnsTypeA || record.dataLength != 4) continue;
+    if (!message.NextRecord(*offset, record)) return kDnsError;
+    if (record.type != kDnsTypeA) continue;
+    const auto address = AddressOf(message, record);
     DnsServerInfo* server = FindServer(info, record.owner);
-    if (server && server->addresses.size() < DnsHostInfo::kMaxAddresses) {
-      server->addresses.push_back(AddressAt(message, record.data));
+    if (address && server && server->addresses.size() < DnsHostInfo::kMaxAddresses) {
+      server->addresses.push_back(*address);
     }
   }
 

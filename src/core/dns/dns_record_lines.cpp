@@ -7,53 +7,41 @@
 #include <resolv.h>
 #include <strings.h>
 
-#include <cstdio>
 #include <map>
 #include <mutex>
+#include <span>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include "core/dns/dns_output.h"
+#include "core/dns/dns_record_data.h"
 #include "core/dns/dns_records.h"
+#include "core/net/address_text.h"
 
 namespace tesmo {
 
 namespace {
 
-// What printing one record's data came to.
-enum class DataStatus {
-  kOk,
-  kBadName,  // a name could not be read
-  kShort,    // a fixed field lies past the data's end
-};
-
-std::string DottedQuad(const uint8_t* bytes) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
-  return text;
+// A name as the engine prints it inside record data: "." for the root.
+std::string PrintableName(const std::string& name) {
+  return name.empty() ? std::string(".") : name;
 }
 
-// A character string in double quotes, with a backslash before every line
-// feed, double quote and backslash.
-std::string QuotedText(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '\n' || c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  quoted += '"';
-  return quoted;
-}
-
-// The strings of a TXT record, quoted and separated by blanks.
-DataStatus QuotedStrings(CDnsDataReader& data, std::string& text) {
-  text.clear();
-  while (!data.AtEnd()) {
-    std::string piece;
-    if (!data.String(piece)) return DataStatus::kShort;
+// The strings of a TXT record, each in double quotes with a backslash before
+// every line feed, double quote and backslash, separated by blanks.
+std::string QuotedStrings(const std::vector<std::string>& strings) {
+  std::string text;
+  for (const std::string& piece : strings) {
     if (!text.empty()) text += ' ';
-    text += QuotedText(piece);
+    text += '"';
+    for (char c : piece) {
+      if (c == '\n' || c == '"' || c == '\\') text += '\\';
+      text += c;
+    }
+    text += '"';
   }
-  return DataStatus::kOk;
+  return text;
 }
 
 std::string ProtocolName(uint32_t number) {
@@ -89,12 +77,25 @@ std::string ServiceName(const std::string& protocol, uint32_t port) {
   return it == names.end() ? std::string() : it->second;
 }
 
-// The ports whose bits are set in a WKS bit map (first byte's top bit = port 0).
-template <typename Visit>
-void ForEachPort(const uint8_t* bits, size_t count, Visit visit) {
-  for (size_t i = 0; i < count; ++i) {
-    for (int bit = 0; bit < 8; ++bit) {
-      if (bits[i] & (0x80 >> bit)) visit(static_cast<uint32_t>(i * 8 + bit));
+// The protocol of a WKS record by name, or by number when the system's table
+// has no name for it.
+std::string ProtocolText(const DnsWksData& wks) {
+  const std::string name = ProtocolName(wks.protocol);
+  return name.empty() ? std::to_string(wks.protocol) : name;
+}
+
+// Prints each port set in a WKS bit map (the first byte's top bit is port 0)
+// by its service name after named, or by number after numbered when the
+// system's table has no name for it.
+void PrintPorts(CDnsOutput& out, const DnsWksData& wks, const char* named, const char* numbered) {
+  const std::string protocol = ProtocolName(wks.protocol);
+  for (uint32_t port = 0; port < wks.ports.size() * 8; ++port) {
+    if ((wks.ports[port / 8] & (0x80 >> port % 8)) == 0) continue;
+    const std::string service = ServiceName(protocol, port);
+    if (service.empty()) {
+      out.Print(numbered, port);
+    } else {
+      out.Print(named, service.c_str());
     }
   }
 }
@@ -104,52 +105,48 @@ std::string Ipv6Text(const uint8_t* bytes) {
   return inet_ntop(AF_INET6, bytes, text, sizeof text) ? text : "";
 }
 
-std::string NsapText(const uint8_t* bytes, size_t length) {
+std::string NsapText(std::span<const uint8_t> bytes) {
   // The library's form: "0x", two hex digits per byte, a dot after every odd
   // byte; it stops after 255 bytes, so the buffer holds its longest text.
   char text[2 + 255 * 3 + 1];
-  return inet_nsap_ntoa(static_cast<int>(length), bytes, text);
-}
-
-const char* RootOr(const std::string& owner) {
-  return owner.empty() ? "(root)" : owner.c_str();
+  return inet_nsap_ntoa(static_cast<int>(bytes.size()), bytes.data(), text);
 }
 
 // --- Resource record lines ---------------------------------------------------
 
-DataStatus PrintNameAfter(CDnsOutput& out, CDnsDataReader& data, const char* label) {
-  std::string name;
+// Writes label, then names[index]; false when the data held no such name.
+bool WriteName(CDnsOutput& out, const char* label, const std::vector<std::string>& names,
+               size_t index) {
   out.Write(label);
-  if (!data.Name(name)) return DataStatus::kBadName;
-  out.Write(PrintableName(name));
-  return DataStatus::kOk;
+  if (index >= names.size()) return false;
+  out.Write(PrintableName(names[index]));
+  return true;
 }
 
-DataStatus PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
-                           CDnsDataReader& data, bool debug) {
-  const uint8_t* bytes;
-  uint32_t a, b, c;
-  std::string first, second, name;
-  DataStatus status;
+// Prints the data's lines up to the first field the data did not hold. The
+// forms that show the data whole (the generic one, UID of another length)
+// count it read whole, and an unreadable NAPTR replacement is only noted:
+// data's status and count then change to what was shown.
+void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
+                     DnsRecordData& data, bool debug) {
+  const auto shownWhole = [&] {
+    data.status = DnsRecordData::Status::kOk;
+    data.consumed = record.dataLength;
+  };
+  const auto& value = data.value;
   switch (record.type) {
-    case kDnsTypeA:
-      if ((record.dnsClass == kDnsClassIn || record.dnsClass == kDnsClassHs) &&
-          (record.dataLength == 4 || record.dataLength == 7)) {
-        data.Bytes(4, bytes);
-        if (record.dataLength == 4) {
-          out.Print("\tinternet address = %s\n", DottedQuad(bytes).c_str());
-        } else {
-          data.U8(a);
-          data.U16(b);
-          out.Print("\tinternet address = %s", DottedQuad(bytes).c_str());
-          out.Print(", protocol = %u", a);
-          out.Print(", port = %u\n", b);
-        }
+    case kDnsTypeA: {
+      const auto* a = std::get_if<DnsAddressData>(&value);
+      if (a && (record.dnsClass == kDnsClassIn || record.dnsClass == kDnsClassHs)) {
+        out.Print("\tinternet address = %s", FormatAddress(a->address).c_str());
+        if (a->protocolPort)
+          out.Print(", protocol = %u, port = %u", a->protocolPort->first, a->protocolPort->second);
+        out.Write("\n");
       } else {
         out.Print("\taddress, class = %d, len = %zu\n", record.dnsClass, record.dataLength);
-        data.Bytes(record.dataLength, bytes);
       }
-      return DataStatus::kOk;
+      return;
+    }
     case kDnsTypeNs:
     case kDnsTypeCname:
     case kDnsTypeMb:
@@ -162,186 +159,147 @@ DataStatus PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const Dn
                           : record.type == kDnsTypeMg    ? "\tmail group member = "
                           : record.type == kDnsTypeMr    ? "\tmailbox rename = "
                                                          : "\tname = ";
-      if ((status = PrintNameAfter(out, data, label)) != DataStatus::kOk) return status;
-      out.Write("\n");
-      return DataStatus::kOk;
+      if (WriteName(out, label, std::get<DnsNamesData>(value).names, 0)) out.Write("\n");
+      return;
     }
     case kDnsTypeSoa: {
+      const auto& soa = std::get<DnsSoaData>(value);
       if (!debug) out.Write("\n");
-      if ((status = PrintNameAfter(out, data, "\torigin = ")) != DataStatus::kOk) return status;
-      if ((status = PrintNameAfter(out, data, "\n\tmail addr = ")) != DataStatus::kOk)
-        return status;
-      if (!data.U32(a)) return DataStatus::kShort;
-      out.Print("\n\tserial = %u", a);
+      if (!WriteName(out, "\torigin = ", soa.names, 0) ||
+          !WriteName(out, "\n\tmail addr = ", soa.names, 1) || soa.numbers.empty())
+        return;
+      out.Print("\n\tserial = %u", soa.numbers[0]);
       const char* labels[] = {"\n\trefresh = %u (%s)", "\n\tretry   = %u (%s)",
                               "\n\texpire  = %u (%s)", "\n\tminimum ttl = %u (%s)\n"};
-      for (const char* label : labels) {
-        if (!data.U32(a)) return DataStatus::kShort;
-        out.Print(label, a, DnsTimeText(a).c_str());
-      }
-      return DataStatus::kOk;
+      for (size_t i = 1; i < soa.numbers.size(); ++i)
+        out.Print(labels[i - 1], soa.numbers[i], DnsTimeText(soa.numbers[i]).c_str());
+      return;
     }
     case kDnsTypeNull:
       out.Print("\tNULL (dlen %zu)\n", record.dataLength);
-      data.Bytes(record.dataLength, bytes);
-      return DataStatus::kOk;
+      return;
     case kDnsTypeWks: {
-      if (record.dataLength < 5) return DataStatus::kOk;
+      const auto* wks = std::get_if<DnsWksData>(&value);
+      if (!wks) return;
       if (!debug) out.Write("\n");
-      data.Bytes(4, bytes);
-      const std::string address = DottedQuad(bytes);
-      data.U8(a);
-      const std::string protocol = ProtocolName(a);
-      if (protocol.empty()) {
-        out.Print("\tinet address = %s, protocol = %u\n\t", address.c_str(), a);
-      } else {
-        out.Print("\tinet address = %s, protocol = %s\n\t", address.c_str(), protocol.c_str());
-      }
-      const size_t count = data.Left();
-      data.Bytes(count, bytes);
-      ForEachPort(bytes, count, [&](uint32_t port) {
-        const std::string service = ServiceName(protocol, port);
-        if (service.empty()) {
-          out.Print(" #%u", port);
-        } else {
-          out.Print("  %s", service.c_str());
-        }
-      });
+      out.Print("\tinet address = %s, protocol = %s\n\t", FormatAddress(wks->address).c_str(),
+                ProtocolText(*wks).c_str());
+      PrintPorts(out, *wks, "  %s", " #%u");
       out.Write("\n");
-      return DataStatus::kOk;
+      return;
     }
     case kDnsTypeHinfo: {
-      if (!data.String(first)) return DataStatus::kShort;
-      out.Print("\tCPU = %.*s", static_cast<int>(first.size()), first.data());
-      const bool hasOs = !data.AtEnd();
-      if (hasOs && !data.String(second)) return DataStatus::kShort;
-      if (hasOs && !second.empty()) {
-        out.Print("\tOS = %.*s\n", static_cast<int>(second.size()), second.data());
+      const auto& strings = std::get<DnsStringsData>(value).strings;
+      if (strings.empty()) return;
+      out.Print("\tCPU = %.*s", static_cast<int>(strings[0].size()), strings[0].data());
+      if (data.status != DnsRecordData::Status::kOk) return;
+      if (strings.size() > 1 && !strings[1].empty()) {
+        out.Print("\tOS = %.*s\n", static_cast<int>(strings[1].size()), strings[1].data());
       } else {
         out.Write("\n*** Warning *** OS-type missing\n");
       }
-      return DataStatus::kOk;
+      return;
     }
     case kDnsTypeMinfo:
     case kDnsTypeRp: {
       const bool minfo = record.type == kDnsTypeMinfo;
+      const auto& names = std::get<DnsNamesData>(value).names;
       if (!debug) out.Write("\n");
-      if ((status = PrintNameAfter(out, data, minfo ? "\trequests = " : "\tmailbox = ")) !=
-          DataStatus::kOk)
-        return status;
-      if ((status = PrintNameAfter(out, data, minfo ? "\n\terrors = " : "\n\ttext = ")) !=
-          DataStatus::kOk)
-        return status;
-      out.Write("\n");
-      return DataStatus::kOk;
+      if (WriteName(out, minfo ? "\trequests = " : "\tmailbox = ", names, 0) &&
+          WriteName(out, minfo ? "\n\terrors = " : "\n\ttext = ", names, 1))
+        out.Write("\n");
+      return;
     }
     case kDnsTypeMx:
     case kDnsTypeAfsdb:
-    case kDnsTypeRt: {
-      if (!data.U16(a)) return DataStatus::kShort;
-      const char* number = record.type == kDnsTypeAfsdb ? "\tsubtype = %u" : "\tpreference = %u";
+    case kDnsTypeRt:
+    case kDnsTypePx: {
+      const auto* mx = std::get_if<DnsPreferenceData>(&value);
+      if (!mx) return;
+      out.Print(record.type == kDnsTypeAfsdb ? "\tsubtype = %u" : "\tpreference = %u",
+                mx->preference);
       const char* label = record.type == kDnsTypeMx      ? ", mail exchanger = "
                           : record.type == kDnsTypeAfsdb ? ", DCE/AFS server = "
-                                                         : ", router = ";
-      out.Print(number, a);
-      if ((status = PrintNameAfter(out, data, label)) != DataStatus::kOk) return status;
+                          : record.type == kDnsTypeRt    ? ", router = "
+                                                         : ", RFC 822 = ";
+      if (!WriteName(out, label, mx->names, 0)) return;
+      if (record.type == kDnsTypePx && !WriteName(out, "\nX.400 = ", mx->names, 1)) return;
       out.Write("\n");
-      return DataStatus::kOk;
+      return;
     }
-    case kDnsTypePx:
-      if (!data.U16(a)) return DataStatus::kShort;
-      out.Print("\tpreference = %u", a);
-      if ((status = PrintNameAfter(out, data, ", RFC 822 = ")) != DataStatus::kOk) return status;
-      if ((status = PrintNameAfter(out, data, "\nX.400 = ")) != DataStatus::kOk) return status;
-      out.Write("\n");
-      return DataStatus::kOk;
     case kDnsTypeTxt:
-      if ((status = QuotedStrings(data, first)) != DataStatus::kOk) return status;
-      out.Write(" text = ");
-      out.Write(first);
-      out.Write("\n");
-      return DataStatus::kOk;
+      if (data.status == DnsRecordData::Status::kOk)
+        out.Write(" text = " + QuotedStrings(std::get<DnsStringsData>(value).strings) + "\n");
+      return;
     case kDnsTypeX25: {
-      if (!data.String(first)) return DataStatus::kShort;
-      std::string text;
-      for (char ch : first) {
-        if (ch == '\n') text += '\\';
-        text += ch;
-      }
-      out.Write(" X25 = \"");
-      out.Write(text);
-      out.Write("\"\n");
-      return DataStatus::kOk;
+      const auto& strings = std::get<DnsStringsData>(value).strings;
+      if (strings.empty()) return;
+      std::string text = " X25 = \"";
+      for (char ch : strings[0]) text += ch == '\n' ? "\\\n" : std::string(1, ch);
+      out.Write(text + "\"\n");
+      return;
     }
-    case kDnsTypeIsdn:
-      if (!data.String(first)) return DataStatus::kShort;
-      out.Write("\tISDN = \"");
-      out.Write(first);
-      if (!data.AtEnd()) {
-        if (!data.String(second)) return DataStatus::kShort;
-        out.Write("-");
-        out.Write(second);
-      }
+    case kDnsTypeIsdn: {
+      const auto& strings = std::get<DnsStringsData>(value).strings;
+      if (strings.empty()) return;
+      out.Write("\tISDN = \"" + strings[0]);
+      if (data.status != DnsRecordData::Status::kOk) return;
+      if (strings.size() > 1) out.Write("-" + strings[1]);
       out.Write("\"\n");
-      return DataStatus::kOk;
+      return;
+    }
     case kDnsTypeNsap:
-      data.Bytes(record.dataLength, bytes);
-      out.Print("\tnsap = %s\n", NsapText(bytes, record.dataLength).c_str());
-      return DataStatus::kOk;
+      out.Print("\tnsap = %s\n", NsapText(std::get<DnsBytesData>(value).bytes).c_str());
+      return;
     case kDnsTypeAaaa:
-      if (!data.Bytes(16, bytes)) return DataStatus::kShort;
-      out.Print("\tIPv6 address = %s\n", Ipv6Text(bytes).c_str());
-      return DataStatus::kOk;
-    case kDnsTypeSrv:
-      if (!data.U16(a) || !data.U16(b) || !data.U16(c)) return DataStatus::kShort;
-      out.Print("\tpriority = %u", a);
-      out.Print(", weight = %u", b);
-      out.Print(", port= %u\n", c);
-      if ((status = PrintNameAfter(out, data, "\thost = ")) != DataStatus::kOk) return status;
-      out.Write("\n");
-      return DataStatus::kOk;
-    case kDnsTypeNaptr: {
-      if (!data.U16(a) || !data.U16(b)) return DataStatus::kShort;
-      out.Print("\torder = %u", a);
-      out.Print(", preference = %u\n", b);
-      for (const char* word : {"flags", "services", "rule"}) {
-        if (!data.String(first)) return DataStatus::kShort;
-        out.Print("\t%s = \"", word);
-        out.Write(first);
-        out.Write("\"\n");
-      }
-      out.Write("\treplacement = ");
-      if (data.Name(name)) {
-        out.Write(PrintableName(name));
-        out.Write("\n");
-      } else {
-        out.Write("(replacement truncated?)\n");
-      }
-      return DataStatus::kOk;
+      if (const auto* ipv6 = std::get_if<DnsIpv6Data>(&value))
+        out.Print("\tIPv6 address = %s\n", Ipv6Text(ipv6->address.data()).c_str());
+      return;
+    case kDnsTypeSrv: {
+      const auto* srv = std::get_if<DnsServiceData>(&value);
+      if (!srv) return;
+      out.Print("\tpriority = %u, weight = %u, port= %u\n", srv->priority, srv->weight, srv->port);
+      out.Write("\thost = ");
+      if (srv->target) out.Write(PrintableName(*srv->target) + "\n");
+      return;
     }
-    case kDnsTypeUinfo:
-      data.Bytes(record.dataLength, bytes);
-      out.Print("\tuser info = %.*s\n", static_cast<int>(record.dataLength),
-                reinterpret_cast<const char*>(bytes));
-      return DataStatus::kOk;
+    case kDnsTypeNaptr: {
+      const auto* naptr = std::get_if<DnsNaptrData>(&value);
+      if (!naptr) return;
+      out.Print("\torder = %u, preference = %u\n", naptr->order, naptr->preference);
+      const char* words[] = {"flags", "services", "rule"};
+      for (size_t i = 0; i < naptr->strings.size(); ++i)
+        out.Write(std::string("\t") + words[i] + " = \"" + naptr->strings[i] + "\"\n");
+      if (naptr->strings.size() < 3) return;
+      out.Write(
+          "\treplacement = " +
+          (naptr->replacement ? PrintableName(*naptr->replacement) : "(replacement truncated?)") +
+          "\n");
+      data.status = DnsRecordData::Status::kOk;
+      return;
+    }
+    case kDnsTypeUinfo: {
+      const auto bytes = std::get<DnsBytesData>(value).bytes;
+      out.Print("\tuser info = %.*s\n", static_cast<int>(bytes.size()),
+                reinterpret_cast<const char*>(bytes.data()));
+      return;
+    }
     case kDnsTypeUid:
     case kDnsTypeGid: {
       const char letter = record.type == kDnsTypeUid ? 'u' : 'g';
       if (record.dataLength == 4) {
-        data.U32(a);
-        out.Print("\t%cid = %u\n", letter, a);
+        out.Print("\t%cid = %u\n", letter, std::get<DnsNumberData>(value).value);
       } else {
         out.Print("\t%cid of length %zu?\n", letter, record.dataLength);
-        data.Bytes(record.dataLength, bytes);
+        shownWhole();
       }
-      return DataStatus::kOk;
+      return;
     }
     default:
       out.Print("\trecord type %d, interpreted as:\n", record.type);
-      out.Write(GenericRecordText(message, record));
-      out.Write("\n");
-      data.Bytes(record.dataLength, bytes);
-      return DataStatus::kOk;
+      out.Write(GenericRecordText(message, record) + "\n");
+      shownWhole();
+      return;
   }
 }
 
@@ -353,155 +311,136 @@ bool EndsWithDomain(const std::string& name, const std::string& domain) {
   return name[dot] == '.' && strcasecmp(name.c_str() + dot + 1, domain.c_str()) == 0;
 }
 
-DataStatus PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
-                            CDnsDataReader& data, int listType) {
-  const uint8_t* bytes;
-  uint32_t a, b, c;
-  std::string first, second, name;
-  auto printName = [&](const char* format) {
-    if (!data.Name(name)) return false;
-    out.Print(format, PrintableName(name).c_str());
-    return true;
-  };
+// Prints each of names after its format, stopping at the first the data did
+// not hold.
+void PrintNames(CDnsOutput& out, const std::vector<std::string>& names,
+                std::initializer_list<const char*> formats) {
+  size_t i = 0;
+  for (const char* format : formats) {
+    if (i == names.size()) return;
+    out.Print(format, PrintableName(names[i++]).c_str());
+  }
+}
+
+// Prints the listing form of the data, up to the first field the data did not
+// hold; the caller ends the line by the data's status.
+void PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
+                      const DnsRecordData& data, int listType) {
+  const auto& value = data.value;
   switch (record.type) {
     case kDnsTypeA:
-      if (record.dnsClass != kDnsClassIn) return DataStatus::kOk;
-      if (record.dataLength == 4 || record.dataLength == 7) {
-        data.Bytes(4, bytes);
-        out.Print(" %s", DottedQuad(bytes).c_str());
-        if (record.dataLength == 7) {
-          data.U8(a);
-          data.U16(b);
-          out.Print(" (%u, %u)", a, b);
-        }
+      if (record.dnsClass != kDnsClassIn) return;
+      if (const auto* a = std::get_if<DnsAddressData>(&value)) {
+        out.Print(" %s", FormatAddress(a->address).c_str());
+        if (a->protocolPort)
+          out.Print(" (%u, %u)", a->protocolPort->first, a->protocolPort->second);
       } else {
         out.Print(" (dlen = %zu?)", record.dataLength);
       }
-      return DataStatus::kOk;
+      return;
     case kDnsTypeNs:
     case kDnsTypePtr:
     case kDnsTypeNsapPtr:
       out.Write(" ");
       if (listType != kDnsTypeAny)
         out.Print("%s = ", record.type == kDnsTypePtr ? "host" : "server");
-      return printName("%-30s") ? DataStatus::kOk : DataStatus::kBadName;
+      PrintNames(out, std::get<DnsNamesData>(value).names, {"%-30s"});
+      return;
     case kDnsTypeSoa: {
-      if (!printName(" %s")) return DataStatus::kBadName;
-      if (!printName(" %s. (")) return DataStatus::kBadName;
-      uint32_t numbers[5];
-      for (auto& number : numbers) {
-        if (!data.U32(number)) return DataStatus::kShort;
-      }
-      for (size_t i = 0; i < 5; ++i) out.Print("%s%u", i == 0 ? "" : " ", numbers[i]);
+      const auto& soa = std::get<DnsSoaData>(value);
+      PrintNames(out, soa.names, {" %s", " %s. ("});
+      if (soa.numbers.size() < 5) return;
+      for (size_t i = 0; i < 5; ++i) out.Print("%s%u", i == 0 ? "" : " ", soa.numbers[i]);
       out.Write(")");
-      return DataStatus::kOk;
+      return;
     }
     case kDnsTypeWks: {
-      if (record.dnsClass != kDnsClassIn || record.dataLength < 5) return DataStatus::kOk;
-      data.Bytes(4, bytes);
-      data.U8(a);
-      const std::string protocol = ProtocolName(a);
-      if (protocol.empty()) {
-        out.Print(" %-3u ", a);
-      } else {
-        out.Print(" %-3s ", protocol.c_str());
-      }
-      const size_t count = data.Left();
-      data.Bytes(count, bytes);
-      ForEachPort(bytes, count, [&](uint32_t port) {
-        const std::string service = ServiceName(protocol, port);
-        if (service.empty()) {
-          out.Print(" %u", port);
-        } else {
-          out.Print(" %s", service.c_str());
-        }
-      });
-      return DataStatus::kOk;
+      const auto* wks = std::get_if<DnsWksData>(&value);
+      if (record.dnsClass != kDnsClassIn || !wks) return;
+      out.Print(" %-3s ", ProtocolText(*wks).c_str());
+      PrintPorts(out, *wks, " %s", " %u");
+      return;
     }
     case kDnsTypeHinfo:
-    case kDnsTypeIsdn:
-      if (!data.String(first)) return DataStatus::kShort;
-      if (first.empty()) first = " ";
+    case kDnsTypeIsdn: {
+      const auto& strings = std::get<DnsStringsData>(value).strings;
+      if (strings.empty()) return;
+      const std::string& first = strings[0].empty() ? " " : strings[0];
       out.Print(" %-10.*s", static_cast<int>(first.size()), first.data());
-      if (!data.AtEnd()) {
-        if (!data.String(second)) return DataStatus::kShort;
-        out.Print("  %.*s", static_cast<int>(second.size()), second.data());
-      }
-      return DataStatus::kOk;
-    case kDnsTypeX25:
-      if (!data.String(first)) return DataStatus::kShort;
-      out.Print("  %.*s", static_cast<int>(first.size()), first.data());
-      return DataStatus::kOk;
+      if (strings.size() > 1)
+        out.Print("  %.*s", static_cast<int>(strings[1].size()), strings[1].data());
+      return;
+    }
+    case kDnsTypeX25: {
+      const auto& strings = std::get<DnsStringsData>(value).strings;
+      if (!strings.empty())
+        out.Print("  %.*s", static_cast<int>(strings[0].size()), strings[0].data());
+      return;
+    }
     case kDnsTypeMinfo:
     case kDnsTypeRp:
       out.Write(" ");
-      if (!printName("%s")) return DataStatus::kBadName;
-      return printName("  %s") ? DataStatus::kOk : DataStatus::kBadName;
+      PrintNames(out, std::get<DnsNamesData>(value).names, {"%s", "  %s"});
+      return;
     case kDnsTypeMx:
     case kDnsTypeAfsdb:
     case kDnsTypeRt:
-      if (!data.U16(a)) return DataStatus::kShort;
-      out.Print(" %-3u ", a);
-      return printName(" %s") ? DataStatus::kOk : DataStatus::kBadName;
+    case kDnsTypePx:
+      if (const auto* mx = std::get_if<DnsPreferenceData>(&value)) {
+        out.Print(" %-3u ", mx->preference);
+        PrintNames(out, mx->names, {" %s", " %s"});
+      }
+      return;
     case kDnsTypeCname:
     case kDnsTypeMb:
     case kDnsTypeMg:
     case kDnsTypeMr:
-      return printName(" %s") ? DataStatus::kOk : DataStatus::kBadName;
-    case kDnsTypeTxt: {
-      const DataStatus status = QuotedStrings(data, first);
-      if (status != DataStatus::kOk) return status;
-      out.Write(first);
-      return DataStatus::kOk;
-    }
+      PrintNames(out, std::get<DnsNamesData>(value).names, {" %s"});
+      return;
+    case kDnsTypeTxt:
+      if (data.status == DnsRecordData::Status::kOk)
+        out.Write(QuotedStrings(std::get<DnsStringsData>(value).strings));
+      return;
     case kDnsTypeNsap:
-      data.Bytes(record.dataLength, bytes);
-      out.Print(" %s", NsapText(bytes, record.dataLength).c_str());
-      return DataStatus::kOk;
-    case kDnsTypePx:
-      if (!data.U16(a)) return DataStatus::kShort;
-      out.Print(" %-3u ", a);
-      if (!printName(" %s")) return DataStatus::kBadName;
-      return printName(" %s") ? DataStatus::kOk : DataStatus::kBadName;
+      out.Print(" %s", NsapText(std::get<DnsBytesData>(value).bytes).c_str());
+      return;
     case kDnsTypeAaaa:
-      if (!data.Bytes(16, bytes)) return DataStatus::kShort;
-      out.Print(" %s", Ipv6Text(bytes).c_str());
-      return DataStatus::kOk;
+      if (const auto* ipv6 = std::get_if<DnsIpv6Data>(&value))
+        out.Print(" %s", Ipv6Text(ipv6->address.data()).c_str());
+      return;
     case kDnsTypeLoc:
       out.Print("\t%s", GenericRecordText(message, record).c_str());
-      return DataStatus::kOk;
+      return;
     case kDnsTypeSrv:
-      if (!data.U16(a) || !data.U16(b) || !data.U16(c)) return DataStatus::kShort;
-      out.Print("\t%u %u %u ", a, b, c);
-      return printName("%s") ? DataStatus::kOk : DataStatus::kBadName;
-    case kDnsTypeNaptr: {
-      if (!data.U16(a) || !data.U16(b)) return DataStatus::kShort;
-      out.Print("\t%u", a);
-      out.Print(" %u", b);
-      for (int i = 0; i < 3; ++i) {
-        if (!data.String(first)) return DataStatus::kShort;
-        if (!first.empty()) {
-          out.Write(" \"");
-          out.Write(first);
-          out.Write("\"");
-        }
+      if (const auto* srv = std::get_if<DnsServiceData>(&value)) {
+        out.Print("\t%u %u %u ", srv->priority, srv->weight, srv->port);
+        if (srv->target) out.Write(PrintableName(*srv->target));
       }
-      return printName(" %s") ? DataStatus::kOk : DataStatus::kBadName;
+      return;
+    case kDnsTypeNaptr: {
+      const auto* naptr = std::get_if<DnsNaptrData>(&value);
+      if (!naptr) return;
+      out.Print("\t%u %u", naptr->order, naptr->preference);
+      for (const std::string& text : naptr->strings) {
+        if (!text.empty()) out.Write(" \"" + text + "\"");
+      }
+      if (naptr->replacement) out.Print(" %s", PrintableName(*naptr->replacement).c_str());
+      return;
     }
-    case kDnsTypeUinfo:
-      data.Bytes(record.dataLength, bytes);
-      out.Print(" %.*s", static_cast<int>(record.dataLength), reinterpret_cast<const char*>(bytes));
-      return DataStatus::kOk;
+    case kDnsTypeUinfo: {
+      const auto bytes = std::get<DnsBytesData>(value).bytes;
+      out.Print(" %.*s", static_cast<int>(bytes.size()),
+                reinterpret_cast<const char*>(bytes.data()));
+      return;
+    }
     case kDnsTypeUid:
     case kDnsTypeGid:
-      if (!data.U32(a)) return DataStatus::kShort;
-      out.Print(" %u", a);
-      return DataStatus::kOk;
+      if (const auto* number = std::get_if<DnsNumberData>(&value)) out.Print(" %u", number->value);
+      return;
     default:
       // Types without a listing form of their own still show their data.
-      out.Write(" ");
-      out.Write(GenericRecordText(message, record));
-      return DataStatus::kOk;
+      out.Write(" " + GenericRecordText(message, record));
+      return;
   }
 }
 
@@ -537,7 +476,7 @@ std::optional<size_t> PrintResourceRecord(CDnsOutput& out, const CDnsMessage& me
     out.Write("(name truncated?)\n");
     return std::nullopt;
   }
-  out.Print("%s", RootOr(record.owner));
+  out.Write(record.owner.empty() ? "(root)" : record.owner);
   if (status == CDnsMessage::RecordStatus::kCutHeader) {
     // Fewer bytes than the ten of type, class, time to live and length.
     out.Print("\n*** Error: record size incorrect (%zu != %d)\n\n", next, 10);
@@ -560,23 +499,17 @@ std::optional<size_t> PrintResourceRecord(CDnsOutput& out, const CDnsMessage& me
     out.Write("\n");
   }
 
-  CDnsDataReader data(message, record);
-  switch (PrintRecordData(out, message, record, data, debug)) {
-    case DataStatus::kBadName:
-      out.Write("(name truncated?)\n");
-      return std::nullopt;
-    case DataStatus::kShort:
-      out.Print("\n*** Error: record size incorrect (%zu != %zu)\n\n", data.Consumed(),
-                record.dataLength);
-      return std::nullopt;
-    case DataStatus::kOk:
-      break;
+  DnsRecordData data = DecodeRecordData(message, record);
+  PrintRecordData(out, message, record, data, debug);
+  if (data.status == DnsRecordData::Status::kBadName) {
+    out.Write("(name truncated?)\n");
+    return std::nullopt;
   }
-  if (debug && record.type != kDnsTypeSoa) {
+  if (data.status == DnsRecordData::Status::kOk && debug && record.type != kDnsTypeSoa) {
     out.Print("\tttl = %u (%s)\n", record.ttl, DnsTimeText(record.ttl).c_str());
   }
-  if (data.Consumed() != record.dataLength) {
-    out.Print("\n*** Error: record size incorrect (%zu != %zu)\n\n", data.Consumed(),
+  if (data.status == DnsRecordData::Status::kShort || data.consumed != record.dataLength) {
+    out.Print("\n*** Error: record size incorrect (%zu != %zu)\n\n", data.consumed,
               record.dataLength);
     return std::nullopt;
   }
@@ -600,13 +533,10 @@ int PrintZoneListingLines(CDnsOutput& out, const CDnsMessage& message, const Dns
 
   for (uint16_t i = 0; i < header.answers; ++i) {
     DnsRecord record;
-    size_t next = 0;
-    const auto status = message.ReadRecord(*offset, record, next);
-    if (status != CDnsMessage::RecordStatus::kOk) {
+    if (!message.NextRecord(*offset, record)) {
       out.Write(" ***\n");
       return kDnsError;
     }
-    *offset = next;
     // A record of another type than the listed one is left out; listing A
     // also shows the zone's NS and PTR records.
     if (record.type != listing.type && listing.type != kDnsTypeAny &&
@@ -629,8 +559,9 @@ int PrintZoneListingLines(CDnsOutput& out, const CDnsMessage& message, const Dns
       out.Print(" %-5s", DnsTypeMnemonic(record.type).c_str());
     }
 
-    CDnsDataReader data(message, record);
-    if (PrintListingData(out, message, record, data, listing.type) != DataStatus::kOk) {
+    const DnsRecordData data = DecodeRecordData(message, record);
+    PrintListingData(out, message, record, data, listing.type);
+    if (data.status != DnsRecordData::Status::kOk) {
       out.Write(" ***\n");
       return kDnsError;
     }

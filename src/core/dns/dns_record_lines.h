@@ -2,8 +2,9 @@
 // Lookup of any type but A, and the records of a debug dump) and zone
 // listing lines (one message of a zone transfer).
 //
-// Both read the message through CDnsMessage, so a malformed message prints
-// its error lines and stops instead of reading past its end. WKS service and
+// Both print a record from its data decoded once (dns_record_data.h), so a
+// malformed record prints what it held and its error lines, and the message
+// stops there instead of being read past its end. WKS service and
 // protocol names and the LOC text come from the system's tables and the
 // resolver library, which are not thread-safe: callers hold NameCacheMutex,
 // as every user of the engine does.
@@ -13,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "core/dns/dns_message.h"
+#include "core/net/dns_message.h"
 
 namespace tesmo {
 

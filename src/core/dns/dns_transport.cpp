@@ -14,9 +14,9 @@
 #include <chrono>
 
 #include "core/dns/dns_dump.h"
-#include "core/dns/dns_message.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
+#include "core/net/dns_message.h"
 
 namespace tesmo {
 
@@ -45,10 +45,6 @@ sockaddr_in SocketAddress(uint32_t server, uint16_t port) {
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(server);
   return address;
-}
-
-uint16_t MessageId(const uint8_t* message) {
-  return static_cast<uint16_t>(message[0] << 8 | message[1]);
 }
 
 void DumpMessage(CDnsOutput& out, CDnsLog& log, const uint8_t* message, size_t length,
@@ -112,7 +108,9 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
   answer.clear();
   if (length < 2) return kDnsError;
 
-  bool useTcp = options.useTcp || length > 512;
+  // UDP first; TCP for a query too long for a datagram or after a truncated
+  // answer.
+  bool useTcp = length > 512;
   bool received = false;  // any datagram from the server
   bool refused = false;
   int fd = -1;
@@ -178,14 +176,15 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
       }
       received = true;
       buffer.resize(static_cast<size_t>(got));
-      if (buffer.size() < kDnsHeaderSize || MessageId(buffer.data()) != MessageId(query)) {
+      const DnsHeader header = CDnsMessage(buffer.data(), buffer.size()).Header();
+      if (buffer.size() < kDnsHeaderSize || header.id != CDnsMessage(query, length).Header().id) {
         if (options.debug2) {
           log.Out("------------\nOld answer:\n");
           DumpMessage(out, log, buffer.data(), buffer.size(), options);
         }
         continue;
       }
-      if ((buffer[2] & 0x02) != 0 && !options.ignoreTruncation) {
+      if (header.truncated) {
         if (options.debug) log.Out("truncated answer\n");
         truncated = true;
         break;

@@ -28,8 +28,6 @@ inline bool DnsStopRequested(const std::atomic<int>* stop) {
 struct DnsTransportOptions {
   int retransmit = 2;  // seconds of the first UDP wait; each attempt doubles it
   int retries = 2;     // attempts; none when 0 or less
-  bool useTcp = false;
-  bool ignoreTruncation = false;
   bool debug = false;
   bool debug2 = false;
   uint16_t port = 53;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/net/address_text.h"
+#include "core/net/dns_message.h"
 #include "core/net/resolver_state.h"
 
 namespace tesmo {
@@ -24,20 +25,21 @@ namespace {
 constexpr size_t kAnswerSize = 65536;
 
 // Calls visit for each answer record of the given type (class IN) until it
-// returns true; false when the message cannot be read or nothing matched.
+// returns true; false when the message cannot be read or nothing matched. A
+// message whose sections do not fill it exactly is refused whole, as the
+// resolver library's own parser refuses it.
 template <typename Visit>
 bool ForEachAnswer(const std::vector<unsigned char>& answer, int length, ns_type type,
                    Visit visit) {
   if (length <= 0) return false;
-  ns_msg message;
-  if (ns_initparse(answer.data(), std::min<int>(length, static_cast<int>(answer.size())),
-                   &message) < 0)
-    return false;
-  const int count = ns_msg_count(message, ns_s_an);
-  for (int i = 0; i < count; ++i) {
-    ns_rr record;
-    if (ns_parserr(&message, ns_s_an, i, &record) < 0) return false;
-    if (ns_rr_type(record) != type || ns_rr_class(record) != ns_c_in) continue;
+  const CDnsMessage message(answer.data(), std::min(static_cast<size_t>(length), answer.size()));
+  const DnsHeader header = message.Header();
+  auto offset = message.SkipQuestions();
+  if (!offset || message.EndOfRecords() != message.Size()) return false;
+  DnsRecord record;
+  for (uint16_t i = 0; i < header.answers; ++i) {
+    if (!message.NextRecord(*offset, record)) return false;
+    if (record.type != type || record.dnsClass != ns_c_in) continue;
     if (visit(message, record)) return true;
   }
   return false;
@@ -53,13 +55,8 @@ std::string InternalNameOfAddress(uint32_t address) {
   const int length = res_nquery(ResolverState(), question, ns_c_in, ns_t_ptr, answer.data(),
                                 static_cast<int>(answer.size()));
   std::string name;
-  ForEachAnswer(answer, length, ns_t_ptr, [&](const ns_msg& message, const ns_rr& record) {
-    char expanded[NS_MAXDNAME];
-    if (dn_expand(ns_msg_base(message), ns_msg_end(message), ns_rr_rdata(record), expanded,
-                  sizeof expanded) < 0)
-      return false;
-    name = expanded;
-    return true;
+  ForEachAnswer(answer, length, ns_t_ptr, [&](const CDnsMessage& message, const DnsRecord& record) {
+    return message.ReadName(record.data, name).has_value();
   });
   return name;
 }
@@ -71,11 +68,9 @@ std::string InternalAddressOfName(const std::string& name) {
   const int length = res_nsearch(ResolverState(), name.c_str(), ns_c_in, ns_t_a, answer.data(),
                                  static_cast<int>(answer.size()));
   std::string address;
-  ForEachAnswer(answer, length, ns_t_a, [&](const ns_msg&, const ns_rr& record) {
-    if (ns_rr_rdlen(record) != 4) return false;
-    const unsigned char* bytes = ns_rr_rdata(record);
-    address = FormatAddress((uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) |
-                            (uint32_t{bytes[2]} << 8) | bytes[3]);
+  ForEachAnswer(answer, length, ns_t_a, [&](const CDnsMessage& message, const DnsRecord& record) {
+    if (record.dataLength != 4) return false;
+    address = FormatAddress(message.U32(record.data));
     return true;
   });
   return address;

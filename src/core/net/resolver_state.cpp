@@ -29,10 +29,12 @@ constexpr unsigned long kSetUpOptions =
     RES_INIT | RES_RECURSE | RES_DEFNAMES | RES_STAYOPEN | RES_DNSRCH;
 constexpr unsigned long kDebug2Option = 0x80000000ul;
 
-// The record itself; only touched under NameCacheMutex.
+// The record itself and the settings it holds; only touched under
+// NameCacheMutex.
 struct __res_state state;
 bool stateSetUp = false;
 uint64_t appliedGeneration = 0;
+ResolverConfig applied;
 
 // The settings as written; guarded by configMutex, which is held only for
 // copies, never across a query.
@@ -54,7 +56,7 @@ void SetUpState() {
   state.nsaddr_list[0].sin_addr.s_addr = htonl(INADDR_ANY);
   state.nscount = 0;
   state.id = static_cast<unsigned short>(time(nullptr) ^ getpid());
-  state.ndots = 1;
+  state.ndots = kResolverDots;
   // The library keeps its TCP socket here and closes it after a failed
   // query; a zero-filled record would make it close descriptor 0 (standard
   // input, or whatever holds it). -1 is "no socket", as its own set-up says.
@@ -62,10 +64,14 @@ void SetUpState() {
   stateSetUp = true;
 }
 
-// Copies config into the record. Caller holds NameCacheMutex and configMutex.
+// Copies config into the record, and what the record took into applied.
+// Caller holds NameCacheMutex and configMutex.
 void WriteState(const ResolverConfig& from) {
-  state.retrans = static_cast<int>(std::min(from.timeout, kMaxTimeout));
-  state.retry = static_cast<int>(std::min(from.retries, kMaxRetries));
+  applied = from;
+  applied.timeout = std::min(from.timeout, kMaxTimeout);
+  applied.retries = std::min(from.retries, kMaxRetries);
+  state.retrans = static_cast<int>(applied.timeout);
+  state.retry = static_cast<int>(applied.retries);
   state.options =
       kSetUpOptions | (from.debug ? RES_DEBUG : 0ul) | (from.debug2 ? kDebug2Option : 0ul);
 
@@ -81,6 +87,7 @@ void WriteState(const ResolverConfig& from) {
     slot.sin_addr.s_addr = htonl(server);
   }
   state.nscount = count;
+  applied.servers.resize(static_cast<size_t>(count));
 
   // The search domains live in defdname one after another, each ended by its
   // NUL, with dnsrch pointing at them: the layout the library builds itself.
@@ -94,6 +101,7 @@ void WriteState(const ResolverConfig& from) {
     state.dnsrch[domains++] = state.defdname + offset;
     offset += domain.size() + 1;
   }
+  applied.searchList.resize(static_cast<size_t>(domains));
 }
 
 }  // namespace
@@ -114,6 +122,11 @@ struct __res_state* ResolverState() {
     appliedGeneration = configGeneration;
   }
   return &state;
+}
+
+ResolverConfig AppliedResolverConfig() {
+  ResolverState();
+  return applied;
 }
 
 ResolverConfig CurrentResolverConfig() {

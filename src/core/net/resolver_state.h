@@ -22,6 +22,9 @@ namespace tesmo {
 constexpr int kMaxNameServers = 3;
 constexpr int kMaxSearchDomains = 6;
 constexpr uint16_t kNameServerPort = 53;
+// A name with at least this many dots is first tried as it is, before the
+// search domains.
+constexpr int kResolverDots = 1;
 
 // The settings as written, before they reach the record.
 struct ResolverConfig {
@@ -45,6 +48,12 @@ struct __res_state* ResolverState();
 
 // The settings as they stand now (any thread).
 ResolverConfig CurrentResolverConfig();
+// The settings in force in the record, as ResolverState() just applied them:
+// time-out and retries bounded, lists as far as the record holds them. For a
+// user that sends its own queries with them (the DNS engine); the caller
+// holds NameCacheMutex. The record always recurses and searches, with
+// default names, over UDP first.
+ResolverConfig AppliedResolverConfig();
 
 void SetResolverTimeout(uint32_t seconds);
 void SetResolverRetries(uint32_t count);

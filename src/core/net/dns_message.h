@@ -2,6 +2,13 @@
 // Every read checks the message's end, so a short, cut or hostile message
 // (lengths past the end, counts larger than the message, compression loops)
 // gives a failed read, never a read past the buffer.
+//
+// The one reader of server messages in the program: the DNS engine
+// (core/dns) and the internal resolver (name_resolvers.cpp here) both read
+// with it. It does no I/O and knows record types only by number, so it lives
+// in core/net, below both: a layer may include only the layers before it,
+// and core/net comes before core/dns. What a record's data means is core/dns's
+// business (dns_record_data.h).
 #pragma once
 
 #include <cstddef>
@@ -71,6 +78,14 @@ class CDnsMessage {
   // and next holds the bytes the message still had after the owner name or
   // the fixed part.
   RecordStatus ReadRecord(size_t offset, DnsRecord& record, size_t& next) const;
+  // The record at offset, moving offset past it; false when it cannot be read
+  // whole.
+  bool NextRecord(size_t& offset, DnsRecord& record) const;
+  // The offset just after the last record the header counts, moving past the
+  // questions and records by their lengths alone (names skipped, not
+  // expanded) as the resolver library's own parser does; nothing when one
+  // runs past the end.
+  std::optional<size_t> EndOfRecords() const;
 
   // Fixed-size fields; the caller has checked the bounds.
   uint16_t U16(size_t offset) const {
@@ -85,46 +100,5 @@ class CDnsMessage {
   const uint8_t* bytes;
   size_t size;
 };
-
-// Reads the fields of one record's data in order. A fixed field past the
-// data's end fails the read and marks the reader; names may point anywhere
-// in the message but must begin inside the data.
-class CDnsDataReader {
- public:
-  CDnsDataReader(const CDnsMessage& message, const DnsRecord& record)
-      : message(message),
-        position(record.data),
-        end(record.data + record.dataLength),
-        start(record.data) {}
-
-  bool U8(uint32_t& value);
-  bool U16(uint32_t& value);
-  bool U32(uint32_t& value);
-  // Raw bytes (count of them).
-  bool Bytes(size_t count, const uint8_t*& bytes);
-  // A character string: a length byte and that many bytes.
-  bool String(std::string& text);
-  // A domain name; false when it cannot be read.
-  bool Name(std::string& name);
-
-  bool AtEnd() const { return failed || position >= end; }
-  size_t Left() const { return !failed && position < end ? end - position : 0; }
-  // Bytes read so far; more than the data length when a name ran past it or
-  // a field did not fit (then the bytes that field needed are counted).
-  size_t Consumed() const { return failed ? wanted : position - start; }
-
- private:
-  const CDnsMessage& message;
-  size_t position;
-  size_t end;
-  size_t start;
-  bool failed = false;
-  size_t wanted = 0;
-};
-
-// A name as the engine prints it inside record data: "." for the root.
-inline std::string PrintableName(const std::string& name) {
-  return name.empty() ? std::string(".") : name;
-}
 
 }  // namespace tesmo

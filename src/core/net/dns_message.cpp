@@ -1,6 +1,6 @@
 // Bounded reading of DNS messages. Name expansion is the resolver library's:
 // it stops at the end of the message and refuses compression loops.
-#include "core/dns/dns_message.h"
+#include "core/net/dns_message.h"
 
 #include <arpa/nameser.h>
 #include <resolv.h>
@@ -80,52 +80,24 @@ CDnsMessage::RecordStatus CDnsMessage::ReadRecord(size_t offset, DnsRecord& reco
   return RecordStatus::kOk;
 }
 
-bool CDnsDataReader::Bytes(size_t count, const uint8_t*& out) {
-  if (failed || position > end || end - position < count) {
-    if (!failed) wanted = position - start + count;
-    failed = true;
-    return false;
+bool CDnsMessage::NextRecord(size_t& offset, DnsRecord& record) const {
+  size_t next = 0;
+  if (ReadRecord(offset, record, next) != RecordStatus::kOk) return false;
+  offset = next;
+  return true;
+}
+
+std::optional<size_t> CDnsMessage::EndOfRecords() const {
+  auto offset = SkipQuestions();
+  const DnsHeader header = Header();
+  for (int count = header.answers + header.authority + header.additional; offset && count > 0;
+       --count) {
+    auto next = SkipName(*offset);
+    if (!next || *next + 10 > size) return std::nullopt;
+    offset = *next + 10 + U16(*next + 8);  // type, class, time to live, data length, data
+    if (*offset > size) return std::nullopt;
   }
-  out = message.Bytes() + position;
-  position += count;
-  return true;
-}
-
-bool CDnsDataReader::U8(uint32_t& value) {
-  const uint8_t* at;
-  if (!Bytes(1, at)) return false;
-  value = at[0];
-  return true;
-}
-
-bool CDnsDataReader::U16(uint32_t& value) {
-  const uint8_t* at;
-  if (!Bytes(2, at)) return false;
-  value = uint32_t{at[0]} << 8 | at[1];
-  return true;
-}
-
-bool CDnsDataReader::U32(uint32_t& value) {
-  const uint8_t* at;
-  if (!Bytes(4, at)) return false;
-  value = uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
-  return true;
-}
-
-bool CDnsDataReader::String(std::string& text) {
-  uint32_t length;
-  const uint8_t* at;
-  if (!U8(length) || !Bytes(length, at)) return false;
-  text.assign(reinterpret_cast<const char*>(at), length);
-  return true;
-}
-
-bool CDnsDataReader::Name(std::string& name) {
-  if (failed || position >= end) return false;
-  auto next = message.ReadName(position, name);
-  if (!next) return false;
-  position = *next;
-  return true;
+  return offset;
 }
 
 }  // namespace tesmo
