@@ -213,7 +213,7 @@ TEST(MibWalkLines, ResultLinesReadBack) {
     if (parsed) EXPECT_EQ(NumericOidText(id), c.numeric) << c.oidText;
   }
   QString oid, value;
-  ASSERT_TRUE(SplitResultLine(ResultLine("system.sysName.0", "a  :  b"), &oid, &value));
+  ASSERT_TRUE(SplitResultLine("system.sysName.0  :  a  :  b", &oid, &value));
   EXPECT_EQ(oid, "system.sysName.0");
   EXPECT_EQ(value, "a  :  b");
   EXPECT_FALSE(SplitResultLine("system.sysName.0 : x", &oid, &value));

@@ -605,41 +605,6 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
   return result;
 }
 
-namespace {
-
-SnmpTarget MakeTarget(const std::string& host, const std::string& readCommunity,
-                      const std::string& writeCommunity, int timeoutMs, int retries,
-                      uint16_t port) {
-  SnmpTarget target;
-  target.address = host;
-  target.readCommunity = readCommunity;
-  target.writeCommunity = writeCommunity;
-  target.timeoutMs = timeoutMs;
-  target.retries = retries;
-  target.port = port;
-  return target;
-}
-}  // namespace
-
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& host,
-            const std::string& community, int timeoutMs, int retries, uint16_t port) {
-  return SnmpGet(requests, status, MakeTarget(host, community, "", timeoutMs, retries, port));
-}
-
-int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const std::string& host, const std::string& community, int timeoutMs, int retries,
-                uint16_t port) {
-  return SnmpGetNext(requests, state, status,
-                     MakeTarget(host, community, "", timeoutMs, retries, port));
-}
-
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
-            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
-            uint16_t port) {
-  return SnmpSet(objectId, valueText, typeLetter, status,
-                 MakeTarget(host, "", writeCommunity, timeoutMs, retries, port));
-}
-
 ProbeResult SnmpProbe(const SnmpTarget& target) {
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return ProbeResult::NoAnswer;

@@ -96,8 +96,10 @@ class SnmpWalkState {
 
 // One GET of several objects. On a response with error status 0 the k-th
 // returned object fills requests[k]; otherwise the requests are untouched.
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& host,
-            const std::string& community, int timeoutMs, int retries, uint16_t port);
+// The read community is used. errorIndex, when given, receives the answer's
+// error index (0 without one).
+int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target,
+            int* errorIndex = nullptr);
 
 // One step of a walk over several columns at once (see SnmpWalkState). The
 // first step asks for the successors of the requests' object identifiers,
@@ -106,22 +108,11 @@ int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const std::string& 
 // answer does not follow what was asked (a broken agent that would otherwise
 // keep a walk going forever), status becomes EndOfSubtree.
 int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
-                const std::string& host, const std::string& community, int timeoutMs, int retries,
-                uint16_t port);
-
-// One SET of one object; typeLetter is the library's value-type letter
-// (i u t a o s x d n, or = for the type the MIB declares).
-int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
-            const std::string& host, const std::string& writeCommunity, int timeoutMs, int retries,
-            uint16_t port);
-
-// The same with the access parameters of a target (read community for GET
-// and GETNEXT, write community for SET).
-// errorIndex, when given, receives the answer's error index (0 without one).
-int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target,
-            int* errorIndex = nullptr);
-int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& status,
                 const SnmpTarget& target);
+
+// One SET of one object with the write community; typeLetter is the
+// library's value-type letter (i u t a o s x d n, or = for the type the MIB
+// declares).
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
             const SnmpTarget& target);
 

@@ -50,10 +50,6 @@ bool RunMibSet(const JobContext& context, const std::string& instance, const std
   return true;
 }
 
-QString ResultLine(const QString& oidText, const QString& valueText) {
-  return oidText + QLatin1String(kResultSeparator) + valueText;
-}
-
 bool SplitResultLine(const QString& line, QString* oidText, QString* valueText) {
   const qsizetype at = line.indexOf(QLatin1String(kResultSeparator));
   if (at < 0) return false;

@@ -36,8 +36,6 @@ MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid
 bool RunMibSet(const JobContext& context, const std::string& instance, const std::string& value,
                char typeLetter);
 
-// "OID  :  value".
-QString ResultLine(const QString& oidText, const QString& valueText);
 // The OID text and the value text of a line; false without a separator.
 bool SplitResultLine(const QString& line, QString* oidText, QString* valueText);
 
