@@ -40,6 +40,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/snmp/value_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/oid_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/display_hint.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/base/untrusted_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_tree.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_loader.cpp
     ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp)
@@ -60,6 +61,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_record_lines.cpp
     ${PROJECT_SOURCE_DIR}/src/core/dns/dns_records.cpp
     ${PROJECT_SOURCE_DIR}/src/core/lines/line_store.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/base/untrusted_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/address_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/dns_message.cpp)
   foreach(reader answer records dump listing)
@@ -72,6 +74,10 @@ if(TESMO_FUZZ)
     target_link_libraries(dns_${reader}_fuzz PRIVATE resolv)
   endforeach()
 
+  # The sanitiser of network text: no control byte in what it shows, and the
+  # original back from it.
+  tesmo_fuzz_target(untrusted_text_fuzz SOURCES fuzz/untrusted_text_fuzz.cpp
+    ${TESMO_FUZZ_SRC}/core/base/untrusted_text.cpp)
   # The address-text rule against a plain second reading of it.
   tesmo_fuzz_target(address_text_fuzz SOURCES fuzz/address_text_fuzz.cpp
     ${TESMO_FUZZ_SRC}/core/net/address_text.cpp)

@@ -185,7 +185,7 @@ TEST(DnsRecordLines, FormsServersRarelySend) {
        1,
        {},
        {"h.example", " inet address = 10.0.0.1, protocol = 200", "  #1 #9"}},
-      {"X25 with a line feed", 19, Text("12\n34"), 1, {}, {"h.example X25 = \"12\\", "34\""}},
+      {"X25 with a line feed", 19, Text("12\n34"), 1, {}, {"h.example X25 = \"12\\01034\""}},
       {"NAPTR whose replacement cannot be read",
        35,
        Concat({U16(1), U16(2), Text("U"), Text(""), Text("!x!"), {0xC0, 0xFF}}),
@@ -400,6 +400,40 @@ ListingResult Listing(const Bytes& message, int type, bool debug = false) {
   const int result =
       PrintZoneListingLines(out, CDnsMessage(message.data(), message.size()), listing);
   return {result, AllLines(out)};
+}
+
+// Every string a record carries reaches the result list escaped, in the
+// lookup lines and the listing lines alike: a name server can neither
+// retitle nor clear a terminal, nor break a line.
+TEST(DnsRecordLines, StringsFromTheServerAreEscaped) {
+  const std::string hostile[] = {"\x1b]0;pwned\x07", std::string("a\0b", 3), "new\nline",
+                                 "c1 \x9b \xc2\x9b", "del \x7f"};
+  for (const std::string& text : hostile) {
+    const struct {
+      uint16_t type;
+      Bytes data;
+    } records[] = {
+        {13, Concat({Text(text), Text(text)})},  // HINFO
+        {16, Concat({Text(text), Text("x")})},   // TXT
+        {19, Text(text)},                        // X25
+        {20, Concat({Text(text), Text(text)})},  // ISDN
+        {35, Concat({U16(1), U16(2), Text(text), Text(text), Text(text), WireName("r.example")})},
+        {100, Bytes(text.begin(), text.end())},  // UINFO
+    };
+    for (const auto& r : records) {
+      SCOPED_TRACE("type " + std::to_string(r.type));
+      Lines lines = RecordLines(r.type, r.data);
+      const Lines listed = Listing(TransferMessage({{"h.cut.test", {r.type, r.data}}}), 255).lines;
+      lines.insert(lines.end(), listed.begin(), listed.end());
+      ASSERT_FALSE(lines.empty());
+      std::string all;
+      for (const std::string& line : lines) all += line;
+      for (unsigned char c : all)
+        EXPECT_TRUE(c >= 0x20 && c != 0x7f && (c < 0x80 || c > 0x9f)) << int(c);
+      EXPECT_EQ(all.find("\xc2\x9b"), std::string::npos);
+      if (text[0] == '\x1b') EXPECT_NE(all.find("\\027]0;pwned\\007"), std::string::npos) << all;
+    }
+  }
 }
 
 TEST(DnsZoneListing, LinesAndFilters) {

@@ -228,6 +228,12 @@ TEST_F(SnmpTextTest, ValuesPrintInTheProgramsForms) {
       {".1.3.6.1.4.1.99999.12.0", Bytes(0x04, "\x02\x07\x08xy"), "7,8,/xy"},
       {".1.3.6.1.4.1.99999.12.0", Bytes(0x04, std::string_view("\x00xy", 3)), "/xy"},
       {".1.3.6.1.4.1.99999.12.0", Bytes(0x04, "\x05\x07"), "7"},
+      // Text shown through a hint never carries a control byte: escape
+      // sequences, C1 controls and bytes that are no UTF-8 are escaped.
+      {".1.3.6.1.4.1.99999.12.0", Bytes(0x04, std::string_view("\x00\x1b]0;t\x07\x7f", 8)),
+       "/\\027]0;t\\007\\127"},
+      {".1.3.6.1.4.1.99999.12.0", Bytes(0x04, std::string_view("\x00\x9b\xc2\x9b\xc3\xa9", 6)),
+       "/\\155\\194\\155\xc3\xa9"},
       {".1.3.6.1.4.1.99999.6.0", Bytes(0x04, "abc"), "(Bad hint ignored: 1q) abc"},
       {".1.3.6.1.4.1.99999.9.0", Bytes(0x04, "abc"), "abc bytes"},
       {".1.3.6.1.4.1.99999.9.0", Bytes(0x04, ""), "\"\""},

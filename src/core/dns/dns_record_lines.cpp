@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/untrusted_text.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_record_data.h"
 #include "core/dns/dns_records.h"
@@ -28,18 +29,24 @@ std::string PrintableName(const std::string& name) {
   return name.empty() ? std::string(".") : name;
 }
 
+// A string of record data as it may reach a terminal: control bytes escaped.
+std::string Safe(std::string_view text) {
+  return EscapeUntrusted(text);
+}
+
 // The strings of a TXT record, each in double quotes with a backslash before
-// every line feed, double quote and backslash, separated by blanks.
+// every double quote and backslash, control bytes escaped, separated by
+// blanks.
 std::string QuotedStrings(const std::vector<std::string>& strings) {
   std::string text;
   for (const std::string& piece : strings) {
     if (!text.empty()) text += ' ';
-    text += '"';
+    std::string quoted;
     for (char c : piece) {
-      if (c == '\n' || c == '"' || c == '\\') text += '\\';
-      text += c;
+      if (c == '"' || c == '\\') quoted += '\\';
+      quoted += c;
     }
-    text += '"';
+    text += '"' + Safe(quoted) + '"';
   }
   return text;
 }
@@ -191,10 +198,10 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
     case kDnsTypeHinfo: {
       const auto& strings = std::get<DnsStringsData>(value).strings;
       if (strings.empty()) return;
-      out.Print("\tCPU = %.*s", static_cast<int>(strings[0].size()), strings[0].data());
+      out.Write("\tCPU = " + Safe(strings[0]));
       if (data.status != DnsRecordData::Status::kOk) return;
       if (strings.size() > 1 && !strings[1].empty()) {
-        out.Print("\tOS = %.*s\n", static_cast<int>(strings[1].size()), strings[1].data());
+        out.Write("\tOS = " + Safe(strings[1]) + "\n");
       } else {
         out.Write("\n*** Warning *** OS-type missing\n");
       }
@@ -234,17 +241,15 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
     case kDnsTypeX25: {
       const auto& strings = std::get<DnsStringsData>(value).strings;
       if (strings.empty()) return;
-      std::string text = " X25 = \"";
-      for (char ch : strings[0]) text += ch == '\n' ? "\\\n" : std::string(1, ch);
-      out.Write(text + "\"\n");
+      out.Write(" X25 = \"" + Safe(strings[0]) + "\"\n");
       return;
     }
     case kDnsTypeIsdn: {
       const auto& strings = std::get<DnsStringsData>(value).strings;
       if (strings.empty()) return;
-      out.Write("\tISDN = \"" + strings[0]);
+      out.Write("\tISDN = \"" + Safe(strings[0]));
       if (data.status != DnsRecordData::Status::kOk) return;
-      if (strings.size() > 1) out.Write("-" + strings[1]);
+      if (strings.size() > 1) out.Write("-" + Safe(strings[1]));
       out.Write("\"\n");
       return;
     }
@@ -269,7 +274,7 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
       out.Print("\torder = %u, preference = %u\n", naptr->order, naptr->preference);
       const char* words[] = {"flags", "services", "rule"};
       for (size_t i = 0; i < naptr->strings.size(); ++i)
-        out.Write(std::string("\t") + words[i] + " = \"" + naptr->strings[i] + "\"\n");
+        out.Write(std::string("\t") + words[i] + " = \"" + Safe(naptr->strings[i]) + "\"\n");
       if (naptr->strings.size() < 3) return;
       out.Write(
           "\treplacement = " +
@@ -280,8 +285,8 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
     }
     case kDnsTypeUinfo: {
       const auto bytes = std::get<DnsBytesData>(value).bytes;
-      out.Print("\tuser info = %.*s\n", static_cast<int>(bytes.size()),
-                reinterpret_cast<const char*>(bytes.data()));
+      out.Write("\tuser info = " +
+                Safe({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) + "\n");
       return;
     }
     case kDnsTypeUid:
@@ -365,16 +370,14 @@ void PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsReco
     case kDnsTypeIsdn: {
       const auto& strings = std::get<DnsStringsData>(value).strings;
       if (strings.empty()) return;
-      const std::string& first = strings[0].empty() ? " " : strings[0];
-      out.Print(" %-10.*s", static_cast<int>(first.size()), first.data());
-      if (strings.size() > 1)
-        out.Print("  %.*s", static_cast<int>(strings[1].size()), strings[1].data());
+      const std::string first = strings[0].empty() ? " " : Safe(strings[0]);
+      out.Print(" %-10s", first.c_str());
+      if (strings.size() > 1) out.Write("  " + Safe(strings[1]));
       return;
     }
     case kDnsTypeX25: {
       const auto& strings = std::get<DnsStringsData>(value).strings;
-      if (!strings.empty())
-        out.Print("  %.*s", static_cast<int>(strings[0].size()), strings[0].data());
+      if (!strings.empty()) out.Write("  " + Safe(strings[0]));
       return;
     }
     case kDnsTypeMinfo:
@@ -422,15 +425,14 @@ void PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsReco
       if (!naptr) return;
       out.Print("\t%u %u", naptr->order, naptr->preference);
       for (const std::string& text : naptr->strings) {
-        if (!text.empty()) out.Write(" \"" + text + "\"");
+        if (!text.empty()) out.Write(" \"" + Safe(text) + "\"");
       }
       if (naptr->replacement) out.Print(" %s", PrintableName(*naptr->replacement).c_str());
       return;
     }
     case kDnsTypeUinfo: {
       const auto bytes = std::get<DnsBytesData>(value).bytes;
-      out.Print(" %.*s", static_cast<int>(bytes.size()),
-                reinterpret_cast<const char*>(bytes.data()));
+      out.Write(" " + Safe({reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
       return;
     }
     case kDnsTypeUid:

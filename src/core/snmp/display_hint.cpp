@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/base/untrusted_text.h"
 #include "core/snmp/text_append.h"
 
 namespace tesmo {
@@ -97,7 +98,10 @@ void AppendHintedInteger(std::string& out, int64_t value, std::string_view hint)
   }
 }
 
-bool AppendHintedOctets(std::string& out, std::string_view bytes, std::string_view hint) {
+namespace {
+
+// The form the hint gives, the text items as the agent sent them.
+bool AppendHintedForm(std::string& out, std::string_view bytes, std::string_view hint) {
   size_t start = out.size();
   size_t pos = 0;
   size_t i = 0;
@@ -138,6 +142,18 @@ bool AppendHintedOctets(std::string& out, std::string_view bytes, std::string_vi
       out.push_back(static_cast<char>(spec.terminator));
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool AppendHintedOctets(std::string& out, std::string_view bytes, std::string_view hint) {
+  // Text from the agent never reaches a terminal with a control byte in it:
+  // the whole form is sanitised at once, so that a character whose bytes
+  // fall into two items of the hint stays whole.
+  std::string form;
+  if (!AppendHintedForm(form, bytes, hint)) return false;
+  AppendUntrusted(out, form);
   return true;
 }
 
