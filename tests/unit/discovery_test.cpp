@@ -16,6 +16,7 @@
 #include "core/icmp/echo_status.h"
 #include "core/net/address_text.h"
 #include "support/qt_print.h"
+#include "support/status_log.h"
 
 namespace tesmo {
 namespace {
@@ -74,6 +75,14 @@ TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
     DiscoveryOutcome outcome;
     RunJobHere([&] { outcome = RunDiscovery(table, options, {}, hooks); });
     EXPECT_EQ(outcome.workers, std::min(threads, 40u));
+    uint32_t reachable = 0, refusedHosts = 0;
+    for (uint32_t i = 0; i < 40; ++i) {
+      if (answersFrom(i) != 0) ++reachable;
+      if (refused(i)) ++refusedHosts;
+    }
+    EXPECT_EQ(outcome.reachable, reachable);
+    EXPECT_EQ(outcome.refused, refusedHosts);
+    EXPECT_EQ(outcome.unreachable, 40 - reachable - refusedHosts);
 
     for (uint32_t i = 0; i < 40; ++i) {
       SCOPED_TRACE(i);
@@ -94,6 +103,40 @@ TEST(Discovery, EveryHostGetsItsTimeoutLadderOnceWhateverTheWorkers) {
       EXPECT_EQ(grid.TextAt(row, 3), status);
       EXPECT_EQ(grid.CellColourAt(row, 3), colour);
     }
+  }
+}
+
+// A sweep cut down to its caps says so in its last status text.
+TEST(Discovery, CapsAreSaid) {
+  const struct {
+    uint32_t hosts, threads;
+    const char* last;
+  } cases[] = {
+      {3, 2, "Ready"},
+      {3, 5000, "Ready: 3 threads did the work of the 5000 asked for (at most 1024 a sweep)"},
+      {kMaxDiscoveryHosts + 1, 64,
+       "Ready: the first 65536 of 65537 hosts were swept (at most 65536 a sweep)"},
+  };
+  for (const auto& c : cases) {
+    DiscoveryHooks hooks;
+    hooks.echo = [](const EchoRequest& request) {
+      EchoResult r;
+      r.sent = true;
+      r.state = EchoState::Reply;
+      r.source = request.address;
+      return r;
+    };
+    DiscoveryOptions options;
+    options.firstHost = "10.9.0.1";
+    options.hostCount = c.hosts;
+    options.threads = c.threads;
+    options.resolveNames = false;
+    CGridData grid;
+    CTableGrid table;
+    table.ResetGrid(&grid, 2, 2);
+    CStatusLog status;
+    RunJobHere([&] { RunDiscovery(table, options, {}, hooks); });
+    EXPECT_EQ(status.Texts().last(), c.last);
   }
 }
 

@@ -210,5 +210,71 @@ TEST(PingOnce, NoBuffersMeansNoReplyWithoutText) {
   EXPECT_EQ(roundTrip, 9u);
 }
 
+// Packets as a raw ICMP socket reads them: an IPv4 header, then ICMP.
+std::vector<uint8_t> IcmpPacket(uint32_t source, uint8_t type, uint8_t code,
+                                std::vector<uint8_t> rest) {
+  std::vector<uint8_t> icmp = {type, code, 0, 0};
+  icmp.insert(icmp.end(), rest.begin(), rest.end());
+  uint32_t sum = 0;
+  for (size_t i = 0; i + 1 < icmp.size(); i += 2) sum += (icmp[i] << 8) | icmp[i + 1];
+  if (icmp.size() % 2 != 0) sum += icmp.back() << 8;
+  while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+  icmp[2] = static_cast<uint8_t>(~sum >> 8);
+  icmp[3] = static_cast<uint8_t>(~sum);
+  const size_t total = 20 + icmp.size();
+  std::vector<uint8_t> packet = {0x45,
+                                 0,
+                                 static_cast<uint8_t>(total >> 8),
+                                 static_cast<uint8_t>(total),
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 57,
+                                 IPPROTO_ICMP,
+                                 0,
+                                 0,
+                                 static_cast<uint8_t>(source >> 24),
+                                 static_cast<uint8_t>(source >> 16),
+                                 static_cast<uint8_t>(source >> 8),
+                                 static_cast<uint8_t>(source),
+                                 10,
+                                 0,
+                                 0,
+                                 1};
+  packet.insert(packet.end(), icmp.begin(), icmp.end());
+  return packet;
+}
+
+// Only the host pinged answers for itself; an error may come from any router
+// as long as it quotes our request.
+TEST(EchoAnswer, RepliesCountOnlyFromTheHostPinged) {
+  constexpr uint32_t kPinged = 0x0A000002, kNeighbour = 0x0A000003, kRouter = 0x0A0000FE;
+  const std::vector<uint8_t> echoIds = {0x12, 0x34, 0x00, 0x07};  // identifier, sequence
+  std::vector<uint8_t> quoted = {0x45, 0, 0,  28, 0, 0, 0,  0, 1, IPPROTO_ICMP,
+                                 0,    0, 10, 0,  0, 1, 10, 0, 0, 2};
+  quoted.insert(quoted.end(), {ICMP_ECHO, 0, 0, 0});
+  quoted.insert(quoted.end(), echoIds.begin(), echoIds.end());
+  std::vector<uint8_t> error = {0, 0, 0, 0};
+  error.insert(error.end(), quoted.begin(), quoted.end());
+  const struct {
+    const char* what;
+    std::vector<uint8_t> packet;
+    bool ours;
+  } cases[] = {
+      {"reply from the host", IcmpPacket(kPinged, ICMP_ECHOREPLY, 0, echoIds), true},
+      {"reply from a neighbour", IcmpPacket(kNeighbour, ICMP_ECHOREPLY, 0, echoIds), false},
+      {"time exceeded from a router", IcmpPacket(kRouter, ICMP_TIME_EXCEEDED, 0, error), true},
+      {"reply with another sequence", IcmpPacket(kPinged, ICMP_ECHOREPLY, 0, {0x12, 0x34, 0, 8}),
+       false},
+  };
+  for (const auto& c : cases) {
+    EchoResult result;
+    EXPECT_EQ(ParseRawEchoAnswer(c.packet.data(), c.packet.size(), kPinged, 0x1234, 7, result),
+              c.ours)
+        << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace tesmo

@@ -141,10 +141,11 @@ struct Expected {
   uint16_t sequence;
 };
 
-// A packet read from a raw socket (IP header first). True when it answers our
-// echo; then status, source and ttl are filled in.
-bool ParseRawAnswer(const uint8_t* packet, size_t length, const Expected& expected,
-                    EchoResult& result) {
+}  // namespace
+
+bool ParseRawEchoAnswer(const uint8_t* packet, size_t length, uint32_t destination,
+                        uint16_t identifier, uint16_t sequence, EchoResult& result) {
+  const Expected expected{destination, identifier, sequence};
   if (length < sizeof(iphdr)) return false;
   size_t headerLength = (packet[0] & 0x0F) * 4u;
   if ((packet[0] >> 4) != 4 || headerLength < sizeof(iphdr) || length < headerLength + 8) {
@@ -159,7 +160,10 @@ bool ParseRawAnswer(const uint8_t* packet, size_t length, const Expected& expect
   std::optional<uint32_t> status = EchoStatusFromIcmp(type, icmp[1]);
   if (!status) return false;
   if (type == ICMP_ECHOREPLY) {
-    if (ReadBe16(icmp + 4) != expected.identifier || ReadBe16(icmp + 6) != expected.sequence) {
+    // Only the host pinged answers for itself: a reply from any other
+    // address (a neighbour answering, a forged packet) is not ours.
+    if (ReadBe16(icmp + 4) != expected.identifier || ReadBe16(icmp + 6) != expected.sequence ||
+        ReadBe32(packet + 12) != expected.destination) {
       return false;
     }
   } else {
@@ -181,6 +185,8 @@ bool ParseRawAnswer(const uint8_t* packet, size_t length, const Expected& expect
   result.ttl = packet[8];
   return true;
 }
+
+namespace {
 
 int ReadTtl(msghdr& message) {
   for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
@@ -226,7 +232,8 @@ ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, Ech
     // (the error itself is read from the error queue).
     return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   }
-  if (n < 8 || buffer[0] != ICMP_ECHOREPLY || ReadBe16(buffer + 6) != expected.sequence) {
+  if (n < 8 || buffer[0] != ICMP_ECHOREPLY || ReadBe16(buffer + 6) != expected.sequence ||
+      ntohl(from.sin_addr.s_addr) != expected.destination) {
     return ReadOutcome::Other;
   }
   result.status = kEchoSuccess;
@@ -424,7 +431,8 @@ EchoResult SendEcho(const EchoRequest& request) {
           if (errno == EINTR) continue;
           break;
         }
-        answered = ParseRawAnswer(reply.get(), static_cast<size_t>(n), expected, result);
+        answered = ParseRawEchoAnswer(reply.get(), static_cast<size_t>(n), expected.destination,
+                                      expected.identifier, expected.sequence, result);
       }
     } else {
       ReadOutcome outcome = ReadOutcome::Other;

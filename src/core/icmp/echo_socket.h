@@ -65,6 +65,13 @@ EchoResult SendEcho(const EchoRequest& request);
 // What PingOnce and the ping loop call; tests put a scripted echo in its place.
 using EchoFunction = std::function<EchoResult(const EchoRequest&)>;
 
+// A packet read from a raw ICMP socket (IP header first): true when it
+// answers the echo to destination with that identifier and sequence (an echo
+// reply from destination itself, or an ICMP error from anywhere that quotes
+// the request); then status, source and ttl are filled in.
+bool ParseRawEchoAnswer(const uint8_t* packet, size_t length, uint32_t destination,
+                        uint16_t identifier, uint16_t sequence, EchoResult& result);
+
 // Byte i of echo data is 'a' + i mod 26.
 void FillEchoPattern(uint8_t* data, size_t length);
 

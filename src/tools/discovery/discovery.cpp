@@ -258,7 +258,16 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   outcome.unreachable = sweep.unreachable;
   outcome.stopped = sweep.Stopped();
   sweep.hosts.clear();
-  PostStatus("Ready");
+  // A sweep cut down to its caps says so where it ends.
+  if (options.hostCount > kMaxDiscoveryHosts) {
+    PostStatus("Ready: the first %u of %u hosts were swept (at most %u a sweep)", count,
+               options.hostCount, kMaxDiscoveryHosts);
+  } else if (options.threads > kMaxDiscoveryThreads) {
+    PostStatus("Ready: %u threads did the work of the %u asked for (at most %u a sweep)",
+               outcome.workers, options.threads, kMaxDiscoveryThreads);
+  } else {
+    PostStatus("Ready");
+  }
   return outcome;
 }
 
