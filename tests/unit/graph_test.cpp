@@ -186,6 +186,24 @@ TEST(GraphPolls, EntryChangesDuringAPoll) {
   EXPECT_EQ(data.EntryCount(), 0);
 }
 
+// Legend texts stay short whatever was typed: an OID keeps its last labels.
+TEST(GraphLegend, LongLabelsAreCutToTheirEnd) {
+  const QString longOid = ".1.3.6.1.2.1.2.2.1.10" + QString(".7").repeated(20000);
+  const struct {
+    QString label, shown;
+  } cases[] = {
+      {"ping 10.71.2.2", "ping 10.71.2.2"},
+      {QString(48, 'x'), QString(48, 'x')},
+      {"interfaces.ifTable.ifEntry.ifInOctets.1234567890123",
+       QString(QChar(0x2026)) + "ifTable.ifEntry.ifInOctets.1234567890123"},
+      {QString(60, 'y'), QChar(0x2026) + QString(47, 'y')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ElidedLabel(c.label), c.shown) << c.label.toStdString();
+  const QString shown = ElidedLabel(longOid);
+  EXPECT_LE(shown.size(), 48);
+  EXPECT_TRUE(shown.endsWith(".7.7"));
+}
+
 TEST(GraphCommandLine, SetUpTokens) {
   const struct {
     const char* line;

@@ -227,6 +227,15 @@ bool CGraphData::EndPoll(const GraphPoll& poll, const std::vector<RawSample>& sa
   return true;
 }
 
+QString ElidedLabel(const QString& label, qsizetype most) {
+  if (label.size() <= most) return label;
+  // The tail that fits beside the ellipsis, from a dot if one is in it.
+  QString tail = label.right(most - 1);
+  const qsizetype dot = tail.indexOf(QLatin1Char('.'));
+  if (dot >= 0 && dot + 1 < tail.size()) tail = tail.mid(dot + 1);
+  return QChar(0x2026) + tail;
+}
+
 CGraphData& GraphData() {
   static CGraphData data;
   return data;

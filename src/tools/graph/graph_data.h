@@ -160,4 +160,9 @@ CGraphData& GraphData();
 // gets the SNMP object target; label names the series.
 void AddGraphEntry(char kind, const QString& target, const QString& label);
 
+// A label as the legend and the entry list show it: at most most characters,
+// a longer one cut to its last parts after "…" (an OID's last labels), so
+// that what the chart lays out does not grow with what was typed.
+QString ElidedLabel(const QString& label, qsizetype most = 48);
+
 }  // namespace tesmo

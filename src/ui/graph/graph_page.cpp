@@ -286,7 +286,7 @@ void CGraphPage::ShowEntries() {
   const QSignalBlocker block(entryList);
   entryList->clear();
   for (const GraphEntryInfo& entry : entries)
-    entryList->addItem(QString::fromStdString(entry.label));
+    entryList->addItem(ElidedLabel(QString::fromStdString(entry.label)));
   if (selected >= 0 && selected < entryList->count()) entryList->setCurrentIndex(selected);
 }
 
@@ -411,7 +411,7 @@ void CGraphPage::Redraw() {
     lines[static_cast<size_t>(i)]->replace(front);
     if (view.threeD) backLines[static_cast<size_t>(i)]->replace(back);
     shownSeries[static_cast<size_t>(i)]->setName(
-        QString::fromStdString(window.labels[static_cast<size_t>(i)]));
+        ElidedLabel(QString::fromStdString(window.labels[static_cast<size_t>(i)])));
   }
 
   // One time label and one tick every tenth of the shown points.
