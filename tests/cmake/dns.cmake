@@ -4,6 +4,7 @@
 # a fake name server for the faults named never shows.
 tesmo_test(dns_unit_test unit
   unit/dns_engine_test.cpp
+  support/fake_name_server.cpp
 )
 tesmo_test(dns_lab_test lab
   lab/dns_engine_lab_test.cpp

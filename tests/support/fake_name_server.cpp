@@ -51,7 +51,7 @@ Bytes Soa() {
 
 }  // namespace
 
-CFakeNameServer::CFakeNameServer(Mode mode) : mode(mode) {
+CFakeNameServer::CFakeNameServer(Mode mode, int dripMs) : mode(mode), dripMs(dripMs) {
   if (pipe(wake) != 0) return;
   // UDP on an ephemeral port, then TCP on the same one; a port whose TCP side
   // is taken is given back and another tried.
@@ -95,6 +95,20 @@ void CFakeNameServer::ServeConnection(int connection) {
   std::vector<uint8_t> query(static_cast<size_t>(prefix[0] << 8 | prefix[1]));
   if (query.size() < 12 || !ReadAll(connection, query.data(), query.size())) return;
   const uint16_t id = static_cast<uint16_t>(query[0] << 8 | query[1]);
+  if (mode == Mode::kTruncatedThenDrip) {
+    // A whole answer to the query, one byte at a time, until the client
+    // gives up (the send fails) or the server is told to end.
+    Bytes answer(query.begin(), query.end());
+    answer[2] |= 0x84;  // a response, authoritative
+    const Bytes framed = Framed(answer, answer.size());
+    for (uint8_t byte : framed) {
+      // The server is told to end, or the client hung up.
+      pollfd ended[2] = {{wake[0], POLLIN, 0}, {connection, POLLRDHUP, 0}};
+      if (poll(ended, 2, dripMs) != 0) return;
+      if (send(connection, &byte, 1, MSG_NOSIGNAL) != 1) return;
+    }
+    return;
+  }
   if (mode == Mode::kTruncatedThenCut) {
     // A length of 100, then the query's own 12 header bytes, then nothing.
     Bytes cut = U16(100);
@@ -136,7 +150,8 @@ void CFakeNameServer::Run() {
           recvfrom(udp, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &size);
       if (n >= 12) {
         ++requests;
-        if (mode == Mode::kStaleIds || mode == Mode::kTruncatedThenCut) {
+        if (mode == Mode::kStaleIds || mode == Mode::kTruncatedThenCut ||
+            mode == Mode::kTruncatedThenDrip) {
           // The query turned into an empty answer: under an id that was never
           // asked, or under its own id with the truncation flag.
           if (mode == Mode::kStaleIds) buffer[0] ^= 0x55;
@@ -149,7 +164,8 @@ void CFakeNameServer::Run() {
       const int connection = accept4(tcp, nullptr, nullptr, SOCK_CLOEXEC);
       if (connection >= 0) {
         ++requests;
-        if (mode == Mode::kCutTransfer || mode == Mode::kTruncatedThenCut) {
+        if (mode == Mode::kCutTransfer || mode == Mode::kTruncatedThenCut ||
+            mode == Mode::kTruncatedThenDrip) {
           ServeConnection(connection);
           close(connection);
         } else {

@@ -22,9 +22,13 @@ class CFakeNameServer {
     // Answers UDP queries with the truncation flag and no records, and TCP
     // queries with the first bytes of an answer before closing.
     kTruncatedThenCut,
+    // Answers UDP queries with the truncation flag, and TCP queries (a
+    // lookup's or a zone transfer's) with a whole answer sent one byte every
+    // dripMs.
+    kTruncatedThenDrip,
   };
 
-  explicit CFakeNameServer(Mode mode);
+  explicit CFakeNameServer(Mode mode, int dripMs = 300);
   ~CFakeNameServer();
   CFakeNameServer(const CFakeNameServer&) = delete;
   CFakeNameServer& operator=(const CFakeNameServer&) = delete;
@@ -39,6 +43,7 @@ class CFakeNameServer {
   void ServeConnection(int connection);
 
   Mode mode;
+  int dripMs;
   int udp = -1;
   int tcp = -1;
   int wake[2] = {-1, -1};

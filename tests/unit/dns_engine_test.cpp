@@ -31,6 +31,7 @@
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
+#include "support/fake_name_server.h"
 
 namespace tesmo {
 namespace {
@@ -433,6 +434,39 @@ TEST(DnsRecordLines, StringsFromTheServerAreEscaped) {
       EXPECT_EQ(all.find("\xc2\x9b"), std::string::npos);
       if (text[0] == '\x1b') EXPECT_NE(all.find("\\027]0;pwned\\007"), std::string::npos) << all;
     }
+  }
+}
+
+// A stream's read gets its time-out once, however its bytes are doled out,
+// and an overall deadline ends every read after it (a zone transfer that
+// never ends).
+TEST(DnsStream, ReadsEndAtTheirTimeOutWhateverDrips) {
+  test::CFakeNameServer dripping(test::CFakeNameServer::Mode::kTruncatedThenDrip, 100);
+  ASSERT_TRUE(dripping.Ok());
+  const Bytes query = CDnsMessageBuilder().Question("d.t", 1).Build();
+  const struct {
+    int readMs;                 // each read's time-out
+    int deadlineMs;             // the overall deadline, 0 for none
+    CDnsStream::Status second;  // of the read of the message after its length
+  } cases[] = {
+      {5000, 0, CDnsStream::Status::kOk},
+      {1000, 0, CDnsStream::Status::kTimedOut},
+      {5000, 1000, CDnsStream::Status::kTimedOut},
+  };
+  for (const auto& c : cases) {
+    CDnsStream stream(nullptr);
+    if (c.deadlineMs > 0) {
+      stream.SetDeadline(std::chrono::steady_clock::now() +
+                         std::chrono::milliseconds(c.deadlineMs));
+    }
+    ASSERT_EQ(stream.Open(), CDnsStream::Status::kOk);
+    ASSERT_EQ(stream.Connect(0x7F000001, dripping.Port(), 1000), CDnsStream::Status::kOk);
+    ASSERT_EQ(stream.SendMessage(query.data(), query.size(), 1000), CDnsStream::Status::kOk);
+    uint8_t prefix[2];
+    size_t got = 0;
+    ASSERT_EQ(stream.Read(prefix, 2, c.readMs, got), CDnsStream::Status::kOk);
+    std::vector<uint8_t> message(static_cast<size_t>(prefix[0] << 8 | prefix[1]));
+    EXPECT_EQ(stream.Read(message.data(), message.size(), c.readMs, got), c.second);
   }
 }
 

@@ -26,9 +26,11 @@ constexpr size_t kQuerySize = 1024;
 constexpr size_t kTransferQuerySize = 512;
 // Longest part of a name or domain joined into one query name.
 constexpr int kMaxNamePart = 1025;
-// How long a zone transfer may wait to connect, to send its query, or for
-// the next bytes of the transfer.
+// How long a zone transfer may take to connect, to send its query, or to
+// read one message, and the whole transfer at most: a server that doles out
+// its bytes, or never ends, is left after that.
 constexpr int kStreamLimitMs = 120000;
+constexpr auto kListingLimit = std::chrono::minutes(10);
 
 std::string ReverseName(uint32_t address, const char* suffix) {
   char text[40];
@@ -293,6 +295,8 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
   if (!server) return kDnsError;
 
   CDnsStream stream(stop);
+  const auto listingDeadline = std::chrono::steady_clock::now() + kListingLimit;
+  stream.SetDeadline(listingDeadline);
   if (stream.Open() != CDnsStream::Status::kOk) {
     log.ErrNo("ls: socket", stream.Error());
     return kDnsError;
@@ -379,6 +383,13 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
   out.Print("%sReceived %d answer%s (%d record%s).\n", messages >= 50 ? "\n" : "", messages,
             messages == 1 ? "" : "s", records, records == 1 ? "" : "s");
   stream.Close();
+  if (end != End::kNormal && end != End::kPrintFailed &&
+      std::chrono::steady_clock::now() >= listingDeadline) {
+    out.Print("*** ls: the zone transfer was stopped after %lld minutes, the most it may take\n",
+              static_cast<long long>(kListingLimit.count()));
+    errorPrinted = true;
+    return kDnsError;
+  }
   switch (end) {
     case End::kNormal:
       return kDnsSuccess;

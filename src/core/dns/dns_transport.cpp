@@ -80,6 +80,9 @@ int TcpExchange(const DnsTransportOptions& options, uint32_t server, const uint8
     return -1;
   };
   refused = false;
+  // The whole answer over TCP comes within the time-out of the tries.
+  stream.SetDeadline(Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(waitMs) *
+                                                              std::max(options.retries, 1)));
   auto status = stream.Open();
   if (status != CDnsStream::Status::kOk) return fail("socket (vc) failed", status);
   status = stream.Connect(server, options.port, waitMs);
@@ -223,11 +226,11 @@ CDnsStream::Status CDnsStream::Open() {
   return Status::kOk;
 }
 
-CDnsStream::Status CDnsStream::Wait(short events, int timeoutMs) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+CDnsStream::Status CDnsStream::Wait(short events, Clock::time_point until) {
+  until = std::min(until, deadline);
   for (;;) {
     if (DnsStopRequested(stop)) return Status::kStopped;
-    const int left = MillisecondsLeft(deadline);
+    const int left = MillisecondsLeft(until);
     if (left == 0) return Status::kTimedOut;
     pollfd ready{fd, events, 0};
     const int polled = poll(&ready, 1, std::min(left, kDnsPollSliceMs));
@@ -247,7 +250,7 @@ CDnsStream::Status CDnsStream::Connect(uint32_t server, uint16_t port, int timeo
     error = errno;
     return error == ECONNREFUSED ? Status::kRefused : Status::kFailed;
   }
-  const Status waited = Wait(POLLOUT, timeoutMs);
+  const Status waited = Wait(POLLOUT, Clock::now() + std::chrono::milliseconds(timeoutMs));
   if (waited != Status::kOk) return waited;
   int result = 0;
   socklen_t size = sizeof result;
@@ -263,6 +266,7 @@ CDnsStream::Status CDnsStream::SendMessage(const uint8_t* message, size_t length
     return Status::kFailed;
   }
   const uint8_t prefix[2] = {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+  const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
   size_t sent = 0;
   const size_t total = length + 2;
   while (sent < total) {
@@ -283,7 +287,7 @@ CDnsStream::Status CDnsStream::SendMessage(const uint8_t* message, size_t length
       error = errno;
       return Status::kFailed;
     }
-    const Status waited = Wait(POLLOUT, timeoutMs);
+    const Status waited = Wait(POLLOUT, until);
     if (waited != Status::kOk) return waited;
   }
   return Status::kOk;
@@ -291,6 +295,8 @@ CDnsStream::Status CDnsStream::SendMessage(const uint8_t* message, size_t length
 
 CDnsStream::Status CDnsStream::Read(uint8_t* buffer, size_t count, int timeoutMs, size_t& got) {
   got = 0;
+  // A peer that sends a byte now and then gets no more time for it.
+  const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (got < count) {
     const ssize_t n = recv(fd, buffer + got, count - got, 0);
     if (n > 0) {
@@ -302,7 +308,7 @@ CDnsStream::Status CDnsStream::Read(uint8_t* buffer, size_t count, int timeoutMs
       error = errno;
       return Status::kFailed;
     }
-    const Status waited = Wait(POLLIN, timeoutMs);
+    const Status waited = Wait(POLLIN, until);
     if (waited != Status::kOk) return waited;
   }
   return Status::kOk;

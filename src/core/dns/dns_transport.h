@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -43,7 +44,9 @@ struct DnsTransportOptions {
 int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const uint8_t* query,
                    size_t length, std::vector<uint8_t>& answer, CDnsOutput& out, CDnsLog& log);
 
-// A TCP connection whose waits poll the stop flag.
+// A TCP connection whose waits poll the stop flag. Each call's time-out
+// bounds the whole call, however the peer doles its bytes out, and an
+// overall deadline, when set, bounds every call after it.
 class CDnsStream {
  public:
   enum class Status {
@@ -51,7 +54,7 @@ class CDnsStream {
     kClosed,    // the peer closed the connection before the bytes came
     kFailed,    // a socket call failed; Error() tells why
     kRefused,   // the server refused the connection
-    kTimedOut,  // nothing moved for the whole wait
+    kTimedOut,  // the call's time-out or the overall deadline passed
     kStopped,   // the stop flag asked to stop
   };
 
@@ -61,20 +64,23 @@ class CDnsStream {
   CDnsStream& operator=(const CDnsStream&) = delete;
 
   Status Open();
+  void SetDeadline(std::chrono::steady_clock::time_point at) { deadline = at; }
   Status Connect(uint32_t server, uint16_t port, int timeoutMs);
   // The 2-byte big-endian length and the message, in one gathered write.
   Status SendMessage(const uint8_t* message, size_t length, int timeoutMs);
-  // Exactly count bytes; timeoutMs is the longest silence allowed. got tells
-  // how many came before a failure.
+  // Exactly count bytes, all within timeoutMs. got tells how many came
+  // before a failure.
   Status Read(uint8_t* buffer, size_t count, int timeoutMs, size_t& got);
   void Close();
   int Error() const { return error; }
 
  private:
-  // Waits for events on the socket in slices; kOk when they came.
-  Status Wait(short events, int timeoutMs);
+  // Waits for events on the socket in slices until until (or the overall
+  // deadline); kOk when they came.
+  Status Wait(short events, std::chrono::steady_clock::time_point until);
 
   const std::atomic<int>* stop;
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
   int fd = -1;
   int error = 0;
 };
