@@ -8,6 +8,7 @@ tesmo_test(mib_unit_test unit
 tesmo_test(snmp_unit_test unit
   unit/snmp_text_test.cpp
   unit/column_walk_test.cpp
+  unit/snmp_engine_test.cpp
 )
 tesmo_test(snmp_lab_test lab
   lab/snmp_request_test.cpp

@@ -186,8 +186,10 @@ TEST_F(ChainLab, IcmpTraceListsTheRoutersAndTheFarHost) {
     int fastest = INT32_MAX;
     for (int k = 3; k < 6; ++k)
       fastest = std::min(fastest, g.grid.TextAt(4, k).split(' ')[0].toInt());
+    // Whole milliseconds, cut not rounded, on a machine others share: the
+    // bound leaves room for a busy moment and still tells 20 ms from 40.
     EXPECT_GE(fastest, 20);
-    EXPECT_LE(fastest, 21);
+    EXPECT_LE(fastest, 30);
   }
 }
 

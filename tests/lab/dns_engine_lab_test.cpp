@@ -417,6 +417,20 @@ TEST_F(DnsEngineLab, TransferCutOffMidMessage) {
   EXPECT_EQ(result.exitCode, 2);
 }
 
+// An SOA record of another zone in the middle of a transfer does not end it:
+// only the zone's own SOA, sent again, does.
+TEST_F(DnsEngineLab, ForeignSoaMidTransferDoesNotEndIt) {
+  CFakeNameServer server(CFakeNameServer::Mode::kForeignSoaTransfer);
+  ASSERT_TRUE(server.Ok());
+  SetResolverRetries(1);
+  const DnsBatchResult result = Run("cut.test", "ANY", true, server.Port());
+  ASSERT_FALSE(result.lines.empty());
+  EXPECT_EQ(result.lines.back(), "Received 3 answers (8 records).");
+  EXPECT_NE(std::find(result.lines.begin(), result.lines.end(), Row("d", " A     10.99.0.4")),
+            result.lines.end());
+  EXPECT_EQ(result.exitCode, 0);
+}
+
 // Stop ends a listing at the next look at the flag, however long the server
 // would keep it waiting (the page test stops a lookup).
 TEST_F(DnsEngineLab, StopEndsAListing) {

@@ -132,6 +132,18 @@ void CFakeNameServer::ServeConnection(int connection) {
                            .Answer("d.cut.test", 1, {10, 99, 0, 4})
                            .Answer("cut.test", 6, Soa())
                            .Build();
+  if (mode == Mode::kForeignSoaTransfer) {
+    const Bytes foreign = CDnsMessageBuilder()
+                              .Id(id)
+                              .Flags(0x8400)
+                              .Answer("other.test", 6, Soa())
+                              .Answer("e.cut.test", 1, {10, 99, 0, 5})
+                              .Build();
+    SendAll(connection, Framed(first, first.size()));
+    SendAll(connection, Framed(foreign, foreign.size()));
+    SendAll(connection, Framed(second, second.size()));
+    return;
+  }
   SendAll(connection, Framed(first, first.size()));
   SendAll(connection, Framed(second, second.size() / 2));
 }
@@ -164,8 +176,7 @@ void CFakeNameServer::Run() {
       const int connection = accept4(tcp, nullptr, nullptr, SOCK_CLOEXEC);
       if (connection >= 0) {
         ++requests;
-        if (mode == Mode::kCutTransfer || mode == Mode::kTruncatedThenCut ||
-            mode == Mode::kTruncatedThenDrip) {
+        if (mode != Mode::kStaleIds && mode != Mode::kSilent) {
           ServeConnection(connection);
           close(connection);
         } else {

@@ -26,6 +26,10 @@ class CFakeNameServer {
     // lookup's or a zone transfer's) with a whole answer sent one byte every
     // dripMs.
     kTruncatedThenDrip,
+    // Answers a zone transfer of cut.test in three messages, the second
+    // beginning with the SOA record of another zone: only the zone's own
+    // SOA, sent again, ends it.
+    kForeignSoaTransfer,
   };
 
   explicit CFakeNameServer(Mode mode, int dripMs = 300);

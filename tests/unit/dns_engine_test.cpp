@@ -241,6 +241,12 @@ TEST(DnsMessageReader, SkipsAndReadsWholeRecords) {
       {"owner in a compression loop",
        CDnsMessageBuilder().RawRecord(CDnsMessageBuilder::kAnswer, {0xC0, 0x0C}, 1, U32(1)).Build(),
        true, false},
+      // A record without data may end the message: it is whole.
+      {"zero-length data at the very end",
+       CDnsMessageBuilder()
+           .RawRecord(CDnsMessageBuilder::kAnswer, WireName("a.example"), 10, {})
+           .Build(),
+       true, true},
   };
   for (const auto& c : cases) {
     const CDnsMessage message(c.message.data(), c.message.size());
@@ -251,6 +257,17 @@ TEST(DnsMessageReader, SkipsAndReadsWholeRecords) {
     EXPECT_EQ(offset, c.readable ? c.message.size() - (c.filled ? 0 : 1) : kDnsHeaderSize)
         << c.what;
   }
+}
+
+// A question cut inside its type and class is no whole question: nothing
+// after it can be read.
+TEST(DnsMessageReader, QuestionCutInsideTypeAndClass) {
+  const Bytes whole = CDnsMessageBuilder().Question("q.example", 1).Build();
+  for (size_t cut = 1; cut <= 4; ++cut) {
+    const Bytes message(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(cut));
+    EXPECT_FALSE(CDnsMessage(message.data(), message.size()).SkipQuestions()) << cut;
+  }
+  EXPECT_EQ(CDnsMessage(whole.data(), whole.size()).SkipQuestions(), whole.size());
 }
 
 // The decoded value in short: its kind, then its fields.
@@ -468,6 +485,16 @@ TEST(DnsStream, ReadsEndAtTheirTimeOutWhateverDrips) {
     std::vector<uint8_t> message(static_cast<size_t>(prefix[0] << 8 | prefix[1]));
     EXPECT_EQ(stream.Read(message.data(), message.size(), c.readMs, got), c.second);
   }
+}
+
+// A name inside record data is read from that record's data only: an NS
+// record without data, followed by another record, is no name server.
+TEST(DnsZoneListing, NameNeverReadPastItsRecord) {
+  const ListingResult result =
+      Listing(TransferMessage({{"ns.cut.test", {2, {}}}, {"h.cut.test", {1, {10, 1, 2, 3}}}}), 255);
+  EXPECT_EQ(result.result, -3);
+  ASSERT_FALSE(result.lines.empty());
+  EXPECT_TRUE(QString::fromStdString(result.lines.back()).endsWith(" ***")) << result.lines.back();
 }
 
 TEST(DnsZoneListing, LinesAndFilters) {

@@ -195,6 +195,17 @@ TEST_F(SettingsStoreTest, AWriteKeepsEveryOtherLineOfAnyFile) {
   }
 }
 
+// Values written to two sections one after the other each land in their
+// own section, the second one's too.
+TEST_F(SettingsStoreTest, WritesToTwoSectionsInARowStayApart) {
+  WriteFile("[A]\nx=1\n[B]\n");
+  EXPECT_TRUE(CSettingsStore::WriteUInt("A", "y", 2));
+  EXPECT_TRUE(CSettingsStore::WriteUInt("B", "z", 3));
+  EXPECT_EQ(FileText().toStdString(), "[A]\nx=1\ny=2\n[B]\nz=3\n");
+  EXPECT_EQ(CSettingsStore::ReadUInt("B", "z", 0), 3u);
+  EXPECT_EQ(CSettingsStore::ReadUInt("A", "z", 0), 0u);
+}
+
 // Only a regular file (or a link to one) is read or written; anything else
 // is left alone, whoever runs the program.
 TEST_F(SettingsStoreTest, NothingButARegularFileIsTouched) {

@@ -334,7 +334,7 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
   int messages = 0;
   int records = 0;
   std::string firstSoa;
-  int soaSeen = 0;
+  bool soaSeen = false;
   bool complete = false;
   while (!complete && !DnsStopRequested(stop)) {
     uint8_t prefix[2];
@@ -365,13 +365,15 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
     ++messages;
     records += header.answers;
 
-    // The transfer ends with the zone's SOA record sent a second time.
+    // The transfer ends with the zone's SOA record sent a second time; an
+    // SOA record of any other owner on the way is just a record.
     auto offset = message.SkipQuestions();
     DnsRecord record;
     for (uint16_t i = 0; offset && i < header.answers; ++i) {
       if (!message.NextRecord(*offset, record)) break;
-      if (record.type != kDnsTypeSoa || soaSeen >= 2) continue;
-      if (++soaSeen == 1) {
+      if (record.type != kDnsTypeSoa) continue;
+      if (!soaSeen) {
+        soaSeen = true;
         firstSoa = record.owner;
       } else if (SameName(record.owner, firstSoa)) {
         complete = true;
