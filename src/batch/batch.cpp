@@ -1,14 +1,19 @@
 #include "batch/batch.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "core/base/data_folder.h"
+#include "core/base/job_control.h"
 #include "core/base/job_runner.h"
 #include "core/base/number_text.h"
 #include "core/base/settings_store.h"
@@ -62,6 +67,24 @@ QString OptionLines(const std::vector<QString>& texts, const QString& indent) {
 
 // The first error writing standard output (errno), 0 while every write worked.
 int outputError = 0;
+
+// The signal (SIGINT, SIGTERM) that asked the run to stop, 0 for none.
+std::atomic<int> stopSignal{0};
+
+// Acts as Stop: the job ends at its next look at the flag and what it
+// fetched is printed. A second signal ends the program at once.
+extern "C" void OnStopSignal(int signal) {
+  if (stopSignal.exchange(signal) != 0) _exit(128 + signal);
+  RequestStop();
+}
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
 
 void PrintOut(const QString& text) {
   const QByteArray bytes = text.toUtf8();
@@ -359,8 +382,19 @@ int RunBatch(int argc, char** argv) {
   context.job = JobContext(TargetOf(context.parameters));
 
   int code = kBatchUsage;
-  RunJobHere([&] { code = tool->run(context); });
+  CatchStopSignals();
+  RunJobHere([&] {
+    // A signal before the job began stops it at once.
+    if (stopSignal.load() != 0) RequestStop();
+    code = tool->run(context);
+  });
   FreeMibs();
+  if (const int signal = stopSignal.load(); signal != 0) {
+    std::fprintf(stderr, "tesmo: stopped by %s: the report is incomplete\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM");
+    CheckedExit(code);
+    return 128 + signal;
+  }
   return CheckedExit(code);
 }
 

@@ -4,6 +4,7 @@
 // the lab namespace; everything goes to 127.0.0.1 and 127.0.0.2.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "core/dns/dns_engine.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
+#include "support/batch_run.h"
 #include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/query_log.h"
@@ -457,6 +459,34 @@ TEST_F(DnsEngineLab, StopEndsAListing) {
   stopper.join();
   EXPECT_LT(listTime, std::chrono::seconds(5)) << "the transfer waits 120 s for data";
   EXPECT_EQ(out.Lines().back(), "Received 0 answers (0 records).");
+}
+
+// A transfer that never ends stops when the list is full, and says so; a
+// batch run streams its lines, and Ctrl+C ends it with what came printed.
+TEST_F(DnsEngineLab, EndlessTransferIsBoundedAndStreamed) {
+  CFakeNameServer endless(CFakeNameServer::Mode::kEndlessTransfer);
+  ASSERT_TRUE(endless.Ok());
+  SetResolverRetries(1);
+  {
+    CDnsOutput out(300);
+    CDnsEngine engine(out);
+    engine.SetServerPort(endless.Port());
+    CNameCacheLock lock;
+    ASSERT_TRUE(lock.Owns());
+    engine.FindDefaultServer();
+    EXPECT_EQ(engine.ListZone(255, "cut.test"), kDnsError);
+    const std::vector<std::string> lines = out.Lines();
+    ASSERT_EQ(lines.size(), 301u);
+    EXPECT_EQ(lines.back(), "*** ls: the listing was stopped after 300 lines, the most it shows");
+  }
+  QTemporaryDir config;
+  const BatchRun run = RunBatch({"--batch", "cut.test", "dns", "--list", "--server", "127.0.0.1",
+                                 "--port", QString::number(endless.Port())},
+                                config.path(), {}, {}, 60000, 1500, SIGINT);
+  EXPECT_EQ(run.exitCode, 130) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("stopped by SIGINT: the report is incomplete"));
+  EXPECT_GT(run.out.count('\n'), 100);
+  EXPECT_TRUE(run.out.contains(Row("h99", " 10.0.0.99").c_str()));
 }
 
 // An answer too long for UDP comes truncated and is asked again over TCP;

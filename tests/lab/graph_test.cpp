@@ -135,6 +135,14 @@ TEST(GraphLab, BatchPrintsOneLinePerSample) {
   EXPECT_TRUE(dead.out.endsWith("\t0.000000\n")) << dead.out.toStdString();
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 10.71.2.2")) << dead.err.toStdString();
 
+  // Under 2c an object the agent lacks answers as an exception value: no
+  // sample, as under version 1.
+  const BatchRun missing =
+      RunBatchIn({"--batch", kLive, "graph", "--port", "1161", "--version", "2c", "--samples", "1",
+                  "--period", "0.1", "--entry", "S:.1.3.6.1.2.1.1.99.0"},
+                 work.path());
+  EXPECT_EQ(missing.exitCode, 2) << missing.out.toStdString();
+
   const BatchRun usage = RunBatchIn({"--batch", kLive, "graph", "--samples", "2"}, work.path());
   EXPECT_EQ(usage.exitCode, 64);
 }

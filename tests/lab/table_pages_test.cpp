@@ -334,6 +334,21 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
             QStringList({"Drawing table / Resolving names", "Ready"}));
 }
 
+// Ctrl+C in a batch walk acts as Stop: the rows fetched are printed, the run
+// says they are incomplete and ends with 130 (SIGTERM: 143).
+TEST_F(TablesLabTest, SignalsStopABatchWalkWithTheRowsFetched) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    QTemporaryDir work;
+    const BatchRun run = RunBatch({"--batch", kBigAgent, "routetable", "--port", "161"},
+                                  work.filePath("config"), work.path(), {}, 60000, 700, signal);
+    EXPECT_EQ(run.exitCode, 128 + signal) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("the report is incomplete")) << run.err.toStdString();
+    const qsizetype rows = run.out.count('\n') - 1;  // after the title line
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 4002);
+  }
+}
+
 // --batch runs the same jobs with the stored settings and prints each page's
 // whole grid as its Copy text.
 

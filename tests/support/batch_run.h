@@ -1,6 +1,8 @@
 // Running the program's --batch mode from a test, without a display.
 #pragma once
 
+#include <signal.h>
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -15,10 +17,11 @@ struct BatchRun {
 
 // The settings live under configHome (XDG_CONFIG_HOME); workDir, when given,
 // is the working directory (vendors.txt, mibs); standard output goes to
-// outputFile when given.
+// outputFile when given. With signalAfterMs the run gets signal that long
+// after it started, as from Ctrl+C.
 inline BatchRun RunBatch(const QStringList& args, const QString& configHome,
                          const QString& workDir = {}, const QString& outputFile = {},
-                         int timeoutMs = 60000) {
+                         int timeoutMs = 60000, int signalAfterMs = 0, int signal = SIGINT) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY");
@@ -28,6 +31,9 @@ inline BatchRun RunBatch(const QStringList& args, const QString& configHome,
   if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
   if (!outputFile.isEmpty()) p.setStandardOutputFile(outputFile);
   p.start(qEnvironmentVariable("TESMO_BINARY"), args);
+  if (signalAfterMs > 0 && !p.waitForFinished(signalAfterMs)) {
+    kill(static_cast<pid_t>(p.processId()), signal);
+  }
   if (!p.waitForFinished(timeoutMs)) {
     p.kill();
     p.waitForFinished();

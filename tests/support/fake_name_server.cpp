@@ -29,13 +29,14 @@ bool ReadAll(int fd, uint8_t* buffer, size_t count) {
   return true;
 }
 
-void SendAll(int fd, const Bytes& bytes) {
+bool SendAll(int fd, const Bytes& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
     const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return;
+    if (n <= 0) return false;
     sent += static_cast<size_t>(n);
   }
+  return true;
 }
 
 Bytes Framed(const Bytes& message, size_t send) {
@@ -132,6 +133,23 @@ void CFakeNameServer::ServeConnection(int connection) {
                            .Answer("d.cut.test", 1, {10, 99, 0, 4})
                            .Answer("cut.test", 6, Soa())
                            .Build();
+  if (mode == Mode::kEndlessTransfer) {
+    SendAll(connection, Framed(first, first.size()));
+    for (uint32_t n = 0;; ++n) {
+      CDnsMessageBuilder more;
+      more.Id(id).Flags(0x8400);
+      for (uint32_t k = 0; k < 50; ++k) {
+        const uint32_t host = n * 50 + k;
+        more.Answer("h" + std::to_string(host) + ".cut.test", 1,
+                    {10, static_cast<uint8_t>(host >> 16), static_cast<uint8_t>(host >> 8),
+                     static_cast<uint8_t>(host)});
+      }
+      const Bytes message = more.Build();
+      pollfd ended[2] = {{wake[0], POLLIN, 0}, {connection, POLLRDHUP, 0}};
+      if (poll(ended, 2, 0) != 0) return;
+      if (!SendAll(connection, Framed(message, message.size()))) return;
+    }
+  }
   if (mode == Mode::kForeignSoaTransfer) {
     const Bytes foreign = CDnsMessageBuilder()
                               .Id(id)
@@ -162,8 +180,12 @@ void CFakeNameServer::Run() {
           recvfrom(udp, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &size);
       if (n >= 12) {
         ++requests;
-        if (mode == Mode::kStaleIds || mode == Mode::kTruncatedThenCut ||
-            mode == Mode::kTruncatedThenDrip) {
+        if (mode == Mode::kEndlessTransfer) {
+          buffer[2] |= 0x84;
+          buffer[3] = static_cast<uint8_t>((buffer[3] & 0xF0) | 3);  // NXDOMAIN
+          sendto(udp, buffer, static_cast<size_t>(n), 0, reinterpret_cast<sockaddr*>(&from), size);
+        } else if (mode == Mode::kStaleIds || mode == Mode::kTruncatedThenCut ||
+                   mode == Mode::kTruncatedThenDrip) {
           // The query turned into an empty answer: under an id that was never
           // asked, or under its own id with the truncation flag.
           if (mode == Mode::kStaleIds) buffer[0] ^= 0x55;

@@ -30,6 +30,10 @@ class CFakeNameServer {
     // beginning with the SOA record of another zone: only the zone's own
     // SOA, sent again, ends it.
     kForeignSoaTransfer,
+    // Answers UDP queries with "no such name", and a zone transfer of
+    // cut.test with its SOA and then A records, message after message, never
+    // ending, until the client hangs up.
+    kEndlessTransfer,
   };
 
   explicit CFakeNameServer(Mode mode, int dripMs = 300);

@@ -32,7 +32,7 @@ TEST(LineListModel, FollowsAWriterThreadInBatches) {
 }
 
 TEST(LineListModel, DropsWhatTheCapPushesOut) {
-  CLineStore store(3);
+  CLineStore store(3, CLineStore::Overflow::kDropOldest);
   CLineListModel model(store);
   for (const char* line : {"a", "b", "c"}) store.Append(line);
   model.Refresh();

@@ -17,10 +17,12 @@
 #include <mutex>
 #include <thread>
 
+#include "core/base/job_runner.h"
 #include "core/base/status_channel.h"
 #include "core/snmp/snmp_request.h"
 #include "support/fake_agent.h"
 #include "support/status_log.h"
+#include "tools/browser/mib_walk.h"
 
 namespace {
 
@@ -223,6 +225,36 @@ TEST_F(SnmpWalkTest, BulkAnswersCutShortOrBrokenLoseNoColumn) {
       EXPECT_EQ(rows[r].texts, expected) << "row " << r + 1;
     }
   }
+}
+
+// An agent whose table never ends: every object has a successor in the table.
+Answer EndlessTable(const std::vector<ObjectId>& names) {
+  Answer answer;
+  for (const ObjectId& name : names) {
+    const uint32_t last = name.size() > Column(1).size() ? name.back() : 0;
+    answer.bindings.push_back({Join(Column(1), {last + 1}), Integer(last + 1)});
+  }
+  return answer;
+}
+
+// A table or walk that never ends stops at its bound and says so.
+TEST_F(SnmpWalkTest, EndlessTablesStopAtTheirBound) {
+  FakeAgent agent(EndlessTable, 400);
+  std::vector<tesmo::TableRow> rows;
+  tesmo::ColumnWalkOptions options;
+  options.maxRows = 40;
+  const auto walk = tesmo::WalkColumns(agent.Target(), {ColumnText(1)}, rows, options);
+  EXPECT_TRUE(walk.full);
+  EXPECT_EQ(rows.size(), 40u);
+
+  tesmo::CLineStore lines(30);
+  tesmo::CStatusLog status;
+  tesmo::MibWalkOutcome outcome;
+  tesmo::RunJobHere([&] { outcome = tesmo::RunMibWalk(agent.Target(), ColumnText(1), lines); });
+  EXPECT_TRUE(outcome.full);
+  EXPECT_FALSE(outcome.answered);
+  EXPECT_EQ(outcome.count, 30u);
+  EXPECT_EQ(status.Texts().last(), "Stopped after 30 lines, the most a walk shows");
 }
 
 TEST_F(SnmpWalkTest, EmptyTableGivesNoRowsAfterOneRequest) {

@@ -45,7 +45,7 @@ TEST(LineStore, FollowerEndsUpShowingWhatTheStoreHolds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    CLineStore store(c.cap);
+    CLineStore store(c.cap, CLineStore::Overflow::kDropOldest);
     Follower follower;
     int next = 0;
     for (const std::string& step : c.steps) {
@@ -60,6 +60,26 @@ TEST(LineStore, FollowerEndsUpShowingWhatTheStoreHolds) {
       EXPECT_LE(store.Count(), c.cap);
     }
   }
+}
+
+// A result list takes no line past its cap, and says so; its last line (why
+// it ended) still goes in. A sink gets every line and nothing is kept.
+TEST(LineStore, AResultListStopsAtItsCapAndStreamsToASink) {
+  CLineStore store(3);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(store.Append(std::to_string(i)), i < 3) << i;
+  EXPECT_TRUE(store.Full());
+  store.AppendLast("stopped");
+  EXPECT_EQ(store.Lines(), (Lines{"0", "1", "2", "stopped"}));
+  store.Clear();
+  EXPECT_FALSE(store.Full());
+
+  Lines streamed;
+  store.SetSink([&](const std::string& line) { streamed.push_back(line); });
+  for (int i = 0; i < 4; ++i) store.Append(std::to_string(i));
+  store.AppendLast("why");
+  EXPECT_EQ(streamed, (Lines{"0", "1", "2", "why"}));
+  EXPECT_EQ(store.Count(), 0u);
+  EXPECT_EQ(store.Appended(), 4u);
 }
 
 TEST(LineStore, NotifiesOncePerFetchAndOnAClear) {

@@ -336,7 +336,13 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
   std::string firstSoa;
   bool soaSeen = false;
   bool complete = false;
+  bool full = false;
   while (!complete && !DnsStopRequested(stop)) {
+    if (out.Full()) {
+      // A zone larger than any list may hold, or a transfer that never ends.
+      full = true;
+      break;
+    }
     uint8_t prefix[2];
     size_t got = 0;
     auto status = stream.Read(prefix, sizeof prefix, kStreamLimitMs, got);
@@ -385,6 +391,12 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
   out.Print("%sReceived %d answer%s (%d record%s).\n", messages >= 50 ? "\n" : "", messages,
             messages == 1 ? "" : "s", records, records == 1 ? "" : "s");
   stream.Close();
+  if (full) {
+    out.WriteLast("*** ls: the listing was stopped after " +
+                  std::to_string(out.Store().Appended()) + " lines, the most it shows");
+    errorPrinted = true;
+    return kDnsError;
+  }
   if (end != End::kNormal && end != End::kPrintFailed &&
       std::chrono::steady_clock::now() >= listingDeadline) {
     out.Print("*** ls: the zone transfer was stopped after %lld minutes, the most it may take\n",

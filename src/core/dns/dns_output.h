@@ -24,7 +24,8 @@ namespace tesmo {
 
 class CDnsOutput {
  public:
-  // Keeps at most cap lines (the oldest go); a batch run keeps them all.
+  // Takes at most cap lines: past them the lines are dropped and Full()
+  // tells the engine to stop.
   explicit CDnsOutput(size_t cap = CLineStore::kDefaultCap) : store(cap) {}
 
   // printf-style; the text may be of any length.
@@ -35,6 +36,9 @@ class CDnsOutput {
 
   // Empties the list and starts a new epoch; the pending line stays.
   void Clear() { store.Clear(); }
+  bool Full() const { return store.Full(); }
+  // One line past the cap: why the output ended.
+  void WriteLast(const std::string& line) { store.AppendLast(line); }
 
   // The complete lines, for a view to follow.
   CLineStore& Store() { return store; }

@@ -6,16 +6,52 @@
 
 namespace tesmo {
 
-CLineStore::CLineStore(size_t cap) : cap(std::max<size_t>(cap, 1)) {}
+CLineStore::CLineStore(size_t cap, Overflow overflow)
+    : cap(std::max<size_t>(cap, 1)), overflow(overflow) {}
 
-void CLineStore::Append(std::string line) {
+bool CLineStore::Append(std::string line) {
   {
     std::lock_guard guard(mutex);
+    if (overflow == Overflow::kRefuse && appended >= cap) return false;
+    ++appended;
+    if (sink) {
+      // Streamed: under the lock, so that lines keep their order.
+      sink(line);
+      return true;
+    }
     if (lines.size() >= cap) lines.pop_front();
     lines.push_back(std::move(line));
-    ++appended;
   }
   Notify();
+  return true;
+}
+
+void CLineStore::AppendLast(std::string line) {
+  {
+    std::lock_guard guard(mutex);
+    ++appended;
+    if (sink) {
+      sink(line);
+      return;
+    }
+    lines.push_back(std::move(line));
+  }
+  Notify();
+}
+
+bool CLineStore::Full() const {
+  std::lock_guard guard(mutex);
+  return overflow == Overflow::kRefuse && appended >= cap;
+}
+
+uint64_t CLineStore::Appended() const {
+  std::lock_guard guard(mutex);
+  return appended;
+}
+
+void CLineStore::SetSink(std::function<void(const std::string&)> next) {
+  std::lock_guard guard(mutex);
+  sink = std::move(next);
 }
 
 void CLineStore::Clear() {

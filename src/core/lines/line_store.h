@@ -2,9 +2,13 @@
 // run, or a Copy) reads. The DNS output, the MIB walk and the ping history
 // are each one of these.
 //
-// Thread-safe, and capped: once it holds its cap, each new line pushes the
-// oldest out, so nothing a peer sends grows it without bound. Emptying it
-// starts a new epoch.
+// Thread-safe, and capped, so nothing a peer sends grows it without bound:
+// a history (kDropOldest) lets each new line push the oldest out; a result
+// list (kRefuse) takes no line past its cap and says it is Full(), and the
+// job filling it stops there. Emptying it starts a new epoch.
+//
+// A batch run streams instead of keeping: with a sink, every line goes to
+// the sink as it comes and is only counted.
 //
 // A view follows it like this (ui/widgets/line_list_model.h does):
 //   - SetNotify(f): f is called on the appending thread when lines arrive (or
@@ -30,14 +34,25 @@ namespace tesmo {
 
 class CLineStore {
  public:
-  // Lines kept at most unless a store is made with a cap of its own.
-  static constexpr size_t kDefaultCap = 1000000;
+  // Lines a result list takes at most (a walk, a listing); the manual page
+  // names the figure.
+  static constexpr size_t kDefaultCap = 2000000;
+  enum class Overflow { kRefuse, kDropOldest };
 
-  explicit CLineStore(size_t cap = kDefaultCap);
+  explicit CLineStore(size_t cap = kDefaultCap, Overflow overflow = Overflow::kRefuse);
   CLineStore(const CLineStore&) = delete;
   CLineStore& operator=(const CLineStore&) = delete;
 
-  void Append(std::string line);
+  // False (and the line is dropped) when a result list is full.
+  bool Append(std::string line);
+  // The line that says why a full list ended: taken past the cap.
+  void AppendLast(std::string line);
+  // A result list that took its cap of lines in this epoch.
+  bool Full() const;
+  // Lines appended in this epoch, streamed or kept.
+  uint64_t Appended() const;
+  // Lines go to sink as they come and are not kept; empty: kept again.
+  void SetSink(std::function<void(const std::string&)> sink);
   // Empties the list and starts a new epoch; the follower hears of it.
   void Clear();
 
@@ -67,7 +82,9 @@ class CLineStore {
   void Notify();
 
   const size_t cap;
+  const Overflow overflow;
   mutable std::mutex mutex;
+  std::function<void(const std::string&)> sink;
   std::deque<std::string> lines;
   uint64_t epoch = 1;
   uint64_t appended = 0;  // lines appended in this epoch, pushed out ones included

@@ -101,6 +101,10 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
       rows.push_back(std::move(row));
     }
     ++outcome.rows;
+    if (outcome.rows >= options.maxRows) {
+      outcome.full = true;
+      break;
+    }
   }
   state.Release();
   return outcome;

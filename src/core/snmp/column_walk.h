@@ -28,6 +28,10 @@ struct TableRow {
   std::vector<std::string> texts;  // one value text per column, in column order
 };
 
+// Rows a walk fetches at most: a table larger than any grid may hold, or an
+// agent whose table never ends, stops there (the manual page names it).
+constexpr size_t kMaxWalkRows = 2000000;
+
 struct ColumnWalkOptions {
   // Column whose text follows "Getting " in the progress status, posted at
   // most every 300 ms after a kept row; -1 posts no progress.
@@ -35,12 +39,14 @@ struct ColumnWalkOptions {
   // Called on the walking thread for each row, which is then not stored
   // (pages that draw while they walk keep no second copy).
   std::function<void(const TableRow&)> onRow;
+  size_t maxRows = kMaxWalkRows;
 };
 
 struct ColumnWalkResult {
   int result = 0;        // result code of the last step (0 response, 1 failure, 2 time-out)
   int status = 0;        // status of the last step (EndOfSubtree at the end of the table)
   bool stopped = false;  // ended by the stop flag
+  bool full = false;     // ended at options.maxRows
   size_t rows = 0;       // rows fetched by this walk (kept, or handed to onRow)
 };
 

@@ -25,12 +25,14 @@ int RunBrowserBatch(BatchContext& context) {
     oidText = DefinitionOf(DeepestNode(id)).oidText;
     oidNumeric = NumericOidText(id);
   }
-  // A batch run prints every line it was given: no cap.
-  CLineStore lines(SIZE_MAX);
+  // The report's head, then each line as the walk fetches it: a walk holds
+  // no memory.
+  context.print(BrowserReport(oidText, oidNumeric, {}));
+  CLineStore lines;
+  lines.SetSink([&context](const std::string& line) {
+    context.print(QString::fromStdString(line) + QLatin1Char('\n'));
+  });
   const MibWalkOutcome outcome = RunMibWalk(context.job, oid.toStdString(), lines);
-  QStringList shown;
-  for (const std::string& line : lines.Lines()) shown.append(QString::fromStdString(line));
-  context.print(BrowserReport(oidText, oidNumeric, shown));
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 

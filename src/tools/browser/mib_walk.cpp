@@ -27,14 +27,24 @@ MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid
     if (result != kSnmpResponse || status != 0) break;
     const std::string oidText = FormatObjectId(state.returned[0]);
     if (progress.Due()) PostStatus("Getting [%u] : %s", outcome.count, oidText.c_str());
-    lines.Append(oidText + kResultSeparator + request.result);
+    if (!lines.Append(oidText + kResultSeparator + request.result)) {
+      // A subtree larger than any list may hold, or an agent whose table
+      // never ends.
+      outcome.full = true;
+      break;
+    }
     ++outcome.count;
   }
   // An agent ends an SNMPv1 walk past the end of its MIB with noSuchName.
-  outcome.answered = context.Stopped() || (result == kSnmpResponse &&
-                                           (status == EndOfSubtree || status == kSnmpNoSuchName));
+  outcome.answered = !outcome.full &&
+                     (context.Stopped() || (result == kSnmpResponse &&
+                                            (status == EndOfSubtree || status == kSnmpNoSuchName)));
   state.Release();
-  PostStatus("Ready");
+  if (outcome.full) {
+    PostStatus("Stopped after %u lines, the most a walk shows", outcome.count);
+  } else {
+    PostStatus("Ready");
+  }
   return outcome;
 }
 

@@ -20,13 +20,14 @@ inline constexpr char kResultSeparator[] = "  :  ";
 struct MibWalkOutcome {
   unsigned count = 0;
   bool answered = true;  // the walk reached the end of the subtree, or Stop ended it
+  bool full = false;     // the lines reached their cap: the walk stopped there
 };
 
 // The walk from startOid (any form ParseObjectId reads) on the target with
 // its read community: "Browsing mibs", the lines emptied, one line per object
-// until the agent leaves the subtree or answers with an error (or Stop),
-// "Getting [%u] : %s" at most every 700 ms, and "Ready". Runs on a job's
-// thread.
+// until the agent leaves the subtree or answers with an error (or Stop, or
+// the lines reach their cap), "Getting [%u] : %s" at most every 700 ms, and
+// "Ready". Runs on a job's thread.
 MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
                           CLineStore& lines);
 

@@ -32,8 +32,8 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
     servers.push_back(*address);
   }
 
-  // A batch run prints every line it was given: no cap.
-  CDnsOutput out(SIZE_MAX);
+  CDnsOutput out;
+  if (options.print) out.Store().SetSink(options.print);
   CDnsEngine engine(out);
   // Standard output carries the report: the engine's notes for the log file
   // ("Non-authoritative answer:", debug titles) go to standard error.
@@ -51,7 +51,13 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
   DnsBatchResult batch;
   batch.lines = out.Lines();
   // A last piece without its line feed is still part of the report.
-  if (std::string pending = out.PendingLine(); !pending.empty()) batch.lines.push_back(pending);
+  if (std::string pending = out.PendingLine(); !pending.empty()) {
+    if (options.print) {
+      options.print(pending);
+    } else {
+      batch.lines.push_back(pending);
+    }
+  }
   batch.exitCode = result == kDnsSuccess ? kBatchOk : kBatchNoAnswer;
   return batch;
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct DnsBatchOptions {
   std::string server;           // IPv4 address; empty = the configured servers
   bool list = false;
   uint16_t port = 53;  // the servers' port
+  // Each result line as it comes (a listing streams); empty: the lines are
+  // kept in the result. Either way a listing stops at the list's cap.
+  std::function<void(const std::string&)> print;
 };
 
 struct DnsBatchResult {

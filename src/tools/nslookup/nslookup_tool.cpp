@@ -21,15 +21,16 @@ int RunDnsBatchPage(BatchContext& context) {
   // The common --port names the servers' port here (a name server on a port
   // of its own); the stored SNMP port means nothing to DNS.
   if (context.options.port) options.port = static_cast<uint16_t>(*context.options.port);
+  // The lines are printed as they come: a listing holds no memory.
+  options.print = [&context](const std::string& line) {
+    context.print(QString::fromStdString(line) + QLatin1Char('\n'));
+  };
 
   const DnsBatchResult result = RunDnsBatch(options, context.job.stop);
   if (result.exitCode == kBatchUsage) {
     for (const std::string& line : result.lines) std::fprintf(stderr, "tesmo: %s\n", line.c_str());
     return kBatchUsage;
   }
-  QString report;
-  for (const std::string& line : result.lines) report += QString::fromStdString(line) + '\n';
-  context.print(report);
   return result.exitCode == kBatchOk ? kBatchOk : kBatchNoAnswer;
 }
 

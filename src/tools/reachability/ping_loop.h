@@ -116,7 +116,7 @@ class CPingLoop {
 
   mutable std::mutex statisticsMutex;
   PingStatistics statistics;
-  CLineStore history{kHistoryLines};
+  CLineStore history{kHistoryLines, CLineStore::Overflow::kDropOldest};
 
   // The loop's own stop flag: set by Stop, cleared by the loop as it ends.
   std::atomic<int> stopFlag{0};

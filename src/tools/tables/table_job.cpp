@@ -62,6 +62,9 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
       result = WalkColumns(target, walk.fallbackOids, records[i], options);
     }
     NoteWalk(outcome, result);
+    if (result.full && failure.isEmpty()) {
+      failure = QStringLiteral("Stopped after %1 rows, the most a table shows").arg(result.rows);
+    }
     if (!WalkEndedNormally(result) && failure.isEmpty())
       failure = CStatusChannel::Instance().Text();
   }
@@ -95,7 +98,7 @@ bool WalkEndedNormally(const ColumnWalkResult& walk) {
 }
 
 void NoteWalk(TableJobOutcome& outcome, const ColumnWalkResult& walk) {
-  if (!WalkEndedNormally(walk)) outcome.answered = false;
+  if (!WalkEndedNormally(walk) || walk.full) outcome.answered = false;
   if (walk.stopped) outcome.stopped = true;
 }
 
