@@ -89,25 +89,25 @@ struct ToolSpec {
   // String-table id of the tab caption.
   int captionId;
   // Opens the tool's page on the clicked host and starts it.
-  SelectCommand select;
+  SelectCommand select = {};
   // Commands of the Select menu that the tool's page carries out itself
   // (Telnet, Graph Round Trip Delay).
-  std::vector<SelectCommand> actions;
+  std::vector<SelectCommand> actions = {};
 
   // --batch: one line for --help, the entry's own options, and the entry
   // itself, which runs the job after the target was resolved, between
   // BeginJob and EndJob, prints the report and returns a BatchExit code. A
   // tool without run has no batch entry.
   const char* summary = nullptr;
-  std::vector<BatchOptionSpec> options;
-  std::function<int(BatchContext&)> run;
+  std::vector<BatchOptionSpec> options = {};
+  std::function<int(BatchContext&)> run = {};
   // HOST is resolved first (a failure exits with kBatchUnresolved); a tool
   // that reads HOST as something else (a DNS name) gets it as typed.
   bool resolvesHost = true;
 
   // The window's command line "HOST NAME WORDS...", when the tool reads more
   // than the host: takes all the words and says whether the page starts.
-  std::function<bool(const QStringList& words)> commandLine;
+  std::function<bool(const QStringList& words)> commandLine = {};
 };
 
 // Registers a tool during static initialisation.

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -170,6 +172,46 @@ TEST_F(MainSheetTest, MissingVendorFileDoesNotStopStartUp) {
   // The fixture's working directory holds no vendors.txt.
   EXPECT_TRUE(sheet->isVisible());
   EXPECT_EQ(sheet->StatusLine()->text(), "Ready");
+}
+
+// Start-up without a window to show: a message and an exit status on the
+// terminal, never an abort; an unknown option is refused; the log goes under
+// XDG_STATE_HOME, never into the working directory.
+TEST(StartUp, SaysWhyItCannotOpenTheWindow) {
+  const struct {
+    const char* what;
+    QStringList args;
+    const char* display;  // DISPLAY, or null for none
+    int exitCode;
+    const char* said;
+  } cases[] = {
+      {"no display", {}, nullptr, 1, "no display: set DISPLAY"},
+      {"an unknown option", {"--bogus"}, nullptr, 64, "unknown option --bogus"},
+      {"a display that is not there", {"127.0.0.1", "system"}, ":97", 1, "tesmo: "},
+  };
+  for (const auto& c : cases) {
+    QTemporaryDir state, work;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("DISPLAY");
+    if (c.display != nullptr) env.insert("DISPLAY", c.display);
+    env.insert("XDG_STATE_HOME", state.path());
+    env.insert("XDG_CONFIG_HOME", work.path());
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(work.path());
+    p.start(qEnvironmentVariable("TESMO_BINARY"), c.args);
+    ASSERT_TRUE(p.waitForFinished(30000)) << c.what;
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.what;
+    EXPECT_EQ(p.exitCode(), c.exitCode) << c.what;
+    const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(said.contains(c.said)) << c.what << ": " << said.toStdString();
+    EXPECT_FALSE(QFile::exists(work.filePath("tesmo.log"))) << c.what;
+    if (c.display != nullptr) {
+      EXPECT_TRUE(QFile::exists(state.filePath("tesmo/tesmo.log"))) << c.what;
+    }
+  }
 }
 
 TEST(AboutBox, NamesProgramVersionDateAndLibraries) {
