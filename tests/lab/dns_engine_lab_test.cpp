@@ -178,7 +178,15 @@ TEST_F(DnsEngineLab, LookupOfEveryRecordType) {
         "   sub.dns.test", "", ""},
        2},
       {"mx-only.dns.test", "A", {"*** No address (A) records available for mx-only.dns.test"}, 2},
-      {"mx-only.dns.test", "TXT", {"*** No text (TXT) records available for mx-only.dns.test"}, 2},
+      // An authoritative empty answer shows the zone's SOA, as a referral
+      // shows its servers.
+      {"mx-only.dns.test",
+       "TXT",
+       {"dns.test", " origin = ns1.dns.test", " mail addr = hostmaster.dns.test",
+        " serial = 2024010101", " refresh = 7200 (2 hours)", " retry   = 900 (15 mins)",
+        " expire  = 1209600 (14 days)", " minimum ttl = 300 (5 mins)",
+        "*** No text (TXT) records available for mx-only.dns.test"},
+       2},
       {"nothere.dns.test",
        "A",
        {"*** ns1.dns.test can't find nothere.dns.test: Non-existent host/domain"},

@@ -671,7 +671,8 @@ TEST(DnsAnswer, ReadsServersAndMissingRecords) {
   EXPECT_EQ(info.servers[1].addresses, (std::vector<uint32_t>{0x0A000001}));
   EXPECT_EQ(info.servers[1].domains, (Lines{"sub.example"}));
 
-  // No record of the type: nothing to print, no success.
+  // No record of the type: no success, and the zone's SOA is shown as any
+  // other answer's authority records are.
   const Bytes nodata =
       CDnsMessageBuilder()
           .Question("h.example", 15)
@@ -679,9 +680,12 @@ TEST(DnsAnswer, ReadsServersAndMissingRecords) {
               CDnsMessageBuilder::kAuthority, "example", 6,
               Concat({WireName("ns"), WireName("admin"), U32(1), U32(2), U32(3), U32(4), U32(5)}))
           .Build();
-  CDnsOutput quiet;
-  EXPECT_EQ(ReadDnsAnswer(nodata.data(), nodata.size(), {15, false, false, {}}, info, quiet, log),
+  CDnsOutput soa;
+  EXPECT_EQ(ReadDnsAnswer(nodata.data(), nodata.size(), {15, false, false, {}}, info, soa, log),
             kDnsNoInfo);
+  EXPECT_EQ(AllLines(soa).front(), "example");
+  EXPECT_EQ(AllLines(soa).size(), 8u);
+  CDnsOutput quiet;
   EXPECT_EQ(ReadDnsAnswer(nodata.data(), nodata.size(), {1, false, false, {}}, info, quiet, log),
             kDnsNoInfo);
   EXPECT_TRUE(AllLines(quiet).empty());

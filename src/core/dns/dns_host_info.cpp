@@ -165,8 +165,12 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     if (!printRecords(header.answers)) return kDnsError;
     answersPrinted = header.answers > 0;
     // An authoritative answer without records says the name has none of
-    // this type; its authority section only holds the zone's SOA record.
-    if (header.answers == 0 && header.authoritative) return kDnsNoInfo;
+    // this type; its authority section (the zone's SOA record) is shown as
+    // for any other answer, then the caller says what is missing.
+    if (header.answers == 0 && header.authoritative) {
+      if (!printRecords(header.authority + header.additional)) return kDnsError;
+      return kDnsNoInfo;
+    }
   }
 
   if (!header.authoritative && query.type != kDnsTypeA &&
