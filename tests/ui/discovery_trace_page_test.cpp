@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,6 +111,21 @@ TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
   // A new destination drops the address shown for the old one.
   QTest::keyClicks(page->DestinationEdit(), "x");
   EXPECT_EQ(page->AddressEdit()->text(), "");
+
+  // An ICMP trace after it starts from an empty grid of single-height rows,
+  // and the grid stays readable while the trace runs.
+  page->IcmpButton()->setChecked(true);
+  page->DestinationEdit()->setText("10.72.1.1");
+  Start(PageIndex("traceroute"));
+  EXPECT_TRUE(page->Grid()->isEnabled());
+  WaitForJobs();
+  ASSERT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(page->Grid()->verticalHeader()->sectionSize(0),
+            page->Grid()->verticalHeader()->defaultSectionSize());
+  // A new target drops the trace of the old one.
+  sheet->ResetAllResults();
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.TextAt(1, 1), "");
 }
 
 }  // namespace

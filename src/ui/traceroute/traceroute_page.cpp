@@ -80,6 +80,12 @@ void CTraceroutePage::InitPage() {
   icmpButton->setChecked(true);
 }
 
+void CTraceroutePage::ResetResults() {
+  // The hops of another target's trace would mislead.
+  grid->ResetResults();
+  addressEdit->clear();
+}
+
 void CTraceroutePage::CopyResults() {
   grid->CopySelection();
 }
@@ -133,9 +139,10 @@ void CTraceroutePage::LoadSettings() {
 }
 
 void CTraceroutePage::EnableControls(bool enable) {
+  // The grid stays readable while the hops come in.
   for (QWidget* control :
-       {static_cast<QWidget*>(destinationEdit), static_cast<QWidget*>(grid),
-        static_cast<QWidget*>(resolveNameBox), static_cast<QWidget*>(interfaceInfoBox)}) {
+       {static_cast<QWidget*>(destinationEdit), static_cast<QWidget*>(resolveNameBox),
+        static_cast<QWidget*>(interfaceInfoBox)}) {
     control->setEnabled(enable);
   }
 }

@@ -28,8 +28,8 @@ class CTraceroutePage : public ToolPage {
   // target first and goes no further when that fails. The job resolves the
   // destination and shows its address beside it.
   void StartJob() override;
-  // The grid keeps the last trace until the next one.
-  void ResetResults() override {}
+  // The target changed: the last trace's hops go.
+  void ResetResults() override;
   void FactorySettings() override;
   void SaveSettings() override;
   void LoadSettings() override;

@@ -257,8 +257,9 @@ void CGridView::ApplyFormats(bool rowsReset) {
   for (qsizetype r = 1; r < shown.rows.size() && !anyHeight; ++r)
     anyHeight = shown.rows[r].height > 0;
   // Heights travel with their rows when sorted: set every row that has one,
-  // and put back the rows that had one before. A reset starts from defaults.
-  if (anyHeight || (hadRowHeights && !rowsReset)) {
+  // and put back the rows that had one before, after a reset too (the header
+  // keeps the sizes of the rows it still has).
+  if (anyHeight || hadRowHeights) {
     for (qsizetype r = 1; r < shown.rows.size(); ++r) {
       const int units = shown.rows[r].height;
       const int want = units > 0 ? std::max(RowPixels(units), 1) : defaultPixels;
