@@ -211,6 +211,9 @@ TEST_F(MibPagesTest, GenTableListColumnPropertyAndAddToGen) {
   EXPECT_EVENTUALLY_EQ(gen->TableList()->count(), 2);
   EXPECT_EQ(gen->TableList()->itemText(1), "ifEntry");
   EXPECT_EQ(gen->TableList()->currentIndex(), 0);
+  // The rows fetched for the table shown stay.
+  EXPECT_EQ(gen->Grid()->Model()->rowCount(), 4);
+  EXPECT_EQ(gen->CountLabel()->text(), "4 entry(s)");
 
   // Column property, Cancel: nothing written, the selection kept.
   const QString section = CustomTableSection(0);

@@ -76,11 +76,18 @@ void CGenTablePage::ResetResults() {
 }
 
 void CGenTablePage::LoadSettings() {
+  // Rebuilding the list (a table added from MBrowser, "Load default") keeps
+  // the table shown and its rows when it is still there under its name.
+  const int shown = tableList->currentIndex();
+  const QString shownName = tableList->currentText();
   {
     const QSignalBlocker block(tableList);
     tableList->clear();
     tableList->addItems(CustomTableNames());
-    tableList->setCurrentIndex(tableList->count() > 0 ? 0 : -1);
+    const bool kept = shown >= 0 && shown < tableList->count() &&
+                      tableList->itemText(shown) == shownName;
+    tableList->setCurrentIndex(kept ? shown : tableList->count() > 0 ? 0 : -1);
+    if (kept) return;
   }
   ResetResults();
 }
