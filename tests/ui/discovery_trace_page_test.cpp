@@ -124,8 +124,7 @@ TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
             page->Grid()->verticalHeader()->defaultSectionSize());
   // A new target drops the trace of the old one.
   sheet->ResetAllResults();
-  EXPECT_EQ(grid.Rows(), 2);
-  EXPECT_EQ(grid.TextAt(1, 1), "");
+  EXPECT_EQ(grid.Rows(), 1);
 }
 
 }  // namespace

@@ -71,7 +71,10 @@ void CGenTablePage::StartJob() {
 }
 
 void CGenTablePage::ResetResults() {
-  grid->ResetResults();
+  const int table = tableList->currentIndex();
+  grid->ResetResults(
+      table < 0 ? std::vector<CColumnInfo>{}
+                : CustomTableDescription(CustomTableColumns(static_cast<unsigned>(table))).columns);
   grid->Table().SetStatusLabel(QString());
 }
 
@@ -84,8 +87,8 @@ void CGenTablePage::LoadSettings() {
     const QSignalBlocker block(tableList);
     tableList->clear();
     tableList->addItems(CustomTableNames());
-    const bool kept = shown >= 0 && shown < tableList->count() &&
-                      tableList->itemText(shown) == shownName;
+    const bool kept =
+        shown >= 0 && shown < tableList->count() && tableList->itemText(shown) == shownName;
     tableList->setCurrentIndex(kept ? shown : tableList->count() > 0 ? 0 : -1);
     if (kept) return;
   }

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "core/grid/table_fill.h"
 #include "ui/app/tool_page.h"
 
 namespace tesmo {
@@ -32,8 +33,9 @@ CTableGridView::CTableGridView(QWidget* parent) : CGridView(parent) {
   connect(this, &CGridView::MouseDown, this, &CTableGridView::OnMouseDown);
 }
 
-void CTableGridView::ResetResults() {
-  table.ResetGrid(&Data(), 2, 2);
+void CTableGridView::ResetResults(std::span<const CColumnInfo> columns) {
+  table.ResetGrid(&Data(), 1, 2);
+  if (!columns.empty()) PrepareTable(table, columns);
 }
 
 void CTableGridView::OnMouseDown(int button, int shift, int x, int y) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 
 #include "core/grid/table_grid.h"
 #include "ui/widgets/grid_view.h"
@@ -28,8 +29,9 @@ class CTableGridView : public CGridView {
   // Hand it to the page's job.
   CTableGrid& Table() { return table; }
 
-  // The table pages' ResetResults: an empty 2 x 2 grid without descriptors.
-  void ResetResults();
+  // The pages' ResetResults: the header with these columns' titles (or
+  // none) and no row, so no stray cell stands there before the first Start.
+  void ResetResults(std::span<const CColumnInfo> columns = {});
 
   // The menu command commandId on this grid.
   void RunCommand(int commandId);

@@ -67,7 +67,7 @@ void CTablePage::CopyResults() {
 }
 
 void CTablePage::ResetResults() {
-  grid->ResetResults();
+  grid->ResetResults(description.columns);
   grid->Table().SetStatusLabel(QString());
 }
 
