@@ -359,6 +359,26 @@ TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne)
   EXPECT_EQ(Field(1034), "<none>");
 }
 
+// While a job runs a Select command that would use this window says why
+// nothing happens; one that opens a new window goes ahead.
+TEST_F(ParametersPageTest, SelectDuringAJob) {
+  QStringList started;
+  auto saved = CMainSheet::startInstance;
+  CMainSheet::startInstance = [&](const QString&, const QStringList& arguments, const QPoint&) {
+    started = arguments;
+    return true;
+  };
+  BeginJob();
+  sheet->OnGridSelectCommand(SelectCommandOf("arptable"), "127.0.0.1", false);
+  EXPECT_TRUE(sheet->StatusLine()->text().startsWith("A job is running: press Stop first"));
+  EXPECT_TRUE(started.isEmpty());
+  sheet->OnGridSelectCommand(SelectCommandOf("arptable"), "127.0.0.1", true);
+  EXPECT_EQ(started, QStringList({"127.0.0.1", "arptable"}));
+  EndJob();
+  CMainSheet::startInstance = saved;
+  EXPECT_EQ(page->HostBox()->currentText(), "");
+}
+
 // --batch runs the same job without a window.
 
 TEST(Batch, SystemReportAndExitCodes) {

@@ -250,19 +250,24 @@ void CMainSheet::OnGridSelectCommand(int commandId, const QString& host, bool ne
 
 void CMainSheet::RunSelectCommand(int index, bool newInstance) {
   if (index < 0 || index >= PageCount() || targetHost.isEmpty()) return;
-  // One job at a time: a Select command chosen from a grid while a job runs
-  // would reset the pages under it and start a second one beside it.
-  if (CJobControl::Instance().JobRunning()) return;
   if (IsOptionLike(targetHost)) {
     // A cell text such as "-n/tmp/x" (agent data) would be an option of the
     // program started, or of this one's command line.
     ShowStatus("'%s' is no host name: nothing was started", qPrintable(targetHost));
   } else if (newInstance) {
+    // Another instance cannot disturb this window's job: it starts at once.
     if (startInstance) {
       // Down and right of this window, so that it does not hide it.
       startInstance(QCoreApplication::applicationFilePath(),
                     {targetHost, Page(index)->InternalName()}, pos() + QPoint(40, 40));
     }
+  } else if (CJobControl::Instance().JobRunning()) {
+    // One job at a time: this window's Select would reset the pages under
+    // the running job and start a second one beside it.
+    ShowStatus(
+        "A job is running: press Stop first, or open %s in a new window with the middle "
+        "button",
+        qPrintable(targetHost));
   } else {
     target->SetHost(targetHost);
     ResetAllResults();
