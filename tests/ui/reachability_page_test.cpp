@@ -142,6 +142,16 @@ class ReachabilityPageTest : public ::testing::Test {
       EXPECT_EQ(page->Indicator(row)->isEnabled(), state != ServiceState::Untested);
       EXPECT_EQ(page->Indicator(row)->isChecked(), state == ServiceState::Ok);
       EXPECT_EQ(page->ServiceResults().Get(row), state);
+      // The result in words beside the box.
+      const QString said = page->ResultLabel(row)->text();
+      if (state == ServiceState::Untested) EXPECT_EQ(said, "not tested");
+      if (state == ServiceState::Ok) {
+        EXPECT_TRUE(QRegularExpression("^(open|answers) \\d+ ms$").match(said).hasMatch())
+            << said.toStdString();
+      }
+      if (state == ServiceState::NotReachable) {
+        EXPECT_TRUE(said == "refused" || said == "no answer") << said.toStdString();
+      }
     }
   }
 
@@ -393,6 +403,9 @@ TEST_F(ReachabilityPageTest, ServiceTestAgainstTheLiveHostAndItsReport) {
     expected[ServiceName(row)] = ServiceState::NotReachable;
   for (const char* ok : {"HTTP", "Telnet", "SNMP"}) expected[ok] = ServiceState::Ok;
   ExpectIndicators(expected);
+  // The live host turns closed ports down at once; its agent answers.
+  EXPECT_EQ(page->ResultLabel(RowOf("FTP"))->text(), "refused");
+  EXPECT_TRUE(page->ResultLabel(RowOf("SNMP"))->text().startsWith("answers "));
 
   const QString report = kReportHead +
                          "FTP : not reachable\n"

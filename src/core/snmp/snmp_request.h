@@ -116,7 +116,8 @@ int SnmpGetNext(std::span<SnmpVarRequest> requests, SnmpWalkState& state, int& s
 int SnmpSet(const std::string& objectId, const std::string& valueText, char typeLetter, int& status,
             const SnmpTarget& target);
 
-enum class ProbeResult { Answered, NoAnswer, Stopped };
+// Refused: a TCP probe's connection was refused (an SNMP probe never is).
+enum class ProbeResult { Answered, NoAnswer, Refused, Stopped };
 
 // Whether an agent answers at all: one GETNEXT of .1.3.6 with the read
 // community, whatever the answer's error status. Posts nothing, and lets go

@@ -39,25 +39,38 @@ constexpr auto kStopSlice = std::chrono::milliseconds(50);
 
 }  // namespace
 
-void CServiceResults::Set(int row, ServiceState state) {
-  std::lock_guard lock(mutex);
-  if (row >= 0 && row < kServiceCount) states[static_cast<size_t>(row)] = state;
+std::string ServiceOutcomeText(const ReachabilityService& service, const ServiceOutcome& outcome) {
+  switch (outcome.state) {
+    case ServiceState::Untested:
+      return "not tested";
+    case ServiceState::Ok:
+      return (service.snmp ? "answers " : "open ") + std::to_string(outcome.milliseconds) + " ms";
+    case ServiceState::NotReachable:
+      return outcome.refused ? "refused" : "no answer";
+  }
+  return {};
 }
 
-ServiceState CServiceResults::Get(int row) const {
+void CServiceResults::Set(int row, const ServiceOutcome& outcome) {
   std::lock_guard lock(mutex);
-  return row >= 0 && row < kServiceCount ? states[static_cast<size_t>(row)]
-                                         : ServiceState::Untested;
+  if (row >= 0 && row < kServiceCount) outcomes[static_cast<size_t>(row)] = outcome;
+}
+
+ServiceOutcome CServiceResults::Outcome(int row) const {
+  std::lock_guard lock(mutex);
+  return row >= 0 && row < kServiceCount ? outcomes[static_cast<size_t>(row)] : ServiceOutcome{};
 }
 
 CServiceResults::States CServiceResults::All() const {
   std::lock_guard lock(mutex);
+  States states{};
+  for (size_t i = 0; i < states.size(); ++i) states[i] = outcomes[i].state;
   return states;
 }
 
 void CServiceResults::Reset() {
   std::lock_guard lock(mutex);
-  states.fill(ServiceState::Untested);
+  outcomes.fill(ServiceOutcome{});
 }
 
 ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
@@ -74,6 +87,8 @@ ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
   ProbeResult result = ProbeResult::NoAnswer;
   if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
     result = ProbeResult::Answered;
+  } else if (errno == ECONNREFUSED) {
+    result = ProbeResult::Refused;
   } else if (errno == EINPROGRESS) {
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
@@ -93,6 +108,7 @@ ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
         socklen_t length = sizeof error;
         getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error == 0) result = ProbeResult::Answered;
+        if (error == ECONNREFUSED) result = ProbeResult::Refused;
         break;
       }
     }
@@ -115,16 +131,20 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
     PostStatus("Testing %s", service.name);
     // A target that does not parse fails every row without sending anything.
     ProbeResult probe = ProbeResult::NoAnswer;
+    const Clock::time_point start = Clock::now();
     if (address) {
       agent.address = FormatAddress(*address);
       probe = service.snmp ? SnmpProbe(agent)
                            : ConnectBounded(*address, service.port, options.connectTimeoutMs, stop);
     }
     if (probe == ProbeResult::Stopped) break;
-    ServiceState state =
-        probe == ProbeResult::Answered ? ServiceState::Ok : ServiceState::NotReachable;
-    results.Set(row, state);
-    if (onRow) onRow(row, state);
+    ServiceOutcome outcome;
+    outcome.state = probe == ProbeResult::Answered ? ServiceState::Ok : ServiceState::NotReachable;
+    outcome.refused = probe == ProbeResult::Refused;
+    outcome.milliseconds = static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    results.Set(row, outcome);
+    if (onRow) onRow(row, outcome.state);
   }
 }
 

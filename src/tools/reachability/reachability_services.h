@@ -33,19 +33,33 @@ extern const std::array<ReachabilityService, kServiceCount> kReachabilityService
 // hold a row for the system's connect time-out of about two minutes.
 constexpr uint32_t kServiceConnectTimeoutMs = 3000;
 
+// What one row's test found: the state, and for the window how: the time an
+// answer took, or whether the host refused the connection.
+struct ServiceOutcome {
+  ServiceState state = ServiceState::Untested;
+  uint32_t milliseconds = 0;  // until the answer (Ok)
+  bool refused = false;       // the connection was refused (NotReachable)
+};
+
+// The row's result as the window shows it beside its box: "not tested",
+// "open 2 ms" ("answers 2 ms" for SNMP), "refused", "no answer".
+std::string ServiceOutcomeText(const ReachabilityService& service, const ServiceOutcome& outcome);
+
 // The rows' states, written by the test thread and read by the page. Thread-safe.
 class CServiceResults {
  public:
   using States = std::array<ServiceState, kServiceCount>;
-  void Set(int row, ServiceState state);
-  ServiceState Get(int row) const;
+  void Set(int row, ServiceState state) { Set(row, ServiceOutcome{state}); }
+  void Set(int row, const ServiceOutcome& outcome);
+  ServiceState Get(int row) const { return Outcome(row).state; }
+  ServiceOutcome Outcome(int row) const;
   States All() const;
   // Every row untested.
   void Reset();
 
  private:
   mutable std::mutex mutex;
-  States states{};
+  std::array<ServiceOutcome, kServiceCount> outcomes{};
 };
 
 struct ServiceTestOptions {
@@ -70,6 +84,7 @@ void RunReachabilityJob(const JobContext& context, CServiceResults& results,
                         const ServiceRowCallback& onRow = {});
 
 // A non-blocking TCP connect bounded by timeoutMs; address in host order.
+// Refused when the host turned the connection down.
 ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
                            const std::atomic<int>& stop);
 

@@ -118,8 +118,14 @@ CReachabilityPage::CReachabilityPage(const PageContext& context) : ToolPage(cont
     box->setAttribute(Qt::WA_TransparentForMouseEvents);
     box->setFocusPolicy(Qt::NoFocus);
     box->setEnabled(false);
-    servicesGrid->addWidget(box, i % 5, i / 5);
+    // The result in words beside the box: a bare unticked box cannot tell
+    // "closed" from "never tested".
+    auto* result = new QLabel(servicesGroup);
+    result->setAccessibleName(QString::fromUtf8(service.caption) + QStringLiteral(" result"));
+    servicesGrid->addWidget(box, i % 5, 2 * (i / 5));
+    servicesGrid->addWidget(result, i % 5, 2 * (i / 5) + 1);
     indicators[static_cast<size_t>(serviceRow)] = box;
+    resultLabels[static_cast<size_t>(serviceRow)] = result;
   }
 
   auto* top = new QHBoxLayout;
@@ -275,9 +281,11 @@ void CReachabilityPage::ResetResults() {
 void CReachabilityPage::ShowServiceStates() {
   for (int row = 0; row < kServiceCount; ++row) {
     QCheckBox* box = indicators[static_cast<size_t>(row)];
-    const ServiceState state = results.Get(row);
-    box->setChecked(state == ServiceState::Ok);
-    box->setEnabled(state != ServiceState::Untested);
+    const ServiceOutcome outcome = results.Outcome(row);
+    box->setChecked(outcome.state == ServiceState::Ok);
+    box->setEnabled(outcome.state != ServiceState::Untested);
+    resultLabels[static_cast<size_t>(row)]->setText(QString::fromStdString(
+        ServiceOutcomeText(kReachabilityServices[static_cast<size_t>(row)], outcome)));
   }
 }
 

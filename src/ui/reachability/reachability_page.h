@@ -20,6 +20,7 @@
 #include "ui/app/tool_page.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
@@ -71,8 +72,9 @@ class CReachabilityPage : public ToolPage {
   QPushButton* ClearButton() const { return clearButton; }
   QPushButton* GraphButton() const { return graphButton; }
   QListView* HistoryList() const { return historyList; }
-  // The indicator of row of kReachabilityServices.
+  // The indicator of row of kReachabilityServices, and its result in words.
   QCheckBox* Indicator(int row) const { return indicators[static_cast<size_t>(row)]; }
+  QLabel* ResultLabel(int row) const { return resultLabels[static_cast<size_t>(row)]; }
 
  private:
   // Reads the edits into settings; a field holding anything but an unsigned
@@ -107,6 +109,7 @@ class CReachabilityPage : public ToolPage {
   QListView* historyList = nullptr;
   CLineListModel* historyModel = nullptr;
   std::array<QCheckBox*, kServiceCount> indicators{};
+  std::array<QLabel*, kServiceCount> resultLabels{};
 
   // Last: its thread calls back into the members above, so it is stopped
   // (in the destructor) and destroyed before them.
