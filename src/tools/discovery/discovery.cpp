@@ -52,6 +52,8 @@ struct Sweep {
   // workers, so that a row's cells and colour change together.
   std::mutex lock;
   uint32_t reachable = 0, refused = 0, unreachable = 0;
+  // Paces the progress texts of all workers (under the lock).
+  CProgressThrottle progress;
 
   // Every record has its verdict (read under the lock).
   bool AllDone() const {
@@ -60,6 +62,11 @@ struct Sweep {
 
   bool Stopped() const { return context.Stopped(); }
 };
+
+// The count label of the sweep's grid.
+QString AnsweredText(uint32_t answered, uint32_t hosts) {
+  return QStringLiteral("%1 of %2 hosts answered").arg(answered).arg(hosts);
+}
 
 uint32_t TimeoutFor(const DiscoveryOptions& options, uint32_t tries) {
   const uint64_t timeout =
@@ -135,6 +142,13 @@ bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
     grid->SetTextAt(host.row, kColStatus, QString::fromStdString(text));
     grid->SetCellColourAt(host.row, kColStatus, colour);
     if (resolve) grid->SetTextAt(host.row, kColName, QString::fromStdString(name));
+  }
+  // A sweep of a /24 takes most of a minute: it says how far it is.
+  if (sweep.progress.Due()) {
+    const auto total = static_cast<uint32_t>(sweep.hosts.size());
+    PostStatus("Pinging hosts: %u of %u done, %u answered",
+               sweep.reachable + sweep.refused + sweep.unreachable, total, sweep.reachable);
+    sweep.table.SetStatusLabel(AnsweredText(sweep.reachable, total));
   }
   return true;
 }
@@ -253,6 +267,7 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   for (std::thread& worker : workers) worker.join();
 
   table.SetSortMenuEnabled(true);
+  table.SetStatusLabel(AnsweredText(sweep.reachable, count));
   outcome.reachable = sweep.reachable;
   outcome.refused = sweep.refused;
   outcome.unreachable = sweep.unreachable;

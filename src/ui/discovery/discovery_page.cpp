@@ -65,9 +65,16 @@ CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
 
   grid = new CTableGridView(this);
   RegisterControl(grid, kGridId);
+  // "k of N hosts answered", as the other grids count their rows.
+  countLabel = new QLabel(this);
+  countLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  countLabel->setAccessibleName(QStringLiteral("Hosts answered"));
+  connect(&grid->Table(), &CTableGrid::StatusLabelChanged, countLabel, &QLabel::setText,
+          Qt::QueuedConnection);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(inputs);
+  layout->addWidget(countLabel);
   layout->addWidget(grid, 1);
   ShowFields();
 }

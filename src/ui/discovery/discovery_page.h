@@ -11,6 +11,7 @@
 #include "ui/app/tool_page.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace tesmo {
@@ -39,6 +40,7 @@ class CDiscoveryPage : public ToolPage {
   void StopBackgroundThreads() override;
 
   CTableGridView* Grid() const { return grid; }
+  QLabel* CountLabel() const { return countLabel; }
   QLineEdit* Edit(int controlId) const;
   QCheckBox* ResolveNameBox() const { return resolveNameBox; }
   // The inputs as the page last read or showed them.
@@ -64,6 +66,7 @@ class CDiscoveryPage : public ToolPage {
   QLineEdit* threadsEdit = nullptr;
   QCheckBox* resolveNameBox = nullptr;
   CTableGridView* grid = nullptr;
+  QLabel* countLabel = nullptr;
   // Last: destroyed first, it stops and waits for a sweep writing the grid.
   CJobRunner runner;
 };
