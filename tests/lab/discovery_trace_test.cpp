@@ -230,9 +230,10 @@ TEST_F(ChainLab, SnmpTraceFollowsTheRoutesAndSearchesEachPrefixOnce) {
     // The request layer adds its own text for every index without a route.
     QStringList texts = status.Texts().mid(0, 6);
     texts.removeIf([](const QString& text) { return text.startsWith("Error in packet: "); });
-    EXPECT_EQ(texts,
-              QStringList({"Getting SysName", "Getting address variables",
-                           "Getting route informations", "Getting interfaces variables", "Ready"}));
+    EXPECT_EQ(texts, QStringList({"Getting SysName", "Getting address variables",
+                                  "Getting route informations", "Getting interfaces variables",
+                                  "Following the routes to 10.72.4.2: 1 hop(s) found"}));
+    EXPECT_EQ(status.Texts().back(), "Ready");
   }
   TraceOptions options;
   options.icmpMode = false;

@@ -297,29 +297,38 @@ TEST_F(TablesLabTest, ResolveNameOffMakesNoLookup) {
 }
 
 TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
-  // The first progress text ("Getting " and the destination of the row just
+  // The second progress text ("Getting " and the destination of the row just
   // fetched) asks for the stop, on the job's own thread between two steps:
   // the walk must end before its next request, with exactly the rows up to
-  // that destination.
-  QString stoppedAt;
-  CStatusLog status([&](const QString& text) {
-    if (stoppedAt.isEmpty() && text.startsWith("Getting 010.")) {
-      stoppedAt = text.mid(8);
-      RequestStop();
-    }
-  });
-  CQueryLog queries;
+  // that destination. Meanwhile the count label counts the rows fetched at
+  // the first progress text.
+  QString firstAt, stoppedAt, labelWhileWalking;
   CJobGrid g;
+  CStatusLog status([&](const QString& text) {
+    if (!stoppedAt.isEmpty() || !text.startsWith("Getting 010.")) return;
+    if (firstAt.isEmpty()) {
+      firstAt = text.mid(8);
+      return;
+    }
+    stoppedAt = text.mid(8);
+    labelWhileWalking = g.table.StatusLabel();
+    RequestStop();
+  });
+  // Rows before a route's destination, in the agent's order: 10.100.0.0/24
+  // is its first route, 10.115.159.0/24 its 4,000th.
+  const auto rowsUpTo = [](const QString& destination) {
+    const QStringList octets = destination.split('.');
+    return octets.size() == 4 ? (octets[1].toInt() - 100) * 256 + octets[2].toInt() + 1 : -1;
+  };
+  CQueryLog queries;
   const TableJobOutcome outcome =
       RunPageJob(RouteTable(), g.table, LabAgent(kBigAgent, 161), {true});
   ASSERT_FALSE(stoppedAt.isEmpty()) << "the walk posted no progress";
   EXPECT_TRUE(outcome.stopped);
   EXPECT_TRUE(outcome.answered);
+  EXPECT_EQ(labelWhileWalking, FetchedCountText(rowsUpTo(firstAt)));
 
-  // 10.100.0.0/24 is the agent's first route, 10.115.159.0/24 its 4,000th.
-  const QStringList octets = stoppedAt.split('.');
-  ASSERT_EQ(octets.size(), 4);
-  const int fetched = (octets[1].toInt() - 100) * 256 + octets[2].toInt() + 1;
+  const int fetched = rowsUpTo(stoppedAt);
   ASSERT_LT(fetched, 4000);
   const Rows rows = g.DataRows();
   ASSERT_EQ(static_cast<int>(rows.size()), fetched);
@@ -331,7 +340,7 @@ TEST_F(TablesLabTest, StopDuringALongWalkDrawsTheRowsFetchedSoFar) {
   for (const QString& name : Column(rows, 3)) EXPECT_EQ(name, "");
   EXPECT_EQ(TableLabQueries(queries), 0u);
   EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
-            QStringList({"Drawing table / Resolving names", "Ready"}));
+            QStringList({"Drawing table / Resolving names", StoppedTableText(fetched)}));
 }
 
 // Ctrl+C in a batch walk acts as Stop: the rows fetched are printed, the run
@@ -343,6 +352,7 @@ TEST_F(TablesLabTest, SignalsStopABatchWalkWithTheRowsFetched) {
                                   work.filePath("config"), work.path(), {}, 60000, 700, signal);
     EXPECT_EQ(run.exitCode, 128 + signal) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("the report is incomplete")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("the table is incomplete")) << run.err.toStdString();
     const qsizetype rows = run.out.count('\n') - 1;  // after the title line
     EXPECT_GT(rows, 0);
     EXPECT_LT(rows, 4002);

@@ -15,19 +15,24 @@ namespace tesmo {
 
 class CStatusLog {
  public:
+  // Progress texts are logged with the others, in posting order.
   explicit CStatusLog(std::function<void(const QString&)> onPost = {}) {
-    connection = QObject::connect(
-        &CStatusChannel::Instance(), &CStatusChannel::Posted, &CStatusChannel::Instance(),
-        [this, onPost = std::move(onPost)](const QString& text) {
-          {
-            std::lock_guard lock(mutex);
-            texts << text;
-          }
-          if (onPost) onPost(text);
-        },
-        Qt::DirectConnection);
+    auto log = [this, onPost = std::move(onPost)](const QString& text) {
+      {
+        std::lock_guard lock(mutex);
+        texts << text;
+      }
+      if (onPost) onPost(text);
+    };
+    CStatusChannel* channel = &CStatusChannel::Instance();
+    posted = QObject::connect(channel, &CStatusChannel::Posted, channel, log, Qt::DirectConnection);
+    progress = QObject::connect(channel, &CStatusChannel::ProgressPosted, channel, log,
+                                Qt::DirectConnection);
   }
-  ~CStatusLog() { QObject::disconnect(connection); }
+  ~CStatusLog() {
+    QObject::disconnect(posted);
+    QObject::disconnect(progress);
+  }
   CStatusLog(const CStatusLog&) = delete;
   CStatusLog& operator=(const CStatusLog&) = delete;
 
@@ -42,7 +47,8 @@ class CStatusLog {
   }
 
  private:
-  QMetaObject::Connection connection;
+  QMetaObject::Connection posted;
+  QMetaObject::Connection progress;
   std::mutex mutex;
   QStringList texts;
 };

@@ -30,6 +30,15 @@ void CStatusChannel::SetText(const QString& text) {
   emit Posted(cut);
 }
 
+void CStatusChannel::SetProgressText(const QString& text) {
+  QString cut = text.left(kMaxStatusText);
+  {
+    std::lock_guard lock(textMutex);
+    currentText = cut;
+  }
+  emit ProgressPosted(cut);
+}
+
 void PostStatusV(const char* format, va_list args) {
   char buffer[kMaxStatusText + 1];
   std::vsnprintf(buffer, sizeof buffer, format, args);
@@ -45,6 +54,10 @@ void PostStatus(const char* format, ...) {
 
 void PostStatusText(const QString& text) {
   CStatusChannel::Instance().SetText(text);
+}
+
+void PostProgressText(const QString& text) {
+  CStatusChannel::Instance().SetProgressText(text);
 }
 
 }  // namespace tesmo

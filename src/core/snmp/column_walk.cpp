@@ -87,20 +87,23 @@ ColumnWalkResult WalkColumns(const SnmpTarget& target, const std::vector<std::st
       }
     }
 
-    if (options.progressColumn >= 0 &&
-        static_cast<size_t>(options.progressColumn) < row.texts.size()) {
+    const bool named = options.progressColumn >= 0 &&
+                       static_cast<size_t>(options.progressColumn) < row.texts.size();
+    bool report = false;
+    if (named || options.onProgress) {
       auto now = Clock::now();
-      if (now > lastReport + std::chrono::milliseconds(300)) {
-        PostStatus("Getting %s", row.texts[static_cast<size_t>(options.progressColumn)].c_str());
-        lastReport = now;
-      }
+      report = now > lastReport + std::chrono::milliseconds(300);
+      if (report) lastReport = now;
     }
+    if (report && named)
+      PostStatus("Getting %s", row.texts[static_cast<size_t>(options.progressColumn)].c_str());
     if (options.onRow) {
       options.onRow(row);
     } else {
       rows.push_back(std::move(row));
     }
     ++outcome.rows;
+    if (report && options.onProgress) options.onProgress(outcome.rows);
     if (outcome.rows >= options.maxRows) {
       outcome.full = true;
       break;

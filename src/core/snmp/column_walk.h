@@ -39,6 +39,9 @@ struct ColumnWalkOptions {
   // Called on the walking thread for each row, which is then not stored
   // (pages that draw while they walk keep no second copy).
   std::function<void(const TableRow&)> onRow;
+  // Called on the walking thread with the rows fetched so far, at the pace of
+  // the progress texts (at most every 300 ms after a kept row).
+  std::function<void(size_t rows)> onProgress;
   size_t maxRows = kMaxWalkRows;
 };
 

@@ -146,8 +146,10 @@ bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
   // A sweep of a /24 takes most of a minute: it says how far it is.
   if (sweep.progress.Due()) {
     const auto total = static_cast<uint32_t>(sweep.hosts.size());
-    PostStatus("Pinging hosts: %u of %u done, %u answered",
-               sweep.reachable + sweep.refused + sweep.unreachable, total, sweep.reachable);
+    PostProgressText(QStringLiteral("Pinging hosts: %1 of %2 done, %3 answered")
+                         .arg(sweep.reachable + sweep.refused + sweep.unreachable)
+                         .arg(total)
+                         .arg(sweep.reachable));
     sweep.table.SetStatusLabel(AnsweredText(sweep.reachable, total));
   }
   return true;

@@ -104,6 +104,11 @@ void RunGraphPolling(CGraphData& data, const JobContext& context, const GraphPol
     // A poll that Stop cut short stores nothing.
     if (context.Stopped()) break;
     if (data.EndPoll(poll, samples, stamp, period)) ++stored;
+    // The status line says the chart is live, not "Ready".
+    PostProgressText(QStringLiteral("Polling %1 entry(s) every %2 s: %3 sample(s)")
+                         .arg(poll.items.size())
+                         .arg(period)
+                         .arg(stored));
     if (options.onPoll) options.onPoll();
     if (options.samples > 0 && stored >= options.samples) break;
     SleepUntil(context, Clock::now() + std::chrono::milliseconds(100));

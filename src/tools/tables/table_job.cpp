@@ -54,6 +54,12 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
         for (const std::string& text : row.texts) cells << CellText(text);
         table.InsertRowTexts(++outcome.rows, cells);
       };
+      // The rows are on screen already: the label counts them.
+      options.onProgress = [&](size_t) { table.SetStatusLabel(EntryCountText(outcome.rows)); };
+    } else {
+      // The rows are drawn at the end: meanwhile the label counts the rows
+      // fetched (before the page's filters), beside the walk's status text.
+      options.onProgress = [&](size_t fetched) { table.SetStatusLabel(FetchedCountText(fetched)); };
     }
     ColumnWalkResult result = WalkColumns(target, walk.oids, records[i], options);
     if (outcome.rows == 0 && records[i].empty() && !result.stopped && WalkEndedNormally(result) &&
@@ -68,9 +74,13 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
     if (!WalkEndedNormally(result) && failure.isEmpty())
       failure = CStatusChannel::Instance().Text();
   }
-  const QString finalStatus = failure.isEmpty() ? QStringLiteral("Ready") : failure;
+  // After Stop the page says its table is cut short, not "Ready".
+  const auto finalStatus = [&] {
+    if (outcome.stopped) return StoppedTableText(outcome.rows);
+    return failure.isEmpty() ? QStringLiteral("Ready") : failure;
+  };
   if (description.rowsWhileWalking) {
-    FinishTable(table, outcome.rows, -1, 0, finalStatus);
+    FinishTable(table, outcome.rows, -1, 0, finalStatus());
     return outcome;
   }
   if (description.drawStatus != nullptr) PostStatus("%s", description.drawStatus);
@@ -80,8 +90,16 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   description.build(records, shown, fill);
   outcome.rows = fill.Count();
   records.clear();
-  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, finalStatus);
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, finalStatus());
   return outcome;
+}
+
+QString FetchedCountText(size_t rows) {
+  return QStringLiteral("%1 fetched").arg(rows);
+}
+
+QString StoppedTableText(int rows) {
+  return QStringLiteral("Stopped: %1 entry(s) shown, the table is incomplete").arg(rows);
 }
 
 ColumnWalkOptions JobWalkOptions(int progressColumn) {

@@ -87,6 +87,12 @@ struct TableDescription {
 TableJobOutcome RunTableJob(const TableDescription& description, const TableFlags& flags,
                             CTableGrid& table, const JobContext& context);
 
+// The count label while a walk whose rows are drawn at its end goes on.
+QString FetchedCountText(size_t rows);
+
+// The status line after Stop ended a walk: the table on screen is cut short.
+QString StoppedTableText(int rows);
+
 // Walk options of a job: progressColumn as in ColumnWalkOptions (-1: no
 // progress texts).
 ColumnWalkOptions JobWalkOptions(int progressColumn = -1);

@@ -41,6 +41,9 @@ TraceOutcome RunIcmpTrace(CTableGrid& table, uint32_t destination, const TraceOp
   PrepareTable(table, kColumns);
 
   for (unsigned hop = 1; hop <= kIcmpTraceHops; ++hop) {
+    PostProgressText(QStringLiteral("Tracing to %1: probing hop %2")
+                         .arg(QString::fromStdString(outcome.destinationAddress))
+                         .arg(hop));
     std::string hopAddress = kNoHopAddress;
     std::array<std::string, kProbes> times;
     bool reached = false;

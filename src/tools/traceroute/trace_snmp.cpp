@@ -241,7 +241,9 @@ TraceOutcome CSnmpTrace::Run(uint32_t firstAgent) {
     if (options.interfaceInfo) FillInterfaces(row, target, input, t[kRouteIfIndex]);
 
     const bool last = t[kRouteType] == "direct" || t[kRouteType] == "3" || nextHop == destination;
-    PostStatus("Ready");
+    PostProgressText(QStringLiteral("Following the routes to %1: %2 hop(s) found")
+                         .arg(QString::fromStdString(outcome.destinationAddress))
+                         .arg(hop));
     if (last) {
       outcome.end = TraceEnd::Reached;
       return outcome;

@@ -39,8 +39,36 @@ TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobC
     PostStatus("Cannot resolve destination name");
     return outcome;
   }
-  if (options.icmpMode) return RunIcmpTrace(table, *destination, options, context, hooks);
-  return RunSnmpTrace(table, context, *destination, options, hooks);
+  outcome = options.icmpMode ? RunIcmpTrace(table, *destination, options, context, hooks)
+                             : RunSnmpTrace(table, context, *destination, options, hooks);
+  PostTraceEnd(outcome);
+  return outcome;
+}
+
+void PostTraceEnd(const TraceOutcome& outcome) {
+  switch (outcome.end) {
+    case TraceEnd::Reached:
+      PostStatus("Ready");
+      break;
+    case TraceEnd::Exhausted:
+      PostStatus("%s not reached in %u hops", outcome.destinationAddress.c_str(), outcome.hops);
+      break;
+    case TraceEnd::NoRoute:
+      PostStatus("No route to %s at hop %u", outcome.destinationAddress.c_str(), outcome.hops);
+      break;
+    case TraceEnd::BadNextHop:
+      PostStatus("The route at hop %u names no next hop address", outcome.hops);
+      break;
+    case TraceEnd::Stopped:
+      PostStatus("Stopped: %u hop(s) found, the trace is incomplete", outcome.hops);
+      break;
+    case TraceEnd::NotStarted:
+    case TraceEnd::NoResponse:
+    case TraceEnd::HopLimit:
+    case TraceEnd::LocalError:
+      // Their text is on the status line already.
+      break;
+  }
 }
 
 }  // namespace tesmo

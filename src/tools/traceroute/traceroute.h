@@ -62,9 +62,14 @@ struct TraceOutcome {
 
 // The page's Start: resolves the destination (on the calling thread, the
 // job's), posting "Cannot resolve destination name" when it cannot, then runs
-// the trace of the chosen mode on the table. SNMP mode starts at the job's
+// the trace of the chosen mode on the table, saying how far it got as it
+// goes and how it ended (PostTraceEnd). SNMP mode starts at the job's
 // target, the Parameters page's resolved target.
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
                       const TraceHooks& hooks = {});
+
+// The status line at the end of a trace: "Ready" when it reached the
+// destination, otherwise why it ended (hops found when Stop ended it).
+void PostTraceEnd(const TraceOutcome& outcome);
 
 }  // namespace tesmo

@@ -120,14 +120,15 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(about, &QShortcut::activated, this, &CMainSheet::ShowAbout);
 
   // Worker threads post; the window shows the newest text once per turn of the loop.
-  connect(
-      &CStatusChannel::Instance(), &CStatusChannel::Posted, this,
-      [this](const QString&) {
-        if (!statusPending.exchange(true)) {
-          QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
-        }
-      },
-      Qt::DirectConnection);
+  const auto statusPosted = [this](const QString&) {
+    if (!statusPending.exchange(true)) {
+      QMetaObject::invokeMethod(this, &CMainSheet::RefreshStatus, Qt::QueuedConnection);
+    }
+  };
+  connect(&CStatusChannel::Instance(), &CStatusChannel::Posted, this, statusPosted,
+          Qt::DirectConnection);
+  connect(&CStatusChannel::Instance(), &CStatusChannel::ProgressPosted, this, statusPosted,
+          Qt::DirectConnection);
   // A job on a worker thread reaches the window through the event queue; one
   // on the UI thread (the system query) flips the controls at once.
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
