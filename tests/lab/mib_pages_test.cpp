@@ -182,6 +182,23 @@ TEST_F(MibPagesLab, BatchReports) {
                          "------- (.1.3.6.1.2.1.1)", "system.sysDescr.0  :  Tesmo lab agent"}));
   EXPECT_EQ(lines.size() - 4, SnmpWalkOids(".1.3.6.1.2.1.1").size());
   EXPECT_EQ(RunBatchIn({"--batch", "127.0.0.1", "browser"}, work.path()).exitCode, 64);
+
+  // A label alone walks its column; a name that names nothing is a usage
+  // error, told before any request.
+  const QStringList agent = {"--batch", "127.0.0.1", "browser", "--port",
+                             QString::number(LabSnmpPort())};
+  run = RunBatchIn(agent + QStringList{"--oid", "ifInOctets"}, work.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QStringList column = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(column.size(), 5);
+  EXPECT_EQ(column[3], "------- (.1.3.6.1.2.1.2.2.1.10)");
+  EXPECT_EQ(column.size() - 4, SnmpWalkOids(".1.3.6.1.2.1.2.2.1.10").size());
+  for (const QString& line : column.mid(4))
+    EXPECT_TRUE(line.startsWith("interfaces.ifTable.ifEntry.ifInOctets.")) << line.toStdString();
+  run = RunBatchIn(agent + QStringList{"--oid", "ifInOctetz"}, work.path());
+  EXPECT_EQ(run.exitCode, 64);
+  EXPECT_TRUE(run.err.contains("no MIB object is named ifInOctetz")) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -132,6 +133,47 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
   EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.2.2.1.7");
   EXPECT_TRUE(browser->EnumsBox()->isEnabled());
   EXPECT_EQ(browser->EnumsBox()->currentText(), "testing (3)");
+
+  // A label alone finds its node, and the status line shows the whole path.
+  browser->OidTextEdit()->clear();
+  QTest::keyClicks(browser->OidTextEdit(), "ifInOctets");
+  EXPECT_EQ(SelectedLabel(), "ifInOctets");
+  EXPECT_EQ(browser->OidNumericEdit()->text(), ".1.3.6.1.2.1.2.2.1.10");
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(),
+                       QString(".iso.org.dod.internet.mgmt.mib-2.interfaces.ifTable.ifEntry."
+                               "ifInOctets"));
+  // One letter more names nothing: nothing is selected and Enter walks nothing.
+  QTest::keyClicks(browser->OidTextEdit(), "z");
+  EXPECT_EQ(browser->SelectedNode(), nullptr);
+  EXPECT_EQ(browser->OidNumericEdit()->text(), "");
+  sheet->SetActivePage(PageIndex("browser"));
+  QTest::keyClick(browser->OidTextEdit(), Qt::Key_Return);
+  EXPECT_FALSE(CJobControl::Instance().JobRunning());
+  EXPECT_EQ(browser->ResultModel()->rowCount(), 0);
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), QString("No object is named ifInOctetsz"));
+}
+
+// The tree pane starts wide enough for ifEntry's children and keeps the width
+// the user dragged it to.
+TEST_F(MibPagesTest, TheTreePaneShowsLeafNamesAndKeepsItsWidth) {
+  Open(QString::number(LabSnmpPort()).toInt());
+  sheet->SetActivePage(PageIndex("browser"));
+  browser->OidTextEdit()->setText("ifOutNUcastPkts");
+  browser->OidTextEdit()->textEdited("ifOutNUcastPkts");
+  QTreeView* tree = browser->TreeView();
+  const QRect leaf = tree->visualRect(tree->currentIndex());
+  ASSERT_TRUE(leaf.isValid());
+  EXPECT_LE(leaf.left() + tree->fontMetrics().horizontalAdvance("ifOutNUcastPkts"),
+            tree->viewport()->width());
+
+  const int dragged = browser->Splitter()->sizes()[0] + 40;
+  browser->Splitter()->setSizes({dragged, browser->Splitter()->sizes()[1] - 40});
+  emit browser->Splitter()->splitterMoved(dragged, 1);
+  sheet->OnExit();
+  sheet.reset();
+  Open(QString::number(LabSnmpPort()).toInt());
+  sheet->SetActivePage(PageIndex("browser"));
+  EXPECT_EQ(browser->Splitter()->sizes()[0], dragged);
 }
 
 TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {

@@ -41,8 +41,16 @@ tesmoState OBJECT-TYPE SYNTAX INTEGER { up(1), down(2) } MAX-ACCESS read-write
 END
 )";
 
-const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(
-    new CMibEnvironment({{"TESMO-TEST-MIB.txt", QByteArray(kTestMib)}}));
+// A second module that reuses a label of the first, earlier in the tree.
+constexpr char kTwinMib[] = R"(TESMO-TWIN-MIB DEFINITIONS ::= BEGIN
+IMPORTS enterprises FROM SNMPv2-SMI;
+tesmoTwin OBJECT IDENTIFIER ::= { enterprises 99998 }
+tesmoCount OBJECT IDENTIFIER ::= { tesmoTwin 1 }
+END
+)";
+
+const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new CMibEnvironment(
+    {{"TESMO-TEST-MIB.txt", QByteArray(kTestMib)}, {"TESMO-TWIN-MIB.txt", QByteArray(kTwinMib)}}));
 
 const tree* NodeOf(const char* text) {
   ObjectId id;
@@ -217,6 +225,38 @@ TEST(MibWalkLines, ResultLinesReadBack) {
   EXPECT_EQ(oid, "system.sysName.0");
   EXPECT_EQ(value, "a  :  b");
   EXPECT_FALSE(SplitResultLine("system.sysName.0 : x", &oid, &value));
+}
+
+// Names as typed in the browser's fields and in --batch browser --oid: a
+// path, or a label alone found anywhere in the tree (first in tree order).
+TEST(ObjectNames, LabelsAreFoundAnywhereInTheTree) {
+  const struct {
+    const char* typed;
+    const char* numeric;  // "" when the name names nothing
+    size_t labelMatches;  // nodes carrying the label; 0 when read as a path
+  } cases[] = {
+      {"ifInOctets", ".1.3.6.1.2.1.2.2.1.10", 1},
+      {"IFINOCTETS.3", ".1.3.6.1.2.1.2.2.1.10.3", 1},
+      {"tesmoIndex.7", ".1.3.6.1.4.1.99999.1.1.1.7", 1},
+      {"tesmoCount", ".1.3.6.1.4.1.99998.1", 2},
+      {"system.sysDescr.0", ".1.3.6.1.2.1.1.1.0", 0},
+      {".1.3.6.1.4.1.99999", ".1.3.6.1.4.1.99999", 0},
+      {"noSuchLabel", "", 0},
+      {"ifInOctets.bogus", "", 0},
+      {".ifInOctets", "", 0},
+      {"", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const ObjectNameMatch match = LookUpObjectName(c.typed);
+    EXPECT_EQ(NumericOidText(match.id), c.numeric);
+    EXPECT_EQ(match.nodes.size(), c.numeric[0] != 0 ? c.labelMatches : 0u);
+  }
+  // Both paths are told, the one chosen first.
+  EXPECT_EQ(NameMatchText(LookUpObjectName("tesmoCount")),
+            ".iso.org.dod.internet.private.enterprises.tesmoTwin.tesmoCount (also "
+            ".iso.org.dod.internet.private.enterprises.tesmoTest.tesmoTable.tesmoEntry."
+            "tesmoCount)");
 }
 
 }  // namespace

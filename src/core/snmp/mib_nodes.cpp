@@ -3,10 +3,13 @@
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/snmp/mib_tree.h"
+#include "core/snmp/oid_text.h"
 
 namespace tesmo {
 namespace {
@@ -151,6 +154,41 @@ QString NumericOidOf(const tree* node) {
     oid.prepend(QStringLiteral(".%1").arg(t->subid));
   }
   return oid;
+}
+
+ObjectNameMatch LookUpObjectName(std::string_view text) {
+  ObjectNameMatch match;
+  if (ParseObjectIdQuietly(text, match.id) || text.empty() || text[0] == '.') return match;
+  const size_t dot = text.find('.');
+  const std::string_view label = text.substr(0, dot);
+  if (label.empty() || (label[0] >= '0' && label[0] <= '9')) return match;
+  // Depth first, siblings by sub-identifier: the stack holds them reversed.
+  std::vector<const tree*> pending = SortedPeers(get_tree_head());
+  std::reverse(pending.begin(), pending.end());
+  while (!pending.empty() && match.nodes.size() < kMaxNameMatches) {
+    const tree* node = pending.back();
+    pending.pop_back();
+    if (node->label != nullptr && label.size() == std::strlen(node->label) &&
+        strncasecmp(node->label, label.data(), label.size()) == 0) {
+      match.nodes.push_back(node);
+    }
+    const std::vector<const tree*> children = SortedPeers(node->child_list);
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+  if (match.nodes.empty()) return match;
+  std::string path = NumericOidOf(match.nodes.front()).toStdString();
+  if (dot != std::string_view::npos) path += text.substr(dot);
+  if (!ParseObjectIdQuietly(path, match.id)) match.nodes.clear();
+  return match;
+}
+
+QString NameMatchText(const ObjectNameMatch& match) {
+  if (match.nodes.empty()) return QString();
+  const QString first = DefinitionOf(match.nodes.front()).oidText;
+  if (match.nodes.size() == 1) return first;
+  QStringList others;
+  for (size_t i = 1; i < match.nodes.size(); ++i) others << DefinitionOf(match.nodes[i]).oidText;
+  return QStringLiteral("%1 (also %2)").arg(first, others.join(QStringLiteral(", ")));
 }
 
 MibNodeDefinition DefinitionOf(const tree* node) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -81,6 +82,26 @@ QString NodeLabel(const tree* node);
 
 // The numeric OID of a node, ".%u" per node from the root.
 QString NumericOidOf(const tree* node);
+
+// What a typed object name names.
+struct ObjectNameMatch {
+  ObjectId id;  // empty when the name names nothing
+  // When the name was found as a label: every node with that label, in tree
+  // order, at most kMaxNameMatches; id is below the first.
+  std::vector<const tree*> nodes;
+};
+constexpr size_t kMaxNameMatches = 16;
+
+// A name as an administrator types it: a path that ParseObjectId reads
+// (".1.3.6.1.2.1.2", "system.sysDescr.0"), else a label found anywhere in the
+// tree, letter case ignored, with what follows it read below that node
+// ("ifInOctets", "ifInOctets.2"). Tree order is depth first with siblings by
+// sub-identifier, as the browser's tree shows them. Logs nothing.
+ObjectNameMatch LookUpObjectName(std::string_view text);
+
+// The status text of a label lookup: the full path of the node found, and
+// the others that carry the same label. Empty when the name was a path.
+QString NameMatchText(const ObjectNameMatch& match);
 
 // The columns "Add to Gen" makes of a table's entry node: one per child in
 // sub-identifier order, laid out by the child's type.

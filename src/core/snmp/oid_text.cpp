@@ -87,12 +87,20 @@ void AppendObjectId(std::string& out, std::span<const uint32_t> id) {
 }
 
 bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
+  return ParseObjectIdLogging(text, result, maxLength, true);
+}
+
+bool ParseObjectIdQuietly(std::string_view text, ObjectId& result) {
+  return ParseObjectIdLogging(text, result, kMaxObjectIdLength, false);
+}
+
+bool ParseObjectIdLogging(std::string_view text, ObjectId& result, size_t maxLength, bool log) {
   if (text.empty() || text == ".") return false;
   const tree* head = get_tree_head();
   if (head == nullptr) {
     // Without a tree no label can be read; the tree is loaded at start-up,
     // so this only happens when that failed.
-    Log("Mib not initialized.  Exiting.\n");
+    if (log) Log("Mib not initialized.  Exiting.\n");
     return false;
   }
   std::string relative;
@@ -117,7 +125,7 @@ bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
     std::string_view component =
         text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
     if (id.size() >= maxLength) {
-      Log("object identifier too long\n");
+      if (log) Log("object identifier too long\n");
       return false;
     }
     bool numeric = !component.empty() && std::all_of(component.begin(), component.end(),
@@ -127,7 +135,7 @@ bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
       auto [end, error] =
           std::from_chars(component.data(), component.data() + component.size(), value);
       if (error != std::errc() || end != component.data() + component.size()) {
-        Log("sub-identifier not found: %s\n", component);
+        if (log) Log("sub-identifier not found: %s\n", component);
         return false;
       }
       id.push_back(value);
@@ -142,7 +150,7 @@ bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength) {
     } else {
       const tree* child = known ? ChildWithLabel(children, component) : nullptr;
       if (child == nullptr) {
-        Log("sub-identifier not found: %s\n", component);
+        if (log) Log("sub-identifier not found: %s\n", component);
         return false;
       }
       id.push_back(static_cast<uint32_t>(child->subid));

@@ -17,6 +17,10 @@ namespace tesmo {
 // ignored). Unknown labels and identifiers longer than maxLength fail with a
 // line in the log (standard error); result is untouched on failure.
 bool ParseObjectId(std::string_view text, ObjectId& result, size_t maxLength = kMaxObjectIdLength);
+// ParseObjectId without the log line (a name being typed, a lookup that has
+// another way to go).
+bool ParseObjectIdQuietly(std::string_view text, ObjectId& result);
+bool ParseObjectIdLogging(std::string_view text, ObjectId& result, size_t maxLength, bool log);
 
 // Labels along the MIB tree, numbers from the first unknown sub-identifier
 // on, with the usual prefixes (mib-2, experimental, private, ...) removed:

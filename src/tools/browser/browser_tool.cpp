@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/base/status_channel.h"
 #include "core/snmp/mib_nodes.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
@@ -17,14 +18,18 @@ int RunBrowserBatch(BatchContext& context) {
     std::fprintf(stderr, "tesmo: browser: --oid OID is required\n");
     return kBatchUsage;
   }
+  // A path or a label typed alone ("ifInOctets"); a name that names nothing
+  // is the caller's mistake, not the agent's.
+  const ObjectNameMatch match = LookUpObjectName(oid.toStdString());
+  if (match.id.empty()) {
+    std::fprintf(stderr, "tesmo: browser: no MIB object is named %s\n", oid.toUtf8().constData());
+    return kBatchUsage;
+  }
+  if (!match.nodes.empty()) PostStatusText(NameMatchText(match));
   // The textual OID of the deepest known node, as the page shows it after
   // the numeric field was typed.
-  QString oidText, oidNumeric = oid;
-  ObjectId id;
-  if (ParseObjectId(oid.toStdString(), id)) {
-    oidText = DefinitionOf(DeepestNode(id)).oidText;
-    oidNumeric = NumericOidText(id);
-  }
+  const QString oidText = DefinitionOf(DeepestNode(match.id)).oidText;
+  const QString oidNumeric = NumericOidText(match.id);
   // The report's head, then each line as the walk fetches it: a walk holds
   // no memory.
   context.print(BrowserReport(oidText, oidNumeric, {}));
@@ -32,7 +37,7 @@ int RunBrowserBatch(BatchContext& context) {
   lines.SetSink([&context](const std::string& line) {
     context.print(QString::fromStdString(line) + QLatin1Char('\n'));
   });
-  const MibWalkOutcome outcome = RunMibWalk(context.job, oid.toStdString(), lines);
+  const MibWalkOutcome outcome = RunMibWalk(context.job, oidNumeric.toStdString(), lines);
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 

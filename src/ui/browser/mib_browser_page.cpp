@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/job_control.h"
+#include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/grid/table_fill.h"
 #include "core/snmp/oid_text.h"
@@ -46,6 +47,10 @@ constexpr int kSetValueId = 3070;
 constexpr int kSetId = 2069;
 constexpr int kGraphId = 2073;
 constexpr int kGenId = 1116;
+
+// Where the tree pane's width is kept.
+constexpr char kBrowserSection[] = "MibBrowser";
+constexpr char kTreeWidthValue[] = "TreeWidth";
 
 const CPageRegistration registration("browser", [](const PageContext& context) {
   return new CMibBrowserPage(context);
@@ -151,10 +156,11 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
   rightLayout->addWidget(countLabel);
   rightLayout->addWidget(resultList, 2);
   rightLayout->addLayout(setRow);
-  auto* splitter = new QSplitter(this);
+  splitter = new QSplitter(this);
   splitter->addWidget(treeView);
   splitter->addWidget(right);
   splitter->setStretchFactor(1, 2);
+  splitter->setChildrenCollapsible(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
 
@@ -165,6 +171,9 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
       [this](const QModelIndex& current) { ChooseLine(current.isValid() ? current.row() : -1); });
   connect(oidNumericEdit, &QLineEdit::textEdited, this, [this] { OnOidEdited(oidNumericEdit); });
   connect(oidTextEdit, &QLineEdit::textEdited, this, [this] { OnOidEdited(oidTextEdit); });
+  connect(splitter, &QSplitter::splitterMoved, this, [this] {
+    if (!applyingWidth) treeWidthMoved = true;
+  });
   connect(setButton, &QPushButton::clicked, this, &CMibBrowserPage::SetValue);
   connect(graphButton, &QPushButton::clicked, this, &CMibBrowserPage::AddToGraph);
   connect(genButton, &QPushButton::clicked, this, &CMibBrowserPage::AddToGen);
@@ -180,12 +189,38 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
 void CMibBrowserPage::InitPage() {
   index.Build();
   treeModel->Refresh();
+  ApplyTreeWidth();
   ResetResults();
 }
 
 void CMibBrowserPage::OnShutdown() {
+  // The tree pane keeps the width the user gave it, from one run to the next.
+  if (treeWidthMoved) {
+    CSettingsStore::WriteInt(QString::fromUtf8(kBrowserSection), QString::fromUtf8(kTreeWidthValue),
+                             splitter->sizes().value(0));
+  }
   index.BuildFrom(nullptr);
   treeModel->Refresh();
+}
+
+int CMibBrowserPage::DefaultTreeWidth() const {
+  // Wide enough for ifEntry's children: nine levels of indentation and the
+  // longest of their labels, with room for the branch marks and a margin.
+  const QFontMetrics metrics(treeView->font());
+  return treeView->indentation() * 10 +
+         metrics.horizontalAdvance(QStringLiteral("ifOutNUcastPkts")) +
+         metrics.averageCharWidth() * 4;
+}
+
+void CMibBrowserPage::ApplyTreeWidth() {
+  const int stored = CSettingsStore::ReadInt(QString::fromUtf8(kBrowserSection),
+                                             QString::fromUtf8(kTreeWidthValue), 0);
+  // A damaged or absurd value gives the built-in width.
+  const int width = stored >= 50 && stored <= 4000 ? stored : DefaultTreeWidth();
+  const int total = std::max(splitter->width(), width * 3);
+  applyingWidth = true;
+  splitter->setSizes({width, std::max(total - width, width)});
+  applyingWidth = false;
 }
 
 void CMibBrowserPage::ResetResults() {
@@ -234,7 +269,17 @@ void CMibBrowserPage::SetField(QLineEdit* field, const QString& text) {
 }
 
 void CMibBrowserPage::ShowNode(int n) {
-  if (n < 0) return;
+  if (n < 0) {
+    // Nothing selected: no field may describe a node.
+    for (QLineEdit* field : {typeEdit, accessEdit, statusEdit, instanceEdit, setValueEdit})
+      field->clear();
+    SetField(oidNumericEdit, QString());
+    SetField(oidTextEdit, QString());
+    descriptionEdit->clear();
+    enumsBox->clear();
+    enumsBox->setEnabled(false);
+    return;
+  }
   const MibNodeDefinition d = DefinitionOf(index.Node(n));
   QString description = d.description;
   descriptionEdit->setPlainText(description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -258,13 +303,14 @@ void CMibBrowserPage::ShowNode(int n) {
 }
 
 void CMibBrowserPage::OnOidEdited(QLineEdit* field) {
-  ObjectId id;
-  if (!ParseObjectId(field->text().toStdString(), id)) return;
-  const int n = index.DeepestIndex(id);
-  if (n < 0) return;
+  // A path, or a label typed alone ("ifInOctets"); a name that finds nothing
+  // selects nothing, so that Start has nothing to walk.
+  const ObjectNameMatch match = LookUpObjectName(field->text().trimmed().toStdString());
+  const int n = match.id.empty() ? -1 : index.DeepestIndex(match.id);
   editing = field;
-  SelectNode(index.Node(n));
+  if (n < 0 || !SelectNode(index.Node(n))) treeView->setCurrentIndex(QModelIndex());
   editing = nullptr;
+  if (!match.nodes.empty()) PostStatusText(NameMatchText(match));
 }
 
 void CMibBrowserPage::ChooseLine(int row) {
@@ -286,7 +332,19 @@ void CMibBrowserPage::StartJob() {
   resultSelected = false;
   UpdateGraphButton();
   if (!runner.CanStart()) return;
-  const std::string start = oidNumericEdit->text().trimmed().toStdString();
+  const QString typed = oidNumericEdit->text().trimmed();
+  if (typed.isEmpty()) {
+    // A name that found nothing left no node to walk.
+    const QString name = oidTextEdit->text().trimmed();
+    PostStatusText(name.isEmpty() ? QStringLiteral("Choose an object to walk")
+                                  : QStringLiteral("No object is named %1").arg(name));
+    return;
+  }
+  // A label typed alone walks the node it names; anything else goes to the
+  // agent as typed, and the request layer says what is wrong with it.
+  const ObjectNameMatch match = LookUpObjectName(typed.toStdString());
+  const std::string start =
+      match.id.empty() ? typed.toStdString() : NumericOidText(match.id).toStdString();
   CLineStore* results = &lines;
   QLabel* count = countLabel;
   // The count label is emptied when the walk starts and shows its count at

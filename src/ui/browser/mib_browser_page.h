@@ -17,6 +17,7 @@ class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTreeView;
 
 namespace tesmo {
@@ -61,6 +62,7 @@ class CMibBrowserPage : public ToolPage {
   bool SelectNode(const tree* node);
 
   QTreeView* TreeView() const { return treeView; }
+  QSplitter* Splitter() const { return splitter; }
   CMibTreeModel* TreeModel() const { return treeModel; }
   QLineEdit* OidTextEdit() const { return oidTextEdit; }
   QLineEdit* OidNumericEdit() const { return oidNumericEdit; }
@@ -87,6 +89,10 @@ class CMibBrowserPage : public ToolPage {
   void OnOidEdited(QLineEdit* field);
   void SetField(QLineEdit* field, const QString& text);
   void UpdateGraphButton();
+  // The tree pane's width: the stored one, else wide enough for ifEntry's
+  // children.
+  int DefaultTreeWidth() const;
+  void ApplyTreeWidth();
 
   CMibTreeIndex index;
   CLineStore lines;
@@ -95,6 +101,9 @@ class CMibBrowserPage : public ToolPage {
   // The OID field the user is typing in: selecting the node leaves it alone.
   QLineEdit* editing = nullptr;
 
+  QSplitter* splitter = nullptr;
+  bool treeWidthMoved = false;  // the user dragged the splitter this run
+  bool applyingWidth = false;
   QTreeView* treeView = nullptr;
   CMibTreeModel* treeModel = nullptr;
   QLineEdit* oidTextEdit = nullptr;
