@@ -22,9 +22,11 @@
 
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
+#include "core/grid/table_fill.h"
 #include "support/job_wait.h"
 #include "support/silent_peer.h"
 #include "support/tool_pages.h"
+#include "tools/tables/table_job.h"
 #include "ui/app/main_sheet.h"
 #include "ui/app/target.h"
 #include "ui/system/parameters_page.h"
@@ -111,6 +113,24 @@ TEST_F(TablePagesTest, StopEndsAJobWaitingOnASilentAgentAtOnce) {
     EXPECT_LT(took.count(), 1000);
     WaitForJobs();
   }
+}
+
+// A long walk counts its rows in the label while it runs; Escape stops it and
+// the status line says the table shown is incomplete.
+TEST_F(TablePagesTest, EscapeDuringALongWalkSaysTheTableIsIncomplete) {
+  auto* page = PageAt<CTablePage>(PageIndex("routetable"));
+  TypeHost("127.0.77.38");  // 10,000 routes
+  sheet->SetActivePage(PageIndex("routetable"));
+  sheet->OnStartStop();
+  EXPECT_EVENTUALLY_TRUE(page->CountLabel()->text().endsWith(" fetched"));
+  EXPECT_TRUE(CJobControl::Instance().JobRunning());
+  QTest::keyClick(sheet.get(), Qt::Key_Escape);
+  WaitForJobs();
+  const int rows = page->Grid()->Model()->rowCount();
+  EXPECT_GT(rows, 0);
+  EXPECT_LT(rows, 10000);
+  EXPECT_EQ(page->CountLabel()->text(), EntryCountText(rows));
+  EXPECT_EVENTUALLY_EQ(sheet->StatusLine()->text(), StoppedTableText(rows));
 }
 
 TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
