@@ -19,6 +19,7 @@
 #include "support/tool_pages.h"
 #include "ui/tables/table_grid_view.h"
 #include "ui/widgets/fixed_font.h"
+#include "ui/widgets/readable_colour.h"
 #include "wait.h"
 
 using namespace tesmo;
@@ -76,6 +77,35 @@ class GridViewTest : public ::testing::Test {
 
   std::unique_ptr<CTableGridView> view;
 };
+
+// The sweep's status colours (red, blue, green as stored) read well on a
+// light palette as they are, and on a dark one after lightening; the hue stays.
+TEST_F(GridViewTest, CellColoursStayReadableOnADarkPalette) {
+  FillSmallTable();
+  const struct {
+    std::uint32_t bgr;
+    QColor asStored;
+  } colours[] = {
+      {0x000080, QColor(128, 0, 0)}, {0x800000, QColor(0, 0, 128)}, {0x008000, QColor(0, 128, 0)}};
+  for (const QColor base :
+       {QColor(Qt::white), QColor(0x1e, 0x1e, 0x1e), QColor(0x35, 0x35, 0x35)}) {
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, base);
+    view->setPalette(palette);
+    for (const auto& c : colours) {
+      SCOPED_TRACE(base.name().toStdString() + " " + c.asStored.name().toStdString());
+      view->Data().SetCellColourAt(1, 1, c.bgr);
+      const auto shownColour = [&] {
+        return view->Model()->data(Cell(1, 1), Qt::ForegroundRole).value<QColor>();
+      };
+      EXPECT_EVENTUALLY_TRUE(shownColour().isValid() &&
+                             shownColour().hslHue() == c.asStored.hslHue());
+      const QColor shown = shownColour();
+      EXPECT_GE(ContrastRatio(shown, base), 4.5);
+      if (base == Qt::white) EXPECT_EQ(shown, c.asStored);
+    }
+  }
+}
 
 // Select all after a click copies the whole grid it highlights, not the
 // block from the top left to the clicked cell.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -72,6 +73,23 @@ TEST_F(MainSheetTest, StartsWithTheTabsInOrderParametersActiveAndReady) {
   // Start-up wrote its marker and the first-run values.
   EXPECT_EQ(CSettingsStore::ReadInt("Initialization", "OCX", 0), 1);
   EXPECT_EQ(CSettingsStore::ReadString("", "FixedFontName", ""), "Lucida Console");
+}
+
+// A screen reader finds a name for every control of every page: its caption,
+// its label, or else its tool tip.
+TEST_F(MainSheetTest, EveryControlHasAnAccessibleName) {
+  int controls = 0;
+  for (QWidget* widget : sheet->findChildren<QWidget*>()) {
+    if (!widget->property("controlId").isValid() || qobject_cast<QLabel*>(widget) != nullptr)
+      continue;
+    ++controls;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(face, nullptr);
+    EXPECT_FALSE(face->text(QAccessible::Name).isEmpty())
+        << widget->metaObject()->className() << " " << widget->property("controlId").toInt()
+        << " on " << widget->parentWidget()->metaObject()->className();
+  }
+  EXPECT_GT(controls, 100);
 }
 
 TEST_F(MainSheetTest, JobFromAWorkerThreadFlipsCaptionAndControls) {

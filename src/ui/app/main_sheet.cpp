@@ -33,6 +33,7 @@
 #include "ui/app/target.h"
 #include "ui/app/tool_page.h"
 #include "ui/tables/table_grid_view.h"
+#include "ui/widgets/accessible_names.h"
 #include "ui/widgets/fixed_font.h"
 
 namespace tesmo {
@@ -134,6 +135,7 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
   connect(&CJobControl::Instance(), &CJobControl::JobBegun, this, &CMainSheet::OnJobBegun);
   connect(&CJobControl::Instance(), &CJobControl::JobEnded, this, &CMainSheet::OnJobEnded);
 
+  NameControlsForAccessibility(this);
   resize(1040, 640);
   mainSheet.store(this);
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/widgets/fixed_font.h"
+#include "ui/widgets/readable_colour.h"
 
 namespace tesmo {
 namespace {
@@ -120,13 +121,21 @@ QVariant CGridModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole: {
       if (col >= source.colours.size() || source.colours[col] == CGridData::kNoColour) break;
       const std::uint32_t bgr = source.colours[col];
-      return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                    static_cast<int>((bgr >> 16) & 0xFF));
+      return ReadableOn(QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                               static_cast<int>((bgr >> 16) & 0xFF)),
+                        background);
     }
     default:
       break;
   }
   return QVariant();
+}
+
+void CGridModel::SetBackground(const QColor& colour) {
+  if (colour == background) return;
+  background = colour;
+  if (rowCount() > 0 && columnCount() > 0)
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
 }
 
 QVariant CGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -146,6 +155,7 @@ QVariant CGridModel::headerData(int section, Qt::Orientation orientation, int ro
 
 CGridView::CGridView(QWidget* parent) : QTableView(parent) {
   model = new CGridModel(this);
+  model->SetBackground(palette().color(QPalette::Base));
   setModel(model);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -376,6 +386,12 @@ bool CGridView::eventFilter(QObject* watched, QEvent* event) {
 
 // Pages are built before the settings give the fixed font its face and size,
 // and "Load default" rebuilds it while other pages are hidden.
+void CGridView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    model->SetBackground(palette().color(QPalette::Base));
+  QTableView::changeEvent(event);
+}
+
 void CGridView::showEvent(QShowEvent* event) {
   if (font() != FixedFont()) ApplyFixedFont();
   QTableView::showEvent(event);

@@ -34,8 +34,13 @@ class CGridModel : public QAbstractTableModel {
   // The Qt alignment of an alignment code for a cell text.
   static Qt::Alignment AlignmentOf(int code, QStringView text);
 
+  // The background the cells are drawn on: coloured texts are made readable
+  // on it (a dark palette would swallow the grids' dark reds and blues).
+  void SetBackground(const QColor& colour);
+
  private:
   CGridSnapshot current;
+  QColor background = Qt::white;
 };
 
 class CGridView : public QTableView {
@@ -79,6 +84,7 @@ class CGridView : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
