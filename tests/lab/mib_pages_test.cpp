@@ -83,9 +83,27 @@ TEST_F(MibPagesLab, WalkOfTheSystemGroupFindsWhatSnmpwalkFinds) {
   EXPECT_EQ(lines.Count(), 0u);
 
   // An agent that does not answer: no lines, and the walk says so.
+  CStatusLog failing;
   RunJobHere([&] { outcome = RunMibWalk(LabAgent("127.0.0.1", 9), "system", lines); });
   EXPECT_FALSE(outcome.answered);
   EXPECT_EQ(outcome.count, 0u);
+  EXPECT_TRUE(failing.Texts().last().startsWith("No SNMP Response")) << failing.StdTexts().back();
+
+  // Stop at the first progress text of a walk of 10,000 routes: the lines
+  // fetched stay and the status line says the walk is incomplete.
+  CStatusLog stopping([](const QString& text) {
+    if (text.startsWith("Getting [")) RequestStop();
+  });
+  RunJobHere([&] {
+    outcome =
+        RunMibWalk(LabAgent("127.0.77.38", 161), "ip.ipRouteTable.ipRouteEntry.ipRouteDest", lines);
+  });
+  EXPECT_TRUE(outcome.answered);
+  EXPECT_GT(outcome.count, 0u);
+  EXPECT_LT(outcome.count, 10000u);
+  EXPECT_EQ(lines.Count(), outcome.count);
+  EXPECT_EQ(stopping.Texts().last(),
+            QString("Stopped: %1 line(s) fetched, the walk is incomplete").arg(outcome.count));
 }
 
 TEST_F(MibPagesLab, DefaultTableShowsTheNeighboursAndAddToGenWalksIfTable) {

@@ -42,9 +42,12 @@ MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid
   state.Release();
   if (outcome.full) {
     PostStatus("Stopped after %u lines, the most a walk shows", outcome.count);
-  } else {
+  } else if (context.Stopped()) {
+    PostStatus("Stopped: %u line(s) fetched, the walk is incomplete", outcome.count);
+  } else if (outcome.answered) {
     PostStatus("Ready");
   }
+  // Otherwise the request layer's text of the failure stays on the status line.
   return outcome;
 }
 

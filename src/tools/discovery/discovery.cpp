@@ -275,8 +275,11 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   outcome.unreachable = sweep.unreachable;
   outcome.stopped = sweep.Stopped();
   sweep.hosts.clear();
-  // A sweep cut down to its caps says so where it ends.
-  if (options.hostCount > kMaxDiscoveryHosts) {
+  // A sweep cut short by Stop, or cut down to its caps, says so where it ends.
+  if (outcome.stopped) {
+    PostStatus("Stopped: %u of %u hosts pinged, %u answered, the sweep is incomplete",
+               sweep.reachable + sweep.refused + sweep.unreachable, count, sweep.reachable);
+  } else if (options.hostCount > kMaxDiscoveryHosts) {
     PostStatus("Ready: the first %u of %u hosts were swept (at most %u a sweep)", count,
                options.hostCount, kMaxDiscoveryHosts);
   } else if (options.threads > kMaxDiscoveryThreads) {
