@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/job_control.h"
+#include "core/base/status_channel.h"
 #include "core/dns/dns_records.h"
 #include "core/net/name_resolution.h"
 #include "core/net/resolver_state.h"
@@ -325,8 +326,17 @@ void CNsLookupPage::RunQuery(const QueryRequest& request) {
     if (!request.dnsClass.empty()) {
       engine.SetQueryClass(engine.ClassOfMnemonic(request.dnsClass, kDnsClassIn));
     }
+    // The status line says what runs: a zone listing may take minutes.
+    const QString name = QString::fromStdString(request.name);
+    PostStatusText(request.kind == CDnsEngine::Query::kList
+                       ? QStringLiteral("Listing the zone %1").arg(name)
+                       : QStringLiteral("Looking up %1").arg(name));
     engine.RunQuery(request.kind, request.name);
-    lastStopped.store(StopRequested());
+    const bool stopped = StopRequested();
+    lastStopped.store(stopped);
+    PostStatusText(stopped ? QStringLiteral("Stopped: %1 line(s) shown, the answer is incomplete")
+                                 .arg(output.Store().Count())
+                           : QStringLiteral("Ready"));
   });
 }
 
