@@ -382,13 +382,14 @@ void CGraphPage::Redraw() {
     scrollBar->setSliderPosition(window.viewStart);
   }
 
-  const int count = static_cast<int>(window.labels.size());
+  const int count = static_cast<int>(window.entries.size());
   if (count != static_cast<int>(lines.size()) || view.threeD != seriesThreeD) {
     RebuildSeries(count, view.threeD);
   }
   double low = 0, high = 0;
   for (const std::vector<double>& values : window.values) {
     for (double v : values) {
+      if (IsGraphGap(v)) continue;
       low = std::min(low, v);
       high = std::max(high, v);
     }
@@ -403,6 +404,7 @@ void CGraphPage::Redraw() {
     QList<QPointF> front, back;
     front.reserve(shown);
     for (int n = 0; n < shown && n < static_cast<int>(values.size()); ++n) {
+      if (IsGraphGap(values[static_cast<size_t>(n)])) continue;
       const double x = n + 1 + depth * stepX;
       const double y = values[static_cast<size_t>(n)] + depth * stepY;
       front.append(QPointF(x, y));
@@ -411,7 +413,7 @@ void CGraphPage::Redraw() {
     lines[static_cast<size_t>(i)]->replace(front);
     if (view.threeD) backLines[static_cast<size_t>(i)]->replace(back);
     shownSeries[static_cast<size_t>(i)]->setName(
-        ElidedLabel(QString::fromStdString(window.labels[static_cast<size_t>(i)])));
+        GraphLegendText(window.entries[static_cast<size_t>(i)]));
   }
 
   // One time label and one tick every tenth of the shown points.
