@@ -69,8 +69,11 @@ void Check(const QStringList& words) {
   for (size_t i = 0; i < pairs; ++i) {
     const tesmo::GraphEntryInfo& entry = setUp.entries[i];
     const QString& target = tokens[static_cast<qsizetype>(8 + 2 * i)];
+    // An SNMP entry with its own agent came from HOST/OBJECT.
+    const std::string typed = entry.agent.empty() ? entry.target : entry.agent + "/" + entry.target;
     if (entry.kind != tokens[static_cast<qsizetype>(7 + 2 * i)].at(0).toLatin1() ||
-        entry.target != target.toStdString() || entry.label != entry.target)
+        typed != target.toStdString() || entry.label != entry.target ||
+        (entry.kind == tesmo::kGraphRoundTrip && !entry.agent.empty()))
       __builtin_trap();
   }
 

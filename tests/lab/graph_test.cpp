@@ -31,7 +31,8 @@ const auto* const kMibEnvironment = ::testing::AddGlobalTestEnvironment(new CMib
 
 constexpr const char* kLive = "10.71.2.2";  // counter agent on UDP 1161
 constexpr uint16_t kCounterPort = 1161;
-constexpr const char* kFar = "10.71.4.2";  // behind the 20 ms link
+constexpr const char* kFar = "10.71.4.2";     // behind the 20 ms link
+constexpr const char* kSilent = "10.71.3.2";  // ignores echo requests
 
 // ifIndex of the live host's interface towards the router.
 std::string LinkIndex() {
@@ -125,14 +126,15 @@ TEST(GraphLab, BatchPrintsOneLinePerSample) {
     EXPECT_TRUE(sample.match(lines[i]).hasMatch()) << lines[i].toStdString();
   }
 
-  // An agent that never answers: the lines still come, every value 0, and
-  // the run fails.
+  // An agent that never answers: the lines still come, every cell empty,
+  // and the run fails.
   const BatchRun dead =
       RunBatchIn({"--batch", kLive, "graph", "--port", "1163", "--timeout", "200", "--retries", "0",
                   "--samples", "1", "--period", "0.1", "--entry", "S:system.sysUpTime.0"},
                  work.path());
   EXPECT_EQ(dead.exitCode, 2);
-  EXPECT_TRUE(dead.out.endsWith("\t0.000000\n")) << dead.out.toStdString();
+  EXPECT_TRUE(QRegularExpression(R"(\n\d\d:\d\d:\d\d\t\n$)").match(dead.out).hasMatch())
+      << dead.out.toStdString();
   EXPECT_TRUE(dead.err.contains("No SNMP Response from 10.71.2.2")) << dead.err.toStdString();
 
   // Under 2c an object the agent lacks answers as an exception value: no
@@ -145,6 +147,30 @@ TEST(GraphLab, BatchPrintsOneLinePerSample) {
 
   const BatchRun usage = RunBatchIn({"--batch", kLive, "graph", "--samples", "2"}, work.path());
   EXPECT_EQ(usage.exitCode, 64);
+}
+
+// A host that ignores echoes, and an SNMP entry naming its agent: the run is
+// against the far host, which has no agent, and the entry asks the live
+// host's agent with the run's parameters.
+TEST(GraphLab, BatchLeavesLostSamplesEmptyAndAsksTheEntrysAgent) {
+  QTemporaryDir work;
+  const QString entryAgent = QString(kLive) + "/interfaces.ifTable.ifEntry.ifMtu.1";
+  const BatchRun run =
+      RunBatchIn({"--batch", kFar, "graph", "--port", "1161", "--samples", "2", "--period", "0.2",
+                  "--entry", "P:" + QString(kSilent), "--entry", "S:" + entryAgent},
+                 work.path());
+  EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+  EXPECT_EQ(lines[0], "time\t" + QString(kSilent) + "\t" + entryAgent);
+  const QRegularExpression sample(R"(^\d\d:\d\d:\d\d\t\t65536\.000000$)");
+  for (int i = 1; i < lines.size(); ++i) {
+    EXPECT_TRUE(sample.match(lines[i]).hasMatch()) << lines[i].toStdString();
+  }
+
+  const BatchRun noHost = RunBatchIn(
+      {"--batch", kFar, "graph", "--samples", "1", "--entry", "S:/ifMtu.1"}, work.path());
+  EXPECT_EQ(noHost.exitCode, 64);
 }
 
 }  // namespace

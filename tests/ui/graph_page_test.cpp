@@ -5,12 +5,17 @@
 #include "ui/graph/graph_page.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,8 +24,12 @@
 #include <QTemporaryDir>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <functional>
 
 #include "core/base/job_control.h"
 #include "core/base/settings_store.h"
@@ -38,6 +47,16 @@
 using namespace tesmo;
 
 namespace {
+
+// The points an entry's series draw (the front edges in 3D).
+QList<QPointF> EntryPoints(CGraphPage* page, int entry) {
+  QList<QPointF> points;
+  for (QAbstractSeries* series : page->EntrySeries(entry)) {
+    if (auto* line = qobject_cast<QLineSeries*>(series)) points += line->points();
+    if (auto* band = qobject_cast<QAreaSeries*>(series)) points += band->lowerSeries()->points();
+  }
+  return points;
+}
 
 class GraphPageTest : public ::testing::Test {
  protected:
@@ -61,9 +80,10 @@ class GraphPageTest : public ::testing::Test {
     sheet->OnExit();
     sheet.reset();
   }
-  // Stores count sample points without a network: sample n of entry k plots
-  // n + k and is stamped 12:00:00 local time plus n seconds.
-  void Store(int count) {
+  // Stores count sample points without a network: by default sample n of
+  // entry k plots n + k, and every sample is stamped 12:00:00 local time
+  // plus n seconds.
+  void Store(int count, const std::function<RawSample(int n, size_t k)>& sample = {}) {
     CGraphData& data = GraphData();
     if (!data.Primed()) data.EndPoll(data.BeginPoll(), {}, 0, 5);
     const int64_t noon = QDateTime(QDate(2024, 5, 1), QTime(12, 0)).toSecsSinceEpoch();
@@ -72,7 +92,7 @@ class GraphPageTest : public ::testing::Test {
       const int n = data.Window().sampleCount;
       std::vector<RawSample> samples;
       for (size_t k = 0; k < poll.items.size(); ++k) {
-        samples.push_back({true, double(n) + double(k), false, 0});
+        samples.push_back(sample ? sample(n, k) : RawSample(true, double(n) + double(k)));
       }
       data.EndPoll(poll, samples, noon + n, 5);
     }
@@ -244,6 +264,193 @@ TEST_F(GraphPageTest, RedrawDuringAPollOnADeadAgentDoesNotWait) {
   EXPECT_FALSE(status.Texts().join('\n').contains("No SNMP Response"));
   EXPECT_TRUE(page->Polling());
   std::printf("redraw and scroll during a waiting poll: longest %.2f ms\n", longest / 1e6);
+}
+
+}  // namespace
+
+namespace {
+
+// A round-trip entry whose host stopped answering, one that never did, and
+// a counter with its own agent: lost samples are gaps on the left (ms) axis,
+// the counter's rates stand on the right axis, and the legend names agents.
+TEST_F(GraphPageTest, LostSamplesAreGapsOnTheirOwnAxis) {
+  GraphData().AddEntry({kGraphRoundTrip, "10.0.0.2", "ping 10.0.0.2"});
+  GraphData().AddEntry({kGraphRoundTrip, "10.0.0.3", "ping 10.0.0.3"});
+  GraphData().AddEntry({kGraphSnmp, "ifInOctets.2", "ifInOctets.2", "10.0.0.1"});
+  Store(10, [](int n, size_t k) {
+    if (k == 0) return RawSample(n < 3 || n > 5, 20 + n);  // lost at 3, 4 and 5
+    if (k == 1) return RawSample(false, 0);
+    RawSample counter(true, 1000.0 * n, true, 1000 * n);
+    counter.agent = "10.0.0.1";
+    return counter;
+  });
+  page->Redraw();
+
+  // Entry 0: two lines around the gap, one legend line; entry 1 draws nothing.
+  const std::vector<QAbstractSeries*> first = page->EntrySeries(0);
+  ASSERT_EQ(first.size(), 2u);
+  const QList<QPointF> points = EntryPoints(page, 0);
+  ASSERT_EQ(points.size(), 7);
+  EXPECT_EQ(points[2], QPointF(3, 22));
+  EXPECT_EQ(points[3], QPointF(7, 26));
+  QLegend* legend = page->Chart()->legend();
+  QCoreApplication::processEvents();  // the legend lays its markers out
+  EXPECT_TRUE(legend->markers(first[0])[0]->isVisible());
+  EXPECT_FALSE(legend->markers(first[1])[0]->isVisible());
+  EXPECT_TRUE(EntryPoints(page, 1).isEmpty());
+  // The counter's first sample has no rate; then 1000 per second.
+  EXPECT_EQ(EntryPoints(page, 2).size(), 9);
+  EXPECT_EQ(EntryPoints(page, 2).back(), QPointF(10, 1000));
+
+  EXPECT_TRUE(page->LeftAxis()->isVisible());
+  EXPECT_EQ(page->LeftAxis()->alignment(), Qt::AlignLeft);
+  EXPECT_TRUE(page->LeftAxis()->titleText().contains("ms"));
+  EXPECT_TRUE(page->RightAxis()->isVisible());
+  EXPECT_EQ(page->RightAxis()->alignment(), Qt::AlignRight);
+  EXPECT_EQ(page->RightAxis()->titleText(), "per second");
+  EXPECT_EQ(page->EntrySeries(2)[0]->attachedAxes().back(), page->RightAxis());
+  // Scaled to the values there are, gaps none of them.
+  EXPECT_LE(page->LeftAxis()->max(), 40);
+  EXPECT_EQ(page->EntrySeries(0)[0]->name(), "ping 10.0.0.2");
+  EXPECT_EQ(page->EntrySeries(2)[0]->name(), "ifInOctets.2 @ 10.0.0.1");
+  EXPECT_EQ(page->EntryList()->itemText(2), "ifInOctets.2 @ 10.0.0.1");
+
+  // 3D draws the same gaps.
+  page->ThreeDBox()->setChecked(true);
+  EXPECT_EQ(page->EntrySeries(0).size(), 2u);
+  EXPECT_TRUE(EntryPoints(page, 1).isEmpty());
+
+  // Round trips only: no right axis. An SNMP entry without an agent of its
+  // own names the agent its readings asked.
+  GraphData().DeleteEntry(2);
+  page->Redraw();
+  EXPECT_FALSE(page->RightAxis()->isVisible());
+  GraphData().AddEntry({kGraphSnmp, "sysUpTime.0", "sysUpTime.0"});
+  Store(1, [](int, size_t) {
+    RawSample gauge(true, 5);
+    gauge.agent = "127.0.0.9";
+    return gauge;
+  });
+  page->Redraw();
+  EXPECT_EQ(page->EntrySeries(2)[0]->name(), "sysUpTime.0 @ 127.0.0.9");
+  EXPECT_EQ(page->RightAxis()->titleText(), "value");
+}
+
+TEST_F(GraphPageTest, LinesStandOutOnLightAndDarkPalettes) {
+  for (int k = 0; k < 8; ++k) GraphData().AddEntry({kGraphSnmp, "o", "entry"});
+  Store(3);
+  const struct {
+    QColor base, text;
+  } palettes[] = {{Qt::white, Qt::black}, {QColor(0x1e, 0x1e, 0x1e), QColor(0xee, 0xee, 0xee)}};
+  for (const auto& p : palettes) {
+    QPalette palette = page->palette();
+    palette.setColor(QPalette::Base, p.base);
+    palette.setColor(QPalette::Text, p.text);
+    page->setPalette(palette);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page->Chart()->backgroundBrush().color(), p.base);
+    EXPECT_EQ(page->RightAxis()->labelsColor(), p.text);
+    for (int k = 0; k < 8; ++k) {
+      auto* line = qobject_cast<QLineSeries*>(page->EntrySeries(k)[0]);
+      ASSERT_NE(line, nullptr);
+      EXPECT_GE(ColorContrast(line->pen().color(), p.base), 3.0)
+          << "entry " << k << " on " << p.base.name().toStdString();
+    }
+  }
+}
+
+// Dragging over the plot zooms into the part it covers; a double click shows
+// everything again.
+TEST_F(GraphPageTest, RubberBandZoomsAndDoubleClickResets) {
+  GraphData().AddEntry({kGraphSnmp, "a", "a"});
+  Store(100);
+  page->Redraw();
+  sheet->SetActivePage(PageIndex("graph"));
+  QCoreApplication::processEvents();
+  QWidget* viewport = page->ChartView()->viewport();
+  const QRectF plot = page->Chart()->plotArea();
+  const QPoint from =
+      page->ChartView()->mapFromScene(plot.topLeft() + QPointF(plot.width() / 4, 2));
+  const QPoint to = page->ChartView()->mapFromScene(plot.topLeft() +
+                                                    QPointF(plot.width() / 2, plot.height() / 2));
+  const double wholeMax = page->RightAxis()->max();
+  QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+  QTest::mouseMove(viewport, to);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+  EXPECT_TRUE(page->Zoomed());
+  QValueAxis* axisX = qobject_cast<QValueAxis*>(page->Chart()->axes(Qt::Horizontal)[0]);
+  ASSERT_NE(axisX, nullptr);
+  EXPECT_NEAR(axisX->min(), 25.5, 2);
+  EXPECT_NEAR(axisX->max(), 50.5, 2);
+  EXPECT_LT(page->RightAxis()->max(), wholeMax);
+  EXPECT_GT(page->RightAxis()->min(), 0);
+  // New samples leave the zoomed samples where they are.
+  Store(1);
+  page->Redraw();
+  EXPECT_NEAR(axisX->min(), 24.5, 2);
+
+  QTest::mouseDClick(viewport, Qt::LeftButton, {}, to);
+  EXPECT_FALSE(page->Zoomed());
+  EXPECT_EQ(axisX->min(), 0.5);
+  EXPECT_EQ(page->RightAxis()->min(), 0);
+}
+
+TEST_F(GraphPageTest, SaveAsWritesImagesAndSamplesButNothingElse) {
+  GraphData().AddEntry({kGraphRoundTrip, "10.0.0.2", "ping 10.0.0.2"});
+  Store(3, [](int n, size_t) { return RawSample(n != 1, 12); });
+  page->Redraw();
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.png"));
+  const QString fifo = dir.filePath("pipe.csv");
+  ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(dir.filePath("elsewhere.svg"), dir.filePath("link.svg")));
+  const struct {
+    QString name;
+    bool saved;
+    QByteArray starts;    // the file's first bytes
+    QByteArray contains;  // and something in it
+  } cases[] = {
+      {"chart.png", true, "\x89PNG", ""},
+      {"chart.svg", true, "<?xml", "<svg"},
+      {"samples.csv", true, "time,ping 10.0.0.2\r\n", "T12:00:01"},
+      {"folder.png", false, "", ""},
+      {"pipe.csv", false, "", ""},
+      {"link.svg", false, "", ""},
+      {"missing/chart.png", false, "", ""},
+      {"chart.txt", false, "", ""},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(c.name);
+    EXPECT_EQ(page->SaveChart(path), c.saved) << c.name.toStdString();
+    const QString status = sheet->StatusLine()->text();
+    EXPECT_TRUE(status.contains(path)) << status.toStdString();
+    EXPECT_EQ(status.startsWith("Not saved"), !c.saved) << status.toStdString();
+    if (!c.saved) continue;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name.toStdString();
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith(c.starts)) << c.name.toStdString();
+    EXPECT_TRUE(bytes.contains(c.contains)) << c.name.toStdString();
+    // The lost sample is an empty cell.
+    if (c.name.endsWith(".csv")) {
+      EXPECT_TRUE(bytes.contains(",\r\n")) << bytes.toStdString();
+    }
+  }
+  EXPECT_TRUE(QFileInfo(dir.filePath("folder.png")).isDir());
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("elsewhere.svg")));
+}
+
+// Every control with a caption or a tool tip has a name for screen readers.
+TEST_F(GraphPageTest, ControlsHaveAccessibleNames) {
+  int named = 0;
+  for (QWidget* control : page->findChildren<QWidget*>()) {
+    if (control->property("controlId").isNull()) continue;
+    EXPECT_FALSE(control->accessibleName().isEmpty()) << control->toolTip().toStdString();
+    ++named;
+  }
+  EXPECT_GE(named, 12);
+  EXPECT_EQ(page->RefreshEdit()->accessibleName(), "Refr. time (sec)");
+  EXPECT_EQ(page->ScrollBar()->accessibleName(), page->ScrollBar()->toolTip());
 }
 
 }  // namespace

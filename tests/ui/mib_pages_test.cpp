@@ -228,6 +228,8 @@ TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {
   EXPECT_EQ(entries[0].target, ".1.3.6.1.2.1.1.1.0");
   EXPECT_EQ(entries[0].label, "system.sysDescr.0");
   EXPECT_EQ(entries[1].kind, 'S');
+  // It keeps asking the agent the lines came from.
+  EXPECT_EQ(entries[1].agent, "127.0.0.1");
   EXPECT_EQ(QString::fromStdString(entries[1].target), instance);
   EXPECT_TRUE(last.startsWith(QString::fromStdString(entries[1].label) + "  :  "));
 

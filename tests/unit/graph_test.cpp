@@ -3,11 +3,14 @@
 // changes, the command-line set-up and the stored refresh period.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 
 #include "core/base/settings_store.h"
 #include "tools/graph/graph_command_line.h"
+#include "tools/graph/graph_csv.h"
 #include "tools/graph/graph_data.h"
 #include "tools/graph/graph_poll.h"
 
@@ -80,48 +83,67 @@ TEST(GraphWindow, FollowsTheNewestSampleUntilScrolledBack) {
   }
 }
 
-TEST(GraphRate, CountersPlotRatesWithoutSpikes) {
+// Each case reads an entry in turn, with a 5 s period; a gap is kGraphGap.
+TEST(GraphRate, CountersPlotRatesGapsAndNoSpikes) {
+  enum Type { kGauge, kC32, kC64 };
   struct Reading {
     bool ok;
     double value;
     int64_t tickMs;
-    bool primed;
     double plotted;
+    const char* agent = "10.0.0.1";
   };
+  const double gap = kGraphGap;
   const struct {
     const char* name;
-    bool counter;
+    Type type;
     std::vector<Reading> readings;
   } cases[] = {
-      {"5,000 in 5 s", true, {{true, 1000, 0, false, 0}, {true, 6000, 5000, true, 1000}}},
-      {"a wrap counts once",
-       true,
-       {{true, 4294967000.0, 0, false, 0}, {true, 200, 1000, true, 496}}},
-      {"a failed poll plots 0 and the next rate spans both periods",
-       true,
-       {{true, 1000, 0, false, 0},
-        {true, 2000, 5000, true, 200},
-        {false, 0, 10000, true, 0},
-        {true, 4000, 15000, true, 200}}},
-      {"no rate without a reading before",
-       true,
-       {{false, 0, 0, false, 0}, {true, 5000, 5000, true, 0}, {true, 6000, 10000, true, 200}}},
-      {"the clock did not move: the period",
-       true,
-       {{true, 0, 7, false, 0}, {true, 2000, 7, true, 400}}},
-      {"priming reads the counter again after a restart",
-       true,
-       {{true, 0, 0, false, 0}, {true, 500, 1000, false, 0}, {true, 1500, 2000, true, 1000}}},
-      {"other values plot as read",
-       false,
-       {{true, 42, 0, false, 42}, {true, 17.5, 1, true, 17.5}, {false, 99, 2, true, 0}}},
+      {"first sample: no rate yet", kC32, {{true, 1000, 0, gap}}},
+      {"increase: 5,000 in 5 s", kC32, {{true, 1000, 0, gap}, {true, 6000, 5000, 1000}}},
+      {"equal values: rate 0", kC32, {{true, 7, 0, gap}, {true, 7, 1000, 0}}},
+      {"wrap past 2^32 counts once", kC32, {{true, 4294967000.0, 0, gap}, {true, 200, 1000, 496}}},
+      {"reset: a fall that is no plausible wrap is a gap, then rates from the new value",
+       kC32,
+       {{true, 5000000, 0, gap}, {true, 1200, 1000, gap}, {true, 3200, 2000, 2000}}},
+      {"reset from above 2^31 to just below it",
+       kC32,
+       {{true, 3000000000.0, 0, gap}, {true, 2000000000.0, 1000, gap}}},
+      {"Counter64 never wraps: a fall is a reset",
+       kC64,
+       {{true, 9e12, 0, gap}, {true, 100, 1000, gap}, {true, 600, 2000, 500}}},
+      {"failed sample: a gap, the next rate from the last good reading",
+       kC32,
+       {{true, 1000, 0, gap},
+        {true, 2000, 5000, 200},
+        {false, 0, 10000, gap},
+        {true, 4000, 15000, 200}}},
+      {"failed first sample: the first good one has no rate",
+       kC32,
+       {{false, 0, 0, gap}, {true, 5000, 5000, gap}, {true, 6000, 10000, 200}}},
+      {"the clock did not move: the period", kC32, {{true, 0, 7, gap}, {true, 2000, 7, 400}}},
+      {"another agent: starts afresh",
+       kC32,
+       {{true, 1000, 0, gap},
+        {true, 9000, 1000, gap, "10.0.0.2"},
+        {true, 9500, 2000, 500, "10.0.0.2"}}},
+      {"gauges plot as read, failed ones are gaps",
+       kGauge,
+       {{true, 42, 0, 42}, {true, 17.5, 1, 17.5}, {false, 99, 2, gap}, {true, 0, 3, 0}}},
   };
   for (const auto& c : cases) {
     CounterState state;
     for (size_t i = 0; i < c.readings.size(); ++i) {
       const Reading& r = c.readings[i];
-      const double plotted = PlotValue(state, {r.ok, r.value, c.counter, r.tickMs}, r.primed, 5);
-      EXPECT_DOUBLE_EQ(plotted, r.plotted) << c.name << ", reading " << i;
+      RawSample sample(r.ok, r.value, c.type == kC32, r.tickMs);
+      sample.counter64 = c.type == kC64;
+      sample.agent = r.agent;
+      const double plotted = PlotValue(state, sample, 5);
+      if (IsGraphGap(r.plotted)) {
+        EXPECT_TRUE(IsGraphGap(plotted)) << c.name << ", reading " << i << ": " << plotted;
+      } else {
+        EXPECT_DOUBLE_EQ(plotted, r.plotted) << c.name << ", reading " << i;
+      }
     }
   }
 }
@@ -176,10 +198,19 @@ TEST(GraphPolls, EntryChangesDuringAPoll) {
   EXPECT_EQ(samples.times, (std::vector<int64_t>{7, 8}));
   EXPECT_FALSE(data.DeleteEntry(5));
 
+  // A lost reading is stored as a gap and counted.
+  EXPECT_TRUE(data.EndPoll(data.BeginPoll(), {RawSample(false, 0), ok}, 9, 5));
+  const GraphSamples withGap = data.Samples(2);
+  ASSERT_EQ(withGap.values.size(), 2u);
+  ASSERT_EQ(withGap.values[0].size(), 1u);
+  EXPECT_TRUE(IsGraphGap(withGap.values[0][0]));
+  EXPECT_EQ(withGap.values[1], (std::vector<double>{7}));
+  EXPECT_EQ(withGap.lost, (std::vector<int>{1, 0}));
+
   // Clear meanwhile: nothing stored; Clear keeps the entries.
   poll = data.BeginPoll();
   data.Clear();
-  EXPECT_FALSE(data.EndPoll(poll, {ok, ok}, 9, 5));
+  EXPECT_FALSE(data.EndPoll(poll, {ok, ok}, 10, 5));
   EXPECT_EQ(data.Window().sampleCount, 0);
   EXPECT_EQ(data.EntryCount(), 2);
   data.RemoveAll();
@@ -205,11 +236,16 @@ TEST(GraphLegend, LongLabelsAreCutToTheirEnd) {
 }
 
 TEST(GraphCommandLine, SetUpTokens) {
+  struct Entry {
+    char kind;
+    const char* target;
+    const char* agent = "";
+  };
   const struct {
     const char* line;
     bool complete;
     GraphView view;  // refresh, points, legend, 3D, X labels
-    std::vector<std::pair<char, const char*>> entries;
+    std::vector<Entry> entries;
   } cases[] = {
       {"host graph 5 100 1 0 1 S .1.3.6.1.2.1.2.2.1.10.2",
        true,
@@ -219,6 +255,18 @@ TEST(GraphCommandLine, SetUpTokens) {
        true,
        {2.5, 250, false, false, true},
        {{'P', "10.0.0.1"}, {'S', "system.sysUpTime.0"}}},
+      // An SNMP entry may name its agent; a round trip's target is its host.
+      {"host graph 5 100 1 0 1 S 10.0.0.9/ifInOctets.2 S router.lab/.1.3.6.1.2.1.1.3.0 P a/b",
+       true,
+       {5, 100, true, true, false},
+       {{'S', "ifInOctets.2", "10.0.0.9"},
+        {'S', ".1.3.6.1.2.1.1.3.0", "router.lab"},
+        {'P', "a/b"}}},
+      // Without a host or an object it is the object as typed.
+      {"host graph 5 100 1 0 1 S /x S y/",
+       true,
+       {5, 100, true, true, false},
+       {{'S', "/x"}, {'S', "y/"}}},
       {"host graph 7", false, {7, 100, true, false, true}, {}},
       {"host graph 7 30 0", false, {7, 30, false, false, true}, {}},
       {"host graph 7 30 x 1 1 P 10.0.0.1", false, {7, 30, true, false, true}, {}},
@@ -239,11 +287,33 @@ TEST(GraphCommandLine, SetUpTokens) {
     const std::vector<GraphEntryInfo> entries = data.Entries();
     ASSERT_EQ(entries.size(), c.entries.size()) << c.line;
     for (size_t i = 0; i < entries.size(); ++i) {
-      EXPECT_EQ(entries[i].kind, c.entries[i].first) << c.line;
-      EXPECT_EQ(entries[i].target, c.entries[i].second) << c.line;
-      EXPECT_EQ(entries[i].label, c.entries[i].second) << c.line;
+      EXPECT_EQ(entries[i].kind, c.entries[i].kind) << c.line;
+      EXPECT_EQ(entries[i].target, c.entries[i].target) << c.line;
+      EXPECT_EQ(entries[i].label, c.entries[i].target) << c.line;
+      EXPECT_EQ(entries[i].agent, c.entries[i].agent) << c.line;
     }
   }
+}
+
+// The saved samples: legend texts naming agents, ISO 8601 stamps, an empty
+// cell for a gap, quoted fields.
+TEST(GraphCsv, SamplesWithGapsAndAgents) {
+  GraphSamples samples;
+  samples.entries = {
+      {GraphEntryInfo(kGraphRoundTrip, "10.0.0.2", "ping 10.0.0.2"), "", false},
+      {GraphEntryInfo(kGraphSnmp, "ifInOctets.2", "ifInOctets.2", "10.0.0.1"), "10.0.0.1", true},
+      {GraphEntryInfo(kGraphSnmp, "x", "a,\"b\""), "", false}};
+  const int64_t noon = QDateTime(QDate(2024, 5, 1), QTime(12, 0)).toSecsSinceEpoch();
+  samples.times = {noon, noon + 5};
+  samples.values = {{20.5, kGraphGap}, {kGraphGap, 1500}, {3, 4}};
+  const QStringList lines =
+      QString::fromUtf8(GraphSamplesCsv(samples, "target")).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0], R"(time,ping 10.0.0.2,ifInOctets.2 @ 10.0.0.1,"a,""b"" @ target")");
+  const QRegularExpression stamp(R"(^2024-05-01T12:00:0([05])(Z|[+-]\d\d:\d\d),)");
+  EXPECT_TRUE(stamp.match(lines[1]).hasMatch()) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(",20.500000,,3.000000")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[2].endsWith(",,1500.000000,4.000000")) << lines[2].toStdString();
 }
 
 TEST(GraphSettings, RefreshTimeIsStoredInMilliseconds) {

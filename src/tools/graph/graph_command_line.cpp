@@ -34,8 +34,12 @@ GraphSetUp ParseGraphCommandLine(const QStringList& words) {
   }
   setUp.complete = true;
   for (qsizetype i = 7; i + 1 < tokens.size(); i += 2) {
-    const std::string target = tokens[i + 1].toStdString();
-    setUp.entries.push_back({tokens[i].at(0).toLatin1(), target, target});
+    const char kind = tokens[i].at(0).toLatin1();
+    // A target that does not read as HOST/OBJECT is the object as typed: it
+    // plots lost samples, as an object the agent lacks does.
+    setUp.entries.push_back(GraphEntryOf(kind, tokens[i + 1])
+                                .value_or(GraphEntryInfo(kind, tokens[i + 1].toStdString(),
+                                                         tokens[i + 1].toStdString())));
   }
   return setUp;
 }

@@ -5,8 +5,9 @@
 // The line is cut into tokens at blanks, tabs, commas, line feeds and
 // semicolons. REFRESH is in seconds (a real number), NBPTS an integer, the
 // three flags integers (0 off). Each KIND TARGET pair adds an entry of the
-// kind's first character with TARGET as its target and label; an odd last
-// token is ignored. The values are taken in order up to the first one
+// kind's first character with TARGET as its target and label; an SNMP
+// entry's TARGET may be HOST/OBJECT, naming the agent it asks (see
+// GraphEntryOf). An odd last token is ignored. The values are taken in order up to the first one
 // missing (or unreadable): then no entry is added and nothing starts.
 #pragma once
 

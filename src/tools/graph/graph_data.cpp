@@ -131,6 +131,16 @@ void CGraphData::Scroll(GraphScroll request, int position) {
   emit SamplesChanged();
 }
 
+GraphEntryShown CGraphData::ShownLocked(const Entry& entry) const {
+  GraphEntryShown shown;
+  shown.info = entry.info;
+  if (entry.info.kind != kGraphRoundTrip) {
+    shown.agent = entry.info.agent.empty() ? entry.polledAgent : entry.info.agent;
+  }
+  shown.rate = entry.rate;
+  return shown;
+}
+
 GraphWindow CGraphData::Window() const {
   std::lock_guard lock(mutex);
   GraphWindow window;
@@ -141,12 +151,12 @@ GraphWindow CGraphData::Window() const {
   const auto last = static_cast<size_t>(std::clamp(viewEnd, 0, sampleCount));
   if (first < last) window.times.assign(times.begin() + first, times.begin() + last);
   for (const Entry& entry : entries) {
-    window.labels.push_back(entry.info.label);
+    window.entries.push_back(ShownLocked(entry));
     std::vector<double> shown;
     if (first < last && last <= entry.values.size()) {
       shown.assign(entry.values.begin() + first, entry.values.begin() + last);
     } else {
-      shown.assign(last > first ? last - first : 0, 0.0);
+      shown.assign(last > first ? last - first : 0, kGraphGap);
     }
     window.values.push_back(std::move(shown));
   }
@@ -159,11 +169,12 @@ GraphSamples CGraphData::Samples(size_t first) const {
   samples.first = std::min(first, times.size());
   samples.times.assign(times.begin() + static_cast<ptrdiff_t>(samples.first), times.end());
   for (const Entry& entry : entries) {
-    samples.entries.push_back(entry.info);
+    samples.entries.push_back(ShownLocked(entry));
     const size_t from = std::min(samples.first, entry.values.size());
     samples.values.emplace_back(entry.values.begin() + static_cast<ptrdiff_t>(from),
                                 entry.values.end());
     samples.answered.push_back(entry.answered);
+    samples.lost.push_back(entry.lost);
   }
   return samples;
 }
@@ -198,9 +209,15 @@ bool CGraphData::EndPoll(const GraphPoll& poll, const std::vector<RawSample>& sa
       auto found = std::find_if(entries.begin(), entries.end(),
                                 [&](const Entry& e) { return e.id == poll.items[i].id; });
       if (found == entries.end()) continue;
-      if (samples[i].ok) ++found->answered;
-      plotted.emplace_back(&*found,
-                           PlotValue(found->counter, samples[i], poll.primed, periodSeconds));
+      const RawSample& sample = samples[i];
+      if (sample.ok) {
+        ++found->answered;
+        found->rate = sample.counter32 || sample.counter64;
+      } else {
+        ++found->lost;
+      }
+      if (!sample.agent.empty()) found->polledAgent = sample.agent;
+      plotted.emplace_back(&*found, PlotValue(found->counter, sample, periodSeconds));
     }
     if (poll.clearGeneration != clearGeneration) return false;
     if (!poll.primed || !primed) {
@@ -208,8 +225,8 @@ bool CGraphData::EndPoll(const GraphPoll& poll, const std::vector<RawSample>& sa
       return false;
     }
     for (Entry& entry : entries) {
-      entry.values.resize(static_cast<size_t>(sampleCount), 0.0);
-      entry.values.push_back(0.0);
+      entry.values.resize(static_cast<size_t>(sampleCount), kGraphGap);
+      entry.values.push_back(kGraphGap);
     }
     for (const auto& [entry, value] : plotted) entry->values.back() = value;
     times.resize(static_cast<size_t>(sampleCount));
@@ -241,8 +258,38 @@ CGraphData& GraphData() {
   return data;
 }
 
-void AddGraphEntry(char kind, const QString& target, const QString& label) {
-  GraphData().AddEntry({kind, target.toStdString(), label.toStdString()});
+void AddGraphEntry(char kind, const QString& target, const QString& label, const QString& agent) {
+  GraphEntryInfo entry(kind, target.toStdString(), label.toStdString());
+  if (kind != kGraphRoundTrip) entry.agent = agent.trimmed().toStdString();
+  GraphData().AddEntry(entry);
+}
+
+std::optional<GraphEntryInfo> GraphEntryOf(char kind, const QString& target) {
+  GraphEntryInfo entry;
+  entry.kind = kind;
+  QString object = target;
+  if (kind != kGraphRoundTrip) {
+    // Object identifiers and host names hold no slash: the first one ends
+    // the host.
+    const qsizetype slash = target.indexOf(QLatin1Char('/'));
+    if (slash >= 0) {
+      if (slash == 0) return std::nullopt;
+      entry.agent = target.left(slash).toStdString();
+      object = target.mid(slash + 1);
+    }
+  }
+  if (object.isEmpty()) return std::nullopt;
+  entry.target = object.toStdString();
+  entry.label = entry.target;
+  return entry;
+}
+
+QString GraphLegendText(const GraphEntryShown& entry, const QString& currentTarget) {
+  QString text = ElidedLabel(QString::fromStdString(entry.info.label));
+  if (entry.info.kind == kGraphRoundTrip) return text;
+  const QString agent = entry.agent.empty() ? currentTarget : QString::fromStdString(entry.agent);
+  if (!agent.isEmpty()) text += QStringLiteral(" @ ") + ElidedLabel(agent, 40);
+  return text;
 }
 
 }  // namespace tesmo

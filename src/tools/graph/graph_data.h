@@ -18,7 +18,9 @@
 #include <QString>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/graph/graph_rate.h"
@@ -42,10 +44,41 @@ struct GraphView {
 };
 
 struct GraphEntryInfo {
+  GraphEntryInfo() = default;
+  GraphEntryInfo(char entryKind, std::string entryTarget, std::string entryLabel,
+                 std::string entryAgent = {})
+      : kind(entryKind),
+        target(std::move(entryTarget)),
+        label(std::move(entryLabel)),
+        agent(std::move(entryAgent)) {}
+
   char kind = kGraphSnmp;
   std::string target;  // address (or host name) to ping, or object identifier to get
   std::string label;
+  // SNMP entries: the host (name or address) whose agent is asked, with the
+  // job's access parameters; empty: the job's target, whatever it is then.
+  std::string agent;
 };
+
+// What the chart tells of an entry besides its values.
+struct GraphEntryShown {
+  GraphEntryInfo info;
+  // SNMP entries: the agent asked, its own one as given or else the address
+  // the last reading of the job's target asked; empty before any.
+  std::string agent;
+  bool rate = false;  // its last reading was a counter: the values are per second
+};
+
+// "HOST/OBJECT" names an SNMP entry's agent and object, "OBJECT" alone an
+// object of the job's target; a round-trip entry's target is its host. The
+// label is the object (the host for round trips). Nothing when the host or
+// the object is empty.
+std::optional<GraphEntryInfo> GraphEntryOf(char kind, const QString& target);
+
+// The entry as the legend and the saved samples name it: the label, and for
+// an SNMP entry " @ " and its agent (currentTarget when no reading named
+// one yet): "ifInOctets.2 @ 10.0.0.1". Round-trip labels name their host.
+QString GraphLegendText(const GraphEntryShown& entry, const QString& currentTarget = {});
 
 // Scroll bar requests.
 enum class GraphScroll { LineLeft, LineRight, PageLeft, PageRight, Thumb, LeftEnd, RightEnd };
@@ -56,17 +89,20 @@ struct GraphWindow {
   int viewStart = 0;
   int viewEnd = 0;
   std::vector<int64_t> times;  // seconds since the epoch, one per shown sample
-  std::vector<std::string> labels;
-  std::vector<std::vector<double>> values;  // per entry, the shown samples
+  std::vector<GraphEntryShown> entries;
+  std::vector<std::vector<double>> values;  // per entry, the shown samples (gaps kGraphGap)
 };
 
 // The samples from a given one on, for --batch.
 struct GraphSamples {
   size_t first = 0;  // index of times[0] among all samples
   std::vector<int64_t> times;
-  std::vector<GraphEntryInfo> entries;
-  std::vector<std::vector<double>> values;
-  std::vector<int> answered;  // per entry: samples read successfully (priming included)
+  std::vector<GraphEntryShown> entries;
+  std::vector<std::vector<double>> values;  // gaps are kGraphGap
+  // Per entry, readings that were answered and readings that were not
+  // (priming included).
+  std::vector<int> answered;
+  std::vector<int> lost;
 };
 
 // One poll as the polling thread sees it: what it samples, taken under the
@@ -137,7 +173,11 @@ class CGraphData : public QObject {
     std::vector<double> values;  // one per stored sample
     CounterState counter;
     int answered = 0;
+    int lost = 0;
+    std::string polledAgent;  // the address the last SNMP reading asked
+    bool rate = false;        // the last answered reading was a counter
   };
+  GraphEntryShown ShownLocked(const Entry& entry) const;
   void ClearLocked();
   void FitWindowLocked();
 
@@ -157,8 +197,10 @@ class CGraphData : public QObject {
 CGraphData& GraphData();
 
 // Adds an entry to the window's chart: kind 'P' pings target, any other kind
-// gets the SNMP object target; label names the series.
-void AddGraphEntry(char kind, const QString& target, const QString& label);
+// gets the SNMP object target from agent (a host; empty: the target of the
+// polling job); label names the series.
+void AddGraphEntry(char kind, const QString& target, const QString& label,
+                   const QString& agent = {});
 
 // A label as the legend and the entry list show it: at most most characters,
 // a longer one cut to its last parts after "…" (an OID's last labels), so

@@ -58,6 +58,7 @@ RawSample RoundTrip(const std::string& target, const PingSettings& ping,
 
 RawSample SnmpReading(const std::string& target, const SnmpTarget& agent) {
   RawSample sample;
+  sample.agent = agent.address;
   SnmpVarRequest request;
   request.objectId = target;
   int status = 0;
@@ -67,7 +68,18 @@ RawSample SnmpReading(const std::string& target, const SnmpTarget& agent) {
   sample.ok = true;
   sample.value = NumberOfValueText(request.result);
   sample.counter32 = request.valueType == kTagCounter;
+  sample.counter64 = request.valueType == kTagCounter64;
   return sample;
+}
+
+// The job's target with the entry's own agent in place of its host: the
+// same community, time-out, retries, port, version and stop flag. The host
+// is looked up here, on the polling thread (the name cache answers again
+// within a run); an empty address when it cannot be resolved.
+SnmpTarget AgentTarget(const std::string& agent, const SnmpTarget& jobTarget) {
+  SnmpTarget target = jobTarget;
+  target.address = AddressOfHostText(agent);
+  return target;
 }
 
 }  // namespace
@@ -79,7 +91,16 @@ double EffectivePeriod(double periodSeconds) {
 RawSample SampleEntry(const GraphEntryInfo& entry, const JobContext& context,
                       const GraphPollOptions& options) {
   if (entry.kind == kGraphRoundTrip) return RoundTrip(entry.target, options.ping, context.stop);
-  return SnmpReading(entry.target, context.target);
+  if (entry.agent.empty()) return SnmpReading(entry.target, context.target);
+  const SnmpTarget agent = AgentTarget(entry.agent, context.target);
+  if (agent.address.empty()) {
+    // Lost, like an agent that does not answer.
+    RawSample lost;
+    lost.agent = entry.agent;
+    lost.tickMs = TickMs();
+    return lost;
+  }
+  return SnmpReading(entry.target, agent);
 }
 
 void RunGraphPolling(CGraphData& data, const JobContext& context, const GraphPollOptions& options) {

@@ -32,8 +32,10 @@ void RunGraphPolling(CGraphData& data, const JobContext& context, const GraphPol
 double EffectivePeriod(double periodSeconds);
 
 // One reading of an entry (no lock held): kind 'P' pings target (an address
-// or a host name), any other kind gets the SNMP object target from the job's
-// target.
+// or a host name), any other kind gets the SNMP object target from the
+// entry's own agent with the job's access parameters, or from the job's
+// target when the entry names none. An agent that cannot be resolved gives
+// a lost reading.
 RawSample SampleEntry(const GraphEntryInfo& entry, const JobContext& context,
                       const GraphPollOptions& options);
 

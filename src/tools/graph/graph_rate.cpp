@@ -6,23 +6,34 @@
 #include <string>
 
 namespace tesmo {
+namespace {
 
-double PlotValue(CounterState& state, const RawSample& sample, bool primed, double periodSeconds) {
-  if (!sample.ok) return 0;
-  if (!sample.counter32) return sample.value;
-  double rate = 0;
-  if (primed && state.known) {
-    double delta = sample.value - state.previous;
-    if (delta < 0) delta += 4294967296.0;
-    const double seconds = sample.tickMs > state.previousTickMs
-                               ? static_cast<double>(sample.tickMs - state.previousTickMs) / 1000.0
-                               : periodSeconds;
-    rate = seconds > 0 ? delta / seconds : 0;
-  }
+constexpr double kTwoTo31 = 2147483648.0;
+constexpr double kTwoTo32 = 4294967296.0;
+
+}  // namespace
+
+double PlotValue(CounterState& state, const RawSample& sample, double periodSeconds) {
+  if (!sample.ok) return kGraphGap;
+  if (!sample.counter32 && !sample.counter64) return sample.value;
+  const bool comparable = state.known && state.agent == sample.agent;
+  const CounterState previous = state;
   state.known = true;
   state.previous = sample.value;
   state.previousTickMs = sample.tickMs;
-  return rate;
+  state.agent = sample.agent;
+  if (!comparable) return kGraphGap;
+  double delta = sample.value - previous.previous;
+  if (delta < 0) {
+    const bool wrapped = sample.counter32 && previous.previous > kTwoTo31 &&
+                         sample.value < previous.previous - kTwoTo31;
+    if (!wrapped) return kGraphGap;
+    delta += kTwoTo32;
+  }
+  const double seconds = sample.tickMs > previous.previousTickMs
+                             ? static_cast<double>(sample.tickMs - previous.previousTickMs) / 1000.0
+                             : periodSeconds;
+  return seconds > 0 ? delta / seconds : kGraphGap;
 }
 
 double NumberOfValueText(std::string_view text) {

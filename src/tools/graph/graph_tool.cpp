@@ -34,7 +34,9 @@ int RunGraphBatch(BatchContext& context) {
     const qsizetype colon = entry.indexOf(QLatin1Char(':'));
     if (colon <= 0 || colon + 1 >= entry.size()) return Usage("--entry needs KIND:TARGET");
     const QString target = entry.mid(colon + 1);
-    data.AddEntry({entry.at(0).toLatin1(), target.toStdString(), target.toStdString()});
+    const std::optional<GraphEntryInfo> info = GraphEntryOf(entry.at(0).toLatin1(), target);
+    if (!info) return Usage("--entry S:HOST/OID needs both a host and an object");
+    data.AddEntry(*info);
     title += QLatin1Char('\t') + target;
   }
   if (data.EntryCount() == 0) return Usage("at least one --entry KIND:TARGET is required");
@@ -52,16 +54,19 @@ int RunGraphBatch(BatchContext& context) {
       QString line =
           QDateTime::fromSecsSinceEpoch(stored.times[i]).toString(QStringLiteral("hh:mm:ss"));
       for (const std::vector<double>& values : stored.values) {
-        line += QLatin1Char('\t') + QString::asprintf("%f", values[i]);
+        // A lost sample is an empty cell, never a number.
+        line += QLatin1Char('\t');
+        if (!IsGraphGap(values[i])) line += QString::asprintf("%f", values[i]);
       }
       context.print(line + QLatin1Char('\n'));
     }
     printed = stored.first + stored.times.size();
   };
   RunGraphPolling(data, context.job, options);
-  // An entry that never got an answer (no agent, no echo reply) is a failed run.
-  for (int answered : data.Samples().answered) {
-    if (answered == 0) return kBatchNoAnswer;
+  // Any reading without an answer (no echo reply, an agent silent or
+  // answering with an error) fails the run, the priming one included.
+  for (int lost : data.Samples().lost) {
+    if (lost > 0) return kBatchNoAnswer;
   }
   return kBatchOk;
 }

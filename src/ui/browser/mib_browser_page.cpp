@@ -378,7 +378,9 @@ void CMibBrowserPage::AddToGraph() {
   if (!current.isValid() || current.row() >= shown.size()) return;
   QString oidText, valueText;
   if (!SplitResultLine(shown[current.row()], &oidText, &valueText)) return;
-  AddGraphEntry(kGraphSnmp, instanceEdit->text().trimmed(), oidText);
+  // The entry keeps asking the agent these lines came from, whatever host
+  // the Parameters page holds later.
+  AddGraphEntry(kGraphSnmp, instanceEdit->text().trimmed(), oidText, Target()->Parameters().host);
   // The next line, so that repeated presses add one line after another.
   const QModelIndex next = resultModel->index(current.row() + 1);
   if (next.isValid()) {

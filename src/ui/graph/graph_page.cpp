@@ -2,33 +2,45 @@
 #include "ui/graph/graph_page.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QRubberBand>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <set>
 
 #include "core/base/job_control.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/ping_settings.h"
+#include "tools/graph/graph_csv.h"
 #include "tools/graph/graph_poll.h"
+#include "ui/app/show_status.h"
 #include "ui/app/target.h"
 #include "ui/widgets/number_edit.h"
 
@@ -46,12 +58,19 @@ constexpr int kEntryListId = 1101;
 constexpr int kDeleteId = 1093;
 constexpr int kClearId = 1092;
 constexpr int kInitId = 1089;
+constexpr int kSaveId = 1110;
 
 // The 3D bands: each step back moves a line by these fractions of the
 // plotted width and height; a band is most of one step deep.
 constexpr double kDepthX = 0.02;
 constexpr double kDepthY = 0.05;
 constexpr double kBandDepth = 0.8;
+
+// A drag shorter than this (pixels) across does not pick that range.
+constexpr int kMinDrag = 4;
+// Lines stand out from the chart's background at least this much (WCAG's
+// ratio for graphics).
+constexpr double kMinContrast = 3.0;
 
 const CPageRegistration registration("graph", [](const PageContext& context) {
   return new CGraphPage(context);
@@ -61,27 +80,91 @@ QString TimeLabel(int64_t stamp) {
   return QDateTime::fromSecsSinceEpoch(stamp).toString(QStringLiteral("hh:mm:ss"));
 }
 
-QColor SeriesColor(int index) {
+double Luminance(const QColor& color) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+         0.0722 * channel(color.blueF());
+}
+
+// Entry index's colour, made lighter on a dark background and darker on a
+// light one until it stands out from it.
+QColor SeriesColor(int index, const QColor& background) {
   static const QColor colors[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
                                   QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
                                   QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
                                   QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
-  return colors[static_cast<size_t>(index) % std::size(colors)];
+  QColor color = colors[static_cast<size_t>(index) % std::size(colors)];
+  const bool dark = Luminance(background) < 0.2;
+  for (int step = 0; step < 40 && ColorContrast(color, background) < kMinContrast; ++step) {
+    color = dark ? color.lighter(112) : color.darker(112);
+  }
+  return color;
+}
+
+// Runs of values between gaps: [begin, end) of each.
+std::vector<std::pair<int, int>> Runs(const std::vector<double>& values, int shown) {
+  std::vector<std::pair<int, int>> runs;
+  const int count = std::min(shown, static_cast<int>(values.size()));
+  for (int n = 0; n < count; ++n) {
+    if (IsGraphGap(values[static_cast<size_t>(n)])) continue;
+    if (runs.empty() || runs.back().second != n) runs.emplace_back(n, n);
+    runs.back().second = n + 1;
+  }
+  return runs;
+}
+
+// The right axis says what its values are.
+QString RightAxisTitle(bool rates, bool plain) {
+  if (rates && plain) return QStringLiteral("value, per second");
+  return rates ? QStringLiteral("per second") : QStringLiteral("value");
+}
+
+// Writes bytes to path unless something other than a regular file is there
+// (a directory, a device, a pipe, a link); the file appears whole or not at
+// all. error: why it was not written.
+bool WriteRegularFile(const QString& path, const QByteArray& bytes, QString& error) {
+  const QFileInfo info(path);
+  if (info.isSymLink() || (info.exists() && !info.isFile())) {
+    error = QStringLiteral("not a regular file");
+    return false;
+  }
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+void ShowStatusText(const QString& text) {
+  ShowStatus("%s", text.toUtf8().constData());
 }
 
 }  // namespace
+
+double ColorContrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(GraphData()) {
   chart = new QChart;
   chart->legend()->setAlignment(Qt::AlignBottom);
   axisX = new QCategoryAxis(chart);
   axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-  axisY = new QValueAxis(chart);
+  axisLeft = new QValueAxis(chart);
+  axisLeft->setTitleText(QStringLiteral("round trip (ms)"));
+  axisRight = new QValueAxis(chart);
   chart->addAxis(axisX, Qt::AlignBottom);
-  chart->addAxis(axisY, Qt::AlignLeft);
+  chart->addAxis(axisLeft, Qt::AlignLeft);
+  chart->addAxis(axisRight, Qt::AlignRight);
   chartView = new QChartView(chart, this);
   chartView->setRenderHint(QPainter::Antialiasing);
   RegisterControl(chartView, kChartId);
+  rubberBand = new QRubberBand(QRubberBand::Rectangle, chartView->viewport());
+  chartView->viewport()->installEventFilter(this);
 
   scrollBar = new QScrollBar(Qt::Horizontal, this);
   RegisterControl(scrollBar, kScrollBarId);
@@ -109,12 +192,39 @@ CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(Gra
   RegisterControl(clearButton, kClearId);
   initButton = new QPushButton(QStringLiteral("Init"), this);
   RegisterControl(initButton, kInitId);
-  for (QPushButton* b : {deleteButton, clearButton, initButton}) b->setAutoDefault(false);
+  saveButton = new QPushButton(QStringLiteral("Save as\u2026"), this);
+  RegisterControl(saveButton, kSaveId);
+  for (QPushButton* b : {deleteButton, clearButton, initButton, saveButton}) {
+    b->setAutoDefault(false);
+  }
+  auto* refreshLabel = new QLabel(QStringLiteral("Refr. time (sec)"), this);
+  refreshLabel->setBuddy(refreshEdit);
+  auto* pointsLabel = new QLabel(QStringLiteral("Nb pts"), this);
+  pointsLabel->setBuddy(pointsBox);
+  // Screen readers name each control by its caption, or by its tool tip
+  // where it has none.
+  const std::pair<QWidget*, QString> names[] = {
+      {chartView, {}},
+      {scrollBar, {}},
+      {refreshEdit, refreshLabel->text()},
+      {pointsBox, pointsLabel->text()},
+      {legendBox, legendBox->text()},
+      {threeDBox, threeDBox->text()},
+      {xLabelsBox, xLabelsBox->text()},
+      {entryList, {}},
+      {deleteButton, deleteButton->text()},
+      {clearButton, clearButton->text()},
+      {initButton, initButton->text()},
+      {saveButton, saveButton->text()},
+  };
+  for (const auto& [control, caption] : names) {
+    control->setAccessibleName(caption.isEmpty() ? control->toolTip() : caption);
+  }
 
   auto* controls = new QHBoxLayout;
-  controls->addWidget(new QLabel(QStringLiteral("Refr. time (sec)"), this));
+  controls->addWidget(refreshLabel);
   controls->addWidget(refreshEdit);
-  controls->addWidget(new QLabel(QStringLiteral("Nb pts"), this));
+  controls->addWidget(pointsLabel);
   controls->addWidget(pointsBox);
   controls->addWidget(legendBox);
   controls->addWidget(threeDBox);
@@ -124,6 +234,7 @@ CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(Gra
   controls->addWidget(deleteButton);
   controls->addWidget(clearButton);
   controls->addWidget(initButton);
+  controls->addWidget(saveButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(controls);
   layout->addWidget(chartView, 1);
@@ -137,6 +248,7 @@ CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(Gra
   connect(deleteButton, &QPushButton::clicked, this, &CGraphPage::DeleteSelected);
   connect(clearButton, &QPushButton::clicked, this, &CGraphPage::Clear);
   connect(initButton, &QPushButton::clicked, this, &CGraphPage::Init);
+  connect(saveButton, &QPushButton::clicked, this, &CGraphPage::ChooseSaveFile);
   connect(scrollBar, &QScrollBar::actionTriggered, this, &CGraphPage::OnScrollAction);
 
   // The chart data change on any thread (samples on the polling thread).
@@ -151,6 +263,7 @@ CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(Gra
   chartView->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(chartView, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { ShowCopyMenu(chartView->mapToGlobal(pos)); });
+  ApplyPalette();
   ShowView();
 }
 
@@ -166,6 +279,7 @@ void CGraphPage::InitPage() {
 }
 
 void CGraphPage::Init() {
+  zoom = {};
   data.RemoveAll();
   GraphView view = data.View();
   view.points = 100;
@@ -179,11 +293,13 @@ void CGraphPage::Init() {
 }
 
 void CGraphPage::Clear() {
+  zoom = {};
   data.Clear();
   Redraw();
 }
 
 void CGraphPage::DeleteSelected() {
+  zoom = {};
   data.DeleteEntry(entryList->currentIndex());
   ShowEntries();
   Redraw();
@@ -265,6 +381,8 @@ void CGraphPage::ReadControls() {
   view.legend = legendBox->isChecked();
   view.threeD = threeDBox->isChecked();
   view.xLabels = xLabelsBox->isChecked();
+  // Another point count shows other samples: the zoom was on the old ones.
+  if (view.points != data.View().points) zoom = {};
   data.SetView(view);
   Redraw();
 }
@@ -281,12 +399,15 @@ void CGraphPage::ShowView() {
 }
 
 void CGraphPage::ShowEntries() {
+  // Entries come and go with their samples: the zoom was on those.
+  zoom = {};
   const std::vector<GraphEntryInfo> entries = data.Entries();
   const int selected = entryList->currentIndex();
   const QSignalBlocker block(entryList);
   entryList->clear();
+  // An entry that asks an agent of its own says which.
   for (const GraphEntryInfo& entry : entries)
-    entryList->addItem(ElidedLabel(QString::fromStdString(entry.label)));
+    entryList->addItem(GraphLegendText({entry, entry.agent}));
   if (selected >= 0 && selected < entryList->count()) entryList->setCurrentIndex(selected);
 }
 
@@ -328,42 +449,54 @@ void CGraphPage::OnScrollAction(int action) {
     default:
       return;
   }
+  // The scroll bar moves through time: the chart shows the whole window.
+  zoom = {};
   // Sets the slider to the window's start, which the scroll bar then keeps.
   Redraw();
 }
 
-void CGraphPage::RebuildSeries(int count, bool threeD) {
+void CGraphPage::RebuildSeries(const std::vector<int>& shape, bool threeD) {
   chart->removeAllSeries();
-  lines.clear();
-  backLines.clear();
-  shownSeries.clear();
-  seriesThreeD = threeD;
-  for (int i = 0; i < count; ++i) {
-    const QColor color = SeriesColor(i);
-    auto* line = new QLineSeries;
-    lines.push_back(line);
-    if (!threeD) {
-      line->setPen(QPen(color, 2));
-      shownSeries.push_back(line);
-      continue;
+  segments.clear();
+  seriesShape = shape;
+  const QColor background = chart->backgroundBrush().color();
+  const size_t count = (shape.size() - 1) / 2;
+  for (size_t i = 0; i < count; ++i) {
+    const QColor color = SeriesColor(static_cast<int>(i), background);
+    QValueAxis* axisY = shape[1 + 2 * i] != 0 ? axisRight : axisLeft;
+    const int runs = std::max(shape[2 + 2 * i], 1);
+    std::vector<Segment>& entrySegments = segments.emplace_back();
+    for (int r = 0; r < runs; ++r) {
+      Segment segment;
+      segment.front = new QLineSeries;
+      if (!threeD) {
+        segment.front->setPen(QPen(color, 2));
+        segment.front->setColor(color);
+        segment.shown = segment.front;
+      } else {
+        // The band's lower edge is the line itself, the upper edge the same
+        // line moved back; drawn darker, its front edge reads as the value.
+        segment.back = new QLineSeries;
+        auto* band = new QAreaSeries(segment.back, segment.front);
+        // The band does not own its edges: they go with it when the chart
+        // drops it.
+        segment.back->setParent(band);
+        segment.front->setParent(band);
+        band->setBrush(color.lighter(130));
+        band->setPen(QPen(color.darker(150), 1.5));
+        segment.shown = band;
+      }
+      chart->addSeries(segment.shown);
+      segment.shown->attachAxis(axisX);
+      segment.shown->attachAxis(axisY);
+      // One legend line per entry.
+      if (r > 0) {
+        for (QLegendMarker* marker : chart->legend()->markers(segment.shown)) {
+          marker->setVisible(false);
+        }
+      }
+      entrySegments.push_back(segment);
     }
-    // The band's lower edge is the line itself, the upper edge the same
-    // line moved back; drawn darker, its front edge reads as the value.
-    auto* back = new QLineSeries;
-    backLines.push_back(back);
-    auto* band = new QAreaSeries(back, line);
-    // The band does not own its edges: they go with it when the chart
-    // drops it.
-    back->setParent(band);
-    line->setParent(band);
-    band->setBrush(color.lighter(130));
-    band->setPen(QPen(color.darker(150), 1.5));
-    shownSeries.push_back(band);
-  }
-  for (QAbstractSeries* series : shownSeries) {
-    chart->addSeries(series);
-    series->attachAxis(axisX);
-    series->attachAxis(axisY);
   }
 }
 
@@ -382,55 +515,267 @@ void CGraphPage::Redraw() {
     scrollBar->setSliderPosition(window.viewStart);
   }
 
-  const int count = static_cast<int>(window.labels.size());
-  if (count != static_cast<int>(lines.size()) || view.threeD != seriesThreeD) {
-    RebuildSeries(count, view.threeD);
-  }
-  double low = 0, high = 0;
-  for (const std::vector<double>& values : window.values) {
-    for (double v : values) {
-      low = std::min(low, v);
-      high = std::max(high, v);
+  // Each axis scales to the values its entries have (gaps are none), from 0.
+  struct Range {
+    double low = 0, high = 0;
+    bool used = false;
+  } left, right;
+  bool rates = false, plain = false;
+  const size_t count = window.entries.size();
+  std::vector<std::vector<std::pair<int, int>>> runs(count);
+  std::vector<int> shape{view.threeD ? 1 : 0};
+  for (size_t i = 0; i < count; ++i) {
+    const GraphEntryShown& entry = window.entries[i];
+    const bool onRight = entry.info.kind != kGraphRoundTrip;
+    Range& range = onRight ? right : left;
+    range.used = true;
+    if (onRight) (entry.rate ? rates : plain) = true;
+    for (double v : window.values[i]) {
+      if (IsGraphGap(v)) continue;
+      range.low = std::min(range.low, v);
+      range.high = std::max(range.high, v);
     }
+    runs[i] = Runs(window.values[i], shown);
+    shape.push_back(onRight ? 1 : 0);
+    shape.push_back(static_cast<int>(runs[i].size()));
   }
-  if (high <= low) high = low + 1;
-  // Entry 0 stands farthest back, the last one in front.
-  const double stepX = view.threeD ? std::max(shown, 1) * kDepthX : 0;
-  const double stepY = view.threeD ? (high - low) * kDepthY : 0;
-  for (int i = 0; i < count; ++i) {
-    const std::vector<double>& values = window.values[static_cast<size_t>(i)];
-    const int depth = count - 1 - i;
-    QList<QPointF> front, back;
-    front.reserve(shown);
-    for (int n = 0; n < shown && n < static_cast<int>(values.size()); ++n) {
-      const double x = n + 1 + depth * stepX;
-      const double y = values[static_cast<size_t>(n)] + depth * stepY;
-      front.append(QPointF(x, y));
-      if (view.threeD) back.append(QPointF(x + kBandDepth * stepX, y + kBandDepth * stepY));
-    }
-    lines[static_cast<size_t>(i)]->replace(front);
-    if (view.threeD) backLines[static_cast<size_t>(i)]->replace(back);
-    shownSeries[static_cast<size_t>(i)]->setName(
-        ElidedLabel(QString::fromStdString(window.labels[static_cast<size_t>(i)])));
+  if (shape != seriesShape) RebuildSeries(shape, view.threeD);
+  for (Range* range : {&left, &right}) {
+    if (range->high <= range->low) range->high = range->low + 1;
   }
 
-  // One time label and one tick every tenth of the shown points.
+  // Entry 0 stands farthest back, the last one in front.
+  const double stepX = view.threeD ? std::max(shown, 1) * kDepthX : 0;
+  const double stepLeft = view.threeD ? (left.high - left.low) * kDepthY : 0;
+  const double stepRight = view.threeD ? (right.high - right.low) * kDepthY : 0;
+  const QString currentTarget = Target() != nullptr ? Target()->Parameters().host : QString();
+  for (size_t i = 0; i < count; ++i) {
+    const std::vector<double>& values = window.values[i];
+    const bool onRight = shape[1 + 2 * i] != 0;
+    const double depth = static_cast<double>(count - 1 - i);
+    const double stepY = onRight ? stepRight : stepLeft;
+    std::vector<Segment>& entrySegments = segments[i];
+    for (size_t r = 0; r < entrySegments.size(); ++r) {
+      QList<QPointF> front, back;
+      if (r < runs[i].size()) {
+        const auto [begin, end] = runs[i][r];
+        auto add = [&](double x, double value) {
+          const double y = value + depth * stepY;
+          front.append(QPointF(x + depth * stepX, y));
+          if (view.threeD) {
+            back.append(QPointF(x + depth * stepX + kBandDepth * stepX, y + kBandDepth * stepY));
+          }
+        };
+        if (view.threeD && end - begin == 1) {
+          // A band needs a width: a lone sample is a short one.
+          add(begin + 1 - 0.25, values[static_cast<size_t>(begin)]);
+          add(begin + 1 + 0.25, values[static_cast<size_t>(begin)]);
+        } else {
+          for (int n = begin; n < end; ++n) add(n + 1, values[static_cast<size_t>(n)]);
+        }
+      }
+      Segment& segment = entrySegments[r];
+      segment.front->replace(front);
+      if (segment.back != nullptr) segment.back->replace(back);
+      // A line through one point draws nothing: the point is drawn.
+      if (!view.threeD) segment.front->setPointsVisible(front.size() == 1);
+    }
+    entrySegments.front().shown->setName(GraphLegendText(window.entries[i], currentTarget));
+  }
+
+  // The positions shown: the zoom's, else the whole window.
+  double firstShown = 0.5;
+  double lastShown = std::max(shown, 1) + 0.5 + static_cast<double>(count) * stepX;
+  if (zoom.time) {
+    firstShown = zoom.first - window.viewStart;
+    lastShown = zoom.last - window.viewStart;
+  }
+  // One time label and one tick every tenth of the points in view.
   for (const QString& label : axisX->categoriesLabels()) axisX->remove(label);
-  const int every = std::max(shown / 10, 1);
+  const int firstPoint = std::max(static_cast<int>(std::ceil(firstShown)), 1);
+  const int lastPoint = std::min(static_cast<int>(std::floor(lastShown)), shown);
+  const int every = std::max((lastPoint - firstPoint + 1) / 10, 1);
   std::set<QString> used;
-  axisX->setStartValue(0.5);
-  for (int n = 1; n <= shown; n += every) {
+  axisX->setStartValue(firstShown);
+  for (int n = firstPoint; n <= lastPoint; n += every) {
     QString label = TimeLabel(window.times[static_cast<size_t>(n - 1)]);
     // The axis keeps one category per label: equal times get invisible marks.
     while (!used.insert(label).second) label += QChar(0x200B);
     axisX->append(label, n);
   }
-  const double depthRoom = count * stepX;
-  axisX->setRange(0.5, std::max(shown, 1) + 0.5 + depthRoom);
+  axisX->setRange(firstShown, lastShown);
   axisX->setLabelsVisible(view.xLabels);
-  axisY->setRange(low, high + count * stepY);
-  axisY->applyNiceNumbers();
+
+  axisLeft->setVisible(left.used);
+  axisRight->setVisible(right.used);
+  axisRight->setTitleText(RightAxisTitle(rates, plain));
+  if (zoom.values) {
+    axisLeft->setRange(zoom.leftLow, zoom.leftHigh);
+    axisRight->setRange(zoom.rightLow, zoom.rightHigh);
+  } else {
+    axisLeft->setRange(left.low, left.high + static_cast<double>(count) * stepLeft);
+    axisLeft->applyNiceNumbers();
+    axisRight->setRange(right.low, right.high + static_cast<double>(count) * stepRight);
+    axisRight->applyNiceNumbers();
+  }
   chart->legend()->setVisible(view.legend && count > 0);
+}
+
+std::vector<QAbstractSeries*> CGraphPage::EntrySeries(int index) const {
+  std::vector<QAbstractSeries*> result;
+  if (index < 0 || static_cast<size_t>(index) >= segments.size()) return result;
+  for (const Segment& segment : segments[static_cast<size_t>(index)]) {
+    result.push_back(segment.shown);
+  }
+  return result;
+}
+
+void CGraphPage::ZoomTo(const QRect& rect) {
+  const QRect band = rect.normalized();
+  const bool wide = band.width() >= kMinDrag, tall = band.height() >= kMinDrag;
+  const QRectF plot = chart->plotArea();
+  const QRectF picked =
+      chart->mapFromScene(chartView->mapToScene(band)).boundingRect().intersected(plot);
+  if ((!wide && !tall) || picked.isEmpty()) return;
+  if (wide) {
+    const double from = axisX->min(), span = axisX->max() - axisX->min();
+    const int start = data.Window().viewStart;
+    zoom.time = true;
+    zoom.first = start + from + span * (picked.left() - plot.left()) / plot.width();
+    zoom.last = start + from + span * (picked.right() - plot.left()) / plot.width();
+  }
+  if (tall) {
+    auto valueAt = [&](const QValueAxis* axis, double y) {
+      return axis->min() + (axis->max() - axis->min()) * (plot.bottom() - y) / plot.height();
+    };
+    zoom.values = true;
+    zoom.leftLow = valueAt(axisLeft, picked.bottom());
+    zoom.leftHigh = valueAt(axisLeft, picked.top());
+    zoom.rightLow = valueAt(axisRight, picked.bottom());
+    zoom.rightHigh = valueAt(axisRight, picked.top());
+  }
+  Redraw();
+}
+
+void CGraphPage::ResetZoom() {
+  zoom = {};
+  Redraw();
+}
+
+bool CGraphPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != chartView->viewport()) return ToolPage::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton) break;
+      bandOrigin = mouse->position().toPoint();
+      rubberBand->setGeometry(QRect(bandOrigin, QSize()));
+      rubberBand->show();
+      return true;
+    }
+    case QEvent::MouseMove:
+      if (!rubberBand->isVisible()) break;
+      rubberBand->setGeometry(
+          QRect(bandOrigin, static_cast<QMouseEvent*>(event)->position().toPoint()).normalized());
+      return true;
+    case QEvent::MouseButtonRelease: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton || !rubberBand->isVisible()) break;
+      rubberBand->hide();
+      ZoomTo(QRect(bandOrigin, mouse->position().toPoint()));
+      return true;
+    }
+    case QEvent::MouseButtonDblClick:
+      if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) break;
+      rubberBand->hide();
+      ResetZoom();
+      return true;
+    default:
+      break;
+  }
+  return ToolPage::eventFilter(watched, event);
+}
+
+void CGraphPage::changeEvent(QEvent* event) {
+  ToolPage::changeEvent(event);
+  if (event->type() != QEvent::PaletteChange) return;
+  ApplyPalette();
+  // The lines take colours that stand out from the new background.
+  seriesShape.clear();
+  Redraw();
+}
+
+void CGraphPage::ApplyPalette() {
+  const QPalette colors = palette();
+  const QColor background = colors.color(QPalette::Base);
+  const QColor text = colors.color(QPalette::Text);
+  QColor grid = text;
+  grid.setAlphaF(0.2);
+  chart->setBackgroundBrush(background);
+  chart->setPlotAreaBackgroundVisible(false);
+  chartView->setBackgroundBrush(colors.color(QPalette::Window));
+  chart->setTitleBrush(text);
+  chart->legend()->setLabelColor(text);
+  for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{axisX, axisLeft, axisRight}) {
+    axis->setLabelsColor(text);
+    axis->setTitleBrush(text);
+    axis->setLinePenColor(text);
+    axis->setGridLineColor(grid);
+  }
+}
+
+void CGraphPage::ChooseSaveFile() {
+  const QString png = QStringLiteral("PNG image (*.png)");
+  const QString svg = QStringLiteral("SVG image (*.svg)");
+  const QString csv = QStringLiteral("CSV samples (*.csv)");
+  QString filter = png;
+  QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save chart"), QString(),
+      png + QStringLiteral(";;") + svg + QStringLiteral(";;") + csv, &filter);
+  if (path.isEmpty()) return;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") &&
+      suffix != QLatin1String("csv")) {
+    path += filter == svg   ? QStringLiteral(".svg")
+            : filter == csv ? QStringLiteral(".csv")
+                            : QStringLiteral(".png");
+  }
+  SaveChart(path);
+}
+
+bool CGraphPage::SaveChart(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  QByteArray bytes;
+  QString what = QStringLiteral("Chart");
+  if (suffix == QLatin1String("csv")) {
+    const QString currentTarget = Target() != nullptr ? Target()->Parameters().host : QString();
+    bytes = GraphSamplesCsv(data.Samples(), currentTarget);
+    what = QStringLiteral("Samples");
+  } else if (suffix == QLatin1String("svg")) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(chartView->size());
+    svg.setViewBox(QRect(QPoint(), chartView->size()));
+    svg.setTitle(QStringLiteral("Tesmo chart"));
+    QPainter painter(&svg);
+    chartView->render(&painter);
+  } else if (suffix == QLatin1String("png")) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    chartView->grab().save(&buffer, "PNG");
+  } else {
+    ShowStatusText(QStringLiteral("Not saved: %1 ends in none of .png, .svg, .csv").arg(path));
+    return false;
+  }
+  QString error;
+  if (!WriteRegularFile(path, bytes, error)) {
+    ShowStatusText(QStringLiteral("Not saved: %1: %2").arg(path, error));
+    return false;
+  }
+  ShowStatusText(QStringLiteral("%1 saved to %2").arg(what, path));
+  return true;
 }
 
 QStringList CGraphPage::XLabels() const {
