@@ -10,14 +10,14 @@
 // Longest wait for a condition the event loop has to bring about.
 constexpr int kWaitMs = 20000;
 
-#define EXPECT_EVENTUALLY_EQ(actual, expected)                        \
-  do {                                                                \
-    QTest::qWaitFor([&] { return (actual) == (expected); }, kWaitMs); \
-    EXPECT_EQ(actual, expected);                                      \
+#define EXPECT_EVENTUALLY_EQ(actual, expected)                              \
+  do {                                                                      \
+    (void)QTest::qWaitFor([&] { return (actual) == (expected); }, kWaitMs); \
+    EXPECT_EQ(actual, expected);                                            \
   } while (0)
 
-#define EXPECT_EVENTUALLY_TRUE(condition)                                   \
-  do {                                                                      \
-    QTest::qWaitFor([&] { return static_cast<bool>(condition); }, kWaitMs); \
-    EXPECT_TRUE(condition);                                                 \
+#define EXPECT_EVENTUALLY_TRUE(condition)                                         \
+  do {                                                                            \
+    (void)QTest::qWaitFor([&] { return static_cast<bool>(condition); }, kWaitMs); \
+    EXPECT_TRUE(condition);                                                       \
   } while (0)

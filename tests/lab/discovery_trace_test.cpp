@@ -61,7 +61,8 @@ QString Interface(const std::string& router, const std::string& link) {
 
 // GET requests the agent has received (snmpInGetRequests), this one included.
 long GetRequests(const char* address) {
-  std::array<SnmpVarRequest, 1> request{{{".1.3.6.1.2.1.11.15.0"}}};
+  std::array<SnmpVarRequest, 1> request;
+  request[0].objectId = ".1.3.6.1.2.1.11.15.0";
   int status = 0;
   if (SnmpGet(request, status, LabAgent(address, 161)) != kSnmpResponse || status != 0) return -1;
   return std::stol(request[0].result);
@@ -184,7 +185,9 @@ TEST_F(ChainLab, IcmpTraceListsTheRoutersAndTheFarHost) {
       for (int k = 0; k < 3; ++k) {
         const bool answers = h != 2 || answered[k] == 'y';
         EXPECT_EQ(time.match(row[3 + k]).hasMatch(), answers) << row[3 + k];
-        if (!answers) EXPECT_EQ(row[3 + k], "t-o");
+        if (!answers) {
+          EXPECT_EQ(row[3 + k], "t-o");
+        }
       }
     }
     // 20 ms there and back: a busy relay delays frames, never speeds them

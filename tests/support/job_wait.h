@@ -14,7 +14,7 @@ inline void WaitForJobs() {
   // A job's end queues the window's and the page's handling, which may start
   // the next job of a Select command: wait until a quiet turn finds none.
   for (int quiet = 0; quiet < 3;) {
-    QTest::qWaitFor([] { return !CJobControl::Instance().JobRunning(); }, kWaitMs);
+    (void)QTest::qWaitFor([] { return !CJobControl::Instance().JobRunning(); }, kWaitMs);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     quiet = CJobControl::Instance().JobRunning() ? 0 : quiet + 1;

@@ -102,7 +102,9 @@ TEST_F(GridViewTest, CellColoursStayReadableOnADarkPalette) {
                              shownColour().hslHue() == c.asStored.hslHue());
       const QColor shown = shownColour();
       EXPECT_GE(ContrastRatio(shown, base), 4.5);
-      if (base == Qt::white) EXPECT_EQ(shown, c.asStored);
+      if (base == Qt::white) {
+        EXPECT_EQ(shown, c.asStored);
+      }
     }
   }
 }

@@ -19,7 +19,7 @@ TEST(LineListModel, FollowsAWriterThreadInBatches) {
   std::thread writer([&] {
     for (int i = 0; i < kLines; ++i) out.Print("%d\n", i);
   });
-  QTest::qWaitFor([&] { return model.rowCount() == kLines; }, 20000);
+  (void)QTest::qWaitFor([&] { return model.rowCount() == kLines; }, 20000);
   writer.join();
   ASSERT_EQ(model.rowCount(), kLines);
   EXPECT_LT(model.Batches(), kLines / 100);
@@ -27,7 +27,7 @@ TEST(LineListModel, FollowsAWriterThreadInBatches) {
     EXPECT_EQ(model.index(i).data().toString(), QString::number(i));
   }
   out.Clear();
-  QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
+  (void)QTest::qWaitFor([&] { return model.rowCount() == 0; }, 20000);
   EXPECT_EQ(model.rowCount(), 0);
 }
 

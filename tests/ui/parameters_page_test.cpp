@@ -256,7 +256,9 @@ TEST_F(ParametersPageTest, BadNumbersAreRefusedAndTheValueKept) {
     sheet->SaveAllSettings();
     InputMessage = saved;
     ASSERT_EQ(messages.size(), c.messages);
-    if (c.messages > 0) EXPECT_EQ(messages[0], "Please enter a positive integer.");
+    if (c.messages > 0) {
+      EXPECT_EQ(messages[0], "Please enter a positive integer.");
+    }
     const QString shown = *c.shownAfter != 0 ? c.shownAfter : QString::number(port);
     EXPECT_EQ(edit->text(), shown);
     EXPECT_EQ(CSettingsStore::ReadInt(c.section, c.value, -1), c.stored);

@@ -144,7 +144,9 @@ class ReachabilityPageTest : public ::testing::Test {
       EXPECT_EQ(page->ServiceResults().Get(row), state);
       // The result in words beside the box.
       const QString said = page->ResultLabel(row)->text();
-      if (state == ServiceState::Untested) EXPECT_EQ(said, "not tested");
+      if (state == ServiceState::Untested) {
+        EXPECT_EQ(said, "not tested");
+      }
       if (state == ServiceState::Ok) {
         EXPECT_TRUE(QRegularExpression("^(open|answers) \\d+ ms$").match(said).hasMatch())
             << said.toStdString();

@@ -104,7 +104,7 @@ TEST_F(TablePagesTest, StopEndsAJobWaitingOnASilentAgentAtOnce) {
     ASSERT_TRUE(CJobControl::Instance().JobRunning());
     const auto pressed = std::chrono::steady_clock::now();
     sheet->OnStartStop();  // Stop
-    QTest::qWaitFor([] { return !CJobControl::Instance().JobRunning(); }, 5000);
+    (void)QTest::qWaitFor([] { return !CJobControl::Instance().JobRunning(); }, 5000);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - pressed);
     std::printf("stop latency (%s): %lld ms\n", qPrintable(sheet->Page(index)->InternalName()),

@@ -192,7 +192,9 @@ TEST(MibNodes, IndexHoldsEveryNodeInNumberOrder) {
     for (size_t k = 0; k < children.size(); ++k) {
       EXPECT_EQ(index.Parent(children[k]), n);
       EXPECT_EQ(index.Row(children[k]), static_cast<int>(k));
-      if (k > 0) EXPECT_LE(index.Node(children[k - 1])->subid, index.Node(children[k])->subid);
+      if (k > 0) {
+        EXPECT_LE(index.Node(children[k - 1])->subid, index.Node(children[k])->subid);
+      }
     }
   }
   EXPECT_EQ(reached, static_cast<size_t>(index.Count()));
@@ -218,7 +220,9 @@ TEST(MibWalkLines, ResultLinesReadBack) {
     ObjectId id;
     const bool parsed = ParseResultOid(c.oidText, id);
     EXPECT_EQ(parsed, c.numeric[0] != 0) << c.oidText;
-    if (parsed) EXPECT_EQ(NumericOidText(id), c.numeric) << c.oidText;
+    if (parsed) {
+      EXPECT_EQ(NumericOidText(id), c.numeric) << c.oidText;
+    }
   }
   QString oid, value;
   ASSERT_TRUE(SplitResultLine("system.sysName.0  :  a  :  b", &oid, &value));
