@@ -43,6 +43,7 @@
 #include "ui/app/show_status.h"
 #include "ui/app/target.h"
 #include "ui/widgets/number_edit.h"
+#include "ui/widgets/readable_colour.h"
 
 namespace tesmo {
 namespace {
@@ -80,14 +81,6 @@ QString TimeLabel(int64_t stamp) {
   return QDateTime::fromSecsSinceEpoch(stamp).toString(QStringLiteral("hh:mm:ss"));
 }
 
-double Luminance(const QColor& color) {
-  auto channel = [](double v) {
-    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
-         0.0722 * channel(color.blueF());
-}
-
 // Entry index's colour, made lighter on a dark background and darker on a
 // light one until it stands out from it.
 QColor SeriesColor(int index, const QColor& background) {
@@ -95,12 +88,8 @@ QColor SeriesColor(int index, const QColor& background) {
                                   QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
                                   QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
                                   QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
-  QColor color = colors[static_cast<size_t>(index) % std::size(colors)];
-  const bool dark = Luminance(background) < 0.2;
-  for (int step = 0; step < 40 && ColorContrast(color, background) < kMinContrast; ++step) {
-    color = dark ? color.lighter(112) : color.darker(112);
-  }
-  return color;
+  return ReadableOn(colors[static_cast<size_t>(index) % std::size(colors)], background,
+                    kMinContrast);
 }
 
 // Runs of values between gaps: [begin, end) of each.
@@ -143,11 +132,6 @@ void ShowStatusText(const QString& text) {
 }
 
 }  // namespace
-
-double ColorContrast(const QColor& a, const QColor& b) {
-  const double la = Luminance(a), lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 CGraphPage::CGraphPage(const PageContext& context) : ToolPage(context), data(GraphData()) {
   chart = new QChart;

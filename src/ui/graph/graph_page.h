@@ -42,9 +42,6 @@ class QLineSeries;
 
 namespace tesmo {
 
-// The contrast ratio of two colours (1 to 21, as WCAG defines it).
-double ColorContrast(const QColor& a, const QColor& b);
-
 class CGraphPage : public ToolPage {
   Q_OBJECT
  public:

@@ -6,8 +6,6 @@
 namespace tesmo {
 namespace {
 
-constexpr double kReadableContrast = 4.5;
-
 double Linear(double channel) {
   return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
 }
@@ -24,8 +22,8 @@ double ContrastRatio(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor ReadableOn(const QColor& colour, const QColor& background) {
-  if (ContrastRatio(colour, background) >= kReadableContrast) return colour;
+QColor ReadableOn(const QColor& colour, const QColor& background, double minContrast) {
+  if (ContrastRatio(colour, background) >= minContrast) return colour;
   // Away from the background's side: lighter on dark, darker on light.
   const bool darkBackground = Luminance(background) < 0.18;
   const QColor hsl = colour.toHsl();
@@ -34,7 +32,7 @@ QColor ReadableOn(const QColor& colour, const QColor& background) {
        lightness += step) {
     const QColor candidate =
         QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness, colour.alpha());
-    if (ContrastRatio(candidate, background) >= kReadableContrast) return candidate;
+    if (ContrastRatio(candidate, background) >= minContrast) return candidate;
   }
   return darkBackground ? QColor(Qt::white) : QColor(Qt::black);
 }

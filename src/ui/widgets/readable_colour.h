@@ -10,9 +10,10 @@ namespace tesmo {
 // as accessibility guidelines measure it.
 double ContrastRatio(const QColor& a, const QColor& b);
 
-// colour when it reads well on background (a contrast of at least 4.5);
-// otherwise the same hue and saturation made lighter on a dark background or
-// darker on a light one until it does.
-QColor ReadableOn(const QColor& colour, const QColor& background);
+// colour when it stands out from background (a contrast of at least
+// minContrast: 4.5 for text, 3 for lines); otherwise the same hue and
+// saturation made lighter on a dark background or darker on a light one until
+// it does.
+QColor ReadableOn(const QColor& colour, const QColor& background, double minContrast = 4.5);
 
 }  // namespace tesmo
