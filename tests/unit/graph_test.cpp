@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "core/base/settings_store.h"
+#include "core/snmp/snmp_types.h"
 #include "tools/graph/graph_command_line.h"
 #include "tools/graph/graph_csv.h"
 #include "tools/graph/graph_data.h"
@@ -167,6 +168,18 @@ TEST(GraphRate, ValueTextsReadAsNumbers) {
       {"## NA ##", 0},
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(NumberOfValueText(c.text), c.value) << c.text;
+
+  // A TimeTicks value plots its hundredths of a second, not 0.
+  const struct {
+    const char* text;
+    int type;
+    double value;
+  } typed[] = {
+      {"0:01:02:03.04", kTagTimeTicks, 372304}, {"497:02:27:52.95", kTagTimeTicks, 4294967295.0},
+      {"0:01:02:03.04", kTagOctetString, 0},    {"0:25:00:00.00", kTagTimeTicks, 0},
+      {"1500 octets", kTagGauge, 1500},
+  };
+  for (const auto& c : typed) EXPECT_DOUBLE_EQ(NumberOfValue(c.text, c.type), c.value) << c.text;
 }
 
 TEST(GraphPolls, EntryChangesDuringAPoll) {

@@ -66,7 +66,7 @@ RawSample SnmpReading(const std::string& target, const SnmpTarget& agent) {
   sample.tickMs = TickMs();
   if (result != kSnmpResponse || status != kSnmpNoError) return sample;
   sample.ok = true;
-  sample.value = NumberOfValueText(request.result);
+  sample.value = NumberOfValue(request.result, request.valueType);
   sample.counter32 = request.valueType == kTagCounter;
   sample.counter64 = request.valueType == kTagCounter64;
   return sample;

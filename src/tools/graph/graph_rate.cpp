@@ -2,8 +2,11 @@
 #include "tools/graph/graph_rate.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "core/snmp/snmp_types.h"
 
 namespace tesmo {
 namespace {
@@ -48,6 +51,20 @@ double NumberOfValueText(std::string_view text) {
   char* end = nullptr;
   const double value = std::strtod(begin, &end);
   return end == begin || !std::isfinite(value) ? 0 : value;
+}
+
+double NumberOfValue(std::string_view text, int valueType) {
+  if (valueType == kTagTimeTicks) {
+    unsigned days = 0, hours = 0, minutes = 0, seconds = 0, hundredths = 0;
+    int used = 0;
+    const std::string copy(text);
+    if (std::sscanf(copy.c_str(), "%u:%u:%u:%u.%u%n", &days, &hours, &minutes, &seconds,
+                    &hundredths, &used) == 5 &&
+        hours < 24 && minutes < 60 && seconds < 60 && hundredths < 100) {
+      return (((double(days) * 24 + hours) * 60 + minutes) * 60 + seconds) * 100 + hundredths;
+    }
+  }
+  return NumberOfValueText(text);
 }
 
 }  // namespace tesmo

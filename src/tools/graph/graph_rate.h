@@ -63,4 +63,9 @@ double PlotValue(CounterState& state, const RawSample& sample, double periodSeco
 // octets" reads 1500), 0 when it does not start with one.
 double NumberOfValueText(std::string_view text);
 
+// The number an SNMP value plots as: a TimeTicks text ("0:01:02:03.04", the
+// way values are shown) is read back into its hundredths of a second, which
+// NumberOfValueText would read as 0; any other value as NumberOfValueText.
+double NumberOfValue(std::string_view text, int valueType);
+
 }  // namespace tesmo
