@@ -2,6 +2,7 @@
 # the telnet launcher; name resolution against the lab named.
 tesmo_test(net_unit_test unit
   unit/address_text_test.cpp
+  unit/ip_address_test.cpp
   unit/name_cache_test.cpp
   unit/resolver_state_test.cpp
   unit/resolver_settings_test.cpp
