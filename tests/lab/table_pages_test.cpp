@@ -167,6 +167,7 @@ const Rows kRouteRows = {
     {"3", "2001:db8:77:42::", "::", "", kAny, "/64", "local", "local", kAny, ""},
     {"3", "2001:db8:77:42::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
     {"12", "2001:db8:77:43::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"2", "2001:db8:97::", "2001:db8:77:40::37", "", kAny, "/48", "remote", "local", kAny, ""},
     {"2", "2001:db8:98::", "2001:db8:77:40::20", "", kAny, "/48", "remote", "local", kAny, ""},
     {"2", "2001:db8:99::", "2001:db8:77:40::9", "", kAny, "/48", "remote", "local", kAny, ""},
     {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
@@ -287,7 +288,7 @@ TEST_F(TablesLabTest, RoutesByDestinationWithTheDefaultRouteFirst) {
   EXPECT_EQ(g.Titles(), QStringList({"int.", "dest.", "next hop", "name", "metric", "mask", "type",
                                      "proto", "age", "info"}));
   ExpectRows(g.DataRows(), kRouteRows);
-  EXPECT_EQ(g.table.StatusLabel(), "19 entry(s)");
+  EXPECT_EQ(g.table.StatusLabel(), "20 entry(s)");
   EXPECT_EQ(status.Texts().value(0), "Getting Route variables");
   EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
             QStringList({"Drawing table / Resolving names", "Ready"}));
@@ -456,30 +457,39 @@ TEST_F(TablesLabTest, AnAgentWithOnlyTheNewerTablesGivesItsIPv4AndIPv6Rows) {
 
 // The SNMP trace towards IPv6 destinations, asked of the table agent over
 // IPv4: the route it picks is the longest prefix of its IPv6 routes that
-// holds the destination. One hop only: the next hops are no agents.
+// holds the destination. At most two hops: only 2001:db8:77:40::37, the
+// next hop towards 2001:db8:97::/48, is an agent (the newer-tables one, asked
+// over IPv6), which has no route there; the other next hops never answer.
 TEST_F(TablesLabTest, SnmpTraceFindsTheIPv6RouteByTheLongestPrefix) {
   const struct {
     const char* destination;
     TraceEnd end;
-    QStringList row;  // the first hop's row
+    Rows rows;
   } cases[] = {
+      {"2001:db8:97::5",
+       TraceEnd::NoRoute,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::37", "", "(2) taba",
+         "2001:db8:97::\n/48", "1024", kAny},
+        {"2", "tables-new-agent", "2001:db8:77:40::37", "", "", "", "", "", ""}}},
       {"2001:db8:99::5",
-       TraceEnd::HopLimit,
-       {"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::9", "", "(2) taba",
-        "2001:db8:99::\n/48", "1024", kAny}},
+       TraceEnd::NoResponse,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::9", "", "(2) taba",
+         "2001:db8:99::\n/48", "1024", kAny},
+        {"2", "", "2001:db8:77:40::9", "", "", "", "", "", ""}}},
       {"2001:db8:98:ffff::1",
-       TraceEnd::HopLimit,
-       {"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::20", "", "(2) taba",
-        "2001:db8:98::\n/48", "1024", kAny}},
+       TraceEnd::NoResponse,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::20", "", "(2) taba",
+         "2001:db8:98::\n/48", "1024", kAny},
+        {"2", "", "2001:db8:77:40::20", "", "", "", "", "", ""}}},
       // On a connected prefix: the trace ends there.
       {"2001:db8:77:42::9",
        TraceEnd::Reached,
-       {"1", "tables-agent", "127.0.77.39", "::", "", "(3) tabb", "2001:db8:77:42::\n/64", kAny,
-        kAny}},
+       {{"1", "tables-agent", "127.0.77.39", "::", "", "(3) tabb", "2001:db8:77:42::\n/64", kAny,
+         kAny}}},
       // No default IPv6 route.
       {"2001:db8:5::1",
        TraceEnd::NoRoute,
-       {"1", "tables-agent", "127.0.77.39", "", "", "", "", "", ""}},
+       {{"1", "tables-agent", "127.0.77.39", "", "", "", "", "", ""}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.destination);
@@ -489,11 +499,12 @@ TEST_F(TablesLabTest, SnmpTraceFindsTheIPv6RouteByTheLongestPrefix) {
     options.icmpMode = false;
     options.resolveNames = false;
     options.interfaceInfo = true;
-    options.maxSnmpHops = 1;
+    options.maxSnmpHops = 2;
     TraceOutcome outcome;
-    RunJobHere([&] { outcome = RunTrace(g.table, options, LabAgent(kAgent, 161)); });
+    // A short time-out for the next hops that never answer.
+    RunJobHere([&] { outcome = RunTrace(g.table, options, LabAgent(kAgent, 161, 300, 0)); });
     EXPECT_EQ(outcome.end, c.end);
-    ExpectRows(g.DataRows(), {c.row});
+    ExpectRows(g.DataRows(), c.rows);
   }
 }
 
