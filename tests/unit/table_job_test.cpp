@@ -288,5 +288,58 @@ TEST(TableJob, NewerTablesShowMalformedIndexesAsRows) {
   }
 }
 
+// An agent with neither ipRouteTable nor inetCidrRouteTable but
+// ipCidrRouteTable: the Routing Table page reads its routes in the columns of
+// ipRouteTable, sorted by destination, and says which table it read.
+TEST(TableJob, RoutesFallBackToIpCidrRouteTable) {
+  using namespace fake;
+  const ObjectId entry = {1, 3, 6, 1, 2, 1, 4, 24, 4, 1};
+  const auto address = [](uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    return Tlv(0x40, std::string{static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
+                                 static_cast<char>(d)});
+  };
+  std::map<ObjectId, std::string> objects;
+  // 10.9.0.0/16 via 10.77.40.9 on interface 2, then the default route via
+  // 10.77.40.254: the agent's order is by index, the page's by destination.
+  const struct {
+    ObjectId index;
+    std::string dest, mask, nextHop;
+  } routes[] = {
+      {{10, 9, 0, 0, 255, 255, 0, 0, 0, 10, 77, 40, 9},
+       address(10, 9, 0, 0),
+       address(255, 255, 0, 0),
+       address(10, 77, 40, 9)},
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 77, 40, 254},
+       address(0, 0, 0, 0),
+       address(0, 0, 0, 0),
+       address(10, 77, 40, 254)},
+  };
+  for (const auto& route : routes) {
+    objects[Join(Join(entry, {1}), route.index)] = route.dest;
+    objects[Join(Join(entry, {2}), route.index)] = route.mask;
+    objects[Join(Join(entry, {4}), route.index)] = route.nextHop;
+    objects[Join(Join(entry, {5}), route.index)] = Integer(2);
+    objects[Join(Join(entry, {6}), route.index)] = Integer(4);
+    objects[Join(Join(entry, {11}), route.index)] = Integer(1);
+  }
+  FakeAgent agent(TableAgent(objects));
+  CStatusLog status;
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const TableJobOutcome outcome = RunPageJob(RouteTable(), table, agent.Target(), {false});
+  EXPECT_TRUE(outcome.answered);
+  ASSERT_EQ(grid.Rows(), 3);
+  const QStringList first = {"2", "000.000.000.000", "010.077.040.254", "", "1", "000.000.000.000"};
+  const QStringList second = {"2", "010.009.000.000", "010.077.040.009", "",
+                              "1", "255.255.000.000"};
+  for (int c = 0; c < first.size(); ++c) {
+    EXPECT_EQ(grid.TextAt(1, c), first[c]) << "column " << c;
+    EXPECT_EQ(grid.TextAt(2, c), second[c]) << "column " << c;
+  }
+  EXPECT_TRUE(status.Texts().back().startsWith("Ready (read from ipCidrRouteTable"))
+      << status.Texts().back().toStdString();
+}
+
 }  // namespace
 }  // namespace tesmo
