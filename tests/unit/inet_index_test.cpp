@@ -79,6 +79,26 @@ TEST(InetIndex, AddressIndexesOfEveryType) {
   }
 }
 
+// Every index cut out of the front of a longer one, whose rest would complete
+// the address or object identifier: the reader must stop at the cut.
+TEST(InetIndex, AReaderNeverReadsPastItsIndex) {
+  const ObjectId address = Cat({{2, 16}, Doc6()});
+  for (size_t cut = 0; cut < address.size(); ++cut) {
+    CInetIndexReader reader(std::span<const uint32_t>(address).first(cut));
+    InetIndexAddress read;
+    EXPECT_FALSE(reader.ReadAddress(read)) << "cut at " << cut;
+    EXPECT_FALSE(reader.Error().empty()) << "cut at " << cut;
+  }
+  const ObjectId policy = {3, 1, 3, 6};
+  for (size_t cut = 0; cut < policy.size(); ++cut) {
+    CInetIndexReader reader(std::span<const uint32_t>(policy).first(cut));
+    EXPECT_FALSE(reader.SkipObjectId()) << "cut at " << cut;
+  }
+  CInetIndexReader whole(policy);
+  EXPECT_TRUE(whole.SkipObjectId());
+  EXPECT_TRUE(whole.AtEnd());
+}
+
 TEST(InetIndex, NeighbourIndexes) {
   uint32_t ifIndex = 0;
   InetIndexAddress address;
