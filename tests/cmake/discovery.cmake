@@ -2,6 +2,7 @@
 # echoes.
 tesmo_test(discovery_unit_test unit
   unit/discovery_test.cpp
+  unit/trace_route_match_test.cpp
 )
 
 # The sweep and the two traces against the chain lab (lab.d/chain.up), and

@@ -4,6 +4,7 @@
 # each other.
 tesmo_test(tables_unit_test unit
   unit/table_job_test.cpp
+  unit/inet_index_test.cpp
 )
 tesmo_test(tables_lab_test lab
   lab/table_pages_test.cpp

@@ -144,8 +144,14 @@ TEST_F(FaultsLab, TableWalkOverALossyLinkGetsEveryRow) {
   const TableJobOutcome outcome =
       RunPageJob(RouteTable(), g.table, LabAgent(kServer, 161, 100, 2), {false});
   EXPECT_TRUE(outcome.answered);
-  EXPECT_EQ(outcome.rows, kRoutes);
-  EXPECT_EQ(g.Column(1), RouteDestinations(kRoutes));
+  // Every IPv4 route, then the server namespace's own IPv6 routes (its
+  // loopback's and link's), read over the same lossy link.
+  const QStringList destinations = g.Column(1);
+  ASSERT_GE(destinations.size(), kRoutes);
+  EXPECT_EQ(outcome.rows, destinations.size());
+  EXPECT_EQ(destinations.mid(0, kRoutes), RouteDestinations(kRoutes));
+  for (const QString& destination : destinations.mid(kRoutes))
+    EXPECT_TRUE(destination.contains(':')) << destination.toStdString();
   EXPECT_EQ(status.Texts().value(status.Texts().size() - 1), "Ready");
   EXPECT_GT(DroppedFrames() - droppedBefore, kRoutes / 3) << "the link lost nothing";
 }

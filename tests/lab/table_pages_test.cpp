@@ -1,7 +1,8 @@
 // The four table jobs against the table lab's agents (lab.d/tables.up): every
 // row must be what the harness installed in the agent's namespace, in the
-// page's order; names come from the lab's named, which logs every query, so
-// the tests also see which lookups were made. --batch is run on the same agent.
+// page's order, IPv6 rows after the IPv4 ones (and all of them read from the
+// newer tables on the agent that serves only those); names come from the lab's named, which logs
+// every query, so the tests also see which lookups were made. --batch is run on the same agent.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -27,6 +28,7 @@
 #include "support/query_log.h"
 #include "support/status_log.h"
 #include "support/table_jobs.h"
+#include "tools/traceroute/traceroute.h"
 
 namespace tesmo {
 namespace {
@@ -34,6 +36,7 @@ namespace {
 // The relays of lab.d/tables.up in the lab namespace.
 constexpr char kAgent[] = "127.0.77.39";
 constexpr char kBigAgent[] = "127.0.77.38";
+constexpr char kNewTablesAgent[] = "127.0.77.37";
 
 // A vendor file of the test's own. "08002a" is written in lower case and must
 // never match, since hardware addresses are rendered in upper case.
@@ -101,15 +104,19 @@ QStringList Column(const Rows& rows, int c) {
   return cells;
 }
 
-// What the harness installed, as each page shows it.
+// What the harness installed, as each page shows it: the IPv4 addresses of
+// each interface, then its IPv6 ones.
 const Rows kInterfaceRows = {
-    {"1", "up", "up", kAny, kAny, "lo", kAny, "127.000.000.001", "255.000.000.000", "\"\"", ""},
-    {"2", "up", "up", "ethernet-csmacd", "1500", "taba", kAny, "010.077.040.001\r\n010.077.041.001",
-     "255.255.255.000\r\n255.255.255.128", "00A0C9112233", "Tesmo Lab Cards"},
-    {"3", "up", "down", "ethernet-csmacd", "1500", "tabb", kAny, "010.077.042.001",
-     "255.255.255.000", "08002A445566", ""},
-    {"12", "down", "down", "ethernet-csmacd", "1500", "tabc", kAny, "010.077.043.001",
-     "255.255.255.000", "525400778899", "QEMU lab NICs"},
+    {"1", "up", "up", kAny, kAny, "lo", kAny, "127.000.000.001\r\n::1", "255.000.000.000\r\n/128",
+     "\"\"", ""},
+    {"2", "up", "up", "ethernet-csmacd", "1500", "taba", kAny,
+     "010.077.040.001\r\n010.077.041.001\r\n2001:db8:77:40::1\r\nfe80::2a0:c9ff:fe11:2233",
+     "255.255.255.000\r\n255.255.255.128\r\n/64\r\n/64", "00A0C9112233", "Tesmo Lab Cards"},
+    {"3", "up", "down", "ethernet-csmacd", "1500", "tabb", kAny,
+     "010.077.042.001\r\n2001:db8:77:42::1", "255.255.255.000\r\n/64", "08002A445566", ""},
+    {"12", "down", "down", "ethernet-csmacd", "1500", "tabc", kAny,
+     "010.077.043.001\r\n2001:db8:77:43::1", "255.255.255.000\r\n/64", "525400778899",
+     "QEMU lab NICs"},
 };
 
 // In the agent's order, by address.
@@ -119,6 +126,12 @@ const Rows kAddressRows = {
     {"3", "010.077.042.001", "", "255.255.255.000", kAny, kAny},
     {"12", "010.077.043.001", "", "255.255.255.000", kAny, kAny},
     {"1", "127.000.000.001", "", "255.000.000.000", kAny, kAny},
+    // ipAddressTable's IPv6 addresses, in its order, the prefix length as mask.
+    {"1", "::1", "", "/128", "unicast", "preferred (manual)"},
+    {"2", "2001:db8:77:40::1", "", "/64", "unicast", "preferred (manual)"},
+    {"3", "2001:db8:77:42::1", "", "/64", "unicast", "preferred (manual)"},
+    {"12", "2001:db8:77:43::1", "", "/64", "unicast", "preferred (manual)"},
+    {"2", "fe80::2a0:c9ff:fe11:2233", "", "/64", "unicast", "preferred (linklayer)"},
 };
 
 const Rows kArpRows = {
@@ -126,6 +139,8 @@ const Rows kArpRows = {
     {"2", "010.077.040.008", "", "08002A010203", ""},
     {"3", "010.077.042.009", "", "525400123456", "QEMU lab NICs"},
     {"12", "010.077.043.009", "", "525400123457", "QEMU lab NICs"},
+    {"2", "2001:db8:77:40::7", "", "00A0C9AABBCC", "Tesmo Lab Cards"},
+    {"2", "2001:db8:77:40::8", "", "525400123458", "QEMU lab NICs"},
 };
 
 // By destination, the default route first.
@@ -144,6 +159,22 @@ const Rows kRouteRows = {
      kAny, kAny},
     {"2", "010.100.000.000", "010.077.041.020", "", kAny, "255.255.000.000", "indirect", "local",
      kAny, kAny},
+    // inetCidrRouteTable's IPv6 routes, by destination: the harness's, the
+    // connected prefixes, and the kernel's own (local addresses, link-local
+    // and multicast prefixes).
+    {"2", "2001:db8:77:40::", "::", "", kAny, "/64", "local", "local", kAny, ""},
+    {"2", "2001:db8:77:40::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"3", "2001:db8:77:42::", "::", "", kAny, "/64", "local", "local", kAny, ""},
+    {"3", "2001:db8:77:42::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"12", "2001:db8:77:43::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"2", "2001:db8:97::", "2001:db8:77:40::37", "", kAny, "/48", "remote", "local", kAny, ""},
+    {"2", "2001:db8:98::", "2001:db8:77:40::20", "", kAny, "/48", "remote", "local", kAny, ""},
+    {"2", "2001:db8:99::", "2001:db8:77:40::9", "", kAny, "/48", "remote", "local", kAny, ""},
+    {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"2", "fe80::", "::", "", kAny, "/64", "local", "local", kAny, ""},
+    {"2", "fe80::2a0:c9ff:fe11:2233", "::", "", kAny, "/128", "local", "local", kAny, ""},
+    {"2", "ff00::", "::", "", kAny, "/8", "local", "local", kAny, ""},
+    {"3", "ff00::", "::", "", kAny, "/8", "local", "local", kAny, ""},
 };
 
 class TablesLabTest : public ::testing::Test {
@@ -182,14 +213,15 @@ TEST_F(TablesLabTest, InterfacesJoinTheirAddressesAndVendors) {
   EXPECT_EQ(g.table.StatusLabel(), "4 entry(s)");
   EXPECT_EQ(status.Texts(),
             QStringList({"Getting interfaces variables", "Getting address variables", "Ready"}));
-  // The interface with two addresses is two lines high, the others one.
+  // Each row is as many lines high as its interface has addresses.
   const int line = g.grid.DefaultRowHeight();
-  EXPECT_EQ(g.grid.RowHeight(1), line);
-  EXPECT_EQ(g.grid.RowHeight(2), 2 * line);
-  EXPECT_EQ(g.grid.RowHeight(3), line);
-  // Copied, both addresses and both masks stay on the row's one line.
+  EXPECT_EQ(g.grid.RowHeight(1), 2 * line);
+  EXPECT_EQ(g.grid.RowHeight(2), 4 * line);
+  EXPECT_EQ(g.grid.RowHeight(3), 2 * line);
+  // Copied, all addresses and masks stay on the row's one line.
   EXPECT_TRUE(g.grid.RowsText(2, 2).contains(
-      "\t010.077.040.001  010.077.041.001\t255.255.255.000  255.255.255.128\t"));
+      "\t010.077.040.001  010.077.041.001  2001:db8:77:40::1  fe80::2a0:c9ff:fe11:2233\t"
+      "255.255.255.000  255.255.255.128  /64  /64\t"));
   EXPECT_TRUE(StopRequested());  // the job ended with EndJob
 }
 
@@ -224,7 +256,7 @@ TEST_F(TablesLabTest, AddressesInTheAgentsOrderWithNames) {
   EXPECT_EQ(g.Titles(),
             QStringList({"int.", "address", "name", "mask", "bcast", "reasm max size"}));
   ExpectRows(g.DataRows(), kAddressRows);
-  EXPECT_EQ(g.table.StatusLabel(), "5 entry(s)");
+  EXPECT_EQ(g.table.StatusLabel(), "10 entry(s)");
   EXPECT_EQ(status.Texts(), QStringList({"Getting Addresses variables", "Ready"}));
   // One lookup per address, zero-padded texts read as the addresses they are.
   const std::vector<std::string> ptr = queries.PtrNames();
@@ -242,7 +274,7 @@ TEST_F(TablesLabTest, ArpEntriesByInterfaceWithNamesAndVendors) {
   EXPECT_TRUE(outcome.answered);
   EXPECT_EQ(g.Titles(), QStringList({"int.", "net address", "name", "phys address", "Vendor"}));
   ExpectRows(g.DataRows(), kArpRows);
-  EXPECT_EQ(g.table.StatusLabel(), "4 entry(s)");
+  EXPECT_EQ(g.table.StatusLabel(), "6 entry(s)");
   EXPECT_EQ(status.Texts().value(0), "Getting ARP variables");
   EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
             QStringList({"Drawing table / Resolving names", "Ready"}));
@@ -256,7 +288,7 @@ TEST_F(TablesLabTest, RoutesByDestinationWithTheDefaultRouteFirst) {
   EXPECT_EQ(g.Titles(), QStringList({"int.", "dest.", "next hop", "name", "metric", "mask", "type",
                                      "proto", "age", "info"}));
   ExpectRows(g.DataRows(), kRouteRows);
-  EXPECT_EQ(g.table.StatusLabel(), "7 entry(s)");
+  EXPECT_EQ(g.table.StatusLabel(), "20 entry(s)");
   EXPECT_EQ(status.Texts().value(0), "Getting Route variables");
   EXPECT_EQ(status.Texts().mid(status.Texts().size() - 2),
             QStringList({"Drawing table / Resolving names", "Ready"}));
@@ -358,6 +390,121 @@ TEST_F(TablesLabTest, SignalsStopABatchWalkWithTheRowsFetched) {
     ASSERT_GT(lines.size(), 0);
     EXPECT_LT(lines.size(), 10000);
     EXPECT_TRUE(lines.front().contains("\t010.100.000.000\t")) << lines.front().toStdString();
+  }
+}
+
+// The agent that serves only ipAddressTable, ipNetToPhysicalTable and
+// inetCidrRouteTable: the pages show its IPv4 rows from those tables first,
+// then the IPv6 ones, and the status line names the table read.
+TEST_F(TablesLabTest, AnAgentWithOnlyTheNewerTablesGivesItsIPv4AndIPv6Rows) {
+  const struct {
+    const char* page;
+    const TableDescription& (*table)();
+    Rows rows;
+    const char* tableRead;  // in the final status text; nullptr: "Ready"
+  } cases[] = {
+      {"addresses",
+       AddressTable,
+       {{"2", "010.077.044.001", kAny, "255.255.255.000", "unicast", "preferred (manual)"},
+        {"1", "127.000.000.001", kAny, "255.000.000.000", "unicast", "preferred (manual)"},
+        {"1", "::1", "", "/128", "unicast", "preferred (manual)"},
+        {"2", "2001:db8:77:44::1", "", "/64", "unicast", "preferred (manual)"},
+        {"2", "fe80::2a0:c9ff:fe55:6677", "", "/64", "unicast", "preferred (linklayer)"}},
+       "ipAddressTable"},
+      {"arptable",
+       ArpTable,
+       {{"2", "010.077.044.007", kAny, "00A0C9AABB01", "Tesmo Lab Cards"},
+        {"2", "2001:db8:77:44::7", "", "525400123459", "QEMU lab NICs"}},
+       "ipNetToPhysicalTable"},
+      {"routetable",
+       RouteTable,
+       {{"2", "010.066.000.000", "010.077.044.009", "", kAny, "255.255.000.000", "remote", "local",
+         kAny, ""},
+        {"2", "010.077.044.000", "000.000.000.000", "", kAny, "255.255.255.000", "local", "local",
+         kAny, ""},
+        {"2", "2001:db8:66::", "2001:db8:77:44::9", "", kAny, "/48", "remote", "local", kAny, ""},
+        {"2", "2001:db8:77:44::", "::", "", kAny, "/64", "local", "local", kAny, ""},
+        {"2", "2001:db8:77:44::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+        {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
+        {"2", "fe80::", "::", "", kAny, "/64", "local", "local", kAny, ""},
+        {"2", "fe80::2a0:c9ff:fe55:6677", "::", "", kAny, "/128", "local", "local", kAny, ""},
+        {"2", "ff00::", "::", "", kAny, "/8", "local", "local", kAny, ""}},
+       "inetCidrRouteTable"},
+      {"interfaces",
+       InterfacesTable,
+       {{"1", "up", "up", kAny, kAny, "lo", kAny, "127.000.000.001\r\n::1",
+         "255.000.000.000\r\n/128", "\"\"", ""},
+        {"2", "up", "up", "ethernet-csmacd", "1500", "tabn", kAny,
+         "010.077.044.001\r\n2001:db8:77:44::1\r\nfe80::2a0:c9ff:fe55:6677",
+         "255.255.255.000\r\n/64\r\n/64", "00A0C9556677", "Tesmo Lab Cards"}},
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    CJobGrid g;
+    CStatusLog status;
+    const TableJobOutcome outcome = RunPageJob(c.table(), g.table, LabAgent(kNewTablesAgent, 161));
+    EXPECT_TRUE(outcome.answered);
+    ExpectRows(g.DataRows(), c.rows);
+    const QString last = status.Texts().value(status.Texts().size() - 1);
+    if (c.tableRead == nullptr) {
+      EXPECT_EQ(last, "Ready");
+    } else {
+      EXPECT_TRUE(last.startsWith("Ready (") && last.contains(c.tableRead)) << last.toStdString();
+    }
+  }
+}
+
+// The SNMP trace towards IPv6 destinations, asked of the table agent over
+// IPv4: the route it picks is the longest prefix of its IPv6 routes that
+// holds the destination. At most two hops: only 2001:db8:77:40::37, the
+// next hop towards 2001:db8:97::/48, is an agent (the newer-tables one, asked
+// over IPv6), which has no route there; the other next hops never answer.
+TEST_F(TablesLabTest, SnmpTraceFindsTheIPv6RouteByTheLongestPrefix) {
+  const struct {
+    const char* destination;
+    TraceEnd end;
+    Rows rows;
+  } cases[] = {
+      {"2001:db8:97::5",
+       TraceEnd::NoRoute,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::37", "", "(2) taba",
+         "2001:db8:97::\n/48", "1024", kAny},
+        {"2", "tables-new-agent", "2001:db8:77:40::37", "", "", "", "", "", ""}}},
+      {"2001:db8:99::5",
+       TraceEnd::NoResponse,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::9", "", "(2) taba",
+         "2001:db8:99::\n/48", "1024", kAny},
+        {"2", "", "2001:db8:77:40::9", "", "", "", "", "", ""}}},
+      {"2001:db8:98:ffff::1",
+       TraceEnd::NoResponse,
+       {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::20", "", "(2) taba",
+         "2001:db8:98::\n/48", "1024", kAny},
+        {"2", "", "2001:db8:77:40::20", "", "", "", "", "", ""}}},
+      // On a connected prefix: the trace ends there.
+      {"2001:db8:77:42::9",
+       TraceEnd::Reached,
+       {{"1", "tables-agent", "127.0.77.39", "::", "", "(3) tabb", "2001:db8:77:42::\n/64", kAny,
+         kAny}}},
+      // No default IPv6 route.
+      {"2001:db8:5::1",
+       TraceEnd::NoRoute,
+       {{"1", "tables-agent", "127.0.77.39", "", "", "", "", "", ""}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.destination);
+    CJobGrid g;
+    TraceOptions options;
+    options.destination = c.destination;
+    options.icmpMode = false;
+    options.resolveNames = false;
+    options.interfaceInfo = true;
+    options.maxSnmpHops = 2;
+    TraceOutcome outcome;
+    // A short time-out for the next hops that never answer.
+    RunJobHere([&] { outcome = RunTrace(g.table, options, LabAgent(kAgent, 161, 300, 0)); });
+    EXPECT_EQ(outcome.end, c.end);
+    ExpectRows(g.DataRows(), c.rows);
   }
 }
 

@@ -143,14 +143,14 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
     if (!enabledWhileRunning) enabledWhileRunning = page->FlagBox("ResolveName")->isEnabled();
   });
   RunPage(PageIndex("arptable"));
-  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("4 entry(s)"));
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("6 entry(s)"));
   ASSERT_TRUE(enabledWhileRunning.has_value());
   EXPECT_FALSE(*enabledWhileRunning);
   EXPECT_TRUE(page->FlagBox("ResolveName")->isEnabled());
   EXPECT_EQ(sheet->windowTitle(), QString("Tesmo [") + kAgent + "]");
 
   CTableGridView* grid = page->Grid();
-  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 4);
+  EXPECT_EVENTUALLY_EQ(grid->Model()->rowCount(), 6);
   grid->selectAll();
   QApplication::clipboard()->clear();
   page->CopyResults();
@@ -159,7 +159,9 @@ TEST_F(TablePagesTest, ArpStartFillsTheGridAndCopyGivesItsText) {
             "2\t010.077.040.007\tarp-seven.lab.test\t00A0C9AABBCC\tTesmo Lab Cards\t\n"
             "2\t010.077.040.008\t\t08002A010203\t\t\n"
             "3\t010.077.042.009\t\t525400123456\tQEMU lab NICs\t\n"
-            "12\t010.077.043.009\t\t525400123457\tQEMU lab NICs\t\n");
+            "12\t010.077.043.009\t\t525400123457\tQEMU lab NICs\t\n"
+            "2\t2001:db8:77:40::7\t\t00A0C9AABBCC\tTesmo Lab Cards\t\n"
+            "2\t2001:db8:77:40::8\t\t525400123458\tQEMU lab NICs\t\n");
 
   // A new target drops the results.
   TypeHost("127.0.77.40");
@@ -187,13 +189,14 @@ TEST_F(TablePagesTest, InterfacesAdminUpOnlyAndTheCopyOfATwoLineCell) {
   QApplication::clipboard()->clear();
   page->CopyResults();
   EXPECT_EQ(QApplication::clipboard()->text(),
-            "ip address\t\n010.077.040.001  010.077.041.001\t\n");
+            "ip address\t\n010.077.040.001  010.077.041.001  2001:db8:77:40::1  "
+            "fe80::2a0:c9ff:fe11:2233\t\n");
 }
 
 TEST_F(TablePagesTest, CommandLineRunsTheRoutingTablePage) {
   sheet->HandleCommandLine({kAgent, "routetable"});
   auto* page = PageAt<CTablePage>(PageIndex("routetable"));
-  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("7 entry(s)"));
+  EXPECT_EVENTUALLY_EQ(page->CountLabel()->text(), QString("20 entry(s)"));
   EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("routetable"));
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 1), "000.000.000.000");
   EXPECT_EQ(page->Grid()->Data().TextAt(1, 3), "");  // names are off by default

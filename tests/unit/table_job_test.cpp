@@ -209,5 +209,137 @@ TEST(TableJob, ArpFallsBackToTheNewerTable) {
   EXPECT_EQ(status.Texts().back(), "Ready");
 }
 
+// An agent that serves only the newer tables, with indexes of every kind: a
+// well-formed IPv4 and IPv6 one, and malformed ones (a byte above 255, an
+// address cut short, a wrong length for the type). Each page shows the good
+// rows (IPv4 first), shows every malformed one with the reason in its address
+// cell, and says which table it read.
+TEST(TableJob, NewerTablesShowMalformedIndexesAsRows) {
+  using namespace fake;
+  const ObjectId v4 = {1, 4, 10, 77, 44, 1};
+  const ObjectId v6 = {2, 16, 32, 1, 13, 184, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  const std::vector<ObjectId> bad = {
+      {1, 4, 10, 300, 0, 1}, {2, 16, 32, 1, 13, 184}, {1, 16, 10, 77, 44, 2}};
+  const ObjectId policy = {2, 0, 0};
+  const struct {
+    const char* page;
+    std::function<const TableDescription&()> table;
+    ObjectId column;  // the first column walked
+    // The whole index of a row of address index, and the value of column.
+    std::function<ObjectId(const ObjectId&)> index;
+    std::string value;
+    // The address cells, in the page's order ("bad" for a malformed index).
+    std::vector<std::string> addresses;
+    const char* tableRead;
+  } cases[] = {
+      {"addresses",
+       AddressTable,
+       {1, 3, 6, 1, 2, 1, 4, 34, 1, 3},
+       [](const ObjectId& address) { return address; },
+       Integer(2),
+       // The agent's order.
+       {"010.077.044.001", "bad", "bad", "bad", "2001:db8::1"},
+       "ipAddressTable"},
+      {"arptable",
+       ArpTable,
+       {1, 3, 6, 1, 2, 1, 4, 35, 1, 4},
+       [](const ObjectId& address) { return Join({2}, address); },
+       Tlv(0x04, std::string("\x00\xa0\xc9\xaa\xbb\xcc", 6)),
+       // IPv4 rows, by interface (a malformed row has none), then IPv6.
+       {"bad", "bad", "bad", "010.077.044.001", "2001:db8::1"},
+       "ipNetToPhysicalTable"},
+      {"routetable",
+       RouteTable,
+       {1, 3, 6, 1, 2, 1, 4, 24, 7, 1, 7},
+       [&](const ObjectId& address) {
+         const uint32_t length = address[0] == 2 ? 64 : 24;
+         return Join(Join(Join(address, {length}), policy), address);
+       },
+       Integer(2),
+       // IPv4 rows by destination, then IPv6.
+       {"bad", "bad", "bad", "010.077.044.001", "2001:db8::1"},
+       "inetCidrRouteTable"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    std::map<ObjectId, std::string> objects;
+    for (const ObjectId& address : {v4, v6, bad[0], bad[1], bad[2]}) {
+      objects[Join(c.column, c.index(address))] = c.value;
+    }
+    FakeAgent agent(TableAgent(objects));
+    CStatusLog status;
+    CGridData grid;
+    CTableGrid table;
+    table.ResetGrid(&grid, 2, 2);
+    const TableJobOutcome outcome = RunPageJob(c.table(), table, agent.Target(), {false});
+    EXPECT_TRUE(outcome.answered);
+    ASSERT_EQ(grid.Rows() - 1, static_cast<int>(c.addresses.size()));
+    for (int r = 1; r < grid.Rows(); ++r) {
+      const std::string cell = grid.TextAt(r, 1).toStdString();
+      if (c.addresses[r - 1] == "bad") {
+        EXPECT_TRUE(cell.starts_with("(unreadable index: ")) << "row " << r << ": " << cell;
+      } else {
+        EXPECT_EQ(cell, c.addresses[r - 1]) << "row " << r;
+      }
+    }
+    EXPECT_TRUE(status.Texts().back().startsWith("Ready (read from "))
+        << status.Texts().back().toStdString();
+    EXPECT_TRUE(status.Texts().back().contains(c.tableRead)) << status.Texts().back().toStdString();
+  }
+}
+
+// An agent with neither ipRouteTable nor inetCidrRouteTable but
+// ipCidrRouteTable: the Routing Table page reads its routes in the columns of
+// ipRouteTable, sorted by destination, and says which table it read.
+TEST(TableJob, RoutesFallBackToIpCidrRouteTable) {
+  using namespace fake;
+  const ObjectId entry = {1, 3, 6, 1, 2, 1, 4, 24, 4, 1};
+  const auto address = [](uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    return Tlv(0x40, std::string{static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
+                                 static_cast<char>(d)});
+  };
+  std::map<ObjectId, std::string> objects;
+  // 10.9.0.0/16 via 10.77.40.9 on interface 2, then the default route via
+  // 10.77.40.254: the agent's order is by index, the page's by destination.
+  const struct {
+    ObjectId index;
+    std::string dest, mask, nextHop;
+  } routes[] = {
+      {{10, 9, 0, 0, 255, 255, 0, 0, 0, 10, 77, 40, 9},
+       address(10, 9, 0, 0),
+       address(255, 255, 0, 0),
+       address(10, 77, 40, 9)},
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 77, 40, 254},
+       address(0, 0, 0, 0),
+       address(0, 0, 0, 0),
+       address(10, 77, 40, 254)},
+  };
+  for (const auto& route : routes) {
+    objects[Join(Join(entry, {1}), route.index)] = route.dest;
+    objects[Join(Join(entry, {2}), route.index)] = route.mask;
+    objects[Join(Join(entry, {4}), route.index)] = route.nextHop;
+    objects[Join(Join(entry, {5}), route.index)] = Integer(2);
+    objects[Join(Join(entry, {6}), route.index)] = Integer(4);
+    objects[Join(Join(entry, {11}), route.index)] = Integer(1);
+  }
+  FakeAgent agent(TableAgent(objects));
+  CStatusLog status;
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  const TableJobOutcome outcome = RunPageJob(RouteTable(), table, agent.Target(), {false});
+  EXPECT_TRUE(outcome.answered);
+  ASSERT_EQ(grid.Rows(), 3);
+  const QStringList first = {"2", "000.000.000.000", "010.077.040.254", "", "1", "000.000.000.000"};
+  const QStringList second = {"2", "010.009.000.000", "010.077.040.009", "",
+                              "1", "255.255.000.000"};
+  for (int c = 0; c < first.size(); ++c) {
+    EXPECT_EQ(grid.TextAt(1, c), first[c]) << "column " << c;
+    EXPECT_EQ(grid.TextAt(2, c), second[c]) << "column " << c;
+  }
+  EXPECT_TRUE(status.Texts().back().startsWith("Ready (read from ipCidrRouteTable"))
+      << status.Texts().back().toStdString();
+}
+
 }  // namespace
 }  // namespace tesmo

@@ -221,7 +221,10 @@ OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
   // The port goes into the peer name: net-snmp ignores remote_port for
   // transports opened from a peer name, and the "udp:" prefix keeps any host
   // text from choosing another transport.
-  std::string peer = "udp:" + target.address + ":" + std::to_string(target.port);
+  // An IPv6 address (it holds a ':') goes in brackets over "udp6:".
+  const bool v6 = target.address.find(':') != std::string::npos;
+  std::string peer = (v6 ? "udp6:[" + target.address + "]" : "udp:" + target.address) + ":" +
+                     std::to_string(target.port);
   settings.peername = peer.data();
   settings.retries = std::max(target.retries, 0);
   settings.timeout = static_cast<long>(std::max(target.timeoutMs, 0)) * 1000L;

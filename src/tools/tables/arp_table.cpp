@@ -1,6 +1,8 @@
 // The Arp page's table.
+#include <algorithm>
 #include <cstdio>
 
+#include "core/grid/grid_data.h"
 #include "tools/tables/table_pages.h"
 
 namespace tesmo {
@@ -9,10 +11,68 @@ namespace {
 // Fields of an ARP row record, in walk order.
 enum : int { kIfIndex = 0, kPhysAddress = 1, kNetAddress = 2 };
 
+// Fields of an ipNetToPhysicalTable record (the interface index and the
+// address are in its index).
+enum : int { kNeighbourPhysAddress = 0 };
+
+constexpr char kFromNetToPhysical[] =
+    "Ready (read from ipNetToPhysicalTable: the agent has no atTable or ipNetToMediaTable)";
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The cells of a row before its name: interface, address, phys address.
+struct ArpRow {
+  QString ifIndex;
+  std::string address;
+  bool nameable;
+  bool v6;
+  std::string physAddress;
+};
+
+// Rows by interface index, as the page always sorted them (a stable sort:
+// the agent's order within an interface).
+void SortByInterface(std::vector<ArpRow>& rows) {
+  std::stable_sort(rows.begin(), rows.end(), [](const ArpRow& a, const ArpRow& b) {
+    return LeadingNumber(a.ifIndex) < LeadingNumber(b.ifIndex);
+  });
+}
+
+void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill& fill) {
+  std::vector<ArpRow> older, newer;
+  for (const TableRow& record : records[0]) {
+    const std::vector<std::string>& t = record.texts;
+    older.push_back(
+        {CellText(t[kIfIndex]), NetAddressText(t[kNetAddress]), true, false, t[kPhysAddress]});
+  }
+  for (const TableRow& record : records[1]) {
+    uint32_t ifIndex = 0;
+    InetIndexAddress address;
+    std::string error;
+    const bool readable = ParseNetToPhysicalIndex(record.instance, ifIndex, address, &error);
+    if (!ShownFromNewerTable(!older.empty(), readable, address.IsV6())) continue;
+    newer.push_back({readable ? QString::number(ifIndex) : QString(),
+                     readable ? address.GridText() : BadIndexText(error), readable, address.IsV6(),
+                     record.texts[kNeighbourPhysAddress]});
+  }
+  // IPv4 neighbours first, each family by interface.
+  if (older.empty()) {
+    std::vector<ArpRow> v6;
+    for (ArpRow& row : newer) (row.v6 ? v6 : older).push_back(std::move(row));
+    newer = std::move(v6);
+  }
+  SortByInterface(older);
+  SortByInterface(newer);
+  for (const std::vector<ArpRow>* rows : {&older, &newer}) {
+    for (const ArpRow& row : *rows) {
+      fill.AddRow({row.ifIndex, CellText(row.address),
+                   row.nameable ? NameCell(flags[kResolveNameFlag], row.address) : QString(),
+                   CellText(row.physAddress), VendorCell(row.physAddress)});
+    }
+  }
 }
 
 }  // namespace
@@ -44,7 +104,11 @@ const TableDescription& ArpTable() {
                  {".1.3.6.1.2.1.3.1.1.1", ".1.3.6.1.2.1.3.1.1.2", ".1.3.6.1.2.1.3.1.1.3"},
                  kPhysAddress,
                  {".1.3.6.1.2.1.4.22.1.1", ".1.3.6.1.2.1.4.22.1.2", ".1.3.6.1.2.1.4.22.1.3"},
-                 "No atTable on the agent: getting ipNetToMediaTable"}},
+                 "No atTable on the agent: getting ipNetToMediaTable"},
+                {.status = "No ipNetToMediaTable on the agent: getting ipNetToPhysicalTable",
+                 .oids = {".1.3.6.1.2.1.4.35.1.4"},
+                 .progressColumn = kNeighbourPhysAddress,
+                 .run = TableWalkRun::kAdded}},
       .drawStatus = "Drawing table / Resolving names",
       .columns =
           {
@@ -54,18 +118,12 @@ const TableDescription& ArpTable() {
               {"phys address", 12, kAlignLeftTop, false, kSortStringNoCaseAscending},
               {"Vendor", 60, kAlignLeftTop, false, kSortStringNoCaseAscending},
           },
-      .build =
-          [](const TableRecords& records, const TableFlags& flags, CTableFill& fill) {
-            for (const TableRow& record : records[0]) {
-              const std::vector<std::string>& t = record.texts;
-              const std::string address = NetAddressText(t[kNetAddress]);
-              fill.AddRow({CellText(t[kIfIndex]), CellText(address),
-                           NameCell(flags[kResolveNameFlag], address), CellText(t[kPhysAddress]),
-                           VendorCell(t[kPhysAddress])});
-            }
-          },
-      .sortColumn = 0,
-      .sortCode = kSortNumericAscending,
+      // Sorted here rather than by the grid: the IPv6 neighbours stay after
+      // the IPv4 ones.
+      .build = BuildRows,
+      .readyStatus = [](const TableRecords& records) -> const char* {
+        return records[0].empty() && !records[1].empty() ? kFromNetToPhysical : nullptr;
+      },
   };
   return description;
 }

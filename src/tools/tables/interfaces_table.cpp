@@ -25,7 +25,8 @@ bool IsDown(const std::string& status) {
 }
 
 // One row per shown interface with all its addresses and masks in one cell
-// each (one line per address, the row as many lines high).
+// each (one line per address, the row as many lines high): those of
+// ipAddrTable, then those of ipAddressTable.
 void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill& fill) {
   const std::vector<TableRow>& interfaces = records[0];
   const std::vector<TableRow>& addresses = records[1];
@@ -35,22 +36,38 @@ void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill&
   for (const TableRow& address : addresses) {
     byIndex[address.texts[kAddrIfIndex]].push_back(&address);
   }
+  // Then the addresses of ipAddressTable: IPv6 only when ipAddrTable had
+  // rows, all of them when not. Records whose index cannot be read belong to
+  // no interface.
+  std::unordered_map<std::string, std::vector<IpAddressEntry>> newerByIndex;
+  for (const TableRow& record : records[2]) {
+    IpAddressEntry entry = ReadIpAddressEntry(record);
+    if (!entry.readable || !ShownFromNewerTable(!addresses.empty(), true, entry.address.IsV6()))
+      continue;
+    newerByIndex[record.texts[kIpAddrIfIndex]].push_back(std::move(entry));
+  }
   for (const TableRow& record : interfaces) {
     const std::vector<std::string>& t = record.texts;
     if (flags[kInterfacesAdminUpOnly] && IsDown(t[kIfAdminStatus])) continue;
     if (flags[kInterfacesOperUpOnly] && IsDown(t[kIfOperStatus])) continue;
     QString addressText, maskText;
     int count = 0;
+    const auto add = [&](const std::string& address, const std::string& mask) {
+      if (count > 0) {
+        addressText += QLatin1String("\r\n");
+        maskText += QLatin1String("\r\n");
+      }
+      addressText += CellText(address);
+      maskText += CellText(mask);
+      ++count;
+    };
     if (auto found = byIndex.find(t[kIfIndex]); found != byIndex.end()) {
       for (const TableRow* address : found->second) {
-        if (!addressText.isEmpty()) {
-          addressText += QLatin1String("\r\n");
-          maskText += QLatin1String("\r\n");
-        }
-        addressText += CellText(address->texts[kAddrAddress]);
-        maskText += CellText(address->texts[kAddrMask]);
-        ++count;
+        add(address->texts[kAddrAddress], address->texts[kAddrMask]);
       }
+    }
+    if (auto found = newerByIndex.find(t[kIfIndex]); found != newerByIndex.end()) {
+      for (const IpAddressEntry& entry : found->second) add(entry.addressText, entry.maskText);
     }
     fill.AddRow(
         {CellText(t[kIfIndex]), CellText(t[kIfAdminStatus]), CellText(t[kIfOperStatus]),
@@ -73,7 +90,10 @@ const TableDescription& InterfacesTable() {
                  {".1.3.6.1.2.1.2.2.1.1", ".1.3.6.1.2.1.2.2.1.2", ".1.3.6.1.2.1.2.2.1.3",
                   ".1.3.6.1.2.1.2.2.1.4", ".1.3.6.1.2.1.2.2.1.5", ".1.3.6.1.2.1.2.2.1.6",
                   ".1.3.6.1.2.1.2.2.1.7", ".1.3.6.1.2.1.2.2.1.8"}},
-                {"Getting address variables", AddressTableOids()}},
+                {"Getting address variables", AddressTableOids()},
+                {.status = "No ipAddrTable on the agent: getting ipAddressTable",
+                 .oids = IpAddressTableOids(),
+                 .run = TableWalkRun::kAdded}},
       .columns =
           {
               {"int.", 3, kAlignRightTop, false, kSortNumericAscending},

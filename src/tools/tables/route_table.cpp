@@ -1,11 +1,14 @@
 // The Routing Table page's table.
+#include <algorithm>
+
 #include "tools/tables/table_pages.h"
 
 namespace tesmo {
 namespace {
 
 // Fields of a route row record, in walk order (the next hop, column 7 of the
-// table, is asked after the type, column 8).
+// table, is asked after the type, column 8). ipCidrRouteTable is walked in
+// the same order of meanings.
 enum : int {
   kDest = 0,
   kIfIndex = 1,
@@ -18,6 +21,102 @@ enum : int {
   kInfo = 8
 };
 
+// Fields of an inetCidrRouteTable record (destination, prefix length and next
+// hop are in its index).
+enum : int { kInetIfIndex = 0, kInetType = 1, kInetProto = 2, kInetAge = 3, kInetMetric = 4 };
+
+constexpr char kFromInetCidr[] =
+    "Ready (read from inetCidrRouteTable: the agent has no ipRouteTable)";
+constexpr char kFromIpCidr[] =
+    "Ready (read from ipCidrRouteTable: the agent has no ipRouteTable or inetCidrRouteTable)";
+
+// inetCidrRouteType and IANAipRouteProtocol, for agents' values printed
+// without their modules.
+constexpr const char* kRouteTypes[] = {nullptr, "other", "reject", "local", "remote", "blackhole"};
+constexpr const char* kRouteProtocols[] = {
+    nullptr, "other", "local",     "netmgmt",   "icmp", "egp", "ggp",  "hello",      "rip",
+    "isIs",  "esIs",  "ciscoIgrp", "bbnSpfIgp", "ospf", "bgp", "idpr", "ciscoEigrp", "dvmrp"};
+
+struct RouteRow {
+  std::string ifIndex, dest, nextHop, nameOf, metric, mask, type, proto, age, info;
+  bool v6 = false;
+  bool readable = true;
+};
+
+RouteRow FromOlderTable(const TableRow& record) {
+  const std::vector<std::string>& t = record.texts;
+  return {t[kIfIndex], t[kDest], t[kNextHop], t[kNextHop], t[kMetric],
+          t[kMask],    t[kType], t[kProto],   t[kAge],     t[kInfo]};
+}
+
+RouteRow FromInetCidrTable(const TableRow& record) {
+  const std::vector<std::string>& t = record.texts;
+  RouteRow row;
+  row.ifIndex = t[kInetIfIndex];
+  row.metric = t[kInetMetric];
+  row.type = EnumLabel(t[kInetType], kRouteTypes);
+  row.proto = EnumLabel(t[kInetProto], kRouteProtocols);
+  row.age = t[kInetAge];
+  InetCidrRouteIndex index;
+  std::string error;
+  if (!ParseInetCidrRouteIndex(record.instance, index, &error)) {
+    row.dest = BadIndexText(error);
+    row.readable = false;
+    return row;
+  }
+  row.v6 = index.destination.IsV6();
+  row.dest = index.destination.GridText();
+  row.nextHop = index.nextHop.GridText();
+  row.nameOf = index.nextHop.Text();
+  row.mask = PrefixMaskText(index.destination.address, index.prefixLength);
+  return row;
+}
+
+// By destination text, letter case ignored, as the grid sorts the column
+// (a stable sort: the agent's order between equal destinations).
+void SortByDestination(std::vector<RouteRow>& rows) {
+  std::vector<std::pair<QString, size_t>> keys;
+  keys.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i)
+    keys.emplace_back(QString::fromStdString(rows[i].dest).toCaseFolded(), i);
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<RouteRow> sorted;
+  sorted.reserve(rows.size());
+  for (const auto& key : keys) sorted.push_back(std::move(rows[key.second]));
+  rows = std::move(sorted);
+}
+
+// ipRouteTable's routes then inetCidrRouteTable's IPv6 routes; without
+// ipRouteTable rows all of inetCidrRouteTable's (IPv4 first), else
+// ipCidrRouteTable's. Each family sorted by destination.
+void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill& fill) {
+  std::vector<RouteRow> v4, v6;
+  if (!records[0].empty() || records[1].empty()) {
+    for (const TableRow& record : records[records[0].empty() ? 2 : 0])
+      v4.push_back(FromOlderTable(record));
+  }
+  for (const TableRow& record : records[1]) {
+    RouteRow row = FromInetCidrTable(record);
+    if (row.v6) {
+      v6.push_back(std::move(row));
+    } else if (records[0].empty() || !row.readable) {
+      // Unreadable rows (no next hop) are always shown, with the reason.
+      v4.push_back(std::move(row));
+    }
+  }
+  SortByDestination(v4);
+  SortByDestination(v6);
+  for (const std::vector<RouteRow>* rows : {&v4, &v6}) {
+    for (const RouteRow& r : *rows) {
+      fill.AddRow({CellText(r.ifIndex), CellText(r.dest), CellText(r.nextHop),
+                   r.nameOf.empty() ? QString() : NameCell(flags[kResolveNameFlag], r.nameOf),
+                   CellText(r.metric), CellText(r.mask), CellText(r.type), CellText(r.proto),
+                   CellText(r.age), CellText(r.info)});
+    }
+  }
+}
+
 }  // namespace
 
 const TableDescription& RouteTable() {
@@ -29,7 +128,21 @@ const TableDescription& RouteTable() {
                  {".1.3.6.1.2.1.4.21.1.1", ".1.3.6.1.2.1.4.21.1.2", ".1.3.6.1.2.1.4.21.1.3",
                   ".1.3.6.1.2.1.4.21.1.8", ".1.3.6.1.2.1.4.21.1.7", ".1.3.6.1.2.1.4.21.1.9",
                   ".1.3.6.1.2.1.4.21.1.10", ".1.3.6.1.2.1.4.21.1.11", ".1.3.6.1.2.1.4.21.1.13"},
-                 kDest}},
+                 kDest},
+                {.status = "No ipRouteTable on the agent: getting inetCidrRouteTable",
+                 .oids = {".1.3.6.1.2.1.4.24.7.1.7", ".1.3.6.1.2.1.4.24.7.1.8",
+                          ".1.3.6.1.2.1.4.24.7.1.9", ".1.3.6.1.2.1.4.24.7.1.10",
+                          ".1.3.6.1.2.1.4.24.7.1.12"},
+                 .run = TableWalkRun::kAdded},
+                {.status = "No ipRouteTable or inetCidrRouteTable on the agent: getting "
+                           "ipCidrRouteTable",
+                 .oids = {".1.3.6.1.2.1.4.24.4.1.1", ".1.3.6.1.2.1.4.24.4.1.5",
+                          ".1.3.6.1.2.1.4.24.4.1.11", ".1.3.6.1.2.1.4.24.4.1.6",
+                          ".1.3.6.1.2.1.4.24.4.1.4", ".1.3.6.1.2.1.4.24.4.1.7",
+                          ".1.3.6.1.2.1.4.24.4.1.8", ".1.3.6.1.2.1.4.24.4.1.2",
+                          ".1.3.6.1.2.1.4.24.4.1.9"},
+                 .progressColumn = kDest,
+                 .run = TableWalkRun::kInsteadOfEmpty}},
       .drawStatus = "Drawing table / Resolving names",
       .columns =
           {
@@ -44,18 +157,14 @@ const TableDescription& RouteTable() {
               {"age", 5, kAlignRightTop, false, kSortNumericAscending},
               {"info", 12, kAlignLeftTop, false, kSortStringNoCaseAscending},
           },
-      .build =
-          [](const TableRecords& records, const TableFlags& flags, CTableFill& fill) {
-            for (const TableRow& record : records[0]) {
-              const std::vector<std::string>& t = record.texts;
-              fill.AddRow({CellText(t[kIfIndex]), CellText(t[kDest]), CellText(t[kNextHop]),
-                           NameCell(flags[kResolveNameFlag], t[kNextHop]), CellText(t[kMetric]),
-                           CellText(t[kMask]), CellText(t[kType]), CellText(t[kProto]),
-                           CellText(t[kAge]), CellText(t[kInfo])});
-            }
-          },
-      .sortColumn = 1,
-      .sortCode = kSortStringNoCaseAscending,
+      // Sorted here rather than by the grid: the IPv6 routes stay after the
+      // IPv4 ones.
+      .build = BuildRows,
+      .readyStatus = [](const TableRecords& records) -> const char* {
+        if (!records[0].empty()) return nullptr;
+        if (!records[1].empty()) return kFromInetCidr;
+        return records[2].empty() ? nullptr : kFromIpCidr;
+      },
   };
   return description;
 }

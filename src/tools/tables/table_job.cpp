@@ -46,7 +46,13 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   QString failure;
   for (size_t i = 0; i < description.walks.size(); ++i) {
     const TableWalkSpec& walk = description.walks[i];
-    PostStatus("%s", walk.status);
+    bool rowsBefore = false;
+    for (size_t k = 0; k < i; ++k) rowsBefore = rowsBefore || !records[k].empty();
+    if (walk.run != TableWalkRun::kAlways) {
+      if (!failure.isEmpty() || outcome.stopped || !outcome.answered) continue;
+      if (walk.run == TableWalkRun::kInsteadOfEmpty && rowsBefore) continue;
+    }
+    if (walk.run != TableWalkRun::kAdded || !rowsBefore) PostStatus("%s", walk.status);
     ColumnWalkOptions options = JobWalkOptions(walk.progressColumn);
     if (description.rowsWhileWalking) {
       options.onRow = [&](const TableRow& row) {
@@ -77,7 +83,9 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   // After Stop the page says its table is cut short, not "Ready".
   const auto finalStatus = [&] {
     if (outcome.stopped) return StoppedTableText(outcome.rows);
-    return failure.isEmpty() ? QStringLiteral("Ready") : failure;
+    if (!failure.isEmpty()) return failure;
+    const char* ready = description.readyStatus ? description.readyStatus(records) : nullptr;
+    return ready != nullptr ? QString::fromUtf8(ready) : QStringLiteral("Ready");
   };
   if (description.rowsWhileWalking) {
     FinishTable(table, outcome.rows, -1, 0, finalStatus());
@@ -89,8 +97,9 @@ TableJobOutcome RunTableJob(const TableDescription& description, const TableFlag
   shown.resize(description.flags.size(), false);
   description.build(records, shown, fill);
   outcome.rows = fill.Count();
+  const QString status = finalStatus();
   records.clear();
-  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, finalStatus());
+  FinishTable(table, outcome.rows, description.sortColumn, description.sortCode, status);
   return outcome;
 }
 
@@ -118,6 +127,17 @@ bool WalkEndedNormally(const ColumnWalkResult& walk) {
 void NoteWalk(TableJobOutcome& outcome, const ColumnWalkResult& walk) {
   if (!WalkEndedNormally(walk) || walk.full) outcome.answered = false;
   if (walk.stopped) outcome.stopped = true;
+}
+
+std::string EnumLabel(const std::string& text, std::span<const char* const> labels) {
+  if (text.empty() || text.size() > 3) return text;
+  size_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return text;
+    value = value * 10 + static_cast<size_t>(c - '0');
+  }
+  if (value >= labels.size() || labels[value] == nullptr) return text;
+  return labels[value];
 }
 
 QString NameCell(bool resolve, const std::string& addressText) {

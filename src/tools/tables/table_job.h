@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,19 @@ struct TableFlagSpec {
   bool defaultOn;       // built-in value
 };
 
+// When a walk of a job runs.
+enum class TableWalkRun {
+  kAlways,  // whatever the walks before it gave
+  // A walk added to a page's older tables: only when every walk before it
+  // answered (a silent agent costs no second time-out), and its status text
+  // is posted only when the walks before it found no row (otherwise the
+  // page's status line reads as it always did).
+  kAdded,
+  // Only when every walk before it answered without a row: the table read
+  // instead of older ones the agent does not serve.
+  kInsteadOfEmpty,
+};
+
 // One column walk of a job.
 struct TableWalkSpec {
   const char* status;             // posted before the walk
@@ -49,6 +63,7 @@ struct TableWalkSpec {
   // its own status text.
   std::vector<std::string> fallbackOids = {};
   const char* fallbackStatus = nullptr;
+  TableWalkRun run = TableWalkRun::kAlways;
 };
 
 // The page's flags, in the order of TableDescription::flags.
@@ -75,6 +90,10 @@ struct TableDescription {
   // (one) walk: no records, no build, no final sort, and the rows fetched
   // before a failure stay. Generic tables, whose columns are the user's.
   bool rowsWhileWalking = false;
+  // The status text of a whole result instead of "Ready", when set and it
+  // gives one: says which table the rows were read from when they came from
+  // a newer table instead of the page's usual one.
+  std::function<const char*(const TableRecords& records)> readyStatus = {};
 
   // The built-in flags.
   TableFlags DefaultFlags() const;
@@ -110,6 +129,11 @@ void NoteWalk(TableJobOutcome& outcome, const ColumnWalkResult& walk);
 inline QString CellText(const std::string& text) {
   return QString::fromStdString(text);
 }
+
+// The label of an enumeration value that the request layer printed as a bare
+// number because no loaded MIB module declares its column (labels[value],
+// when there is one); any other text as it is.
+std::string EnumLabel(const std::string& text, std::span<const char* const> labels);
 
 // The "name" cell of an address: its host name when resolve is on and no stop
 // has been requested, so the rows drawn after a Stop cost no lookup; empty

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/snmp/inet_index.h"
 #include "tools/tables/table_job.h"
 
 namespace tesmo {
@@ -13,15 +14,20 @@ namespace tesmo {
 const TableDescription& InterfacesTable();
 enum : int { kInterfacesAdminUpOnly = 0, kInterfacesOperUpOnly = 1 };
 
-// The IP address table (ipAddrTable) with a host name per address.
-// Flag: ResolveName.
+// The IP address table (ipAddrTable) with a host name per address, then the
+// IPv6 addresses of ipAddressTable; all its addresses when the agent has no
+// ipAddrTable. Flag: ResolveName.
 const TableDescription& AddressTable();
 
 // The address translation table (atTable) with host names and hardware
-// vendors. Flag: ResolveName.
+// vendors, then the IPv6 neighbours of ipNetToPhysicalTable; all its
+// neighbours when the agent has neither atTable nor ipNetToMediaTable.
+// Flag: ResolveName.
 const TableDescription& ArpTable();
 
-// The IP routing table (ipRouteTable), sorted by destination. Flag: ResolveName.
+// The IP routing table (ipRouteTable), sorted by destination, then the IPv6
+// routes of inetCidrRouteTable. Without ipRouteTable rows: inetCidrRouteTable
+// (IPv4 routes, then IPv6 routes), else ipCidrRouteTable. Flag: ResolveName.
 const TableDescription& RouteTable();
 
 // The flag of the three pages that have only ResolveName.
@@ -38,6 +44,32 @@ enum AddressField : int {
   kAddrReasm = 4,    // ipAdEntReasmMaxSize
   kAddrFieldCount
 };
+
+// The columns of the ipAddressTable walk (its address is in the index), shared
+// by the Interfaces and Addresses pages, and the fields of its records.
+const std::vector<std::string>& IpAddressTableOids();
+enum IpAddressField : int {
+  kIpAddrIfIndex = 0,  // ipAddressIfIndex
+  kIpAddrType = 1,     // ipAddressType
+  kIpAddrPrefix = 2,   // ipAddressPrefix
+  kIpAddrOrigin = 3,   // ipAddressOrigin
+  kIpAddrStatus = 4,   // ipAddressStatus
+  kIpAddrFieldCount
+};
+
+// One ipAddressTable record as the pages show it.
+struct IpAddressEntry {
+  bool readable = false;  // the index held an IP address
+  InetIndexAddress address;
+  std::string addressText;  // the grid form, or why the index could not be read
+  std::string maskText;     // the prefix as a mask cell, "" when unknown
+};
+IpAddressEntry ReadIpAddressEntry(const TableRow& record);
+
+// Which records of a newer table a page shows after (or instead of) the rows
+// of the older IPv4 table: IPv6 only after IPv4 rows, every family instead of
+// them. A record whose index cannot be read is always shown, with the reason.
+bool ShownFromNewerTable(bool olderHasRows, bool readable, bool isV6);
 
 // The network address column of atTable holds NetworkAddress values, which
 // the request layer prints byte by byte in hex ("0A:4D:28:07"). Such a text

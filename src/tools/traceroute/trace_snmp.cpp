@@ -11,6 +11,7 @@
 #include "core/net/address_text.h"
 #include "core/net/name_resolution.h"
 #include "core/snmp/column_walk.h"
+#include "core/snmp/inet_index.h"
 #include "core/snmp/snmp_request.h"
 
 namespace tesmo {
@@ -64,6 +65,16 @@ constexpr std::array<const char*, kRouteObjectCount> kRouteColumns = {".1.",  ".
 // ipAdEntAddr and ipAdEntIfIndex; ifIndex and ifDescr.
 const std::vector<std::string> kAddressColumns = {".1.3.6.1.2.1.4.20.1.1", ".1.3.6.1.2.1.4.20.1.2"};
 const std::vector<std::string> kInterfaceColumns = {".1.3.6.1.2.1.2.2.1.1", ".1.3.6.1.2.1.2.2.1.2"};
+// ipAddressIfIndex, for an agent asked at an IPv6 address.
+const std::vector<std::string> kIpAddressColumns = {".1.3.6.1.2.1.4.34.1.3"};
+
+// inetCidrRouteTable's IPv6 routes (destination type 2 begins the index):
+// interface index, type, protocol and first metric, in the order of
+// kInetRouteIfIndex...
+const std::vector<std::string> kInetRouteColumns = {
+    ".1.3.6.1.2.1.4.24.7.1.7.2", ".1.3.6.1.2.1.4.24.7.1.8.2", ".1.3.6.1.2.1.4.24.7.1.9.2",
+    ".1.3.6.1.2.1.4.24.7.1.12.2"};
+enum : int { kInetRouteIfIndex = 0, kInetRouteType, kInetRouteProto, kInetRouteMetric1 };
 
 // The route an agent uses, as its ipRouteTable texts.
 struct FoundRoute {
@@ -74,7 +85,7 @@ enum class SearchEnd { Found, NoRoute, Failed, Stopped };
 
 class CSnmpTrace {
  public:
-  CSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
+  CSnmpTrace(CTableGrid& table, const JobContext& context, const IpAddress& destination,
              const TraceOptions& options)
       : table(table),
         grid(table.Grid()),
@@ -82,16 +93,16 @@ class CSnmpTrace {
         destination(destination),
         options(options) {}
 
-  TraceOutcome Run(uint32_t firstAgent);
+  TraceOutcome Run(const IpAddress& firstAgent);
 
  private:
   bool Stopped() const { return context.Stopped(); }
   void Set(int row, int col, const std::string& text) {
     if (grid != nullptr) grid->SetTextAt(row, col, QString::fromStdString(text));
   }
-  SnmpTarget AgentTarget(uint32_t agent) const {
+  SnmpTarget AgentTarget(const IpAddress& agent) const {
     SnmpTarget target = context.target;
-    target.address = FormatAddress(agent);
+    target.address = agent.Text();
     return target;
   }
   // An address, then a line feed and its name when names are wanted.
@@ -100,8 +111,9 @@ class CSnmpTrace {
     return address + "\n" + (Stopped() ? std::string() : ResolveAddressToName(address));
   }
   // The ipAdEntIfIndex of the agent's own address; "" when it has none.
-  std::string InputInterface(const SnmpTarget& target, uint32_t agent);
+  std::string InputInterface(const SnmpTarget& target, const IpAddress& agent);
   SearchEnd SearchRoute(const SnmpTarget& target, FoundRoute& route);
+  SearchEnd SearchRouteV6(const SnmpTarget& target, FoundRoute& route);
   // "(index) ifDescr" for the two interface indexes, from the agent's ifTable.
   void FillInterfaces(int row, const SnmpTarget& target, const std::string& input,
                       const std::string& output);
@@ -109,22 +121,64 @@ class CSnmpTrace {
   CTableGrid& table;
   CGridData* grid;
   const JobContext& context;
-  const uint32_t destination;
+  const IpAddress destination;
   const TraceOptions& options;
 };
 
-std::string CSnmpTrace::InputInterface(const SnmpTarget& target, uint32_t agent) {
+std::string CSnmpTrace::InputInterface(const SnmpTarget& target, const IpAddress& agent) {
   PostStatus("Getting address variables");
   std::vector<TableRow> rows;
+  if (agent.IsV6()) {
+    WalkColumns(target, kIpAddressColumns, rows);
+    for (const TableRow& row : rows) {
+      InetIndexAddress address;
+      if (ParseIpAddressIndex(row.instance, address, nullptr) && address.address == agent)
+        return row.texts[0];
+    }
+    return {};
+  }
   WalkColumns(target, kAddressColumns, rows);
   for (const TableRow& row : rows) {
-    if (ParseAddressText(row.texts[0]) == agent) return row.texts[1];
+    if (ParseAddressText(row.texts[0]) == agent.V4Value()) return row.texts[1];
   }
   return {};
 }
 
+SearchEnd CSnmpTrace::SearchRouteV6(const SnmpTarget& target, FoundRoute& route) {
+  std::vector<TableRow> rows;
+  const ColumnWalkResult walk = WalkColumns(target, kInetRouteColumns, rows);
+  if (walk.stopped) return SearchEnd::Stopped;
+  if (walk.result != kSnmpResponse) return SearchEnd::Failed;
+  // Rows whose index cannot be read are no candidates.
+  std::vector<PrefixRoute> candidates;
+  std::vector<InetCidrRouteIndex> indexes;
+  std::vector<const TableRow*> owners;
+  for (const TableRow& row : rows) {
+    ObjectId index = {kInetIpv6};
+    index.insert(index.end(), row.instance.begin(), row.instance.end());
+    InetCidrRouteIndex parsed;
+    if (!ParseInetCidrRouteIndex(index, parsed, nullptr)) continue;
+    candidates.push_back({parsed.destination.address, parsed.prefixLength});
+    indexes.push_back(parsed);
+    owners.push_back(&row);
+  }
+  const std::optional<size_t> best = LongestPrefixMatch(candidates, destination);
+  if (!best) return SearchEnd::NoRoute;
+  const InetCidrRouteIndex& index = indexes[*best];
+  const std::vector<std::string>& t = owners[*best]->texts;
+  route.texts[kRouteDest] = index.destination.Text();
+  route.texts[kRouteMask] = PrefixMaskText(index.destination.address, index.prefixLength);
+  route.texts[kRouteNextHop] = index.nextHop.Text();
+  route.texts[kRouteIfIndex] = t[kInetRouteIfIndex];
+  route.texts[kRouteType] = t[kInetRouteType];
+  route.texts[kRouteProto] = t[kInetRouteProto];
+  route.texts[kRouteMetric1] = t[kInetRouteMetric1];
+  return SearchEnd::Found;
+}
+
 SearchEnd CSnmpTrace::SearchRoute(const SnmpTarget& target, FoundRoute& route) {
-  for (const uint32_t index : RouteSearchIndexes(destination)) {
+  if (destination.IsV6()) return SearchRouteV6(target, route);
+  for (const uint32_t index : RouteSearchIndexes(destination.V4Value())) {
     if (Stopped()) return SearchEnd::Stopped;
     const std::string indexText = FormatAddress(index);
     std::array<SnmpVarRequest, kRouteObjectCount> requests;
@@ -156,13 +210,13 @@ void CSnmpTrace::FillInterfaces(int row, const SnmpTarget& target, const std::st
   }
 }
 
-TraceOutcome CSnmpTrace::Run(uint32_t firstAgent) {
+TraceOutcome CSnmpTrace::Run(const IpAddress& firstAgent) {
   TraceOutcome outcome;
-  outcome.destinationAddress = FormatAddress(destination);
+  outcome.destinationAddress = destination.Text();
   PrepareTable(table, kColumns);
   // First hop of every agent seen, for the routing-loop note.
-  std::map<uint32_t, unsigned> seen;
-  uint32_t agent = firstAgent;
+  std::map<IpAddress, unsigned> seen;
+  IpAddress agent = firstAgent;
   for (unsigned hop = 1;; ++hop) {
     if (options.maxSnmpHops != 0 && hop > options.maxSnmpHops) {
       PostStatus("Trace ended after %u hops", options.maxSnmpHops);
@@ -234,13 +288,19 @@ TraceOutcome CSnmpTrace::Run(uint32_t firstAgent) {
     Set(row, kColRoute, routeCell);
     Set(row, kColMetric, t[kRouteMetric1]);
     Set(row, kColProto, t[kRouteProto]);
-    const std::optional<uint32_t> nextHop = ParseAddressText(t[kRouteNextHop]);
-    const std::string nextHopText = nextHop ? FormatAddress(*nextHop) : t[kRouteNextHop];
+    // An IPv6 route's next hop is "::" when it has none (a connected route).
+    std::optional<IpAddress> nextHop = ParseIpAddress(t[kRouteNextHop]);
+    if (nextHop && nextHop->IsV6() && nextHop->V6Bytes() == std::array<uint8_t, 16>{})
+      nextHop.reset();
+    const std::string nextHopText = nextHop ? nextHop->Text() : t[kRouteNextHop];
     Set(row, kColNextHop, AddressCell(nextHopText));
 
     if (options.interfaceInfo) FillInterfaces(row, target, input, t[kRouteIfIndex]);
 
-    const bool last = t[kRouteType] == "direct" || t[kRouteType] == "3" || nextHop == destination;
+    // ipRouteType direct(3); inetCidrRouteType local(3), a connected route.
+    const bool connected =
+        destination.IsV6() ? t[kRouteType] == "local" : t[kRouteType] == "direct";
+    const bool last = connected || t[kRouteType] == "3" || nextHop == destination;
     PostProgressText(QStringLiteral("Following the routes to %1: %2 hop(s) found")
                          .arg(QString::fromStdString(outcome.destinationAddress))
                          .arg(hop));
@@ -279,12 +339,49 @@ std::vector<uint32_t> RouteSearchIndexes(uint32_t destination) {
   return indexes;
 }
 
+bool PrefixHolds(const IpAddress& network, uint32_t length, const IpAddress& address) {
+  if (network.family() != address.family() || network.IsNull()) return false;
+  if (network.IsV4()) {
+    if (length > 32) return false;
+    const uint32_t mask = length == 0 ? 0 : ~uint32_t{0} << (32 - length);
+    return (network.V4Value() & mask) == (address.V4Value() & mask);
+  }
+  if (length > 128) return false;
+  const std::array<uint8_t, 16>& a = network.V6Bytes();
+  const std::array<uint8_t, 16>& b = address.V6Bytes();
+  const uint32_t whole = length / 8;
+  for (uint32_t i = 0; i < whole; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  const uint32_t rest = length % 8;
+  if (rest == 0) return true;
+  const uint8_t mask = static_cast<uint8_t>(0xFF << (8 - rest));
+  return (a[whole] & mask) == (b[whole] & mask);
+}
+
+std::optional<size_t> LongestPrefixMatch(std::span<const PrefixRoute> routes,
+                                         const IpAddress& destination) {
+  std::optional<size_t> best;
+  for (size_t i = 0; i < routes.size(); ++i) {
+    const PrefixRoute& route = routes[i];
+    if (!PrefixHolds(route.destination, route.prefixLength, destination)) continue;
+    if (!best || route.prefixLength > routes[*best].prefixLength) best = i;
+  }
+  return best;
+}
+
 TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
-                          const TraceOptions& options, const TraceHooks&) {
-  const std::optional<uint32_t> first = ParseAddressText(context.target.address);
+                          const TraceOptions& options, const TraceHooks& hooks) {
+  return RunSnmpTrace(table, context, IpAddress::V4(destination), options, hooks);
+}
+
+TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context,
+                          const IpAddress& destination, const TraceOptions& options,
+                          const TraceHooks&) {
+  const std::optional<IpAddress> first = ParseIpAddress(context.target.address);
   if (!first) {
     TraceOutcome outcome;
-    outcome.destinationAddress = FormatAddress(destination);
+    outcome.destinationAddress = destination.Text();
     return outcome;
   }
   return CSnmpTrace(table, context, destination, options).Run(*first);

@@ -1,13 +1,17 @@
 // The SNMP trace: from the SNMP target towards a destination, hop by hop
 // through the agents' routing tables. At each agent: its sysName, the route
-// it uses towards the destination (found by trying ever shorter prefixes of
-// the destination as ipRouteTable indexes), its input and output interfaces,
-// and then on to the route's next hop.
+// it uses towards the destination (for IPv4 found by trying ever shorter
+// prefixes of the destination as ipRouteTable indexes; for IPv6 the longest
+// prefix of inetCidrRouteTable's IPv6 routes that holds it), its input and
+// output interfaces, and then on to the route's next hop.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
+#include "core/net/ip_address.h"
 #include "tools/traceroute/traceroute.h"
 
 namespace tesmo {
@@ -19,6 +23,21 @@ namespace tesmo {
 // 8.0.0.0, 0.0.0.0.
 std::vector<uint32_t> RouteSearchIndexes(uint32_t destination);
 
+// Whether address lies in the prefix of length bits of network (both of one
+// family; a length beyond the family's bits holds nothing).
+bool PrefixHolds(const IpAddress& network, uint32_t length, const IpAddress& address);
+
+// A route as the longest-prefix search sees it.
+struct PrefixRoute {
+  IpAddress destination;
+  uint32_t prefixLength = 0;
+};
+
+// The route whose prefix holds destination with the most bits; the first in
+// the table's order among equals; none when no route holds it.
+std::optional<size_t> LongestPrefixMatch(std::span<const PrefixRoute> routes,
+                                         const IpAddress& destination);
+
 // The trace from the job's target (its address and access parameters) to
 // destination on the table: one fixed row and
 // nine columns, every data row two lines high. Ends at an agent whose route
@@ -28,5 +47,10 @@ std::vector<uint32_t> RouteSearchIndexes(uint32_t destination);
 // whose agent appeared earlier in the trace says so in its route cell.
 TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context, uint32_t destination,
                           const TraceOptions& options, const TraceHooks& hooks = {});
+// The same towards a destination of either family. The agents along the way
+// are asked at the next hops' addresses, of whichever family they are.
+TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context,
+                          const IpAddress& destination, const TraceOptions& options,
+                          const TraceHooks& hooks = {});
 
 }  // namespace tesmo

@@ -4,6 +4,7 @@
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
 #include "tools/traceroute/trace_icmp.h"
 #include "tools/traceroute/trace_snmp.h"
@@ -32,6 +33,19 @@ void TraceOptions::Save() const {
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
                       const TraceHooks& hooks) {
   TraceOutcome outcome;
+  // An IPv6 address is followed through the agents' IPv6 routes as it is.
+  if (!options.icmpMode && LooksLikeIpv6(options.destination)) {
+    const std::optional<IpAddress> destination = ParseIpAddress(options.destination);
+    if (hooks.onDestinationAddress)
+      hooks.onDestinationAddress(destination ? destination->Text() : std::string());
+    if (!destination) {
+      PostStatus("Cannot resolve destination name");
+      return outcome;
+    }
+    outcome = RunSnmpTrace(table, context, *destination, options, hooks);
+    PostTraceEnd(outcome);
+    return outcome;
+  }
   const std::string address = AddressOfHostText(options.destination);
   if (hooks.onDestinationAddress) hooks.onDestinationAddress(address);
   const std::optional<uint32_t> destination = ParseAddressText(address);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """UDP relay of the table pages' lab: listens on an address of the lab
-namespace and hands every datagram to an agent on the loopback of another
+namespace (IPv4 or IPv6) and hands every datagram to an agent on the loopback of another
 namespace, and the agent's answers back. The agents' own namespaces thus keep
 exactly the interfaces, addresses, routes and ARP entries the harness gave
 them: no link to the lab namespace shows up in their tables.
@@ -31,7 +31,8 @@ def enter_netns(name):
 
 def main():
     listen_address, listen_port, agent_netns, agent_port = sys.argv[1:5]
-    listener = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    family = socket.AF_INET6 if ":" in listen_address else socket.AF_INET
+    listener = socket.socket(family, socket.SOCK_DGRAM)
     listener.bind((listen_address, int(listen_port)))
     enter_netns(agent_netns)
     agent = ("127.0.0.1", int(agent_port))
