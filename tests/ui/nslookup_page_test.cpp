@@ -92,12 +92,13 @@ constexpr int kDns = 1054, kSearch = 1044, kTimeout = 1056, kRetries = 1058, kHo
 TEST_F(NsLookupPageTest, EditsReachTheResolverAndTheSettingsCommandsOwnTheSection) {
   // Loaded at start from the namespace's resolv.conf, nothing being stored.
   EXPECT_EQ(Control<QLineEdit>(kDns)->text(), "127.0.0.1");
-  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<uint32_t>{0x7F000001});
+  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<IpAddress>{IpAddress::V4(0x7F000001)});
 
   NameCache.forward["cached.example"] = {"10.9.9.9", NameCacheTick()};
   Enter(kDns, "127.0.0.5 127.0.0.6 127.0.0.7 127.0.0.8");
   EXPECT_EQ(CurrentResolverConfig().servers,
-            (std::vector<uint32_t>{0x7F000005, 0x7F000006, 0x7F000007}));
+            (std::vector<IpAddress>{IpAddress::V4(0x7F000005), IpAddress::V4(0x7F000006),
+                                    IpAddress::V4(0x7F000007)}));
   EXPECT_TRUE(NameCache.forward.empty()) << "a new server list drops the cached answers";
   Enter(kSearch, "sa.test sb.test");
   Enter(kSearch, "");
@@ -125,7 +126,7 @@ TEST_F(NsLookupPageTest, EditsReachTheResolverAndTheSettingsCommandsOwnTheSectio
   EXPECT_EQ(CSettingsStore::ReadInt("Resolver", "UseFastResolver", -1), 0);
   sheet->FactoryAllSettings();
   EXPECT_EQ(Control<QLineEdit>(kTimeout)->text(), "2");
-  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<uint32_t>{0x7F000001});
+  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<IpAddress>{IpAddress::V4(0x7F000001)});
   EXPECT_EQ(UseFastResolver.load(), 1);
   EXPECT_EQ(CSettingsStore::ReadInt("Resolver", "DnsTimeout", -1), 5);
   sheet->LoadAllSettings();
