@@ -891,9 +891,15 @@ TEST(DnsTransport, RefusedPortFailsEachAttemptAtOnce) {
   const std::vector<uint8_t> query =
       CDnsMessageBuilder().Id(0x4242).Question("a.example", 1).Build();
   std::vector<uint8_t> answer;
-  EXPECT_EQ(SendDnsRequest(options, INADDR_LOOPBACK, query.data(), query.size(), answer, out, log),
-            kDnsNoResponse);
-  EXPECT_EQ(texts, "recvfrom: Connection refused\nrecvfrom: Connection refused\n");
+  // The same over IPv6 (the port is most likely free there too).
+  for (const IpAddress& server : {IpAddress::V4(INADDR_LOOPBACK), *ParseIpAddress("::1")}) {
+    texts.clear();
+    EXPECT_EQ(SendDnsRequest(options, server, query.data(), query.size(), answer, out, log),
+              kDnsNoResponse)
+        << server.Text();
+    EXPECT_EQ(texts, "recvfrom: Connection refused\nrecvfrom: Connection refused\n")
+        << server.Text();
+  }
 }
 
 TEST(DnsEngine, DottedAddressRule) {
