@@ -165,6 +165,25 @@ TEST_F(NsLookupPageTest, LookupAndListFillTheListAndTheReport) {
                    "Received 1 answer (47 records)."}));
 }
 
+// An IPv6 server typed into the DNS field is asked; the AAAA box adds a
+// name's IPv6 addresses to a type-A lookup, and leaves it as it was unchecked.
+TEST_F(NsLookupPageTest, Ipv6ServerAndAaaaAddresses) {
+  ASSERT_NE(test::DnsLabPort(), 0);
+  page->Engine().SetServerPort(test::DnsLabPort());
+  Enter(kDns, "2001:db8:53::1");
+  Enter(kName, "dual.v6.test");
+  const QStringList block = {"Server:  ns1.v6.test", "Address:  2001:db8:53::1", "",
+                             "Name:    dual.v6.test", "Address:  10.53.6.1"};
+  Run(kLookup);
+  const QStringList ipv4Only = block + QStringList{""};
+  EXPECT_EVENTUALLY_EQ(ListLines(), ipv4Only);
+  Control<QCheckBox>(2047)->click();
+  Run(kLookup);
+  const QStringList both =
+      block + QStringList{"IPv6 Addresses:  2001:db8:53::61, 2001:db8:53:0:1::62", ""};
+  EXPECT_EVENTUALLY_EQ(ListLines(), both);
+}
+
 // Stop ends a query that waits on a silent server, and the query pressed
 // behind it does not start; without a Stop it starts once the first is done,
 // on a list of its own.
