@@ -64,9 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     query.addressQuery = (options & 4) != 0 && type == 12;
     query.toServer = (options & 4) != 0;
     query.flags = flags;
+    query.hostIpv6 = (options & 4) != 0 && type == 28;
     tesmo::ReadDnsAnswer(message.Bytes(), message.Size(), query, info, out, log);
     if (info.aliases.size() > tesmo::DnsHostInfo::kMaxAliases ||
         info.addresses.size() > tesmo::DnsHostInfo::kMaxAddresses ||
+        info.ipv6Addresses.size() > tesmo::DnsHostInfo::kMaxAddresses ||
         info.servers.size() > tesmo::DnsHostInfo::kMaxServers)
       __builtin_trap();
     for (const auto& server : info.servers) {

@@ -15,14 +15,19 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/settings_store.h"
 #include "core/dns/dns_engine.h"
+#include "core/net/ip_address.h"
 #include "core/net/name_cache.h"
+#include "core/net/name_resolvers.h"
+#include "core/net/resolver_settings.h"
 #include "core/net/resolver_state.h"
 #include "support/batch_run.h"
 #include "support/dns_lab.h"
 #include "support/fake_name_server.h"
 #include "support/query_log.h"
 #include "tools/nslookup/dns_batch.h"
+#include "tools/tool_spec.h"
 
 namespace tesmo {
 namespace {
@@ -73,6 +78,185 @@ class DnsEngineLab : public ::testing::Test {
 
   uint16_t port = 0;
 };
+
+// The same named over IPv6 (lab.d/dnszone.up): at ::1 and at 2001:db8:53::1,
+// which name themselves ns1.v6.test.
+class DnsEngineLabIpv6 : public DnsEngineLab {
+ protected:
+  DnsBatchResult RunAt(const std::string& server, const std::string& name, const std::string& type,
+                       bool list = false, bool aaaa = false) {
+    DnsBatchOptions options;
+    options.name = name;
+    options.type = type;
+    options.list = list;
+    options.server = server;
+    options.ipv6Addresses = aaaa;
+    options.port = port;
+    return RunDnsBatch(options);
+  }
+};
+
+TEST_F(DnsEngineLabIpv6, LookupsAtAnIpv6Server) {
+  const std::string reverse10 =
+      "0.1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.3.5.0.0.8.b.d.0.1.0.0.2.ip6.arpa";
+  struct Case {
+    const char* name;
+    const char* type;
+    bool aaaa;    // --aaaa
+    Lines lines;  // after the server block
+    int exitCode;
+  };
+  const Lines dualAddresses = {"Name:    dual.v6.test", "Address:  10.53.6.1",
+                               "IPv6 Addresses:  2001:db8:53::61, 2001:db8:53:0:1::62"};
+  const Case cases[] = {
+      {"host.v6.test", "AAAA", false, {"host.v6.test IPv6 address = 2001:db8:53::10"}, 0},
+      {"2001:db8:53::10", "PTR", false, {reverse10 + " name = host.v6.test"}, 0},
+      // An IPv6 address asks for its name, in any of its forms.
+      {"2001:db8:53::10",
+       "A",
+       false,
+       {"Name:    host.v6.test", "Address:  2001:db8:53::10", ""},
+       0},
+      {"2001:DB8:53:0:0::10",
+       "AAAA",
+       false,
+       {"Name:    host.v6.test", "Address:  2001:db8:53::10", ""},
+       0},
+      // IPv4 answers come the same over an IPv6 transport.
+      {"mail.dns.test", "A", false, {"Name:    mail.dns.test", "Address:  10.53.0.25", ""}, 0},
+      {"10.53.0.25", "PTR", false, {"25.0.53.10.in-addr.arpa name = mail.dns.test"}, 0},
+      // IPv6 addresses beside the IPv4 ones only when asked for.
+      {"dual.v6.test", "A", false, {"Name:    dual.v6.test", "Address:  10.53.6.1", ""}, 0},
+      {"dual.v6.test", "A", true, Join(dualAddresses, {""}), 0},
+      {"alias.v6.test", "A", true, Join(dualAddresses, {"Aliases:  alias.v6.test", ""}), 0},
+      {"host.v6.test", "A", true, {"Name:    host.v6.test", "Address:  2001:db8:53::10", ""}, 0},
+      {"host.v6.test", "A", false, {"*** No address (A) records available for host.v6.test"}, 2},
+      {"mail.dns.test", "A", true, {"Name:    mail.dns.test", "Address:  10.53.0.25", ""}, 0},
+      {"nothere.v6.test",
+       "AAAA",
+       false,
+       {"*** ns1.v6.test can't find nothere.v6.test: Non-existent host/domain"},
+       2},
+  };
+  for (const std::string server : {"::1", "2001:db8:53::1", "[2001:0db8:0053::0001]"}) {
+    const Lines block = {"Server:  ns1.v6.test",
+                         "Address:  " + (server == "::1" ? server : std::string("2001:db8:53::1")),
+                         ""};
+    for (const auto& c : cases) {
+      const DnsBatchResult result = RunAt(server, c.name, c.type, false, c.aaaa);
+      EXPECT_EQ(result.lines, Join(block, c.lines)) << server << " " << c.name << " " << c.type;
+      EXPECT_EQ(result.exitCode, c.exitCode) << server << " " << c.name << " " << c.type;
+    }
+  }
+  EXPECT_EQ(RunAt("2001:db8:53::g", "mail.dns.test", "A").exitCode, kBatchUsage);
+}
+
+TEST_F(DnsEngineLabIpv6, ZoneTransfersOverIpv6) {
+  const std::string soa = " SOA   ns1.v6.test hostmaster.v6.test. (1 7200 900 1209600 300)";
+  const std::string target(30 - 11, ' ');  // "%-30s" of ns1.v6.test
+  const Lines v6Zone = {
+      "[ns1.v6.test]",
+      Row("v6.test.", soa),
+      Row("v6.test.", " NS    ns1.v6.test" + target),
+      Row("alias", " CNAME dual.v6.test"),
+      Row("dual", " A     10.53.6.1"),
+      Row("dual", " AAAA  2001:db8:53::61"),
+      Row("dual", " AAAA  2001:db8:53:0:1::62"),
+      Row("host", " AAAA  2001:db8:53::10"),
+      Row("ns1", " AAAA  2001:db8:53::1"),
+      Row("v6.test.", soa),
+      "Received 1 answer (9 records).",
+  };
+  const std::string reverseZone = "3.5.0.0.8.b.d.0.1.0.0.2.ip6.arpa";
+  const Lines reverse = {
+      "[ns1.v6.test]",
+      Row(reverseZone + ".", soa),
+      Row(reverseZone + ".", " NS    ns1.v6.test" + target),
+      // In the zone's order: by the last label that differs.
+      Row("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0", " PTR   ns1.v6.test" + target),
+      Row("0.1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0", " PTR   host.v6.test" + target.substr(1)),
+      Row("1.6.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0", " PTR   dual.v6.test" + target.substr(1)),
+      Row(reverseZone + ".", soa),
+      "Received 1 answer (6 records).",
+  };
+  for (const char* server : {"::1", "2001:db8:53::1"}) {
+    const DnsBatchResult zone = RunAt(server, "v6.test", "ANY", true);
+    EXPECT_EQ(zone.lines, v6Zone) << server;
+    EXPECT_EQ(zone.exitCode, 0) << server;
+    const DnsBatchResult ptr = RunAt(server, reverseZone, "ANY", true);
+    EXPECT_EQ(ptr.lines, reverse) << server;
+    // Every other zone lists the same over either family.
+    const DnsBatchResult overIpv6 = RunAt(server, "dns.test", "ANY", true);
+    const DnsBatchResult overIpv4 = RunAt("127.0.0.1", "dns.test", "ANY", true);
+    ASSERT_GT(overIpv6.lines.size(), 40u);
+    EXPECT_EQ(overIpv6.lines.front(), "[ns1.v6.test]");
+    EXPECT_EQ(Lines(overIpv6.lines.begin() + 1, overIpv6.lines.end()),
+              Lines(overIpv4.lines.begin() + 1, overIpv4.lines.end()))
+        << server;
+  }
+  const DnsBatchResult closed = RunAt("::1", "closed.test", "ANY", true);
+  EXPECT_EQ(closed.lines, (Lines{"[ns1.v6.test]", "Received 0 answers (0 records).",
+                                 "*** Can't list domain closed.test: Query refused"}));
+}
+
+// An IPv6 server in the stored settings: kept in RFC 5952 form beside an
+// IPv4 one as typed, read back at start, and asked by a run without
+// --server, in the process and in a --batch run.
+TEST_F(DnsEngineLabIpv6, StoredIpv6ServerRoundTrips) {
+  QTemporaryDir config;
+  const QString previous = CSettingsStore::FilePath();
+  CSettingsStore::SetFilePath(config.filePath("tesmo/tesmo.ini"));
+  ResolverSettings settings;
+  settings.dnsList = "2001:DB8:53:0:0:0:0:1 0x7f.1";
+  settings.searchList = "dns.test";
+  ASSERT_TRUE(SaveResolverSettings(settings));
+  EXPECT_EQ(CSettingsStore::ReadString("Resolver", "DnsAddressList", "?"), "2001:db8:53::1 0x7f.1");
+  const ResolverSettings loaded = LoadResolverSettings();
+  EXPECT_EQ(loaded.dnsList, "2001:db8:53::1 0x7f.1");
+  Lines servers;
+  for (const IpAddress& server : CurrentResolverConfig().servers) servers.push_back(server.Text());
+  EXPECT_EQ(servers, (Lines{"2001:db8:53::1", "127.0.0.1"}));
+  EXPECT_EQ(Run("mail", "A").lines, (Lines{"Server:  ns1.v6.test", "Address:  2001:db8:53::1", "",
+                                           "Name:    mail.dns.test", "Address:  10.53.0.25", ""}));
+  CSettingsStore::SetFilePath(previous);
+
+  const BatchRun run =
+      RunBatch({"--batch", "mail.dns.test", "dns", "--port", QString::number(port)}, config.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith("Server:  ns1.v6.test\nAddress:  2001:db8:53::1\n"))
+      << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains("Name:    mail.dns.test\nAddress:  10.53.0.25\n"))
+      << run.out.toStdString();
+}
+
+// The resolver library asks IPv6 servers too: the lab's first named answers
+// on [::1]:53, and a list without it is never answered from a socket the
+// library kept open to it.
+TEST_F(DnsEngineLabIpv6, InternalResolverAsksIpv6Servers) {
+  SetResolverTimeout(1);
+  SetResolverRetries(1);
+  struct Case {
+    const char* servers;
+    const char* address;  // of alpha.lab.test; "" none
+  };
+  const Case cases[] = {
+      {"::1", "10.77.0.1"},
+      {"2001:db8:53::1", ""},  // no name server on port 53 there
+      {"2001:db8:53::1 ::1", "10.77.0.1"},
+      {"127.0.0.1", "10.77.0.1"},
+      {"::2", ""},
+      {"::1", "10.77.0.1"},
+  };
+  for (const auto& c : cases) {
+    ApplyDnsServerList(c.servers);
+    CNameCacheLock lock;
+    ASSERT_TRUE(lock.Owns());
+    EXPECT_EQ(InternalAddressOfName("alpha.lab.test"), c.address) << c.servers;
+  }
+  ApplyDnsServerList("127.0.0.1");
+  SetResolverTimeout(1);
+  SetResolverRetries(2);
+}
 
 TEST_F(DnsEngineLab, LookupOfEveryRecordType) {
   struct Case {

@@ -217,7 +217,7 @@ TEST_F(NameLabTest, StoredSettingsFallBackToTheNamespaceResolvConf) {
   CSettingsStore::WriteInt("Resolver", "bDnsUseHostfile", 0);
   const ResolverSettings settings = LoadResolverSettings();
   EXPECT_EQ(settings.dnsList, "127.0.0.1");
-  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<uint32_t>{0x7F000001u});
+  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<IpAddress>{IpAddress::V4(0x7F000001u)});
   EXPECT_EQ(ResolveAddressToName("10.77.0.8"), "eta.lab.test");
 }
 

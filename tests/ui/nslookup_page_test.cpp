@@ -92,12 +92,13 @@ constexpr int kDns = 1054, kSearch = 1044, kTimeout = 1056, kRetries = 1058, kHo
 TEST_F(NsLookupPageTest, EditsReachTheResolverAndTheSettingsCommandsOwnTheSection) {
   // Loaded at start from the namespace's resolv.conf, nothing being stored.
   EXPECT_EQ(Control<QLineEdit>(kDns)->text(), "127.0.0.1");
-  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<uint32_t>{0x7F000001});
+  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<IpAddress>{IpAddress::V4(0x7F000001)});
 
   NameCache.forward["cached.example"] = {"10.9.9.9", NameCacheTick()};
   Enter(kDns, "127.0.0.5 127.0.0.6 127.0.0.7 127.0.0.8");
   EXPECT_EQ(CurrentResolverConfig().servers,
-            (std::vector<uint32_t>{0x7F000005, 0x7F000006, 0x7F000007}));
+            (std::vector<IpAddress>{IpAddress::V4(0x7F000005), IpAddress::V4(0x7F000006),
+                                    IpAddress::V4(0x7F000007)}));
   EXPECT_TRUE(NameCache.forward.empty()) << "a new server list drops the cached answers";
   Enter(kSearch, "sa.test sb.test");
   Enter(kSearch, "");
@@ -125,7 +126,7 @@ TEST_F(NsLookupPageTest, EditsReachTheResolverAndTheSettingsCommandsOwnTheSectio
   EXPECT_EQ(CSettingsStore::ReadInt("Resolver", "UseFastResolver", -1), 0);
   sheet->FactoryAllSettings();
   EXPECT_EQ(Control<QLineEdit>(kTimeout)->text(), "2");
-  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<uint32_t>{0x7F000001});
+  EXPECT_EQ(CurrentResolverConfig().servers, std::vector<IpAddress>{IpAddress::V4(0x7F000001)});
   EXPECT_EQ(UseFastResolver.load(), 1);
   EXPECT_EQ(CSettingsStore::ReadInt("Resolver", "DnsTimeout", -1), 5);
   sheet->LoadAllSettings();
@@ -162,6 +163,25 @@ TEST_F(NsLookupPageTest, LookupAndListFillTheListAndTheReport) {
       (QStringList{"[ns1.dns.test]", " dns.test.                      10   mail.dns.test",
                    " mx-only                        5    mail.dns.test",
                    "Received 1 answer (47 records)."}));
+}
+
+// An IPv6 server typed into the DNS field is asked; the AAAA box adds a
+// name's IPv6 addresses to a type-A lookup, and leaves it as it was unchecked.
+TEST_F(NsLookupPageTest, Ipv6ServerAndAaaaAddresses) {
+  ASSERT_NE(test::DnsLabPort(), 0);
+  page->Engine().SetServerPort(test::DnsLabPort());
+  Enter(kDns, "2001:db8:53::1");
+  Enter(kName, "dual.v6.test");
+  const QStringList block = {"Server:  ns1.v6.test", "Address:  2001:db8:53::1", "",
+                             "Name:    dual.v6.test", "Address:  10.53.6.1"};
+  Run(kLookup);
+  const QStringList ipv4Only = block + QStringList{""};
+  EXPECT_EVENTUALLY_EQ(ListLines(), ipv4Only);
+  Control<QCheckBox>(2047)->click();
+  Run(kLookup);
+  const QStringList both =
+      block + QStringList{"IPv6 Addresses:  2001:db8:53::61, 2001:db8:53:0:1::62", ""};
+  EXPECT_EVENTUALLY_EQ(ListLines(), both);
 }
 
 // Stop ends a query that waits on a silent server, and the query pressed

@@ -28,6 +28,7 @@
 #include "core/dns/dns_records.h"
 #include "core/dns/dns_transport.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 #include "core/net/name_cache.h"
 #include "core/net/resolver_state.h"
 #include "support/dns_message_builder.h"
@@ -478,8 +479,9 @@ TEST(DnsStream, ReadsEndAtTheirTimeOutWhateverDrips) {
       stream.SetDeadline(std::chrono::steady_clock::now() +
                          std::chrono::milliseconds(c.deadlineMs));
     }
-    ASSERT_EQ(stream.Open(), CDnsStream::Status::kOk);
-    ASSERT_EQ(stream.Connect(0x7F000001, dripping.Port(), 1000), CDnsStream::Status::kOk);
+    ASSERT_EQ(stream.Open(AF_INET), CDnsStream::Status::kOk);
+    ASSERT_EQ(stream.Connect(IpAddress::V4(0x7F000001), dripping.Port(), 1000),
+              CDnsStream::Status::kOk);
     ASSERT_EQ(stream.SendMessage(query.data(), query.size(), 1000), CDnsStream::Status::kOk);
     uint8_t prefix[2];
     size_t got = 0;
@@ -646,6 +648,100 @@ TEST(DnsHostInfo, BlockLayout) {
                          }));
 }
 
+// IPv6 addresses in a host block: after the IPv4 ones on a line of their
+// own, or alone under the usual label; two on a line.
+TEST(DnsHostInfo, Ipv6AddressesBesideIpv4Ones) {
+  struct Case {
+    std::vector<uint32_t> ipv4;
+    Lines ipv6;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {{0x0A000001}, {}, {"Name:    h.example", "Address:  10.0.0.1", ""}},
+      {{0x0A000001, 0x0A000002},
+       {"2001:db8::1"},
+       {"Name:    h.example", "Addresses:  10.0.0.1, 10.0.0.2", "IPv6 Address:  2001:db8::1", ""}},
+      {{},
+       {"2001:db8::1", "2001:db8:0:1::2", "::1"},
+       {"Name:    h.example", "Addresses:  2001:db8::1, 2001:db8:0:1::2", "   ::1", ""}},
+      {{}, {"2001:db8::53"}, {"Name:    h.example", "Address:  2001:db8::53", ""}},
+  };
+  for (const auto& c : cases) {
+    DnsHostInfo info;
+    info.name = "h.example";
+    info.addresses = c.ipv4;
+    for (const auto& text : c.ipv6) info.ipv6Addresses.push_back(*ParseIpAddress(text));
+    CDnsOutput out;
+    PrintHostInfo(out, "Name:", info);
+    EXPECT_EQ(out.Lines(), c.lines) << c.lines[1];
+  }
+}
+
+// AAAA data of every length a server might send: sixteen bytes are an
+// address in RFC 5952 form, any other length a clear error, and a host
+// lookup passes such a record over and says so.
+TEST(DnsAnswer, AaaaRecordsOfEveryLength) {
+  struct Case {
+    const char* what;
+    Bytes data;
+    Lines recordLines;
+    const char* hostAddress;  // nullptr: passed over
+  };
+  const Bytes doc = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  const Case cases[] = {
+      {"an address", doc, {"h.example IPv6 address = 2001:db8::1"}, "2001:db8::1"},
+      {"an IPv4-compatible address has no dotted tail",
+       {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 1},
+       {"h.example IPv6 address = ::a00:1"},
+       "::a00:1"},
+      {"one zero group stays",
+       {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 2},
+       {"h.example IPv6 address = 2001:db8:0:1::2"},
+       "2001:db8:0:1::2"},
+      {"four bytes",
+       {10, 0, 0, 1},
+       {"h.example", "*** Error: record size incorrect (16 != 4)", ""},
+       nullptr},
+      {"twenty bytes",
+       Concat({doc, Bytes{1, 2, 3, 4}}),
+       {"h.example IPv6 address = 2001:db8::1", "", "*** Error: record size incorrect (16 != 20)",
+        ""},
+       nullptr},
+      {"no data", {}, {"h.example", "*** Error: record size incorrect (16 != 0)", ""}, nullptr},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RecordLines(28, c.data), c.recordLines) << c.what;
+
+    const Bytes answer = CDnsMessageBuilder()
+                             .Flags(0x8400)
+                             .Question("h.example", 28)
+                             .Answer("h.example", 28, c.data)
+                             .Build();
+    CDnsOutput out;
+    CDnsLog log;
+    CapturedLog captured;
+    captured.Attach(log);
+    DnsHostInfo info;
+    DnsAnswerQuery query;
+    query.type = 28;
+    query.hostIpv6 = true;
+    const int result = ReadDnsAnswer(answer.data(), answer.size(), query, info, out, log);
+    if (c.hostAddress) {
+      EXPECT_EQ(result, kDnsSuccess) << c.what;
+      ASSERT_EQ(info.ipv6Addresses.size(), 1u) << c.what;
+      EXPECT_EQ(info.ipv6Addresses[0].Text(), c.hostAddress) << c.what;
+      EXPECT_EQ(info.name, "h.example") << c.what;
+    } else {
+      EXPECT_EQ(result, kDnsNoInfo) << c.what;
+      EXPECT_TRUE(info.ipv6Addresses.empty()) << c.what;
+      EXPECT_EQ(captured.out, "AAAA record of " + std::to_string(c.data.size()) +
+                                  " bytes (not 16): skipping it\n")
+          << c.what;
+    }
+    EXPECT_TRUE(out.Lines().empty()) << c.what << ": a host lookup prints no record lines";
+  }
+}
+
 TEST(DnsAnswer, ReadsServersAndMissingRecords) {
   const Bytes a = {10, 0, 0, 1};
   CDnsOutput out;
@@ -795,9 +891,15 @@ TEST(DnsTransport, RefusedPortFailsEachAttemptAtOnce) {
   const std::vector<uint8_t> query =
       CDnsMessageBuilder().Id(0x4242).Question("a.example", 1).Build();
   std::vector<uint8_t> answer;
-  EXPECT_EQ(SendDnsRequest(options, INADDR_LOOPBACK, query.data(), query.size(), answer, out, log),
-            kDnsNoResponse);
-  EXPECT_EQ(texts, "recvfrom: Connection refused\nrecvfrom: Connection refused\n");
+  // The same over IPv6 (the port is most likely free there too).
+  for (const IpAddress& server : {IpAddress::V4(INADDR_LOOPBACK), *ParseIpAddress("::1")}) {
+    texts.clear();
+    EXPECT_EQ(SendDnsRequest(options, server, query.data(), query.size(), answer, out, log),
+              kDnsNoResponse)
+        << server.Text();
+    EXPECT_EQ(texts, "recvfrom: Connection refused\nrecvfrom: Connection refused\n")
+        << server.Text();
+  }
 }
 
 TEST(DnsEngine, DottedAddressRule) {

@@ -61,7 +61,8 @@ TEST_F(ResolverSettingsTest, StoredValuesReachTheServiceAndTheResolver) {
   const ResolverConfig config = CurrentResolverConfig();
   EXPECT_EQ(config.timeout, 7u);
   EXPECT_EQ(config.retries, 4u);
-  EXPECT_EQ(config.servers, (std::vector<uint32_t>{0x0A020202, 0x0A020203}));
+  EXPECT_EQ(config.servers,
+            (std::vector<IpAddress>{IpAddress::V4(0x0A020202), IpAddress::V4(0x0A020203)}));
   EXPECT_EQ(config.searchList, (std::vector<std::string>{"lab.test", "other.test"}));
 }
 
@@ -75,7 +76,8 @@ TEST_F(ResolverSettingsTest, DefaultsAndSystemListsWhenNothingIsStored) {
   EXPECT_EQ(s.useFastResolver, 1);
   EXPECT_EQ(s.dnsList, "10.1.1.1 10.1.1.2");
   EXPECT_EQ(s.searchList, "corp.example");
-  EXPECT_EQ(CurrentResolverConfig().servers, (std::vector<uint32_t>{0x0A010101, 0x0A010102}));
+  EXPECT_EQ(CurrentResolverConfig().servers,
+            (std::vector<IpAddress>{IpAddress::V4(0x0A010101), IpAddress::V4(0x0A010102)}));
   // The stand-ins are not written back.
   EXPECT_EQ(CSettingsStore::ReadString("Resolver", "DnsAddressList", "unset"), "unset");
 

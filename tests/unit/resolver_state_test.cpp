@@ -12,37 +12,62 @@
 #include <string>
 #include <vector>
 
+#include "core/net/ip_address.h"
 #include "core/net/name_cache.h"
 #include "core/net/system_values.h"
 
 namespace tesmo {
 namespace {
 
-using Servers = std::vector<uint32_t>;
 using Words = std::vector<std::string>;
+
+// The texts of the servers a list reads as.
+Words ServerTexts(const std::vector<IpAddress>& servers) {
+  Words texts;
+  for (const IpAddress& server : servers) texts.push_back(server.Text());
+  return texts;
+}
 
 TEST(DnsServerList, Rules) {
   struct Case {
     const char* text;
-    Servers servers;
+    Words servers;
+    const char* stored;  // as the settings keep it; nullptr: the text itself
   };
   const Case cases[] = {
-      {"10.0.0.1", {0x0A000001}},
-      {"10.0.0.1 10.0.0.2 10.0.0.3 10.0.0.4", {0x0A000001, 0x0A000002, 0x0A000003}},
-      {"10.0.0.1  10.0.0.2", {0x0A000001}},  // a second blank ends the list
-      {"10.0.0.1\t10.0.0.2\n10.0.0.3", {0x0A000001, 0x0A000002, 0x0A000003}},
-      {"10.0.0.1 ", {0x0A000001}},
-      {"10.0.0.1 junk 10.0.0.2", {0x0A000001}},
-      {"junk 10.0.0.1", {}},
-      {"10.0.0.1,10.0.0.2", {}},  // commas are only turned into blanks for system values
-      {"\n10.0.0.1", {}},
-      {" 10.0.0.1", {}},
-      {"", {}},
-      // The classic inet_aton forms: octal, hexadecimal, short forms.
-      {"012.1 0x7f.1 127.0.1", {0x0A000001, 0x7F000001, 0x7F000001}},
+      {"10.0.0.1", {"10.0.0.1"}, nullptr},
+      {"10.0.0.1 10.0.0.2 10.0.0.3 10.0.0.4", {"10.0.0.1", "10.0.0.2", "10.0.0.3"}, nullptr},
+      {"10.0.0.1  10.0.0.2", {"10.0.0.1"}, nullptr},  // a second blank ends the list
+      {"10.0.0.1\t10.0.0.2\n10.0.0.3", {"10.0.0.1", "10.0.0.2", "10.0.0.3"}, nullptr},
+      {"10.0.0.1 ", {"10.0.0.1"}, nullptr},
+      {"10.0.0.1 junk 10.0.0.2", {"10.0.0.1"}, nullptr},
+      {"junk 10.0.0.1", {}, nullptr},
+      {"10.0.0.1,10.0.0.2", {}, nullptr},  // commas are only turned into blanks for system values
+      {"\n10.0.0.1", {}, nullptr},
+      {" 10.0.0.1", {}, nullptr},
+      {"", {}, nullptr},
+      // The classic inet_aton forms: octal, hexadecimal, short forms, kept
+      // as typed.
+      {"012.1 0x7f.1 127.0.1", {"10.0.0.1", "127.0.0.1", "127.0.0.1"}, nullptr},
+      // IPv6 servers beside IPv4 ones, stored in RFC 5952 form.
+      {"::1", {"::1"}, nullptr},
+      {"2001:DB8:0:0:0:0:0:53 10.0.0.1", {"2001:db8::53", "10.0.0.1"}, "2001:db8::53 10.0.0.1"},
+      {"012.1\t[2001:db8::1]\n2001:db8:0::2 ::3",
+       {"10.0.0.1", "2001:db8::1", "2001:db8::2"},
+       "012.1\t2001:db8::1\n2001:db8::2 ::3"},
+      {"::1 2001:db8::g 10.0.0.1", {"::1"}, nullptr},  // not an address: the list ends
+      {"::1  ::2", {"::1"}, nullptr},
+      {"1:2 10.0.0.1", {}, nullptr},
+      {"10.0.0.1:53", {}, nullptr},
+      {"::ffff:10.0.0.1", {"::ffff:10.0.0.1"}, nullptr},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ParseDnsServerList(c.text), c.servers) << "'" << c.text << "'";
+    EXPECT_EQ(ServerTexts(ParseDnsServerList(c.text)), c.servers) << "'" << c.text << "'";
+    EXPECT_EQ(StoredDnsServerListText(c.text), c.stored ? c.stored : c.text)
+        << "'" << c.text << "'";
+    // What is stored reads as the same servers.
+    EXPECT_EQ(ServerTexts(ParseDnsServerList(StoredDnsServerListText(c.text))), c.servers)
+        << "'" << c.text << "'";
   }
 }
 
@@ -84,15 +109,23 @@ class ResolverStateTest : public ::testing::Test {
     const struct __res_state& state = *ResolverState();
     check(state);
     const ResolverConfig applied = AppliedResolverConfig();
-    Servers servers;
+    // Where the library reads each server: the short slot, or the extension
+    // for one whose short slot has family 0.
+    Words servers;
     for (int i = 0; i < state.nscount; ++i) {
-      servers.push_back(ntohl(state.nsaddr_list[i].sin_addr.s_addr));
+      const sockaddr* address = reinterpret_cast<const sockaddr*>(&state.nsaddr_list[i]);
+      if (state.nsaddr_list[i].sin_family == 0 && state._u._ext.nsaddrs[i] != nullptr) {
+        address = reinterpret_cast<const sockaddr*>(state._u._ext.nsaddrs[i]);
+        EXPECT_EQ(ntohs(state._u._ext.nsaddrs[i]->sin6_port), 53);
+      }
+      const auto server = IpAddress::FromSockaddr(address, sizeof(sockaddr_in6));
+      servers.push_back(server ? server->Text() : "?");
     }
     Words domains;
     for (int i = 0; i < MAXDNSRCH && state.dnsrch[i] != nullptr; ++i) {
       domains.emplace_back(state.dnsrch[i]);
     }
-    EXPECT_EQ(applied.servers, servers);
+    EXPECT_EQ(ServerTexts(applied.servers), servers);
     EXPECT_EQ(applied.searchList, domains);
     EXPECT_EQ(applied.timeout, static_cast<uint32_t>(state.retrans));
     EXPECT_EQ(applied.retries, static_cast<uint32_t>(state.retry));
@@ -141,6 +174,22 @@ TEST_F(ResolverStateTest, SettingsReachTheRecord) {
     EXPECT_EQ(state.options, 0x3C1u | 0x2u | 0x80000000u);
   });
   EXPECT_EQ(CurrentResolverConfig().defaultDomain, "lab.test");
+
+  // IPv6 servers take the library's slot for long addresses; a list that
+  // changes them back to IPv4 uses the short slots again.
+  ApplyDnsServerList("2001:db8::53 10.0.0.9 ::1");
+  WithState([](const struct __res_state& state) {
+    EXPECT_EQ(state.nscount, 3);
+    EXPECT_EQ(state.nsaddr_list[0].sin_family, 0);
+    EXPECT_EQ(state.nsaddr_list[1].sin_family, AF_INET);
+    EXPECT_EQ(state.nsaddr_list[2].sin_family, 0);
+  });
+  ApplyDnsServerList("10.0.0.7 10.0.0.8");
+  WithState([](const struct __res_state& state) {
+    EXPECT_EQ(state.nscount, 2);
+    EXPECT_EQ(state.nsaddr_list[0].sin_family, AF_INET);
+    EXPECT_EQ(ntohl(state.nsaddr_list[0].sin_addr.s_addr), 0x0A000007u);
+  });
 
   // A server list that is no list leaves no server: nothing is sent.
   ApplyDnsServerList("name-server");

@@ -32,13 +32,6 @@ constexpr int kMaxNamePart = 1025;
 constexpr int kStreamLimitMs = 120000;
 constexpr auto kListingLimit = std::chrono::minutes(10);
 
-std::string ReverseName(uint32_t address, const char* suffix) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u.in-addr.arpa%s", address & 0xFF,
-                (address >> 8) & 0xFF, (address >> 16) & 0xFF, address >> 24, suffix);
-  return text;
-}
-
 std::string FirstWord(std::string_view text) {
   const size_t start = text.find_first_not_of(" \t");
   if (start == std::string_view::npos) return {};
@@ -57,6 +50,13 @@ std::optional<uint32_t> DottedAddressOf(std::string_view text) {
       text.find_first_not_of("0123456789.") != std::string_view::npos)
     return std::nullopt;
   return ParseAddressText(text);
+}
+
+std::optional<IpAddress> Ipv6AddressOf(std::string_view text) {
+  if (!LooksLikeIpv6(text)) return std::nullopt;
+  std::optional<IpAddress> address = ParseIpAddress(text);
+  if (!address || !address->IsV6()) return std::nullopt;
+  return address;
 }
 
 CDnsEngine::CDnsEngine(CDnsOutput& out) : out(out) {}
@@ -78,15 +78,16 @@ void CDnsEngine::ReadSettings() {
   settings.debug = settings.debug || settings.debug2;
 }
 
-std::optional<uint32_t> CDnsEngine::QueryServer() const {
-  if (!defaultServer.addresses.empty()) return defaultServer.addresses.front();
+std::optional<IpAddress> CDnsEngine::QueryServer() const {
+  if (!defaultServer.addresses.empty()) return IpAddress::V4(defaultServer.addresses.front());
+  if (!defaultServer.ipv6Addresses.empty()) return defaultServer.ipv6Addresses.front();
   if (!defaultServer.servers.empty() && !defaultServer.servers.front().addresses.empty())
-    return defaultServer.servers.front().addresses.front();
+    return IpAddress::V4(defaultServer.servers.front().addresses.front());
   return unnamedServer;
 }
 
 int CDnsEngine::GetAnswer(const uint8_t* query, size_t length, int type, bool addressQuery,
-                          bool toServer, uint32_t server, DnsHostInfo& info) {
+                          bool toServer, const IpAddress& server, DnsHostInfo& info) {
   info.Clear();
   DnsTransportOptions transport;
   transport.retransmit = static_cast<int>(settings.timeout);
@@ -105,12 +106,13 @@ int CDnsEngine::GetAnswer(const uint8_t* query, size_t length, int type, bool ad
   reading.type = type;
   reading.addressQuery = addressQuery;
   reading.toServer = toServer;
+  reading.hostIpv6 = type == kDnsTypeAaaa && hostIpv6Query;
   reading.flags = Flags();
   return ReadDnsAnswer(answer.data(), answer.size(), reading, info, out, log);
 }
 
 int CDnsEngine::QueryOne(const std::string& name, const std::string* domain, int type, int dnsClass,
-                         uint32_t server, DnsHostInfo& info) {
+                         const IpAddress& server, DnsHostInfo& info) {
   std::string full;
   if (domain) {
     char text[2 * kMaxNamePart + 2];
@@ -135,8 +137,8 @@ int CDnsEngine::QueryOne(const std::string& name, const std::string* domain, int
   return result;
 }
 
-int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass, uint32_t server,
-                             DnsHostInfo& info) {
+int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass,
+                             const IpAddress& server, DnsHostInfo& info) {
   if (type == kDnsTypeA) {
     if (auto address = DottedAddressOf(name)) {
       info.Clear();
@@ -195,9 +197,9 @@ int CDnsEngine::LookupByName(const std::string& name, int type, int dnsClass, ui
   return sawNoInfo ? kDnsNoInfo : result;
 }
 
-int CDnsEngine::LookupByAddress(uint32_t address, uint32_t server, bool toServer,
+int CDnsEngine::LookupByAddress(const IpAddress& address, const IpAddress& server, bool toServer,
                                 DnsHostInfo& info) {
-  const std::string name = ReverseName(address, "");
+  const std::string name = address.ReverseName();
   uint8_t query[kQuerySize];
   const int length = res_nmkquery(ResolverState(), ns_o_query, name.c_str(), ns_c_in, ns_t_ptr,
                                   nullptr, 0, nullptr, query, sizeof query);
@@ -208,7 +210,13 @@ int CDnsEngine::LookupByAddress(uint32_t address, uint32_t server, bool toServer
   }
   const int result =
       GetAnswer(query, static_cast<size_t>(length), kDnsTypePtr, true, toServer, server, info);
-  if (result == kDnsSuccess) info.addresses.assign(1, address);
+  if (result == kDnsSuccess) {
+    if (address.IsV4()) {
+      info.addresses.assign(1, address.V4Value());
+    } else {
+      info.ipv6Addresses.assign(1, address);
+    }
+  }
   return result;
 }
 
@@ -217,9 +225,10 @@ void CDnsEngine::FindDefaultServer() {
   defaultServer.Clear();
   defaultServerName.clear();
   unnamedServer.reset();
-  const std::vector<uint32_t>& servers = serverOverride.empty() ? settings.servers : serverOverride;
-  std::optional<uint32_t> answering;
-  for (uint32_t server : servers) {
+  const std::vector<IpAddress>& servers =
+      serverOverride.empty() ? settings.servers : serverOverride;
+  std::optional<IpAddress> answering;
+  for (const IpAddress& server : servers) {
     DnsHostInfo info;
     const int result = LookupByAddress(server, server, true, info);
     if (result == kDnsSuccess) {
@@ -227,7 +236,7 @@ void CDnsEngine::FindDefaultServer() {
       defaultServerName = defaultServer.name;
       return;
     }
-    out.Print("*** Can't find server name for address %s: %s\n", FormatAddress(server).c_str(),
+    out.Print("*** Can't find server name for address %s: %s\n", server.Text().c_str(),
               DnsResultText(result));
     if (!answering && result != kDnsTimedOut && result != kDnsNoResponse) answering = server;
   }
@@ -235,9 +244,20 @@ void CDnsEngine::FindDefaultServer() {
   // is asked under its address rather than leaving nothing to ask.
   if (!servers.empty()) {
     unnamedServer = answering.value_or(servers.front());
-    defaultServerName = FormatAddress(*unnamedServer);
+    defaultServerName = unnamedServer->Text();
     defaultServer.name = defaultServerName;
   }
+}
+
+void CDnsEngine::AddIpv6Addresses(const IpAddress& server) {
+  // The name the A records were found under (the end of any alias chain);
+  // asked as it is, with no search domains.
+  DnsHostInfo ipv6;
+  hostIpv6Query = true;
+  const int result = QueryOne(hostInfo.name + ".", nullptr, kDnsTypeAaaa, queryClass, server, ipv6);
+  hostIpv6Query = false;
+  if (result != kDnsSuccess) return;
+  hostInfo.ipv6Addresses = std::move(ipv6.ipv6Addresses);
 }
 
 int CDnsEngine::RunLookup(std::string_view text) {
@@ -245,22 +265,46 @@ int CDnsEngine::RunLookup(std::string_view text) {
   hostInfoValid = false;
   ReadSettings();
   PrintHostInfo(out, "Server:", defaultServer);
-  const std::optional<uint32_t> server = QueryServer();
+  const std::optional<IpAddress> server = QueryServer();
   if (!server) return kDnsError;
 
   if (!name.empty() && name.front() == '\\') name.erase(0, 1);
   int result;
-  const std::optional<uint32_t> address = DottedAddressOf(name);
-  if (queryType == kDnsTypeA && address) {
+  std::optional<IpAddress> address;
+  if (const auto dotted = DottedAddressOf(name)) {
+    address = IpAddress::V4(*dotted);
+  } else {
+    address = Ipv6AddressOf(name);
+  }
+  // An address asks for its name: as a host lookup (A, and AAAA for an
+  // IPv6 address), or as the PTR query of its reverse name.
+  const bool hostQuery =
+      queryType == kDnsTypeA || (queryType == kDnsTypeAaaa && address && address->IsV6());
+  if (hostQuery && address) {
     result = LookupByAddress(*address, *server, false, hostInfo);
   } else {
-    if (queryType == kDnsTypePtr && address) name = ReverseName(*address, ".");
+    if (queryType == kDnsTypePtr && address) name = address->ReverseName() + ".";
     result = LookupByName(name, queryType, queryClass, *server, hostInfo);
+    if (queryType == kDnsTypeA && askIpv6) {
+      if (result == kDnsSuccess) {
+        AddIpv6Addresses(*server);
+      } else if (result == kDnsNoInfo) {
+        // A name with IPv6 addresses only.
+        DnsHostInfo ipv6;
+        hostIpv6Query = true;
+        const int found = LookupByName(name, kDnsTypeAaaa, queryClass, *server, ipv6);
+        hostIpv6Query = false;
+        if (found == kDnsSuccess) {
+          hostInfo = std::move(ipv6);
+          result = found;
+        }
+      }
+    }
   }
 
   switch (result) {
     case kDnsSuccess:
-      if (queryType == kDnsTypeA) {
+      if (hostQuery) {
         hostInfoValid = true;
         PrintHostInfo(out, "Name:", hostInfo);
       }
@@ -291,13 +335,13 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
     if (settings.debug) out.Print("*** ls: res_mkquery failed\n");
     return kDnsError;
   }
-  const std::optional<uint32_t> server = QueryServer();
+  const std::optional<IpAddress> server = QueryServer();
   if (!server) return kDnsError;
 
   CDnsStream stream(stop);
   const auto listingDeadline = std::chrono::steady_clock::now() + kListingLimit;
   stream.SetDeadline(listingDeadline);
-  if (stream.Open() != CDnsStream::Status::kOk) {
+  if (stream.Open(server->SocketFamily()) != CDnsStream::Status::kOk) {
     log.ErrNo("ls: socket", stream.Error());
     return kDnsError;
   }
@@ -317,7 +361,8 @@ int CDnsEngine::ListZoneSteps(int type, const std::string& domain, bool& errorPr
     return kDnsError;
   }
 
-  const bool named = defaultServer.addresses.empty() && !defaultServer.servers.empty();
+  const bool named = defaultServer.addresses.empty() && defaultServer.ipv6Addresses.empty() &&
+                     !defaultServer.servers.empty();
   out.Print("[%s]\n",
             named ? defaultServer.servers.front().name.c_str() : defaultServerName.c_str());
 

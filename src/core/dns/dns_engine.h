@@ -24,6 +24,7 @@
 #include "core/dns/dns_host_info.h"
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
+#include "core/net/ip_address.h"
 #include "core/net/resolver_state.h"
 
 namespace tesmo {
@@ -41,9 +42,12 @@ class CDnsEngine {
   void SetStopFlag(const std::atomic<int>* flag) { stop = flag; }
   // Servers are asked on this port (53; the test lab uses another).
   void SetServerPort(uint16_t port) { serverPort = port; }
-  // Servers to use instead of the resolver's list (IPv4, host byte order);
-  // empty to use the resolver's list again.
-  void SetServers(std::vector<uint32_t> servers) { serverOverride = std::move(servers); }
+  // Servers to use instead of the resolver's list (either family); empty to
+  // use the resolver's list again.
+  void SetServers(std::vector<IpAddress> servers) { serverOverride = std::move(servers); }
+  // A host lookup (type A) asks for the name's IPv6 addresses (AAAA) too and
+  // shows them after the IPv4 ones; off, it asks for A records only.
+  void SetAskIpv6Addresses(bool ask) { askIpv6 = ask; }
 
   // Type and class of the next Lookup (1 = A, 1 = IN initially).
   void SetQueryType(int type) { queryType = type; }
@@ -88,21 +92,27 @@ class CDnsEngine {
   void ReadSettings();
   DnsPrintFlags Flags() const { return {settings.debug, settings.debug2}; }
 
-  std::optional<uint32_t> QueryServer() const;
-  int LookupByName(const std::string& name, int type, int dnsClass, uint32_t server,
+  std::optional<IpAddress> QueryServer() const;
+  int LookupByName(const std::string& name, int type, int dnsClass, const IpAddress& server,
                    DnsHostInfo& info);
-  int LookupByAddress(uint32_t address, uint32_t server, bool toServer, DnsHostInfo& info);
+  int LookupByAddress(const IpAddress& address, const IpAddress& server, bool toServer,
+                      DnsHostInfo& info);
   int QueryOne(const std::string& name, const std::string* domain, int type, int dnsClass,
-               uint32_t server, DnsHostInfo& info);
+               const IpAddress& server, DnsHostInfo& info);
   int GetAnswer(const uint8_t* query, size_t length, int type, bool addressQuery, bool toServer,
-                uint32_t server, DnsHostInfo& info);
+                const IpAddress& server, DnsHostInfo& info);
+  // Adds the AAAA addresses of the name a host lookup found to hostInfo.
+  void AddIpv6Addresses(const IpAddress& server);
   int ListZoneSteps(int type, const std::string& domain, bool& errorPrinted);
 
   CDnsOutput& out;
   CDnsLog log;
   const std::atomic<int>* stop = nullptr;
   uint16_t serverPort = 53;
-  std::vector<uint32_t> serverOverride;
+  std::vector<IpAddress> serverOverride;
+  bool askIpv6 = false;
+  // Set while AddIpv6Addresses asks: its AAAA answer is read as addresses.
+  bool hostIpv6Query = false;
   int queryType = kDnsTypeA;
   int queryClass = kDnsClassIn;
   // debug is set with debug2 too: the second level includes the first.
@@ -112,7 +122,7 @@ class CDnsEngine {
   std::string defaultServerName;
   // The server asked when none told its name: the first that answered at all,
   // else the first configured.
-  std::optional<uint32_t> unnamedServer;
+  std::optional<IpAddress> unnamedServer;
   bool hostInfoValid = false;
   DnsHostInfo hostInfo;
   // Grows to the largest zone-transfer message and is kept between runs.
@@ -122,5 +132,7 @@ class CDnsEngine {
 // The text is an IPv4 address in dotted decimal: digits and dots only, not
 // ending with a dot, and readable by the address-text rule.
 std::optional<uint32_t> DottedAddressOf(std::string_view text);
+// The text is an IPv6 address (it holds a ':' and reads as one).
+std::optional<IpAddress> Ipv6AddressOf(std::string_view text);
 
 }  // namespace tesmo

@@ -29,21 +29,45 @@ std::optional<uint32_t> AddressOf(const CDnsMessage& message, const DnsRecord& r
   return a && !a->protocolPort ? std::optional(a->address) : std::nullopt;
 }
 
-// Four addresses on the first line, five on each later one.
-void PrintAddresses(CDnsOutput& out, const std::vector<uint32_t>& addresses) {
+// The address of an AAAA record of sixteen bytes; nothing for any other
+// length (a record that is no IPv6 address).
+std::optional<IpAddress> Ipv6AddressOf(const CDnsMessage& message, const DnsRecord& record) {
+  if (record.dataLength != 16) return std::nullopt;
+  const DnsRecordData data = DecodeRecordData(message, record);
+  const auto* aaaa = std::get_if<DnsIpv6Data>(&data.value);
+  return aaaa ? std::optional(IpAddress::V6(aaaa->address)) : std::nullopt;
+}
+
+// first addresses on the first line, then next on each later one.
+void PrintAddressTexts(CDnsOutput& out, const std::vector<std::string>& addresses, size_t first,
+                       size_t next) {
   char separator = ' ';
   size_t onLine = 0;
-  size_t perLine = 4;
+  size_t perLine = first;
   for (size_t i = 0; i < addresses.size(); ++i) {
-    out.Print("%c %s", separator, FormatAddress(addresses[i]).c_str());
+    out.Print("%c %s", separator, addresses[i].c_str());
     separator = ',';
     if (++onLine == perLine && i + 1 < addresses.size()) {
       out.Write("\n\t");
       onLine = 0;
-      perLine = 5;
+      perLine = next;
       separator = ' ';
     }
   }
+}
+
+// Four addresses on the first line, five on each later one.
+void PrintAddresses(CDnsOutput& out, const std::vector<uint32_t>& addresses) {
+  std::vector<std::string> texts;
+  for (uint32_t address : addresses) texts.push_back(FormatAddress(address));
+  PrintAddressTexts(out, texts, 4, 5);
+}
+
+// IPv6 addresses are up to ten times longer: two on a line.
+void PrintIpv6Addresses(CDnsOutput& out, const std::vector<IpAddress>& addresses) {
+  std::vector<std::string> texts;
+  for (const IpAddress& address : addresses) texts.push_back(address.Text());
+  PrintAddressTexts(out, texts, 2, 2);
 }
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -80,6 +104,15 @@ void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info) 
     out.Write(info.addresses.size() >= 2 ? "\nAddresses:" : "\nAddress:");
     PrintAddresses(out, info.addresses);
   }
+  if (!info.ipv6Addresses.empty()) {
+    const bool several = info.ipv6Addresses.size() >= 2;
+    if (info.addresses.empty()) {
+      out.Write(several ? "\nAddresses:" : "\nAddress:");
+    } else {
+      out.Write(several ? "\nIPv6 Addresses:" : "\nIPv6 Address:");
+    }
+    PrintIpv6Addresses(out, info.ipv6Addresses);
+  }
   if (!info.aliases.empty()) {
     out.Write("\nAliases:");
     PrintNameList(out, info.aliases);
@@ -113,8 +146,11 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     log.Out("Non-authoritative answer:\n");
   }
 
-  const bool readsHost =
-      query.type == kDnsTypeA || (query.addressQuery && query.type == kDnsTypePtr);
+  // A host lookup: by name for IPv4 (A) or IPv6 (AAAA) addresses, or by
+  // address for the name.
+  const bool hostIpv6 = query.type == kDnsTypeAaaa && query.hostIpv6;
+  const bool hostByName = query.type == kDnsTypeA || hostIpv6;
+  const bool readsHost = hostByName || (query.addressQuery && query.type == kDnsTypePtr);
   // Prints count records from *offset on, a Resource record line each.
   const auto printRecords = [&](unsigned count) {
     for (unsigned i = 0; i < count; ++i) {
@@ -158,6 +194,27 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
         }
         info.addresses.push_back(*address);
         found = true;
+      } else if (record.type == kDnsTypeAaaa && hostIpv6) {
+        // Only sixteen-byte records are IPv6 addresses; others are passed
+        // over, and said so in the log.
+        const auto address = Ipv6AddressOf(message, record);
+        if (!address) {
+          log.Out("AAAA record of %zu bytes (not 16): skipping it\n", record.dataLength);
+          continue;
+        }
+        if (!haveAddress) {
+          info.name = record.owner;
+          addressClass = record.dnsClass;
+          haveAddress = true;
+        } else if (record.dnsClass != addressClass) {
+          continue;
+        }
+        if (info.ipv6Addresses.size() >= DnsHostInfo::kMaxAddresses) {
+          log.Out("MAXADDRS exceeded: skipping address\n");
+          continue;
+        }
+        info.ipv6Addresses.push_back(*address);
+        found = true;
       }
     }
     if (found) return kDnsSuccess;
@@ -173,13 +230,12 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     }
   }
 
-  if (!header.authoritative && query.type != kDnsTypeA &&
-      (header.authority > 0 || header.additional > 0)) {
+  if (!header.authoritative && !hostByName && (header.authority > 0 || header.additional > 0)) {
     if (answersPrinted) log.Out("\n");
     log.Out("Authoritative answers can be found from:\n");
   }
 
-  if (query.type != kDnsTypeA) {
+  if (!hostByName) {
     // The authority and additional records follow each other: all printed.
     if (!printRecords(header.authority + header.additional)) return kDnsError;
     if (query.addressQuery) return kDnsNoInfo;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/dns/dns_record_lines.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -29,7 +30,10 @@ struct DnsHostInfo {
   std::string name;
   std::vector<std::string> aliases;
   std::vector<uint32_t> addresses;  // IPv4, host byte order
-  int addressType = 2;              // AF_INET
+  // IPv6 addresses (AAAA records, or the IPv6 address a reverse lookup was
+  // made of), shown after the IPv4 ones.
+  std::vector<IpAddress> ipv6Addresses;
+  int addressType = 2;  // AF_INET
   int addressLength = 4;
   std::vector<DnsServerInfo> servers;
 
@@ -37,7 +41,9 @@ struct DnsHostInfo {
 };
 
 // The block: "%-7s  %s" with label and name, then the addresses, aliases and
-// servers, ended by an empty line.
+// servers, ended by an empty line. IPv6 addresses follow the IPv4 ones on a
+// line of their own ("IPv6 Address:"), or stand alone as "Address:" when the
+// name has no IPv4 address.
 void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info);
 // Names separated by commas, wrapped onto lines that begin with a tab.
 void PrintNameList(CDnsOutput& out, const std::vector<std::string>& names);
@@ -48,12 +54,15 @@ struct DnsAnswerQuery {
   bool addressQuery = false;  // a PTR query made from an address
   bool toServer = false;      // looking up a server's own name
   DnsPrintFlags flags;
+  // An AAAA query read as a host lookup: its addresses go to ipv6Addresses
+  // instead of being printed as records.
+  bool hostIpv6 = false;
 };
 
-// Reads an answer into info (emptied first): for type A and address queries
-// the name, aliases, addresses and the servers that know the name; for other
-// types every record is printed as a resource record line. Texts for the log
-// go to log. Returns the result code (0, a response code, -2, -3 or -4).
+// Reads an answer into info (emptied first): for type A, host AAAA and
+// address queries the name, aliases, addresses and the servers that know the
+// name; for other types every record is printed as a resource record line.
+// Texts for the log go to log. Returns the result code (0, a response code, -2, -3 or -4).
 int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& query,
                   DnsHostInfo& info, CDnsOutput& out, CDnsLog& log);
 

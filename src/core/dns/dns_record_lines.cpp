@@ -19,6 +19,7 @@
 #include "core/dns/dns_record_data.h"
 #include "core/dns/dns_records.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -107,9 +108,9 @@ void PrintPorts(CDnsOutput& out, const DnsWksData& wks, const char* named, const
   }
 }
 
-std::string Ipv6Text(const uint8_t* bytes) {
-  char text[INET6_ADDRSTRLEN];
-  return inet_ntop(AF_INET6, bytes, text, sizeof text) ? text : "";
+// RFC 5952: the one form every page shows an IPv6 address in.
+std::string Ipv6Text(const std::array<uint8_t, 16>& bytes) {
+  return IpAddress::V6(bytes).Text();
 }
 
 std::string NsapText(std::span<const uint8_t> bytes) {
@@ -258,7 +259,7 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
       return;
     case kDnsTypeAaaa:
       if (const auto* ipv6 = std::get_if<DnsIpv6Data>(&value))
-        out.Print("\tIPv6 address = %s\n", Ipv6Text(ipv6->address.data()).c_str());
+        out.Print("\tIPv6 address = %s\n", Ipv6Text(ipv6->address).c_str());
       return;
     case kDnsTypeSrv: {
       const auto* srv = std::get_if<DnsServiceData>(&value);
@@ -409,7 +410,7 @@ void PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsReco
       return;
     case kDnsTypeAaaa:
       if (const auto* ipv6 = std::get_if<DnsIpv6Data>(&value))
-        out.Print(" %s", Ipv6Text(ipv6->address.data()).c_str());
+        out.Print(" %s", Ipv6Text(ipv6->address).c_str());
       return;
     case kDnsTypeLoc:
       out.Print("\t%s", GenericRecordText(message, record).c_str());

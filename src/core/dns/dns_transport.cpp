@@ -39,14 +39,6 @@ int MillisecondsLeft(Clock::time_point deadline) {
   return static_cast<int>(std::max<long long>(left.count(), 0));
 }
 
-sockaddr_in SocketAddress(uint32_t server, uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(server);
-  return address;
-}
-
 void DumpMessage(CDnsOutput& out, CDnsLog& log, const uint8_t* message, size_t length,
                  const DnsTransportOptions& options) {
   PrintDebugDump(out, log, CDnsMessage(message, length), {options.debug, options.debug2});
@@ -65,7 +57,7 @@ void ReportAnswer(const DnsTransportOptions& options, const std::vector<uint8_t>
 
 // One exchange over a new TCP connection, closed afterwards; 0 with an
 // answer, -1 when it failed (refused tells whether the server refused).
-int TcpExchange(const DnsTransportOptions& options, uint32_t server, const uint8_t* query,
+int TcpExchange(const DnsTransportOptions& options, const IpAddress& server, const uint8_t* query,
                 size_t length, std::vector<uint8_t>& answer, int waitMs, bool& refused,
                 CDnsOutput& out, CDnsLog& log) {
   CDnsStream stream(options.stop);
@@ -83,7 +75,7 @@ int TcpExchange(const DnsTransportOptions& options, uint32_t server, const uint8
   // The whole answer over TCP comes within the time-out of the tries.
   stream.SetDeadline(Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(waitMs) *
                                                               std::max(options.retries, 1)));
-  auto status = stream.Open();
+  auto status = stream.Open(server.SocketFamily());
   if (status != CDnsStream::Status::kOk) return fail("socket (vc) failed", status);
   status = stream.Connect(server, options.port, waitMs);
   if (status != CDnsStream::Status::kOk) return fail("connect failed", status);
@@ -102,8 +94,9 @@ int TcpExchange(const DnsTransportOptions& options, uint32_t server, const uint8
 
 }  // namespace
 
-int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const uint8_t* query,
-                   size_t length, std::vector<uint8_t>& answer, CDnsOutput& out, CDnsLog& log) {
+int SendDnsRequest(const DnsTransportOptions& options, const IpAddress& server,
+                   const uint8_t* query, size_t length, std::vector<uint8_t>& answer,
+                   CDnsOutput& out, CDnsLog& log) {
   if (options.debug2) {
     log.Out("------------\nSendRequest(), len %zu\n", length);
     DumpMessage(out, log, query, length, options);
@@ -117,7 +110,8 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
   bool received = false;  // any datagram from the server
   bool refused = false;
   int fd = -1;
-  const sockaddr_in to = SocketAddress(server, options.port);
+  socklen_t toLength = 0;
+  const sockaddr_storage to = server.ToSockaddr(options.port, &toLength);
   std::vector<uint8_t> buffer;
 
   for (int attempt = 0; attempt < options.retries; ++attempt) {
@@ -131,7 +125,7 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
     }
 
     if (fd < 0) {
-      fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      fd = socket(server.SocketFamily(), SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
       if (fd < 0) {
         if (options.debug) log.ErrNo("socket (dg) failed", errno);
         continue;
@@ -140,7 +134,7 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
       // datagrams and reports a port unreachable as a refused receive: a
       // host without a name server fails its attempts at once instead of
       // waiting out every time-out.
-      if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+      if (connect(fd, reinterpret_cast<const sockaddr*>(&to), toLength) != 0) {
         if (options.debug) log.ErrNo("connect failed", errno);
         close(fd);
         fd = -1;
@@ -216,9 +210,9 @@ int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const ui
   return received ? kDnsTimedOut : kDnsNoResponse;
 }
 
-CDnsStream::Status CDnsStream::Open() {
+CDnsStream::Status CDnsStream::Open(int family) {
   Close();
-  fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
     error = errno;
     return Status::kFailed;
@@ -243,9 +237,10 @@ CDnsStream::Status CDnsStream::Wait(short events, Clock::time_point until) {
   }
 }
 
-CDnsStream::Status CDnsStream::Connect(uint32_t server, uint16_t port, int timeoutMs) {
-  const sockaddr_in to = SocketAddress(server, port);
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return Status::kOk;
+CDnsStream::Status CDnsStream::Connect(const IpAddress& server, uint16_t port, int timeoutMs) {
+  socklen_t length = 0;
+  const sockaddr_storage to = server.ToSockaddr(port, &length);
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&to), length) == 0) return Status::kOk;
   if (errno != EINPROGRESS) {
     error = errno;
     return error == ECONNREFUSED ? Status::kRefused : Status::kFailed;

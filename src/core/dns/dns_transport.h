@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/net/ip_address.h"
+
 namespace tesmo {
 
 class CDnsOutput;
@@ -35,14 +37,15 @@ struct DnsTransportOptions {
   const std::atomic<int>* stop = nullptr;
 };
 
-// Sends query to server (IPv4, host byte order) and puts the answer into
+// Sends query to server (either family) and puts the answer into
 // answer. Returns 0 with an answer; over UDP -1 when datagrams arrived but
 // none was the answer and -5 when nothing arrived; over TCP -5 when the
 // server refused the connection and -3 otherwise. A stop request ends the
 // attempts at once, with the result the attempts so far give. Debug texts go
 // to log, the dumps of queries and answers to out.
-int SendDnsRequest(const DnsTransportOptions& options, uint32_t server, const uint8_t* query,
-                   size_t length, std::vector<uint8_t>& answer, CDnsOutput& out, CDnsLog& log);
+int SendDnsRequest(const DnsTransportOptions& options, const IpAddress& server,
+                   const uint8_t* query, size_t length, std::vector<uint8_t>& answer,
+                   CDnsOutput& out, CDnsLog& log);
 
 // A TCP connection whose waits poll the stop flag. Each call's time-out
 // bounds the whole call, however the peer doles its bytes out, and an
@@ -63,9 +66,10 @@ class CDnsStream {
   CDnsStream(const CDnsStream&) = delete;
   CDnsStream& operator=(const CDnsStream&) = delete;
 
-  Status Open();
+  // A socket of the server's family (AF_INET or AF_INET6).
+  Status Open(int family);
   void SetDeadline(std::chrono::steady_clock::time_point at) { deadline = at; }
-  Status Connect(uint32_t server, uint16_t port, int timeoutMs);
+  Status Connect(const IpAddress& server, uint16_t port, int timeoutMs);
   // The 2-byte big-endian length and the message, in one gathered write.
   Status SendMessage(const uint8_t* message, size_t length, int timeoutMs);
   // Exactly count bytes, all within timeoutMs. got tells how many came

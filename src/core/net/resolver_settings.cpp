@@ -84,8 +84,10 @@ bool SaveResolverSettings(const ResolverSettings& settings) {
   writeInt("bDnsUseHostfile", settings.useHostFile != 0 ? 1 : 0);
   writeInt("DnsCacheTimeout", static_cast<int>(settings.cacheTimeout));
   writeInt("UseFastResolver", settings.useFastResolver != 0 ? 1 : 0);
-  ok = CSettingsStore::WriteString(kSection, QStringLiteral("DnsAddressList"),
-                                   QString::fromStdString(settings.dnsList)) &&
+  // IPv4 texts as typed; an IPv6 server in its one canonical form.
+  ok = CSettingsStore::WriteString(
+           kSection, QStringLiteral("DnsAddressList"),
+           QString::fromStdString(StoredDnsServerListText(settings.dnsList))) &&
        ok;
   ok = CSettingsStore::WriteString(kSection, QStringLiteral("DnsSearchList"),
                                    QString::fromStdString(settings.searchList)) &&

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace tesmo {
 
@@ -32,6 +35,11 @@ constexpr unsigned long kDebug2Option = 0x80000000ul;
 // The record itself and the settings it holds; only touched under
 // NameCacheMutex.
 struct __res_state state;
+// The addresses of the record's servers as the library reads them for an
+// IPv6 server (a slot whose short IPv4 address has family 0), and where it
+// keeps its copy of an IPv4 server's address. The record points at these for
+// good, so the library never allocates its own and never frees them.
+sockaddr_in6 serverAddresses[MAXNS];
 bool stateSetUp = false;
 uint64_t appliedGeneration = 0;
 ResolverConfig applied;
@@ -61,7 +69,20 @@ void SetUpState() {
   // query; a zero-filled record would make it close descriptor 0 (standard
   // input, or whatever holds it). -1 is "no socket", as its own set-up says.
   state._vcsock = -1;
+  for (int i = 0; i < MAXNS; ++i) state._u._ext.nsaddrs[i] = &serverAddresses[i];
   stateSetUp = true;
+}
+
+// Closes the datagram sockets the library keeps open to the servers (it keeps
+// them while the record stays open) and drops its copy of the server list.
+// Its stream socket checks its peer before each use and is left alone.
+void CloseLibrarySockets() {
+  for (int i = 0; i < state._u._ext.nscount && i < MAXNS; ++i) {
+    int& socket = state._u._ext.nssocks[i];
+    if (socket >= 0) close(socket);
+    socket = -1;
+  }
+  state._u._ext.nscount = 0;
 }
 
 // Copies config into the record, and what the record took into applied.
@@ -75,16 +96,29 @@ void WriteState(const ResolverConfig& from) {
   state.options =
       kSetUpOptions | (from.debug ? RES_DEBUG : 0ul) | (from.debug2 ? kDebug2Option : 0ul);
 
-  // The library notices the changed server addresses and closes the sockets
-  // it kept open to the old ones.
+  // The library compares only the IPv4 slots with its copy when it sends, so
+  // it would keep talking to an IPv6 server that is no longer listed: the
+  // sockets it kept open are closed here, and its copy is taken anew.
+  CloseLibrarySockets();
   int count = 0;
-  for (uint32_t server : from.servers) {
+  for (const IpAddress& server : from.servers) {
     if (count == kMaxNameServers) break;
-    auto& slot = state.nsaddr_list[count++];
+    auto& slot = state.nsaddr_list[count];
     std::memset(&slot, 0, sizeof slot);
-    slot.sin_family = AF_INET;
-    slot.sin_port = htons(kNameServerPort);
-    slot.sin_addr.s_addr = htonl(server);
+    if (server.IsV4()) {
+      slot.sin_family = AF_INET;
+      slot.sin_port = htons(kNameServerPort);
+      slot.sin_addr.s_addr = htonl(server.V4Value());
+    } else {
+      // The library's own layout for a server longer than the short slot:
+      // the slot's family 0, the address in the extension.
+      socklen_t length = 0;
+      const sockaddr_storage address = server.ToSockaddr(kNameServerPort, &length);
+      std::memset(&serverAddresses[count], 0, sizeof serverAddresses[count]);
+      std::memcpy(&serverAddresses[count], &address,
+                  std::min<size_t>(length, sizeof serverAddresses[count]));
+    }
+    ++count;
   }
   state.nscount = count;
   applied.servers.resize(static_cast<size_t>(count));
@@ -153,21 +187,59 @@ void SetResolverDebug(bool debug, bool debug2) {
   ++configGeneration;
 }
 
-std::vector<uint32_t> ParseDnsServerList(const std::string& text) {
-  std::vector<uint32_t> servers;
+namespace {
+
+// One server of the list at position: its address and where its text ends.
+struct ListedServer {
+  IpAddress address;
+  size_t end = 0;
+};
+
+// The servers of a list text in order, with where each one's text stands.
+std::vector<std::pair<ListedServer, size_t>> ReadServerList(const std::string& text) {
+  std::vector<std::pair<ListedServer, size_t>> servers;
   size_t position = 0;
   while (position < text.size() && text[position] != '\n') {
+    const size_t separator = text.find_first_of(" \t\n", position);
+    const size_t end = separator == std::string::npos ? text.size() : separator;
     // inet_aton reads up to the first white space and ignores the rest.
     in_addr address{};
-    if (inet_aton(text.c_str() + position, &address) == 0) break;
-    servers.push_back(ntohl(address.s_addr));
+    if (inet_aton(text.c_str() + position, &address) != 0) {
+      servers.push_back({{IpAddress::V4(ntohl(address.s_addr)), end}, position});
+    } else {
+      const std::string_view word(text.data() + position, end - position);
+      if (!LooksLikeIpv6(word)) break;
+      const std::optional<IpAddress> ipv6 = ParseIpAddress(word);
+      if (!ipv6 || !ipv6->IsV6()) break;
+      servers.push_back({{*ipv6, end}, position});
+    }
     if (servers.size() == kMaxNameServers) break;
     // One separator only: a second blank is no address and ends the list.
-    size_t separator = text.find_first_of(" \t\n", position);
     if (separator == std::string::npos) break;
     position = separator + 1;
   }
   return servers;
+}
+
+}  // namespace
+
+std::vector<IpAddress> ParseDnsServerList(const std::string& text) {
+  std::vector<IpAddress> servers;
+  for (const auto& [server, position] : ReadServerList(text)) servers.push_back(server.address);
+  return servers;
+}
+
+std::string StoredDnsServerListText(const std::string& text) {
+  std::string stored;
+  size_t copied = 0;
+  for (const auto& [server, position] : ReadServerList(text)) {
+    if (!server.address.IsV6()) continue;
+    stored.append(text, copied, position - copied);
+    stored += server.address.Text();
+    copied = server.end;
+  }
+  stored.append(text, copied, std::string::npos);
+  return stored;
 }
 
 std::vector<std::string> ParseDnsSearchList(const std::string& text) {
@@ -188,7 +260,7 @@ std::vector<std::string> ParseDnsSearchList(const std::string& text) {
 }
 
 void ApplyDnsServerList(const std::string& text) {
-  std::vector<uint32_t> servers = ParseDnsServerList(text);
+  std::vector<IpAddress> servers = ParseDnsServerList(text);
   std::lock_guard guard(configMutex);
   config.servers = std::move(servers);
   ++configGeneration;

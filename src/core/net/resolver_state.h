@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/net/ip_address.h"
+
 // <resolv.h> stays out of headers: it defines macros. The tag is spelt with
 // "struct" throughout, since the library also has a function of that name.
 struct __res_state;
@@ -32,7 +34,7 @@ struct ResolverConfig {
   uint32_t retries = 2;  // attempts per server
   bool debug = false;
   bool debug2 = false;
-  std::vector<uint32_t> servers;        // IPv4, host byte order, at most kMaxNameServers
+  std::vector<IpAddress> servers;       // either family, at most kMaxNameServers
   std::string defaultDomain;            // first search domain
   std::vector<std::string> searchList;  // at most kMaxSearchDomains, first = defaultDomain
 };
@@ -60,9 +62,10 @@ void SetResolverRetries(uint32_t count);
 // The library's debug option and the engine's second-level debug option.
 void SetResolverDebug(bool debug, bool debug2);
 
-// The DNS server list text: addresses (classic inet_aton forms) separated by
-// one blank, tab or line feed. Reading stops at the end, at a line feed, at
-// anything that is not an address (so two blanks end the list) and after
+// The DNS server list text: addresses separated by one blank, tab or line
+// feed, IPv4 in the classic inet_aton forms, IPv6 in any RFC 4291 form (with
+// or without brackets). Reading stops at the end, at a line feed, at anything
+// that is not an address (so two blanks end the list) and after
 // kMaxNameServers addresses.
 void ApplyDnsServerList(const std::string& text);
 // The search list text: up to kMaxSearchDomains words separated by blanks or
@@ -71,7 +74,11 @@ void ApplyDnsServerList(const std::string& text);
 void ApplyDnsSearchList(const std::string& text);
 
 // The parsing rules of the two apply functions, without applying.
-std::vector<uint32_t> ParseDnsServerList(const std::string& text);
+std::vector<IpAddress> ParseDnsServerList(const std::string& text);
+// The server list text as it is stored: each IPv6 address the list reads
+// rewritten in RFC 5952 form, everything else (IPv4 texts, separators, what
+// follows the list) kept byte for byte.
+std::string StoredDnsServerListText(const std::string& text);
 std::vector<std::string> ParseDnsSearchList(const std::string& text);
 
 }  // namespace tesmo

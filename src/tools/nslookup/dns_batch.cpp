@@ -9,6 +9,7 @@
 #include "core/dns/dns_output.h"
 #include "core/dns/dns_records.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 #include "tools/tool_spec.h"
 
 namespace tesmo {
@@ -25,9 +26,15 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
   if (!type) return UsageError("unknown query type: " + options.type);
   const auto dnsClass = DnsClassNumber(options.dnsClass);
   if (!dnsClass) return UsageError("unknown query class: " + options.dnsClass);
-  std::vector<uint32_t> servers;
+  std::vector<IpAddress> servers;
   if (!options.server.empty()) {
-    const std::optional<uint32_t> address = ParseAddressText(options.server);
+    // An IPv4 server in the classic forms, as ever; an IPv6 one in any form.
+    std::optional<IpAddress> address;
+    if (const std::optional<uint32_t> ipv4 = ParseAddressText(options.server)) {
+      address = IpAddress::V4(*ipv4);
+    } else if (LooksLikeIpv6(options.server)) {
+      address = ParseIpAddress(options.server);
+    }
     if (!address) return UsageError("not a server address: " + options.server);
     servers.push_back(*address);
   }
@@ -43,6 +50,7 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
   engine.SetStopFlag(stop);
   engine.SetServerPort(options.port);
   engine.SetServers(std::move(servers));
+  engine.SetAskIpv6Addresses(options.ipv6Addresses);
   engine.SetQueryType(*type);
   engine.SetQueryClass(*dnsClass);
   const int result = engine.RunQuery(

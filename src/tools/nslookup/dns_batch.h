@@ -1,6 +1,6 @@
 // The DNS engine without a window, for --batch:
 //
-//   --batch NAME dns [--type T] [--class C] [--server ADDR] [--list]
+//   --batch NAME dns [--type T] [--class C] [--server ADDR] [--list] [--aaaa]
 //
 // prints the lines the NSLookup page's result list would show for a Lookup
 // of NAME (or a List of the zone NAME with --list).
@@ -18,8 +18,10 @@ struct DnsBatchOptions {
   std::string name;
   std::string type = "A";       // mnemonic, any case
   std::string dnsClass = "IN";  // mnemonic, any case
-  std::string server;           // IPv4 address; empty = the configured servers
+  std::string server;           // IPv4 or IPv6 address; empty = the configured servers
   bool list = false;
+  // A type-A lookup also shows the name's IPv6 addresses (AAAA records).
+  bool ipv6Addresses = false;
   uint16_t port = 53;  // the servers' port
   // Each result line as it comes (a listing streams); empty: the lines are
   // kept in the result. Either way a listing stops at the list's cap.

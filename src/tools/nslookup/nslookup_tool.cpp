@@ -18,6 +18,7 @@ int RunDnsBatchPage(BatchContext& context) {
   text("--class", options.dnsClass);
   text("--server", options.server);
   options.list = context.options.Has("--list");
+  options.ipv6Addresses = context.options.Has("--aaaa");
   // The common --port names the servers' port here (a name server on a port
   // of its own); the stored SNMP port means nothing to DNS.
   if (context.options.port) options.port = static_cast<uint16_t>(*context.options.port);
@@ -43,7 +44,8 @@ const CToolRegistration registration({
     .options = {{"--type", "T", false},
                 {"--class", "C", false},
                 {"--server", "ADDR", false},
-                {"--list", nullptr}},
+                {"--list", nullptr},
+                {"--aaaa", nullptr}},
     .run = RunDnsBatchPage,
     .resolvesHost = false,
 });

@@ -43,6 +43,7 @@ constexpr int kTypeId = 2051;
 constexpr int kClassId = 1050;
 constexpr int kDebugId = 2045;
 constexpr int kDebug2Id = 2046;
+constexpr int kIpv6AddressesId = 2047;
 constexpr int kLookupId = 2041;
 constexpr int kListId = 2042;
 constexpr int kResultListId = 2040;
@@ -120,6 +121,7 @@ CNsLookupPage::CNsLookupPage(const PageContext& context) : ToolPage(context) {
   classBox = new QComboBox(this);
   debugBox = new QCheckBox(QStringLiteral("debug"), this);
   debug2Box = new QCheckBox(QStringLiteral("d2"), this);
+  ipv6Box = new QCheckBox(QStringLiteral("AAAA"), this);
   lookupButton = new QPushButton(QStringLiteral("Lookup"), this);
   listButton = new QPushButton(QStringLiteral("List"), this);
   RegisterControl(nameEdit, kNameId);
@@ -127,6 +129,7 @@ CNsLookupPage::CNsLookupPage(const PageContext& context) : ToolPage(context) {
   RegisterControl(classBox, kClassId);
   RegisterControl(debugBox, kDebugId);
   RegisterControl(debug2Box, kDebug2Id);
+  RegisterControl(ipv6Box, kIpv6AddressesId);
   RegisterControl(lookupButton, kLookupId);
   RegisterControl(listButton, kListId);
   for (QPushButton* b : {clearCacheButton, cleanCacheButton, lookupButton, listButton}) {
@@ -141,6 +144,7 @@ CNsLookupPage::CNsLookupPage(const PageContext& context) : ToolPage(context) {
   queryRow->addWidget(classBox);
   queryRow->addWidget(debugBox);
   queryRow->addWidget(debug2Box);
+  queryRow->addWidget(ipv6Box);
   queryRow->addWidget(lookupButton);
   queryRow->addWidget(listButton);
 
@@ -163,7 +167,7 @@ CNsLookupPage::CNsLookupPage(const PageContext& context) : ToolPage(context) {
   for (QLineEdit* edit : {dnsEdit, searchEdit, timeoutEdit, retriesEdit, cacheTimeoutEdit}) {
     connect(edit, &QLineEdit::editingFinished, this, &CNsLookupPage::ReadControls);
   }
-  for (QCheckBox* box : {hostFileBox, cacheBox, debugBox, debug2Box}) {
+  for (QCheckBox* box : {hostFileBox, cacheBox, debugBox, debug2Box, ipv6Box}) {
     connect(box, &QCheckBox::clicked, this, &CNsLookupPage::ReadControls);
   }
   connect(internalButton, &QRadioButton::clicked, this, [this] { ChooseResolver(true); });
@@ -217,6 +221,7 @@ void CNsLookupPage::ShowFields() {
   systemButton->setChecked(settings.useFastResolver == 0);
   debugBox->setChecked(debug);
   debug2Box->setChecked(debug2);
+  ipv6Box->setChecked(ipv6Addresses);
 }
 
 void CNsLookupPage::ReadControls() {
@@ -230,6 +235,7 @@ void CNsLookupPage::ReadControls() {
   next.useCache = cacheBox->isChecked() ? 1 : 0;
   debug = debugBox->isChecked();
   debug2 = debug2Box->isChecked();
+  ipv6Addresses = ipv6Box->isChecked();
 
   // Each setting reaches its user the moment it changes; the cache drops
   // what the old setting found.
@@ -283,9 +289,9 @@ void CNsLookupPage::LoadSettings() {
 
 void CNsLookupPage::EnableControls(bool enable) {
   for (QWidget* control : std::initializer_list<QWidget*>{
-           nameEdit, debug2Box, debugBox, cacheTimeoutEdit, searchEdit, cacheBox, timeoutEdit,
-           retriesEdit, typeBox, classBox, dnsEdit, hostFileBox, systemButton, internalButton,
-           clearCacheButton, cleanCacheButton}) {
+           nameEdit, debug2Box, debugBox, ipv6Box, cacheTimeoutEdit, searchEdit, cacheBox,
+           timeoutEdit, retriesEdit, typeBox, classBox, dnsEdit, hostFileBox, systemButton,
+           internalButton, clearCacheButton, cleanCacheButton}) {
     control->setEnabled(enable);
   }
 }
@@ -307,7 +313,8 @@ void CNsLookupPage::StartQuery(CDnsEngine::Query kind) {
                        typeBox->currentText().toStdString(),
                        classBox->currentText().toStdString(),
                        debug,
-                       debug2};
+                       debug2,
+                       ipv6Addresses};
   if (request.name.empty()) return;
   if (runner.Running()) {
     // The output of two queries never mixes: this one clears the list and
@@ -322,6 +329,7 @@ void CNsLookupPage::RunQuery(const QueryRequest& request) {
   runner.Start([this, request] {
     output.Clear();
     SetResolverDebug(request.debug, request.debug2);
+    engine.SetAskIpv6Addresses(request.ipv6Addresses);
     if (!request.type.empty()) engine.SetQueryType(engine.TypeOfMnemonic(request.type, kDnsTypeA));
     if (!request.dnsClass.empty()) {
       engine.SetQueryClass(engine.ClassOfMnemonic(request.dnsClass, kDnsClassIn));

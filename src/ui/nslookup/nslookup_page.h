@@ -76,6 +76,7 @@ class CNsLookupPage : public ToolPage {
     std::string dnsClass;
     bool debug = false;
     bool debug2 = false;
+    bool ipv6Addresses = false;  // a type-A lookup shows the AAAA addresses too
   };
 
   // Reads every control into the fields and gives the resolver and the name
@@ -89,6 +90,7 @@ class CNsLookupPage : public ToolPage {
   ResolverSettings settings;
   bool debug = false;
   bool debug2 = false;
+  bool ipv6Addresses = false;
 
   // The sink before the engine that prints into it and the model that follows
   // it; the runner last, so that its thread is gone before any of them.
@@ -112,6 +114,7 @@ class CNsLookupPage : public ToolPage {
   QComboBox* classBox = nullptr;
   QCheckBox* debugBox = nullptr;
   QCheckBox* debug2Box = nullptr;
+  QCheckBox* ipv6Box = nullptr;
   QPushButton* lookupButton = nullptr;
   QPushButton* listButton = nullptr;
   QListView* resultList = nullptr;
