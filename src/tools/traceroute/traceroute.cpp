@@ -3,6 +3,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
+#include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/name_resolution.h"
 #include "tools/traceroute/trace_icmp.h"
@@ -32,15 +33,20 @@ void TraceOptions::Save() const {
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
                       const TraceHooks& hooks) {
   TraceOutcome outcome;
-  const std::string address = AddressOfHostText(options.destination);
+  const std::string address = EchoAddressOfHostText(options.destination);
   if (hooks.onDestinationAddress) hooks.onDestinationAddress(address);
-  const std::optional<uint32_t> destination = ParseAddressText(address);
+  const std::optional<IpAddress> destination = ParseEchoAddress(address);
   if (!destination) {
     PostStatus("Cannot resolve destination name");
     return outcome;
   }
+  if (destination->IsV6() && !options.icmpMode) {
+    // The agents' ipRouteTable holds IPv4 routes only.
+    PostStatus("The SNMP trace follows IPv4 routes only: trace %s by ICMP", address.c_str());
+    return outcome;
+  }
   outcome = options.icmpMode ? RunIcmpTrace(table, *destination, options, context, hooks)
-                             : RunSnmpTrace(table, context, *destination, options, hooks);
+                             : RunSnmpTrace(table, context, destination->V4Value(), options, hooks);
   PostTraceEnd(outcome);
   return outcome;
 }
