@@ -153,7 +153,7 @@ TEST(Discovery, SweepAddressesStayInTheirSlash64) {
     bool refused;
   } cases[] = {
       {"10.9.0.254", 3, 1, {"10.9.0.254", "10.9.0.255", "10.9.1.0"}, false},
-      {"255.255.255.254", 2, 1, {"255.255.255.254", "0.0.0.0"}, false},
+      {"255.255.255.254", 3, 1, {"255.255.255.254", "255.255.255.255", "0.0.0.0"}, false},
       {"2001:db8:72:10::5",
        4,
        18,
@@ -192,7 +192,9 @@ TEST(Discovery, SweepAddressesStayInTheirSlash64) {
     }
     EXPECT_TRUE(error.empty());
     ASSERT_EQ(addresses.size(), c.count);
-    if (!c.addresses.empty()) EXPECT_EQ(addresses, c.addresses);
+    if (!c.addresses.empty()) {
+      EXPECT_EQ(addresses, c.addresses);
+    }
     if (c.count > 0 && c.increment == UINT32_MAX) {
       EXPECT_EQ(addresses.back(), "2001:db8::fffe:ffff:1");
     }

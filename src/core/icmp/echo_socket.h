@@ -29,6 +29,12 @@ constexpr uint32_t kMaxEchoData = 65507;
 constexpr size_t kEchoReplyBufferSize = 65536;
 
 struct EchoRequest {
+  EchoRequest() = default;
+  // An IPv4 echo as the positional form has always given it.
+  EchoRequest(uint32_t address, uint32_t dataLength, uint32_t ttl, uint32_t timeoutMs,
+              const std::atomic<int>* cancel)
+      : address(address), dataLength(dataLength), ttl(ttl), timeoutMs(timeoutMs), cancel(cancel) {}
+
   uint32_t address = 0;  // IPv4 destination, host byte order (when address6 is not set)
   uint32_t dataLength = 0;
   uint32_t ttl = 64;  // only the low 8 bits are sent (the hop limit over IPv6)
