@@ -66,7 +66,7 @@ enum class EchoState {
 
 struct EchoResult {
   EchoState state = EchoState::NoReply;
-  uint32_t status = 0;  // 0 or 11001..11018, see echo_status.h
+  uint32_t status = 0;  // 0 or an error code of echo_status.h
   uint32_t source = 0;  // the answer's IPv4 source address, host byte order (0 over IPv6)
   IpAddress from;       // the answer's source address, either family
   uint8_t ttl = 0;      // the IP TTL (IPv6: hop limit) of the answer
