@@ -151,6 +151,24 @@ TEST_P(EchoLab, Ipv6EchoesAndTheirAnswers) {
   }
 }
 
+// An ICMPv6 echo waiting for an answer that never comes gives up within
+// 50 ms of its cancel flag.
+TEST_P(EchoLab, CancelEndsAnIpv6EchoQuickly) {
+  std::atomic<int> cancel{0};
+  EchoRequest request(0, 56, 64, 5000, &cancel);
+  request.SetDestination(*ParseIpAddress(kBlackhole6));
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    cancel.store(1);
+  });
+  const EchoResult result = SendEcho(request);
+  canceller.join();
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(result.state, EchoState::NoReply);
+  EXPECT_GE(result.roundTripMs, 150u);
+  EXPECT_LT(result.roundTripMs, 350u);
+}
+
 // The ping loop's statistics over IPv6, the far host's 20 ms link included.
 TEST_P(EchoLab, PingLoopOverIpv6) {
   CPingLoop loop;
