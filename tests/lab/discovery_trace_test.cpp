@@ -13,6 +13,7 @@
 
 #include "core/base/job_runner.h"
 #include "core/grid/grid_data.h"
+#include "core/icmp/echo_socket.h"
 #include "core/net/address_text.h"
 #include "core/net/resolver_state.h"
 #include "core/snmp/snmp_names.h"
@@ -202,6 +203,109 @@ TEST_F(ChainLab, IcmpTraceListsTheRoutersAndTheFarHost) {
   }
 }
 
+// The ICMPv6 trace names every router in order and ends at the far host's
+// echo reply, over raw and ping sockets alike. The relay's time-exceeded
+// filter reads IPv4 only: with it dropping, r2 still answers over IPv6.
+TEST_F(ChainLab, IcmpTraceOverIpv6ListsEveryRouterInOrder) {
+  const QRegularExpression time(R"(^\d+ ms $)");
+  const struct {
+    EchoSocketChoice sockets;
+    const char* filter;
+  } cases[] = {{EchoSocketChoice::Automatic, ""},
+               {EchoSocketChoice::Automatic, "drop"},
+               {EchoSocketChoice::PingOnly, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << EchoSocketKindName(c.sockets == EchoSocketChoice::PingOnly
+                                                              ? EchoSocketKind::Ping
+                                                              : ProbeEchoSocket(true))
+                                    << " sockets, filter '" << c.filter << "'");
+    SetEchoSocketChoice(c.sockets);
+    SetTimeExceededFilter(c.filter);
+    CJobGrid g;
+    TraceOptions options;
+    options.destination = "2001:DB8:72:4:0::2";
+    options.resolveNames = false;
+    std::string shown;
+    TraceHooks hooks;
+    hooks.onDestinationAddress = [&](const std::string& address) { shown = address; };
+    TraceOutcome outcome;
+    RunJobHere([&] { outcome = RunTrace(g.table, options, {}, hooks); });
+    SetEchoSocketChoice(EchoSocketChoice::Automatic);
+    EXPECT_EQ(outcome.end, TraceEnd::Reached);
+    EXPECT_EQ(outcome.destinationAddress, "2001:db8:72:4::2");
+    EXPECT_EQ(shown, "2001:db8:72:4::2");
+    ASSERT_EQ(g.grid.Rows(), 5);
+    const char* const hops[] = {"2001:db8:72:1::1", "2001:db8:72:2::2", "2001:db8:72:3::2",
+                                "2001:db8:72:4::2"};
+    for (int h = 1; h <= 4; ++h) {
+      const QStringList row = g.Row(h);
+      EXPECT_EQ(row.mid(0, 3), QStringList({QString::number(h), hops[h - 1], ""}));
+      for (int k = 3; k < 6; ++k) EXPECT_TRUE(time.match(row[k]).hasMatch()) << row[k];
+    }
+    int fastest = INT32_MAX;
+    for (int k = 3; k < 6; ++k)
+      fastest = std::min(fastest, g.grid.TextAt(4, k).split(' ')[0].toInt());
+    EXPECT_GE(fastest, 20);
+    EXPECT_LE(fastest, 30);
+  }
+}
+
+// A sweep of IPv6 addresses 18 apart from 2001:db8:72:10::5: ::5 and ::17 are
+// live hosts and answer their first echo; ::29 and ::3b are silent and get
+// every pass, with the growing time-out.
+TEST_F(ChainLab, SweepOfIpv6AddressesFindsTheLiveOnes) {
+  std::mutex mutex;
+  std::map<std::string, std::vector<uint32_t>> sent;
+  DiscoveryHooks hooks;
+  hooks.echo = [&](const EchoRequest& request) {
+    {
+      std::lock_guard lock(mutex);
+      sent[request.Destination().Text()].push_back(request.timeoutMs);
+    }
+    return SendEcho(request);
+  };
+  DiscoveryOptions options;
+  options.firstHost = "2001:db8:72:10::5";
+  options.hostCount = 4;
+  options.addressIncrement = 18;
+  options.threads = 4;
+  options.rounds = 2;
+  options.initialTimeoutMs = 200;
+  options.timeoutIncrementMs = 100;
+  options.resolveNames = false;
+  CJobGrid g;
+  CStatusLog status;
+  DiscoveryOutcome outcome;
+  RunJobHere([&] { outcome = RunDiscovery(g.table, options, {}, hooks); });
+  EXPECT_EQ(status.Texts().last(), "Ready");
+  EXPECT_EQ(outcome.firstAddress, "2001:db8:72:10::5");
+  EXPECT_EQ(outcome.reachable, 2u);
+  EXPECT_EQ(outcome.unreachable, 2u);
+  ASSERT_EQ(g.grid.Rows(), 5);
+  const QRegularExpression reachable(R"(^reachable \(\d+ ms ttl:63\)$)");
+  const struct {
+    const char* address;
+    bool live;
+  } rows[] = {{"2001:db8:72:10::5", true},
+              {"2001:db8:72:10::17", true},
+              {"2001:db8:72:10::29", false},
+              {"2001:db8:72:10::3b", false}};
+  for (int r = 1; r <= 4; ++r) {
+    const auto& row = rows[r - 1];
+    SCOPED_TRACE(row.address);
+    EXPECT_EQ(g.grid.TextAt(r, 1), row.address);
+    const QString text = g.grid.TextAt(r, 3);
+    if (row.live) {
+      EXPECT_TRUE(reachable.match(text).hasMatch()) << text;
+      EXPECT_EQ(sent[row.address], std::vector<uint32_t>({200}));
+    } else {
+      EXPECT_EQ(text, "unreachable (2 try(s), timeout 300 ms)");
+      EXPECT_EQ(sent[row.address], std::vector<uint32_t>({200, 300}));
+    }
+  }
+  EXPECT_EQ(sent.size(), 4u);
+}
+
 TEST_F(ChainLab, SnmpTraceFollowsTheRoutesAndSearchesEachPrefixOnce) {
   // Under 2c a route the agent lacks is an exception value in the answer,
   // not an error: the search goes on to the shorter prefixes all the same.
@@ -316,6 +420,64 @@ TEST_F(ChainLab, BatchCommandsPrintTheGrid) {
         QRegularExpression(QRegularExpression::anchoredPattern(c.output)).match(output).hasMatch())
         << output;
     EXPECT_EQ(queries.Count("sweep-start.chain.test A"), c.args.startsWith("sweep-start") ? 1 : 0);
+  }
+}
+
+// The same batch commands with an IPv6 HOST: the sweep, its /64 rule, the
+// ICMPv6 trace and the reachability report (ping statistics and the far
+// host's IPv6-only listener on TCP 80).
+TEST_F(ChainLab, BatchCommandsTakeAnIpv6Host) {
+  const QString title = "no\taddress\tname\tstatus\t\n";
+  const QString time = "\\d+ ms ";
+  const struct {
+    QString args;
+    int exitCode;
+    QString output;      // a pattern
+    QString lastStatus;  // a pattern
+  } cases[] = {
+      {"2001:db8:72:10::5 pingfind --count 3 --increment 18 --rounds 1 --timeout 200", 0,
+       title + "1\t2001:db8:72:10::5\t[^\t]*\treachable \\(\\d+ ms ttl:63\\)\t\n"
+               "2\t2001:db8:72:10::17\t[^\t]*\treachable \\(\\d+ ms ttl:63\\)\t\n"
+               "3\t2001:db8:72:10::29\t[^\t]*\tunreachable \\(1 try\\(s\\), timeout 200 ms\\)\t\n",
+       "Ready"},
+      {"2001:db8:72:10:ffff:ffff:ffff:fffe pingfind --count 3", 64, "",
+       ".* within one /64: .*2001:db8:72:10::/64\\)"},
+      {"2001:db8:72:1::1 traceroute --dest 2001:db8:72:4::2", 0,
+       "nb\\.\thop\tname\ttime0\ttime1\ttime2\t\n"
+       "1\t2001:db8:72:1::1\t[^\t]*\t" +
+           time + "\t" + time + "\t" + time +
+           "\t\n"
+           "2\t2001:db8:72:2::2\t[^\t]*\t" +
+           time + "\t" + time + "\t" + time +
+           "\t\n"
+           "3\t2001:db8:72:3::2\t[^\t]*\t" +
+           time + "\t" + time + "\t" + time +
+           "\t\n"
+           "4\t2001:db8:72:4::2\t[^\t]*\t" +
+           time + "\t" + time + "\t" + time + "\t\n",
+       "Ready"},
+      {"2001:db8:72:4::2 reachability --pings 2 --timeout 300 --retries 0", 0,
+       "Reachability parameters\n-----------------------\nFTP : not reachable\nHTTP : OK\n"
+       "(.*\n){8}\nping results\n------------\n"
+       ".*<reachable \\(\\d+ ms ttl:61\\)>\\)\n"
+       " {0,3}\\d+ms/ {0,3}\\d+ms/ {0,3}\\d+ms \\(   2/   2 : 100% <reachable \\(\\d+ ms "
+       "ttl:61\\)>\\)\n",
+       "Ready"},
+  };
+  QTemporaryDir settings;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.toStdString());
+    const BatchRun run = RunBatch(("--batch " + c.args).split(' '), settings.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+    const QStringList err = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(err.isEmpty());
+    EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(c.lastStatus))
+                    .match(err.last())
+                    .hasMatch())
+        << err.last().toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QRegularExpression::anchoredPattern(c.output)).match(run.out).hasMatch())
+        << run.out.toStdString();
   }
 }
 

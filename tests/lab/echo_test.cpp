@@ -18,6 +18,8 @@
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
+#include "support/batch_run.h"
 #include "support/lab_agents.h"
 #include "tools/reachability/ping_loop.h"
 #include "tools/reachability/reachability_services.h"
@@ -35,6 +37,15 @@ constexpr const char* kSilent = "10.71.3.2";
 constexpr const char* kFar = "10.71.4.2";          // behind the 20 ms link
 constexpr const char* kUnreachable = "10.71.9.9";  // route of type unreachable
 constexpr const char* kBlackhole = "10.71.8.5";    // dropped without a word
+
+// The same hosts over IPv6.
+constexpr const char* kRouter6 = "2001:db8:71:1::1";
+constexpr const char* kLive6 = "2001:db8:71:2::2";
+constexpr const char* kSilent6 = "2001:db8:71:3::2";
+constexpr const char* kFar6 = "2001:db8:71:4::2";
+constexpr const char* kNoRoute6 = "2001:db8:71:9::9";     // route of type unreachable
+constexpr const char* kProhibited6 = "2001:db8:71:a::5";  // route of type prohibit
+constexpr const char* kBlackhole6 = "2001:db8:71:8::5";   // dropped without a word
 
 uint32_t Address(const char* text) {
   return *ParseAddressText(text);
@@ -93,6 +104,89 @@ TEST_P(EchoLab, UsesTheSocketKindThePrivilegesAllow) {
                                 ? EchoSocketKind::Raw
                                 : EchoSocketKind::Ping;
   EXPECT_EQ(ProbeEchoSocket(), expected);
+  EXPECT_EQ(ProbeEchoSocket(true), expected);
+}
+
+// Echoes over ICMPv6 and what comes back: the reply with its hop limit, the
+// router's hop-limit and unreachable errors with their texts, silence.
+TEST_P(EchoLab, Ipv6EchoesAndTheirAnswers) {
+  const std::string fromRouter = std::string(" from ") + kRouter6;
+  const struct {
+    const char* address;
+    uint32_t length, hopLimit, timeout;
+    PingOutcome outcome;
+    std::string text;  // "" for a reachable text with hop limit 63
+    std::string source;
+  } cases[] = {
+      {kLive6, 56, 64, 1000, PingOutcome::Reachable, "", kLive6},
+      // Fragmented on the way out and on the way back.
+      {kLive6, 5000, 64, 2000, PingOutcome::Reachable, "", kLive6},
+      {kFar6, 56, 1, 1000, PingOutcome::ErrorStatus, "ttl expired in transit" + fromRouter,
+       kRouter6},
+      {kFar6, 56, 257, 1000, PingOutcome::ErrorStatus, "ttl expired in transit" + fromRouter,
+       kRouter6},
+      {kNoRoute6, 56, 64, 1200, PingOutcome::ErrorStatus, "dest net unreachable" + fromRouter,
+       kRouter6},
+      {kProhibited6, 56, 64, 1200, PingOutcome::ErrorStatus, "dest admin prohibited" + fromRouter,
+       kRouter6},
+      {kSilent6, 56, 64, 300, PingOutcome::NoReply, "unreachable", ""},
+      {kBlackhole6, 56, 64, 300, PingOutcome::NoReply, "unreachable", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.address << " length " << c.length << " hop limit " << c.hopLimit);
+    Ping p;
+    // A router's errors are rate limited per source: a few tries for those.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      p = Once(c.address, c.timeout, c.length, c.hopLimit);
+      if (p.outcome == c.outcome) break;
+    }
+    EXPECT_EQ(p.outcome, c.outcome) << p.text;
+    EXPECT_EQ(p.text, c.text.empty() ? ReachableText(p.roundTrip, 63) : c.text);
+    EXPECT_EQ(p.source, c.source);
+    if (c.outcome == PingOutcome::NoReply) {
+      EXPECT_GE(p.roundTrip, c.timeout);
+      EXPECT_LT(p.roundTrip, c.timeout + 700);
+    }
+  }
+}
+
+// An ICMPv6 echo waiting for an answer that never comes gives up within
+// 50 ms of its cancel flag.
+TEST_P(EchoLab, CancelEndsAnIpv6EchoQuickly) {
+  std::atomic<int> cancel{0};
+  EchoRequest request(0, 56, 64, 5000, &cancel);
+  request.SetDestination(*ParseIpAddress(kBlackhole6));
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    cancel.store(1);
+  });
+  const EchoResult result = SendEcho(request);
+  canceller.join();
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(result.state, EchoState::NoReply);
+  EXPECT_GE(result.roundTripMs, 150u);
+  EXPECT_LT(result.roundTripMs, 350u);
+}
+
+// The ping loop's statistics over IPv6, the far host's 20 ms link included.
+TEST_P(EchoLab, PingLoopOverIpv6) {
+  CPingLoop loop;
+  PingSettings settings;
+  settings.timeBetweenPing = 0;
+  loop.SetSettings(settings);
+  std::atomic<int> stop{0};
+  loop.RunEchoes(kFar6, 4, stop);
+  const PingStatistics s = loop.Statistics();
+  EXPECT_EQ(s.sent, 4u);
+  EXPECT_EQ(s.received, 4u);
+  EXPECT_GE(s.min, 19u);
+  QRegularExpression shape(
+      R"(^ {0,3}\d+ms/ {0,3}\d+ms/ {0,3}\d+ms \(   4/   4 : 100% <reachable \(\d+ ms ttl:63\)>\)$)");
+  EXPECT_TRUE(shape.match(QString::fromStdString(s.line)).hasMatch()) << s.line;
+  loop.RunEchoes(kSilent6, 1, stop);
+  EXPECT_EQ(loop.Statistics().sent, 5u);
+  EXPECT_EQ(loop.Statistics().received, 4u);
 }
 
 TEST_P(EchoLab, LiveHostIsReachable) {
@@ -285,6 +379,22 @@ INSTANTIATE_TEST_SUITE_P(Sockets, EchoLab,
                                                                             : "PingOnly";
                          });
 
+// The batch report of an IPv6 host: the echoes' statistics and the TCP rows.
+TEST(BatchLab, ReachabilityReportOfAnIpv6Host) {
+  QTemporaryDir config;
+  const BatchRun run = RunBatch(
+      {"--batch", kLive6, "reachability", "--pings", "2", "--timeout", "300", "--retries", "0"},
+      config.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(
+      run.out.startsWith("Reachability parameters\n-----------------------\nFTP : not "
+                         "reachable\nHTTP : OK\n"))
+      << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains("\nTcp Echo : not reachable\nTelnet : OK\n"));
+  QRegularExpression second(R"(\(   2/   2 : 100% <reachable \(\d+ ms ttl:63\)>\)\n$)");
+  EXPECT_TRUE(second.match(run.out).hasMatch()) << run.out.toStdString();
+}
+
 TEST(BatchLab, ReachabilityReportOfTheLiveHost) {
   QTemporaryDir config;
   QProcess tesmo;
@@ -351,6 +461,27 @@ TEST(ServiceLab, ExactlyTheListeningServicesAreOk) {
   }
   // A community the agent does not know gets no answer at all.
   EXPECT_EQ(SnmpProbe(ServiceTarget(kLive, "wrong", 200, 0, &stop)), ProbeResult::NoAnswer);
+}
+
+// The TCP rows connect over IPv6 to an IPv6 target: the live host listens on
+// 80 and 23 there too and refuses the rest.
+TEST(ServiceLab, TcpServicesOverIpv6) {
+  std::atomic<int> stop{0};
+  ServiceTestOptions options{ServiceTarget(kLive6, "meadow", 300, 0, &stop)};
+  CServiceResults results;
+  TestServices(options, results);
+  for (int row = 0; row < kServiceCount; ++row) {
+    const ReachabilityService& s = kReachabilityServices[static_cast<size_t>(row)];
+    if (s.snmp) continue;  // UDP over IPv6 is the SNMP session's
+    const bool listening = s.port == 80 || s.port == 23;
+    const ServiceOutcome outcome = results.Outcome(row);
+    EXPECT_EQ(outcome.state, listening ? ServiceState::Ok : ServiceState::NotReachable) << s.name;
+    EXPECT_EQ(outcome.refused, !listening) << s.name;
+  }
+  const IpAddress blackhole = *ParseIpAddress(kBlackhole6);
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(ConnectBounded(blackhole, 80, 300, stop), ProbeResult::NoAnswer);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
 }
 
 TEST(ServiceLab, StopInTheMiddleEndsTheTestQuickly) {

@@ -149,6 +149,26 @@ TEST(GraphLab, BatchPrintsOneLinePerSample) {
   EXPECT_EQ(usage.exitCode, 64);
 }
 
+// A round-trip entry of an IPv6 address: the 20 ms link to the far host over
+// ICMPv6, and a silent IPv6 host whose samples are lost.
+TEST(GraphLab, BatchRoundTripsOfIpv6Addresses) {
+  QTemporaryDir work;
+  const BatchRun run =
+      RunBatchIn({"--batch", kLive, "graph", "--samples", "3", "--period", "0.2", "--timeout",
+                  "300", "--entry", "P:2001:db8:71:4::2", "--entry", "P:2001:db8:71:3::2"},
+                 work.path());
+  EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();  // the silent host lost its samples
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
+  EXPECT_EQ(lines[0], "time\t2001:db8:71:4::2\t2001:db8:71:3::2");
+  const QRegularExpression sample(R"(^\d\d:\d\d:\d\d\t(\d+)\.000000\t$)");
+  for (int i = 1; i < lines.size(); ++i) {
+    const QRegularExpressionMatch m = sample.match(lines[i]);
+    ASSERT_TRUE(m.hasMatch()) << lines[i].toStdString();
+    EXPECT_GE(m.captured(1).toInt(), 19) << lines[i].toStdString();
+  }
+}
+
 // A host that ignores echoes, and an SNMP entry naming its agent: the run is
 // against the far host, which has no agent, and the entry asks the live
 // host's agent with the run's parameters.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include "core/grid/grid_data.h"
 #include "core/icmp/echo_status.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 #include "support/qt_print.h"
 #include "support/status_log.h"
 
@@ -138,6 +140,90 @@ TEST(Discovery, CapsAreSaid) {
     RunJobHere([&] { RunDiscovery(table, options, {}, hooks); });
     EXPECT_EQ(status.Texts().last(), c.last);
   }
+}
+
+// The addresses of a sweep: IPv4 wraps modulo 2^32 as it always did; IPv6
+// counts on the low 64 bits and is refused, with a sentence, when its last
+// address would leave the first host's /64.
+TEST(Discovery, SweepAddressesStayInTheirSlash64) {
+  const struct {
+    const char* first;
+    uint32_t count, increment;
+    std::vector<std::string> addresses;  // empty with refused
+    bool refused;
+  } cases[] = {
+      {"10.9.0.254", 3, 1, {"10.9.0.254", "10.9.0.255", "10.9.1.0"}, false},
+      {"255.255.255.254", 3, 1, {"255.255.255.254", "255.255.255.255", "0.0.0.0"}, false},
+      {"2001:db8:72:10::5",
+       4,
+       18,
+       {"2001:db8:72:10::5", "2001:db8:72:10::17", "2001:db8:72:10::29", "2001:db8:72:10::3b"},
+       false},
+      {"2001:db8::ffff", 2, 1, {"2001:db8::ffff", "2001:db8::1:0"}, false},
+      {"2001:db8:0:1:ffff:ffff:ffff:fffe",
+       2,
+       1,
+       {"2001:db8:0:1:ffff:ffff:ffff:fffe", "2001:db8:0:1:ffff:ffff:ffff:ffff"},
+       false},
+      // One step past the top of the /64, by count and by increment.
+      {"2001:db8:0:1:ffff:ffff:ffff:fffe", 3, 1, {}, true},
+      {"2001:db8:0:1:ffff:ffff:ffff:0", 2, 65536, {}, true},
+      {"2001:db8:0:1:ffff:ffff:fffe:0",
+       2,
+       65536,
+       {"2001:db8:0:1:ffff:ffff:fffe:0", "2001:db8:0:1:ffff:ffff:ffff:0"},
+       false},
+      // The largest span: 65536 hosts 2^32 - 1 apart from the bottom of a /64.
+      {"2001:db8::", 65536, UINT32_MAX, {}, false},
+      {"2001:db8::ffff:ffff:0:0", 65536, UINT32_MAX, {}, true},
+      {"2001:db8::", 0, 1, {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.first << " count " << c.count << " by " << c.increment);
+    const std::optional<IpAddress> first = ParseIpAddress(c.first);
+    ASSERT_TRUE(first);
+    std::vector<std::string> addresses;
+    std::string error;
+    EXPECT_EQ(SweepAddresses(*first, c.count, c.increment, addresses, &error), !c.refused);
+    if (c.refused) {
+      EXPECT_TRUE(addresses.empty());
+      EXPECT_NE(error.find("/64"), std::string::npos) << error;
+      continue;
+    }
+    EXPECT_TRUE(error.empty());
+    ASSERT_EQ(addresses.size(), c.count);
+    if (!c.addresses.empty()) {
+      EXPECT_EQ(addresses, c.addresses);
+    }
+    if (c.count > 0 && c.increment == UINT32_MAX) {
+      EXPECT_EQ(addresses.back(), "2001:db8::fffe:ffff:1");
+    }
+  }
+}
+
+// A refused range starts nothing: no echo, no row, and the status says why.
+TEST(Discovery, RangeLeavingTheSlash64StartsNothing) {
+  DiscoveryHooks hooks;
+  std::atomic<int> echoes{0};
+  hooks.echo = [&](const EchoRequest&) {
+    ++echoes;
+    return EchoResult{};
+  };
+  DiscoveryOptions options;
+  options.firstHost = "2001:db8:72:10:ffff:ffff:ffff:fff0";
+  options.hostCount = 17;
+  options.resolveNames = false;
+  CGridData grid;
+  CTableGrid table;
+  table.ResetGrid(&grid, 2, 2);
+  CStatusLog status;
+  DiscoveryOutcome outcome;
+  RunJobHere([&] { outcome = RunDiscovery(table, options, {}, hooks); });
+  EXPECT_FALSE(outcome.started);
+  EXPECT_TRUE(outcome.badRange);
+  EXPECT_EQ(echoes.load(), 0);
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_TRUE(status.Texts().last().contains("2001:db8:72:10::/64")) << status.Texts().last();
 }
 
 }  // namespace

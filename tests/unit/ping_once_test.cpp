@@ -4,12 +4,15 @@
 #include "core/icmp/ping_once.h"
 
 #include <gtest/gtest.h>
+#include <netinet/icmp6.h>
+#include <netinet/in.h>
 #include <netinet/ip_icmp.h>
 
 #include <vector>
 
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/echo_status.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 namespace {
@@ -273,6 +276,167 @@ TEST(EchoAnswer, RepliesCountOnlyFromTheHostPinged) {
     EXPECT_EQ(ParseRawEchoAnswer(c.packet.data(), c.packet.size(), kPinged, 0x1234, 7, result),
               c.ours)
         << c.what;
+  }
+}
+
+// ICMPv6 answers take the code of their IPv4 counterpart where there is one,
+// and codes of their own where only ICMPv6 tells the cause; every error code
+// has a text and a short code.
+TEST(EchoStatus, Icmp6MessagesMapOntoStatusCodes) {
+  struct Case {
+    uint8_t type, code;
+    std::optional<uint32_t> status;
+  } cases[] = {
+      {ICMP6_ECHO_REPLY, 0, 0},
+      {ICMP6_DST_UNREACH, ICMP6_DST_UNREACH_NOROUTE, 11002},
+      {ICMP6_DST_UNREACH, ICMP6_DST_UNREACH_ADDR, 11003},
+      {ICMP6_DST_UNREACH, ICMP6_DST_UNREACH_NOPORT, 11005},
+      {ICMP6_DST_UNREACH, ICMP6_DST_UNREACH_ADMIN, kEchoDestProhibited},
+      {ICMP6_DST_UNREACH, ICMP6_DST_UNREACH_BEYONDSCOPE, kEchoDestBeyondScope},
+      {ICMP6_DST_UNREACH, 5, kEchoSourcePolicyFailed},
+      {ICMP6_DST_UNREACH, 6, kEchoRejectRoute},
+      {ICMP6_DST_UNREACH, 42, 11003},
+      {ICMP6_PACKET_TOO_BIG, 0, 11009},
+      {ICMP6_TIME_EXCEEDED, ICMP6_TIME_EXCEED_TRANSIT, 11013},
+      {ICMP6_TIME_EXCEEDED, ICMP6_TIME_EXCEED_REASSEMBLY, 11014},
+      {ICMP6_PARAM_PROB, ICMP6_PARAMPROB_HEADER, 11015},
+      {ICMP6_PARAM_PROB, ICMP6_PARAMPROB_NEXTHEADER, kEchoUnrecognizedNextHeader},
+      {ICMP6_PARAM_PROB, ICMP6_PARAMPROB_OPTION, 11007},
+      // Not answers to an echo.
+      {ICMP6_ECHO_REQUEST, 0, std::nullopt},
+      {ND_NEIGHBOR_SOLICIT, 0, std::nullopt},
+      {ND_ROUTER_ADVERT, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.type) << "/" << int(c.code));
+    const std::optional<uint32_t> status = EchoStatusFromIcmp6(c.type, c.code);
+    EXPECT_EQ(status, c.status);
+    if (status && *status != 0) {
+      EXPECT_TRUE(IsEchoErrorStatus(*status));
+      ASSERT_NE(EchoStatusText(*status), nullptr);
+      EXPECT_NE(EchoShortCode(*status, 3), "??");
+    }
+  }
+}
+
+// PingOnce sends an IPv6 literal over ICMPv6 and tells its answer's source in
+// RFC 5952 form; IPv4 texts still go out as IPv4.
+TEST(PingOnce, Ipv6LiteralsGoOutAsIpv6) {
+  const std::optional<IpAddress> router = ParseIpAddress("2001:db8:71:1::1");
+  ASSERT_TRUE(router);
+  EchoResult exceeded = Reply(11013, 0, 64, 4);
+  exceeded.from = *router;
+  EchoResult replied = Reply(0, 0, 61, 4);
+  replied.from = *ParseIpAddress("2001:db8:71:4::2");
+  const struct {
+    const char* text;
+    EchoResult answer;
+    const char* destination;  // as sent, "" for nothing sent
+    PingOutcome outcome;
+    const char* result;
+    const char* source;
+  } cases[] = {
+      {"2001:DB8:71:4:0::2", replied, "2001:db8:71:4::2", PingOutcome::Reachable,
+       "reachable (4 ms ttl:61)", "2001:db8:71:4::2"},
+      {"[2001:db8:71:4::2]", exceeded, "2001:db8:71:4::2", PingOutcome::ErrorStatus,
+       "ttl expired in transit from 2001:db8:71:1::1", "2001:db8:71:1::1"},
+      {"10.71.4.2", Reply(0, 0x0A470402, 62, 4), "10.71.4.2", PingOutcome::Reachable,
+       "reachable (4 ms ttl:62)", "10.71.4.2"},
+      {"2001:db8::g", replied, "", PingOutcome::ErrorStatus, "invalid address", ""},
+      {"2001:db8:::1", replied, "", PingOutcome::ErrorStatus, "invalid address", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ScriptedEcho echo{c.answer, {}};
+    uint32_t roundTrip = 0;
+    std::string result, source;
+    EXPECT_EQ(PingOnce(echo.Function(), c.text, roundTrip, 1000, 56, 64, result, source),
+              c.outcome);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(source, c.source);
+    if (*c.destination == '\0') {
+      EXPECT_TRUE(echo.requests.empty());
+      continue;
+    }
+    ASSERT_EQ(echo.requests.size(), 1u);
+    EXPECT_EQ(echo.requests[0].Destination().Text(), c.destination);
+    EXPECT_EQ(echo.requests[0].address6.IsV6(), LooksLikeIpv6(c.text));
+  }
+}
+
+// A raw ICMPv6 socket reads ICMPv6 without the IPv6 header, the sender from
+// the socket address. Only the host pinged answers for itself; an error may
+// come from any router as long as it quotes our request to that host.
+TEST(EchoAnswer, Icmp6RepliesCountOnlyFromTheHostPinged) {
+  const IpAddress pinged = *ParseIpAddress("2001:db8:72:4::2");
+  const IpAddress neighbour = *ParseIpAddress("2001:db8:72:4::3");
+  const IpAddress router = *ParseIpAddress("2001:db8:72:2::2");
+  const std::vector<uint8_t> echoIds = {0x12, 0x34, 0x00, 0x07};  // identifier, sequence
+  // The quoted request: IPv6 header (next header 58, hop limit 1), then the echo.
+  auto quotedTo = [&](const IpAddress& destination, uint8_t nextHeader, uint8_t type) {
+    std::vector<uint8_t> header = {0x60, 0, 0, 0, 0, 16, nextHeader, 1};
+    const auto source = ParseIpAddress("2001:db8:72:1::2")->V6Bytes();
+    header.insert(header.end(), source.begin(), source.end());
+    header.insert(header.end(), destination.V6Bytes().begin(), destination.V6Bytes().end());
+    header.insert(header.end(), {type, 0, 0, 0});
+    header.insert(header.end(), echoIds.begin(), echoIds.end());
+    header.insert(header.end(), 8, 'a');
+    return header;
+  };
+  auto message = [](uint8_t type, uint8_t code, std::vector<uint8_t> rest) {
+    std::vector<uint8_t> icmp = {type, code, 0, 0};
+    icmp.insert(icmp.end(), rest.begin(), rest.end());
+    return icmp;
+  };
+  auto error = [&](uint8_t type, uint8_t code, std::vector<uint8_t> quoted) {
+    std::vector<uint8_t> rest = {0, 0, 0, 0};
+    rest.insert(rest.end(), quoted.begin(), quoted.end());
+    return message(type, code, rest);
+  };
+  std::vector<uint8_t> truncated =
+      error(ICMP6_TIME_EXCEEDED, 0, quotedTo(pinged, IPPROTO_ICMPV6, ICMP6_ECHO_REQUEST));
+  truncated.resize(8 + 40 + 6);
+  const struct {
+    const char* what;
+    IpAddress sender;
+    std::vector<uint8_t> packet;
+    std::optional<uint32_t> status;  // nothing: not ours
+  } cases[] = {
+      {"reply from the host", pinged, message(ICMP6_ECHO_REPLY, 0, echoIds), 0},
+      {"reply from a neighbour", neighbour, message(ICMP6_ECHO_REPLY, 0, echoIds), std::nullopt},
+      {"reply with another sequence", pinged, message(ICMP6_ECHO_REPLY, 0, {0x12, 0x34, 0, 8}),
+       std::nullopt},
+      {"request, not a reply", pinged, message(ICMP6_ECHO_REQUEST, 0, echoIds), std::nullopt},
+      {"hop limit exceeded at a router", router,
+       error(ICMP6_TIME_EXCEEDED, 0, quotedTo(pinged, IPPROTO_ICMPV6, ICMP6_ECHO_REQUEST)), 11013},
+      {"no route from a router", router,
+       error(ICMP6_DST_UNREACH, 0, quotedTo(pinged, IPPROTO_ICMPV6, ICMP6_ECHO_REQUEST)), 11002},
+      {"packet too big", router,
+       error(ICMP6_PACKET_TOO_BIG, 0, quotedTo(pinged, IPPROTO_ICMPV6, ICMP6_ECHO_REQUEST)), 11009},
+      {"error about another destination", router,
+       error(ICMP6_TIME_EXCEEDED, 0, quotedTo(neighbour, IPPROTO_ICMPV6, ICMP6_ECHO_REQUEST)),
+       std::nullopt},
+      {"error about a UDP datagram", router,
+       error(ICMP6_DST_UNREACH, 4, quotedTo(pinged, IPPROTO_UDP, ICMP6_ECHO_REQUEST)),
+       std::nullopt},
+      {"error quoting a reply", router,
+       error(ICMP6_TIME_EXCEEDED, 0, quotedTo(pinged, IPPROTO_ICMPV6, ICMP6_ECHO_REPLY)),
+       std::nullopt},
+      {"error cut short", router, truncated, std::nullopt},
+      {"four bytes", pinged, {ICMP6_ECHO_REPLY, 0, 0, 0}, std::nullopt},
+      {"reply from an IPv4 sender", IpAddress::V4(0x0A480402),
+       message(ICMP6_ECHO_REPLY, 0, echoIds), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EchoResult result;
+    const bool ours =
+        ParseRawEcho6Answer(c.packet.data(), c.packet.size(), c.sender, pinged, 0x1234, 7, result);
+    EXPECT_EQ(ours, c.status.has_value());
+    if (!ours) continue;
+    EXPECT_EQ(result.status, *c.status);
+    EXPECT_EQ(result.from, c.sender);
+    EXPECT_EQ(EchoSourceText(result), c.sender.Text());
   }
 }
 

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
 #include <linux/filter.h>
+#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <netinet/ip.h>
 #include <netinet/ip_icmp.h>
@@ -73,15 +74,19 @@ struct OpenedSocket {
   int error = 0;
 };
 
-OpenedSocket OpenEchoSocket() {
+// The same rule for both families: the raw-socket right covers ICMPv6 as it
+// does ICMP, and net.ipv4.ping_group_range admits ping sockets of both.
+OpenedSocket OpenEchoSocket(bool v6 = false) {
   OpenedSocket opened;
+  const int family = v6 ? AF_INET6 : AF_INET;
+  const int protocol = v6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
   if (socketChoice.load() == EchoSocketChoice::Automatic && !rawRefused.load()) {
-    int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    int fd = socket(family, SOCK_RAW | SOCK_CLOEXEC, protocol);
     if (fd >= 0) return {fd, EchoSocketKind::Raw, 0};
     if (errno != EPERM && errno != EACCES) return {-1, EchoSocketKind::None, errno};
     rawRefused.store(true);
   }
-  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+  int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, protocol);
   if (fd >= 0) return {fd, EchoSocketKind::Ping, 0};
   opened.error = errno;
   return opened;
@@ -182,7 +187,43 @@ bool ParseRawEchoAnswer(const uint8_t* packet, size_t length, uint32_t destinati
   }
   result.status = *status;
   result.source = ReadBe32(packet + 12);
+  result.from = IpAddress::V4(result.source);
   result.ttl = packet[8];
+  return true;
+}
+
+bool ParseRawEcho6Answer(const uint8_t* packet, size_t length, const IpAddress& sender,
+                         const IpAddress& destination, uint16_t identifier, uint16_t sequence,
+                         EchoResult& result) {
+  // The kernel checks the ICMPv6 checksum of what a raw socket receives.
+  if (length < 8 || !sender.IsV6() || !destination.IsV6()) return false;
+  const uint8_t type = packet[0];
+  std::optional<uint32_t> status = EchoStatusFromIcmp6(type, packet[1]);
+  if (!status) return false;
+  if (type == ICMP6_ECHO_REPLY) {
+    if (ReadBe16(packet + 4) != identifier || ReadBe16(packet + 6) != sequence ||
+        sender.V6Bytes() != destination.V6Bytes()) {
+      return false;
+    }
+  } else {
+    // An error quotes as much of our request as fits: the fixed IPv6 header
+    // (next header at 6, destination at 24) and the echo request after it.
+    // The requests carry no extension headers.
+    constexpr size_t kIpv6Header = 40;
+    const uint8_t* quoted = packet + 8;
+    if (length < 8 + kIpv6Header + 8 || (quoted[0] >> 4) != 6 || quoted[6] != IPPROTO_ICMPV6 ||
+        std::memcmp(quoted + 24, destination.V6Bytes().data(), 16) != 0) {
+      return false;
+    }
+    const uint8_t* request = quoted + kIpv6Header;
+    if (request[0] != ICMP6_ECHO_REQUEST || ReadBe16(request + 4) != identifier ||
+        ReadBe16(request + 6) != sequence) {
+      return false;
+    }
+  }
+  result.status = *status;
+  result.source = 0;
+  result.from = sender;
   return true;
 }
 
@@ -190,7 +231,8 @@ namespace {
 
 int ReadTtl(msghdr& message) {
   for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-    if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_TTL) {
+    if ((c->cmsg_level == SOL_IP && c->cmsg_type == IP_TTL) ||
+        (c->cmsg_level == SOL_IPV6 && c->cmsg_type == IPV6_HOPLIMIT)) {
       int ttl = 0;
       std::memcpy(&ttl, CMSG_DATA(c), sizeof ttl);
       return ttl;
@@ -238,6 +280,7 @@ ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, Ech
   }
   result.status = kEchoSuccess;
   result.source = ntohl(from.sin_addr.s_addr);
+  result.from = IpAddress::V4(result.source);
   result.ttl = static_cast<uint8_t>(ReadTtl(message));
   return ReadOutcome::Ours;
 }
@@ -267,6 +310,7 @@ ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, Ech
   result.status = *status;
   result.source =
       ntohl(offender.sin_family == AF_INET ? offender.sin_addr.s_addr : from.sin_addr.s_addr);
+  result.from = IpAddress::V4(result.source);
   result.ttl = static_cast<uint8_t>(ReadTtl(message));
   return ReadOutcome::Ours;
 }
@@ -282,6 +326,225 @@ std::string ErrnoText(const char* prefix, int error) {
   return std::string(prefix) + strerror_r(error, buffer, sizeof buffer);
 }
 
+// A message header for recvmsg over IPv6: the sender and the control
+// messages (hop limit, extended errors).
+struct Received6 {
+  explicit Received6(uint8_t* buffer) : io{buffer, kEchoReplyBufferSize} {
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+  }
+  Received6(const Received6&) = delete;
+  Received6& operator=(const Received6&) = delete;
+  IpAddress Sender() const {
+    return IpAddress::FromSockaddr(reinterpret_cast<const sockaddr*>(&from), sizeof from)
+        .value_or(IpAddress());
+  }
+  sockaddr_in6 from{};
+  iovec io;
+  alignas(cmsghdr) char control[512];
+  msghdr message{};
+};
+
+struct Expected6 {
+  IpAddress destination;
+  uint16_t identifier;
+  uint16_t sequence;
+};
+
+bool SameAddress6(const IpAddress& a, const IpAddress& b) {
+  return a.IsV6() && b.IsV6() && a.V6Bytes() == b.V6Bytes();
+}
+
+// Everything a raw ICMPv6 socket reads; the filter keeps out what cannot be
+// an answer (neighbour discovery, router adverts, other hosts' requests).
+ReadOutcome ReadRaw6(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+  Received6 received(buffer);
+  ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
+  if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  if (!ParseRawEcho6Answer(buffer, static_cast<size_t>(n), received.Sender(), expected.destination,
+                           expected.identifier, expected.sequence, result)) {
+    return ReadOutcome::Other;
+  }
+  result.ttl = static_cast<uint8_t>(ReadTtl(received.message));
+  return ReadOutcome::Ours;
+}
+
+// An ICMPv6 ping socket delivers only replies with its own identifier,
+// ICMPv6 header first; the sender and hop limit come with the message.
+ReadOutcome ReadPing6Reply(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+  Received6 received(buffer);
+  ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
+  if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  const IpAddress sender = received.Sender();
+  if (n < 8 || buffer[0] != ICMP6_ECHO_REPLY || ReadBe16(buffer + 6) != expected.sequence ||
+      !SameAddress6(sender, expected.destination)) {
+    return ReadOutcome::Other;
+  }
+  result.status = kEchoSuccess;
+  result.from = sender;
+  result.ttl = static_cast<uint8_t>(ReadTtl(received.message));
+  return ReadOutcome::Ours;
+}
+
+// ICMPv6 errors about a ping socket's echoes, from its error queue.
+ReadOutcome ReadPing6Error(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+  Received6 received(buffer);
+  ssize_t n = recvmsg(fd, &received.message, MSG_ERRQUEUE | MSG_DONTWAIT);
+  if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  const sock_extended_err* error = nullptr;
+  for (cmsghdr* c = CMSG_FIRSTHDR(&received.message); c != nullptr;
+       c = CMSG_NXTHDR(&received.message, c)) {
+    if (c->cmsg_level == SOL_IPV6 && c->cmsg_type == IPV6_RECVERR) {
+      error = reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c));
+    }
+  }
+  if (error == nullptr || error->ee_origin != SO_EE_ORIGIN_ICMP6) return ReadOutcome::Other;
+  if (n < 8 || buffer[0] != ICMP6_ECHO_REQUEST || ReadBe16(buffer + 6) != expected.sequence) {
+    return ReadOutcome::Other;
+  }
+  std::optional<uint32_t> status = EchoStatusFromIcmp6(error->ee_type, error->ee_code);
+  if (!status || *status == kEchoSuccess) return ReadOutcome::Other;
+  sockaddr_in6 offender{};
+  std::memcpy(&offender, SO_EE_OFFENDER(error), sizeof offender);
+  result.status = *status;
+  result.from =
+      offender.sin6_family == AF_INET6
+          ? IpAddress::FromSockaddr(reinterpret_cast<const sockaddr*>(&offender), sizeof offender)
+                .value_or(IpAddress())
+          : received.Sender();
+  result.ttl = static_cast<uint8_t>(ReadTtl(received.message));
+  return ReadOutcome::Ours;
+}
+
+// One echo to an IPv6 destination; request already checked for length and
+// hop limit.
+EchoResult SendEcho6(const EchoRequest& request, int hopLimit) {
+  EchoResult result;
+  result.state = EchoState::LocalError;
+  OpenedSocket opened = OpenEchoSocket(true);
+  if (opened.fd < 0) {
+    result.errorText = opened.error == EACCES || opened.error == EPERM || opened.error == 0
+                           ? kIcmpNotPermittedText
+                           : ErrnoText("cannot open an ICMPv6 socket: ", opened.error);
+    return result;
+  }
+  CSocket socketGuard(opened.fd);
+  const int fd = opened.fd;
+  const bool raw = opened.kind == EchoSocketKind::Raw;
+
+  // The caller's hop limit, and fragmentation at the source for echoes
+  // larger than the path takes (IPv6 routers never fragment).
+  const int pmtu = IPV6_PMTUDISC_DONT;
+  const int on = 1;
+  setsockopt(fd, IPPROTO_IPV6, IPV6_UNICAST_HOPS, &hopLimit, sizeof hopLimit);
+  setsockopt(fd, IPPROTO_IPV6, IPV6_MTU_DISCOVER, &pmtu, sizeof pmtu);
+  setsockopt(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT, &on, sizeof on);
+
+  EchoNumbers numbers = NextEchoNumbers();
+  if (raw) {
+    // Only replies and the errors that may quote a request reach the socket.
+    icmp6_filter filter;
+    ICMP6_FILTER_SETBLOCKALL(&filter);
+    for (int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG, ICMP6_TIME_EXCEEDED,
+                     ICMP6_PARAM_PROB}) {
+      ICMP6_FILTER_SETPASS(type, &filter);
+    }
+    setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter);
+  } else {
+    setsockopt(fd, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
+  }
+
+  // The kernel fills in the checksum over its pseudo-header, on raw and
+  // ping sockets alike.
+  size_t packetLength = 8 + static_cast<size_t>(request.dataLength);
+  std::unique_ptr<uint8_t[]> packet(new uint8_t[packetLength]);
+  std::unique_ptr<uint8_t[]> reply(new uint8_t[kEchoReplyBufferSize]);
+  packet[0] = ICMP6_ECHO_REQUEST;
+  packet[1] = 0;
+  packet[2] = packet[3] = 0;
+  packet[4] = static_cast<uint8_t>(numbers.identifier >> 8);
+  packet[5] = static_cast<uint8_t>(numbers.identifier);
+  packet[6] = static_cast<uint8_t>(numbers.sequence >> 8);
+  packet[7] = static_cast<uint8_t>(numbers.sequence);
+  FillEchoPattern(packet.get() + 8, request.dataLength);
+
+  socklen_t destinationLength = 0;
+  const sockaddr_storage destination = request.address6.ToSockaddr(0, &destinationLength);
+
+  Clock::time_point start = Clock::now();
+  ssize_t written = sendto(fd, packet.get(), packetLength, 0,
+                           reinterpret_cast<const sockaddr*>(&destination), destinationLength);
+  if (written < 0) {
+    const int error = errno;
+    result.errorText = ErrnoText("cannot send the echo: ", error);
+    result.sent = error != EPERM && error != EACCES && error != EMSGSIZE && error != EINVAL;
+    return result;
+  }
+  result.sent = true;
+  result.state = EchoState::NoReply;
+  Expected6 expected{request.address6, numbers.identifier, numbers.sequence};
+  if (!raw) {
+    sockaddr_in6 local{};
+    socklen_t localLength = sizeof local;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0) {
+      expected.identifier = ntohs(local.sin6_port);
+    }
+  }
+  result.identifier = expected.identifier;
+  result.sequence = expected.sequence;
+
+  Clock::time_point deadline = start + std::chrono::milliseconds(request.timeoutMs);
+  while (true) {
+    Clock::time_point now = Clock::now();
+    if (now >= deadline) break;
+    auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
+    if (request.cancel != nullptr && slice > std::chrono::milliseconds(50)) {
+      slice = std::chrono::milliseconds(50);
+    }
+    timespec wait{static_cast<time_t>(slice.count() / 1000000000),
+                  static_cast<long>(slice.count() % 1000000000)};
+    pollfd watch{fd, POLLIN, 0};
+    int ready = ppoll(&watch, 1, &wait, nullptr);
+    if (request.cancel != nullptr && request.cancel->load() != 0) {
+      result.cancelled = true;
+      break;
+    }
+    if (ready <= 0) continue;
+    Clock::time_point arrival;
+    ReadOutcome outcome = ReadOutcome::Other;
+    if (raw && (watch.revents & POLLERR)) {
+      // An ICMPv6 error may also set the socket's pending error, which would
+      // fail the next read; the error packet itself is read below.
+      int pending = 0;
+      socklen_t pendingLength = sizeof pending;
+      getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &pendingLength);
+    }
+    if (!raw && (watch.revents & POLLERR)) {
+      do {
+        outcome = ReadPing6Error(fd, reply.get(), expected, result);
+        arrival = Clock::now();
+      } while (outcome == ReadOutcome::Other);
+    }
+    while (outcome != ReadOutcome::Ours) {
+      outcome = raw ? ReadRaw6(fd, reply.get(), expected, result)
+                    : ReadPing6Reply(fd, reply.get(), expected, result);
+      arrival = Clock::now();
+      if (outcome == ReadOutcome::Empty) break;
+    }
+    if (outcome == ReadOutcome::Ours) {
+      SetElapsed(result, start, arrival);
+      result.state = EchoState::Reply;
+      return result;
+    }
+  }
+  SetElapsed(result, start, Clock::now());
+  return result;
+}
+
 }  // namespace
 
 void FillEchoPattern(uint8_t* data, size_t length) {
@@ -292,8 +555,8 @@ void SetEchoSocketChoice(EchoSocketChoice choice) {
   socketChoice.store(choice);
 }
 
-EchoSocketKind ProbeEchoSocket() {
-  OpenedSocket opened = OpenEchoSocket();
+EchoSocketKind ProbeEchoSocket(bool v6) {
+  OpenedSocket opened = OpenEchoSocket(v6);
   if (opened.fd >= 0) close(opened.fd);
   return opened.kind;
 }
@@ -321,6 +584,7 @@ EchoResult SendEcho(const EchoRequest& request) {
     result.errorText = kEchoTtlZeroText;
     return result;
   }
+  if (request.address6.IsV6()) return SendEcho6(request, ttl);
 
   OpenedSocket opened = OpenEchoSocket();
   if (opened.fd < 0) {

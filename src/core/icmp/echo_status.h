@@ -33,14 +33,21 @@ enum EchoStatus : uint32_t {
   kEchoSourceQuench = 11016,
   kEchoOptionTooBig = 11017,
   kEchoBadDestination = 11018,
+  // What only ICMPv6 tells apart; an ICMPv6 answer that has an IPv4
+  // counterpart (no route, address or port unreachable, packet too big, hop
+  // limit exceeded, ...) takes the code above.
+  kEchoDestProhibited = 11040,
+  kEchoUnrecognizedNextHeader = 11043,
+  kEchoDestBeyondScope = 11045,
+  kEchoSourcePolicyFailed = 11046,
+  kEchoRejectRoute = 11047,
 };
 
-// True for 11001..11018: the codes that have a text and make an echo fail.
-inline bool IsEchoErrorStatus(uint32_t status) {
-  return status > kEchoStatusBase && status <= kEchoBadDestination;
-}
+// True for 11001..11018 and the ICMPv6 codes 11040..11047 that have a text:
+// the codes that make an echo fail.
+bool IsEchoErrorStatus(uint32_t status);
 
-// "dest host unreachable" and so on; nullptr outside 11001..11018.
+// "dest host unreachable" and so on; nullptr for a code without a text.
 const char* EchoStatusText(uint32_t status);
 
 // The short code of a traceroute cell. No status (no reply at all) is "t-o";
@@ -51,5 +58,7 @@ std::string EchoShortCode(std::optional<uint32_t> status, uint32_t roundTripMs);
 // The status of an ICMP message of type and code that answers an echo, or
 // nothing when the message is no answer to one (redirects, requests, ...).
 std::optional<uint32_t> EchoStatusFromIcmp(uint8_t type, uint8_t code);
+// The same for an ICMPv6 message.
+std::optional<uint32_t> EchoStatusFromIcmp6(uint8_t type, uint8_t code);
 
 }  // namespace tesmo

@@ -6,6 +6,7 @@
 
 #include "core/icmp/echo_status.h"
 #include "core/net/address_text.h"
+#include "core/net/name_resolution.h"
 
 namespace tesmo {
 
@@ -20,17 +21,48 @@ std::string ErrorStatusText(uint32_t status, uint32_t source) {
   return std::string(statusText != nullptr ? statusText : "") + " from " + FormatAddress(source);
 }
 
+std::string ErrorStatusText(uint32_t status, const IpAddress& source) {
+  if (!source.IsV6()) return ErrorStatusText(status, source.V4Value());
+  const char* statusText = EchoStatusText(status);
+  return std::string(statusText != nullptr ? statusText : "") + " from " + source.Text();
+}
+
+std::optional<IpAddress> ParseEchoAddress(std::string_view addressText) {
+  if (std::optional<uint32_t> v4 = ParseAddressText(addressText)) return IpAddress::V4(*v4);
+  if (!LooksLikeIpv6(addressText)) return std::nullopt;
+  std::optional<IpAddress> v6 = ParseIpAddress(addressText);
+  if (!v6 || !v6->IsV6()) return std::nullopt;
+  return v6;
+}
+
+std::string EchoAddressOfHostText(const std::string& hostText) {
+  if (LooksLikeIpv6(hostText)) {
+    std::optional<IpAddress> v6 = ParseIpAddress(hostText);
+    if (v6 && v6->IsV6()) return v6->Text();
+  }
+  return AddressOfHostText(hostText);
+}
+
+std::string EchoSourceText(const EchoResult& result) {
+  return result.from.IsV6() ? result.from.Text() : FormatAddress(result.source);
+}
+
 PingOutcome PingOnce(const EchoFunction& echo, std::string_view addressText, uint32_t& roundTripMs,
                      uint32_t timeoutMs, uint32_t dataLength, uint32_t ttl, std::string& resultText,
                      std::string& sourceText) {
-  std::optional<uint32_t> address = ParseAddressText(addressText);
+  std::optional<IpAddress> address = ParseEchoAddress(addressText);
   if (!address) {
     resultText = kInvalidAddressText;
     return PingOutcome::ErrorStatus;
   }
   EchoResult result;
   try {
-    result = echo(EchoRequest{*address, dataLength, ttl, timeoutMs, nullptr});
+    EchoRequest request;
+    request.dataLength = dataLength;
+    request.ttl = ttl;
+    request.timeoutMs = timeoutMs;
+    request.SetDestination(*address);
+    result = echo(request);
   } catch (const std::bad_alloc&) {
     // No buffers for this echo: nothing was sent and there is nothing to say.
     return PingOutcome::NoReply;
@@ -38,9 +70,10 @@ PingOutcome PingOnce(const EchoFunction& echo, std::string_view addressText, uin
   if (result.sent) roundTripMs = result.roundTripMs;
   switch (result.state) {
     case EchoState::Reply:
-      sourceText = FormatAddress(result.source);
+      sourceText = EchoSourceText(result);
       if (IsEchoErrorStatus(result.status)) {
-        resultText = ErrorStatusText(result.status, result.source);
+        resultText = result.from.IsV6() ? ErrorStatusText(result.status, result.from)
+                                        : ErrorStatusText(result.status, result.source);
         return PingOutcome::ErrorStatus;
       }
       resultText = ReachableText(result.roundTripMs, result.ttl);

@@ -1,9 +1,10 @@
-// PingOnce: one ICMP echo to an address text, told as a three-way outcome and
-// one line of text. The IP discovery page and the Graph page's round-trip
-// entries call it; it keeps no state, so any number of threads may.
+// PingOnce: one ICMP echo to an address text (IPv4, or IPv6 over ICMPv6),
+// told as a three-way outcome and one line of text. The IP discovery page and the Graph page's
+// round-trip entries call it; it keeps no state, so any number of threads may.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,17 @@ PingOutcome PingOnce(const EchoFunction& echo, std::string_view addressText, uin
 std::string ReachableText(uint32_t roundTripMs, uint32_t ttl);
 // "%s from %s" with the status text and the source address.
 std::string ErrorStatusText(uint32_t status, uint32_t source);
+std::string ErrorStatusText(uint32_t status, const IpAddress& source);
+
+// The echo destination an address text names: an IPv4 text by the classic
+// rule, else an IPv6 literal; nothing when it is neither.
+std::optional<IpAddress> ParseEchoAddress(std::string_view addressText);
+// The address a host text names for an echo: an IPv6 literal in its RFC
+// 5952 form, anything else as AddressOfHostText has it (an IPv4 text, or a
+// name looked up); "" when there is none.
+std::string EchoAddressOfHostText(const std::string& hostText);
+// The source of an answer as text: dotted for IPv4, RFC 5952 for IPv6.
+std::string EchoSourceText(const EchoResult& result);
 
 constexpr const char* kUnreachableText = "unreachable";
 constexpr const char* kInvalidAddressText = "invalid address";

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <system_error>
@@ -15,6 +16,7 @@
 #include "core/grid/table_fill.h"
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
 
 namespace tesmo {
@@ -216,29 +218,82 @@ void DiscoveryOptions::Save() const {
   write("AddressIncrement", addressIncrement);
 }
 
+bool SweepAddresses(const IpAddress& first, uint32_t count, uint32_t increment,
+                    std::vector<std::string>& addresses, std::string* error) {
+  addresses.clear();
+  if (!first.IsV6()) {
+    addresses.reserve(count);
+    // Host byte order, modulo 2^32.
+    for (uint32_t i = 0; i < count; ++i) {
+      addresses.push_back(FormatAddress(first.V4Value() + increment * i));
+    }
+    return true;
+  }
+  const std::array<uint8_t, 16>& bytes = first.V6Bytes();
+  uint64_t low = 0;
+  for (size_t i = 8; i < 16; ++i) low = low << 8 | bytes[i];
+  // The last address is low + (count - 1) * increment; it must not pass the
+  // top of the /64 (2^64 - 1). Both factors are below 2^32, so the product
+  // fits in 64 bits.
+  const uint64_t span = count == 0 ? 0 : uint64_t{count - 1} * uint64_t{increment};
+  if (span > UINT64_MAX - low) {
+    if (error != nullptr) {
+      std::array<uint8_t, 16> top = bytes;
+      for (size_t i = 8; i < 16; ++i) top[i] = 0xFF;
+      std::array<uint8_t, 16> prefix = bytes;
+      for (size_t i = 8; i < 16; ++i) prefix[i] = 0;
+      char text[256];
+      std::snprintf(text, sizeof text,
+                    "An IPv6 sweep stays within one /64: %u hosts from %s, %u apart, would go "
+                    "past %s (the end of %s/64)",
+                    count, first.Text().c_str(), increment, IpAddress::V6(top).Text().c_str(),
+                    IpAddress::V6(prefix).Text().c_str());
+      *error = text;
+    }
+    return false;
+  }
+  addresses.reserve(count);
+  std::array<uint8_t, 16> next = bytes;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint64_t value = low + uint64_t{increment} * i;
+    for (size_t b = 16; b-- > 8;) {
+      next[b] = static_cast<uint8_t>(value);
+      value >>= 8;
+    }
+    addresses.push_back(IpAddress::V6(next, first.ScopeId()).Text());
+  }
+  return true;
+}
+
 DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options,
                               const JobContext& context, const DiscoveryHooks& hooks) {
   DiscoveryOutcome outcome;
   PostStatus("Building host list");
   // A name is resolved once, here; the rows hold addresses.
-  const std::optional<uint32_t> first = ParseAddressText(AddressOfHostText(options.firstHost));
+  const std::optional<IpAddress> first = ParseEchoAddress(EchoAddressOfHostText(options.firstHost));
   if (!first) {
     // Sweeping from the parser's failure value would ping 255.255.255.255,
     // 0.0.0.0, 0.0.0.1 ...: nothing of what the user meant.
     PostStatus("Cannot resolve first host");
     return outcome;
   }
+  const uint32_t count = std::min(options.hostCount, kMaxDiscoveryHosts);
+  std::vector<std::string> addresses;
+  std::string rangeError;
+  if (!SweepAddresses(*first, count, options.addressIncrement, addresses, &rangeError)) {
+    PostStatusText(QString::fromStdString(rangeError));
+    outcome.badRange = true;
+    return outcome;
+  }
   outcome.started = true;
-  outcome.firstAddress = FormatAddress(*first);
+  outcome.firstAddress = first->IsV6() ? first->Text() : FormatAddress(first->V4Value());
   PrepareTable(table, kColumns);
 
   Sweep sweep{options, context, hooks, table, {}, {}};
-  const uint32_t count = std::min(options.hostCount, kMaxDiscoveryHosts);
   sweep.hosts.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
     HostRecord host;
-    // Host byte order, modulo 2^32.
-    host.address = FormatAddress(*first + options.addressIncrement * i);
+    host.address = std::move(addresses[i]);
     host.row = static_cast<int>(i) + 1;
     sweep.hosts.push_back(std::move(host));
   }

@@ -16,10 +16,12 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/base/job_context.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -61,7 +63,8 @@ struct DiscoveryHooks {
 };
 
 struct DiscoveryOutcome {
-  bool started = false;      // false: the first host could not be resolved
+  bool started = false;      // false: the first host could not be resolved, or the range is bad
+  bool badRange = false;     // an IPv6 range that would leave the first host's /64
   std::string firstAddress;  // the first host's address, dotted
   uint32_t hosts = 0;        // rows drawn
   uint32_t workers = 0;      // worker threads started
@@ -71,10 +74,19 @@ struct DiscoveryOutcome {
   bool stopped = false;      // the stop flag ended the run
 };
 
+// The addresses of a sweep of count hosts from first, increment apart. IPv4
+// counts in host byte order modulo 2^32. IPv6 counts on the low 64 bits and
+// must stay within first's /64: a range that would leave it gives false and
+// a sentence in *error that says so. count is taken as given (the caller
+// caps it).
+bool SweepAddresses(const IpAddress& first, uint32_t count, uint32_t increment,
+                    std::vector<std::string>& addresses, std::string* error = nullptr);
+
 // The whole sweep on the page's table, on the job's thread (between the
 // runner's BeginJob and EndJob). Posts "Building host list", "Drawing table", "Pinging hosts" and
 // "Ready"; a first host that cannot be resolved posts "Cannot resolve first
-// host" and leaves the grid as it was. The table's Sort menu is off while the
+// host" and leaves the grid as it was, and so does an IPv6 range that leaves
+// the first host's /64 (with a status that says so). The table's Sort menu is off while the
 // workers run. The run ends at the next record of every worker once the
 // job's stop flag is set; an echo in flight is cut short within 50 ms.
 DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options,

@@ -8,6 +8,7 @@ namespace tesmo {
 namespace {
 
 int RunDiscoveryBatch(BatchContext& context) {
+  if (!ResolveEchoBatchHost(context)) return kBatchUnresolved;
   const BatchOptions& given = context.options;
   const std::optional<unsigned> count = given.Number("--count");
   if (!count) {
@@ -29,6 +30,7 @@ int RunDiscoveryBatch(BatchContext& context) {
   CTableGrid table;
   table.ResetGrid(&grid, 2, 2);
   const DiscoveryOutcome outcome = RunDiscovery(table, options, context.job);
+  if (outcome.badRange) return kBatchUsage;
   if (!outcome.started) return kBatchUnresolved;
   context.print(grid.RowsText(1, grid.Rows() - 1));
   return outcome.reachable > 0 ? kBatchOk : kBatchNoAnswer;
@@ -45,6 +47,7 @@ const CToolRegistration registration({
                 {"--rounds", "R"},
                 {"--timeout-increment", "MS"}},
     .run = RunDiscoveryBatch,
+    .resolvesHost = false,
 });
 
 }  // namespace

@@ -38,7 +38,7 @@ void SleepUntil(const JobContext& context, Clock::time_point deadline) {
 RawSample RoundTrip(const std::string& target, const PingSettings& ping,
                     const std::atomic<int>* stop) {
   RawSample sample;
-  const std::string address = AddressOfHostText(target);
+  const std::string address = EchoAddressOfHostText(target);
   uint32_t roundTripMs = 0;
   std::string resultText, sourceText;
   // The echo gives up as soon as Stop is pressed.

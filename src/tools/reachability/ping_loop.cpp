@@ -7,7 +7,6 @@
 
 #include "core/icmp/echo_status.h"
 #include "core/icmp/ping_once.h"
-#include "core/net/address_text.h"
 
 namespace tesmo {
 
@@ -83,12 +82,12 @@ std::string CPingLoop::PingNow(const std::string& addressText, const std::atomic
   uint32_t roundTrip = 0;
   // The parser's failure value would be the broadcast address: an address
   // text that does not parse is never sent to.
-  std::optional<uint32_t> address = ParseAddressText(addressText);
+  std::optional<IpAddress> address = ParseEchoAddress(addressText);
   if (!address) {
     resultLine = kInvalidAddressText;
   } else {
     EchoRequest request;
-    request.address = *address;
+    request.SetDestination(*address);
     request.dataLength = std::min(packetLength.load(), kMaxPacketLength);
     request.ttl = ttl.load();
     request.timeoutMs = limit;
@@ -101,7 +100,8 @@ std::string CPingLoop::PingNow(const std::string& addressText, const std::atomic
       resultLine = result.errorText;
     } else if (result.state == EchoState::Reply && result.roundTripMs < limit) {
       if (IsEchoErrorStatus(result.status)) {
-        resultLine = ErrorStatusText(result.status, result.source);
+        resultLine = result.from.IsV6() ? ErrorStatusText(result.status, result.from)
+                                        : ErrorStatusText(result.status, result.source);
       } else {
         success = true;
         resultLine = ReachableText(result.roundTripMs, result.ttl);

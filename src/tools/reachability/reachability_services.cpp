@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "core/base/status_channel.h"
+#include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/snmp/snmp_request.h"
 
@@ -73,19 +74,18 @@ void CServiceResults::Reset() {
   outcomes.fill(ServiceOutcome{});
 }
 
-ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
+ProbeResult ConnectBounded(const IpAddress& address, uint16_t port, uint32_t timeoutMs,
                            const std::atomic<int>& stop) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (address.IsNull()) return ProbeResult::NoAnswer;
+  int fd = socket(address.SocketFamily(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     std::fprintf(stderr, "ReachabilityThread : socket() failed with error %d\n", errno);
     return ProbeResult::NoAnswer;
   }
-  sockaddr_in peer{};
-  peer.sin_family = AF_INET;
-  peer.sin_port = htons(port);
-  peer.sin_addr.s_addr = htonl(address);
+  socklen_t peerLength = 0;
+  const sockaddr_storage peer = address.ToSockaddr(port, &peerLength);
   ProbeResult result = ProbeResult::NoAnswer;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), peerLength) == 0) {
     result = ProbeResult::Answered;
   } else if (errno == ECONNREFUSED) {
     result = ProbeResult::Refused;
@@ -121,7 +121,8 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
                   const ServiceRowCallback& onRow) {
   static const std::atomic<int> kNever{0};
   const std::atomic<int>& stop = options.target.stop != nullptr ? *options.target.stop : kNever;
-  std::optional<uint32_t> address = ParseAddressText(options.target.address);
+  // An IPv4 text by the classic rule, or an IPv6 literal.
+  std::optional<IpAddress> address = ParseEchoAddress(options.target.address);
   SnmpTarget agent = options.target;
   agent.port = 161;
   agent.version = SnmpVersion::kV1;
@@ -133,7 +134,7 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
     ProbeResult probe = ProbeResult::NoAnswer;
     const Clock::time_point start = Clock::now();
     if (address) {
-      agent.address = FormatAddress(*address);
+      agent.address = address->IsV6() ? address->Text() : FormatAddress(address->V4Value());
       probe = service.snmp ? SnmpProbe(agent)
                            : ConnectBounded(*address, service.port, options.connectTimeoutMs, stop);
     }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/base/job_context.h"
+#include "core/net/ip_address.h"
 #include "core/snmp/snmp_request.h"
 
 namespace tesmo {
@@ -83,9 +84,9 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
 void RunReachabilityJob(const JobContext& context, CServiceResults& results,
                         const ServiceRowCallback& onRow = {});
 
-// A non-blocking TCP connect bounded by timeoutMs; address in host order.
+// A non-blocking TCP connect of either family bounded by timeoutMs.
 // Refused when the host turned the connection down.
-ProbeResult ConnectBounded(uint32_t address, uint16_t port, uint32_t timeoutMs,
+ProbeResult ConnectBounded(const IpAddress& address, uint16_t port, uint32_t timeoutMs,
                            const std::atomic<int>& stop);
 
 }  // namespace tesmo

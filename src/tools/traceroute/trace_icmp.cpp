@@ -7,6 +7,7 @@
 #include "core/base/status_channel.h"
 #include "core/grid/table_fill.h"
 #include "core/icmp/echo_status.h"
+#include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/name_resolution.h"
 
@@ -32,10 +33,12 @@ constexpr uint32_t kProbeTimeoutMs = 1000;
 
 }  // namespace
 
-TraceOutcome RunIcmpTrace(CTableGrid& table, uint32_t destination, const TraceOptions& options,
-                          const JobContext& context, const TraceHooks& hooks) {
+TraceOutcome RunIcmpTrace(CTableGrid& table, const IpAddress& destination,
+                          const TraceOptions& options, const JobContext& context,
+                          const TraceHooks& hooks) {
   TraceOutcome outcome;
-  outcome.destinationAddress = FormatAddress(destination);
+  outcome.destinationAddress =
+      destination.IsV6() ? destination.Text() : FormatAddress(destination.V4Value());
   auto stopped = [&] { return context.Stopped(); };
   const EchoFunction echo = hooks.echo ? hooks.echo : EchoFunction(SendEcho);
   PrepareTable(table, kColumns);
@@ -52,8 +55,13 @@ TraceOutcome RunIcmpTrace(CTableGrid& table, uint32_t destination, const TraceOp
         outcome.end = TraceEnd::Stopped;
         return outcome;
       }
-      const EchoResult result =
-          echo(EchoRequest{destination, kProbeData, hop, kProbeTimeoutMs, context.stop});
+      EchoRequest request;
+      request.dataLength = kProbeData;
+      request.ttl = hop;
+      request.timeoutMs = kProbeTimeoutMs;
+      request.cancel = context.stop;
+      request.SetDestination(destination);
+      const EchoResult result = echo(request);
       if (result.cancelled) {
         outcome.end = TraceEnd::Stopped;
         return outcome;
@@ -72,7 +80,7 @@ TraceOutcome RunIcmpTrace(CTableGrid& table, uint32_t destination, const TraceOp
         hopAddress = outcome.destinationAddress;
         reached = true;
       } else if (status == kEchoTtlExpiredTransit) {
-        hopAddress = FormatAddress(result.source);
+        hopAddress = EchoSourceText(result);
       }
     }
     if (stopped()) {

@@ -3,6 +3,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
+#include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
@@ -33,28 +34,20 @@ void TraceOptions::Save() const {
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
                       const TraceHooks& hooks) {
   TraceOutcome outcome;
-  // An IPv6 address is followed through the agents' IPv6 routes as it is.
-  if (!options.icmpMode && LooksLikeIpv6(options.destination)) {
-    const std::optional<IpAddress> destination = ParseIpAddress(options.destination);
-    if (hooks.onDestinationAddress)
-      hooks.onDestinationAddress(destination ? destination->Text() : std::string());
-    if (!destination) {
-      PostStatus("Cannot resolve destination name");
-      return outcome;
-    }
-    outcome = RunSnmpTrace(table, context, *destination, options, hooks);
-    PostTraceEnd(outcome);
-    return outcome;
-  }
-  const std::string address = AddressOfHostText(options.destination);
+  const std::string address = EchoAddressOfHostText(options.destination);
   if (hooks.onDestinationAddress) hooks.onDestinationAddress(address);
-  const std::optional<uint32_t> destination = ParseAddressText(address);
+  const std::optional<IpAddress> destination = ParseEchoAddress(address);
   if (!destination) {
     PostStatus("Cannot resolve destination name");
     return outcome;
   }
-  outcome = options.icmpMode ? RunIcmpTrace(table, *destination, options, context, hooks)
-                             : RunSnmpTrace(table, context, *destination, options, hooks);
+  // An IPv6 destination is followed through the agents' IPv6 routes.
+  if (options.icmpMode)
+    outcome = RunIcmpTrace(table, *destination, options, context, hooks);
+  else if (destination->IsV6())
+    outcome = RunSnmpTrace(table, context, *destination, options, hooks);
+  else
+    outcome = RunSnmpTrace(table, context, destination->V4Value(), options, hooks);
   PostTraceEnd(outcome);
   return outcome;
 }

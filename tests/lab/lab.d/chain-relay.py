@@ -20,7 +20,7 @@ says; it is read again whenever it changes, which also restarts any count:
                         from TAP_B's side kill (SIGKILL) the process whose pid
                         FILE holds: a peer that dies in the middle of a reply
 
-Frames that are not IPv4 (ARP) always pass. With a control file the relay
+Frames that are not IPv4 (ARP, IPv6) always pass, after the same delay. With a control file the relay
 writes "forwarded FORWARDED dropped DROPPED killed KILLED" (IPv4 frames since
 it started) to CONTROL_FILE.count after each frame it drops and each kill.
 
