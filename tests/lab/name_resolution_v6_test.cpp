@@ -1,5 +1,7 @@
 // The name service for IPv6 against a name server of the test's own: BIND's
-// named on 127.0.0.3 inside the lab namespace, authoritative for v6.test
+// named on 127.0.0.2 port 53 inside the lab namespace (lab.d/dnszone.up gives
+// the namespace's loopback that address; its own server there uses another
+// port), authoritative for v6.test
 // (names with AAAA records only, with A and AAAA, with A only) and for the
 // reverse zone of 2001:db8::/32. The internal resolver asks it for AAAA
 // records and for names under ip6.arpa.
@@ -20,7 +22,7 @@
 namespace tesmo {
 namespace {
 
-constexpr char kServer[] = "127.0.0.3";
+constexpr char kServer[] = "127.0.0.2";
 
 class V6NameServer {
  public:
@@ -30,7 +32,7 @@ class V6NameServer {
           "$TTL 300\n"
           "@ IN SOA ns1.v6.test. admin.v6.test. 1 3600 600 86400 300\n"
           "@ IN NS ns1.v6.test.\n"
-          "ns1 IN A 127.0.0.3\n"
+          "ns1 IN A 127.0.0.2\n"
           "only6 IN AAAA 2001:db8::7\n"
           "dual IN A 10.66.0.8\n"
           "dual IN AAAA 2001:db8:0:1::8\n"
