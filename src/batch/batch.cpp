@@ -221,7 +221,10 @@ QString BatchUsage(const std::vector<ToolSpec>& tools) {
       "\n"
       "--batch runs PAGE's Start job against HOST without a window, prints the page's\n"
       "report to standard output and status texts to standard error. Options override\n"
-      "the stored settings for this run only; the settings file is never written.\n");
+      "the stored settings for this run only; the settings file is never written.\n"
+      "HOST is a host name, an IPv4 address or an IPv6 address (brackets allowed).\n"
+      "A name with addresses of both families gives its IPv4 address unless -4 or -6\n"
+      "(or the address family stored on the Parameters page) asks for one family.\n");
   text += Wrapped(QStringLiteral("VERSION is %1; LEVEL %2; the authentication PROTOCOL %3, the "
                                  "privacy PROTOCOL %4.")
                       .arg(SnmpNameChoice(kSnmpVersionNames), SnmpNameChoice(kSnmpLevelNames),
@@ -234,6 +237,7 @@ QString BatchUsage(const std::vector<ToolSpec>& tools) {
       "64 bad arguments, 74 standard output cannot be written.\n"
       "\n"
       "Options:\n");
+  common.insert(common.begin(), QStringLiteral("[-4|-6]"));
   text += OptionLines(common, QStringLiteral("  "));
   text += QStringLiteral("\nPages:\n");
   for (const ToolSpec& tool : tools) {
@@ -257,6 +261,12 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QLatin1String("--batch")) continue;
+    // The two short options: the family of the host's address.
+    if (a == QLatin1String("-4") || a == QLatin1String("-6")) {
+      options.family =
+          a == QLatin1String("-4") ? AddressFamilyChoice::kV4 : AddressFamilyChoice::kV6;
+      continue;
+    }
     if (!a.startsWith(QLatin1String("--"))) {
       positional.append(a);
       continue;
@@ -364,6 +374,7 @@ int RunBatch(int argc, char** argv) {
   if (options->timeoutMs)
     context.parameters.timeoutMs = std::max(*options->timeoutMs, kMinTimeoutMs);
   if (options->retries) context.parameters.retries = *options->retries;
+  if (options->family) context.parameters.family = *options->family;
   QString problem;
   if (!ApplySecurityOptions(*options, context.parameters, &problem)) {
     std::fprintf(stderr, "tesmo: %s\n", problem.toUtf8().constData());

@@ -1,7 +1,8 @@
 // --batch: a tool's Start job without a window, for scripts and SSH sessions.
 //
-//   tesmo --batch HOST TOOL [--port N] [--community TEXT] [--write-community TEXT]
-//                           [--timeout MS] [--retries N] [the tool's own options]
+//   tesmo --batch HOST TOOL [-4|-6] [--port N] [--community TEXT]
+//                           [--write-community TEXT] [--timeout MS] [--retries N]
+//                           [the tool's own options]
 //
 // The tool's report goes to standard output, status texts to standard error.
 // Options override the stored settings for this run only. The tools and

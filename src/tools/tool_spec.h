@@ -49,6 +49,8 @@ struct BatchOptions {
   QString page;
   std::optional<unsigned> port, timeoutMs, retries;
   std::optional<QString> community, writeCommunity;
+  // -4 or -6: the family a host name resolves to, instead of the stored one.
+  std::optional<AddressFamilyChoice> family;
   // The tool's own options as given (a flag without value maps to ""); an
   // option given twice keeps its last value here and all of them, in order,
   // in pageOptionValues.

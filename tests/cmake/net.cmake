@@ -1,5 +1,6 @@
 # core/net: address texts, the name cache, the resolver state and settings,
-# the telnet launcher; name resolution against the lab named.
+# the telnet launcher; name resolution against the lab named, and for IPv6
+# against a named of the test's own.
 tesmo_test(net_unit_test unit
   unit/address_text_test.cpp
   unit/ip_address_test.cpp
@@ -10,4 +11,5 @@ tesmo_test(net_unit_test unit
 )
 tesmo_test(name_lab_test lab
   lab/name_resolution_test.cpp
+  lab/name_resolution_v6_test.cpp
 )

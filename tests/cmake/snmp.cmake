@@ -9,6 +9,7 @@ tesmo_test(snmp_unit_test unit
   unit/snmp_text_test.cpp
   unit/column_walk_test.cpp
   unit/snmp_engine_test.cpp
+  unit/target_resolve_test.cpp
 )
 tesmo_test(snmp_lab_test lab
   lab/snmp_request_test.cpp

@@ -332,6 +332,59 @@ TEST_F(ParametersPageTest, GridSelectGetSystemRunsOnTheClickedAddress) {
   EXPECT_EQ(sheet->Tabs()->currentIndex(), PageIndex("system"));
 }
 
+// An IPv6 address from each door (typed, the command line, a grid's Select)
+// reaches the agent over UDP/IPv6 and shows in its RFC 5952 form in the host
+// box, the address field and the history.
+TEST_F(ParametersPageTest, Ipv6AddressesFromEveryDoorShowTheirRfc5952Form) {
+  const struct {
+    const char* door;
+    const char* host;
+  } rows[] = {{"typed", "[0:0::1]"}, {"command line", "0::0:1"}, {"select", "0:0:0:0:0:0:0:1"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.door);
+    const QString host = QString::fromLatin1(row.host);
+    if (QLatin1String(row.door) == QLatin1String("typed")) {
+      TypeHost(host);
+      StartAndWait();
+    } else if (QLatin1String(row.door) == QLatin1String("command line")) {
+      sheet->HandleCommandLine({host, "system"});
+      EXPECT_EVENTUALLY_EQ(Field(1021), QString("::1"));
+      WaitForJobs();
+    } else {
+      sheet->OnGridSelectCommand(SelectCommandOf("system"), host);
+      WaitForJobs();
+    }
+    EXPECT_EQ(Field(1021), "::1");
+    EXPECT_EQ(Field(1034), "tesmo-lab-agent");
+    EXPECT_EQ(page->HostBox()->currentText(), "::1");
+    EXPECT_EQ(page->History().value(0), "::1");
+    EXPECT_EQ(page->History().count("::1"), 1);
+  }
+}
+
+// The address family chooser picks one address of a name with both; its
+// choice is stored beside the other target settings.
+TEST_F(ParametersPageTest, TheFamilyChoiceForcesOneAddressOfADualName) {
+  const struct {
+    const char* family;
+    const char* address;
+  } rows[] = {{"IPv6", "::1"}, {"IPv4", "127.0.0.1"}, {"either", "127.0.0.1"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.family);
+    page->FamilyBox()->setCurrentText(QString::fromLatin1(row.family));
+    TypeHost("lab-dual");
+    StartAndWait();
+    EXPECT_EQ(Field(1021), row.address);
+    EXPECT_EQ(Field(1034), "tesmo-lab-agent");
+  }
+  page->FamilyBox()->setCurrentText("IPv6");
+  page->SaveSettings();
+  EXPECT_EQ(CSettingsStore::ReadString("Snmp", "AddressFamily", ""), "IPv6");
+  page->FamilyBox()->setCurrentText("either");
+  page->LoadSettings();
+  EXPECT_EQ(page->FamilyBox()->currentText(), "IPv6");
+}
+
 TEST_F(ParametersPageTest, MiddleButtonSelectStartsANewInstanceAndLeavesThisOne) {
   QStringList started;
   QPoint offset;

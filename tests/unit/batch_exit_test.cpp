@@ -6,7 +6,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
+#include "batch/batch.h"
 #include "support/batch_run.h"
 #include "support/fake_agent.h"
 
@@ -95,6 +97,35 @@ TEST(BatchExit, NamesOutsideTheTablesAreRefused) {
       EXPECT_TRUE(run.err.contains(QString("is not ") + c.listed)) << run.err.toStdString();
     }
   }
+}
+
+// -4 and -6 set the family a host name resolves to, the last one given
+// winning, wherever they stand among the arguments; they are no host.
+TEST(BatchExit, FamilyOptionsAreParsed) {
+  const struct {
+    QStringList args;
+    std::optional<tesmo::AddressFamilyChoice> family;
+  } cases[] = {
+      {{"--batch", "h", "system"}, std::nullopt},
+      {{"--batch", "h", "system", "-6"}, tesmo::AddressFamilyChoice::kV6},
+      {{"--batch", "-4", "h", "system"}, tesmo::AddressFamilyChoice::kV4},
+      {{"-6", "--batch", "h", "system", "--port", "9", "-4"}, tesmo::AddressFamilyChoice::kV4},
+      {{"--batch", "::1", "system", "-6"}, tesmo::AddressFamilyChoice::kV6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    QString error;
+    const auto options = tesmo::ParseBatchArguments(c.args, tesmo::RegisteredTools(), &error);
+    ASSERT_TRUE(options) << error.toStdString();
+    EXPECT_EQ(options->family, c.family);
+    EXPECT_EQ(options->page, "system");
+    EXPECT_NE(options->host, "-4");
+    EXPECT_NE(options->host, "-6");
+  }
+  QString error;
+  EXPECT_FALSE(
+      tesmo::ParseBatchArguments({"--batch", "-6", "system"}, tesmo::RegisteredTools(), &error));
+  EXPECT_TRUE(error.contains("needs a host and a page")) << error.toStdString();
 }
 
 TEST(BatchExit, AReportThatCannotBeWrittenIsNoSuccess) {

@@ -40,4 +40,23 @@ TEST(TelnetLauncher, NothingStartsForAnOptionOrAnEmptyHost) {
   EXPECT_EQ(tesmo::CanonicalHostText(" router-1 "), "router-1");
 }
 
+// An IPv6 address goes on without brackets in its RFC 5952 form; a text with
+// a colon that is no address is passed on trimmed, for the resolution to
+// refuse with its reason.
+TEST(TelnetLauncher, Ipv6HostTextsTakeTheirCanonicalForm) {
+  const struct {
+    const char* text;
+    const char* canonical;
+  } rows[] = {
+      {"[2001:DB8:0:0::1]", "2001:db8::1"},
+      {" 0:0:0:0:0:0:0:1 ", "::1"},
+      {"2001:db8:0:0:1:0:0:1", "2001:db8::1:0:0:1"},
+      {"::ffff:10.0.0.1", "::ffff:10.0.0.1"},
+      {" 2001:db8::zz ", "2001:db8::zz"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(tesmo::CanonicalHostText(row.text), row.canonical) << row.text;
+  }
+}
+
 }  // namespace

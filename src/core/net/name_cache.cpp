@@ -5,7 +5,6 @@
 #include <chrono>
 #include <system_error>
 
-#include "core/net/address_text.h"
 #include "core/net/name_hosts_file.h"
 
 namespace tesmo {
@@ -48,6 +47,10 @@ void DropOlderThan(CNameCache::Map& map, uint32_t now, uint32_t timeout) {
 }
 
 }  // namespace
+
+std::string ForwardCacheKey(const std::string& name, IpAddress::Family family) {
+  return family == IpAddress::Family::kV6 ? name + "\nAAAA" : name;
+}
 
 uint32_t NameCacheTick() {
   return tickSource.load()();
@@ -92,9 +95,10 @@ void CNameCache::LoadHostsIfDue(uint32_t now, uint32_t timeout) {
   if (hostsLoaded && AgeSeconds(now, hostsLoadStamp) < timeout) return;
   CNameCacheLock lock;
   if (!lock.Owns()) return;
-  for (auto& entry : ReadHostsFile()) {
-    std::string address = FormatAddress(entry.address);
-    forward[entry.officialName] = NameCacheEntry{address, now};
+  for (auto& entry : ReadHostsFile(AddressFamilyChoice::kEither)) {
+    std::string address = entry.address.Text();
+    forward[ForwardCacheKey(entry.officialName, entry.address.family())] =
+        NameCacheEntry{address, now};
     reverse[address] = NameCacheEntry{std::move(entry.officialName), now};
   }
   // A file that cannot be read loads nothing but still counts as loaded, so

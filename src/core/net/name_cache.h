@@ -11,6 +11,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/net/ip_address.h"
+
 namespace tesmo {
 
 struct NameCacheEntry {
@@ -23,8 +25,8 @@ class CNameCache {
   // Keys compare exactly: "Host" and "host" are two entries.
   using Map = std::unordered_map<std::string, NameCacheEntry>;
 
-  Map forward;  // host name as the caller gave it -> dotted address
-  Map reverse;  // canonical dotted address -> host name
+  Map forward;  // ForwardCacheKey(name, family) -> canonical address text
+  Map reverse;  // canonical address text (dotted, RFC 5952) -> host name
   bool hostsLoaded = false;
   uint32_t hostsLoadStamp = 0;
 
@@ -37,6 +39,12 @@ class CNameCache {
   // that is due again.
   void Clean(uint32_t now, uint32_t timeout);
 };
+
+// The forward map's key of a name looked up for one family: the name as the
+// caller gave it for IPv4 (the one family the cache knew before IPv6), the
+// name and "\nAAAA" for IPv6. An answer for either family is made of these
+// two and has no entry of its own.
+std::string ForwardCacheKey(const std::string& name, IpAddress::Family family);
 
 // Guarded by NameCacheMutex.
 extern CNameCache NameCache;

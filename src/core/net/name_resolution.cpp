@@ -32,22 +32,6 @@ Settings CurrentSettings() {
                   bDnsUseHostfile.load() != 0, DnsCacheTimeout.load()};
 }
 
-std::string LookUpName(uint32_t address, const Settings& settings) {
-  if (!settings.internal) return SystemNameOfAddress(address);
-  if (settings.hostsFile && !settings.cache) {
-    if (auto entry = FindHostsEntryByAddress(address)) return entry->officialName;
-  }
-  return InternalNameOfAddress(address);
-}
-
-std::string LookUpAddress(const std::string& name, const Settings& settings) {
-  if (!settings.internal) return SystemAddressOfName(name);
-  if (settings.hostsFile && !settings.cache) {
-    if (auto entry = FindHostsEntryByName(name)) return FormatAddress(entry->address);
-  }
-  return InternalAddressOfName(name);
-}
-
 // The cached answer for key if it is still valid; an expired one is dropped.
 // Caller holds the lock.
 const NameCacheEntry* FindValid(CNameCache::Map& map, const std::string& key, uint32_t now,
@@ -57,6 +41,40 @@ const NameCacheEntry* FindValid(CNameCache::Map& map, const std::string& key, ui
   if (AgeSeconds(now, it->second.stamp) <= timeout) return &it->second;
   map.erase(it);
   return nullptr;
+}
+
+std::string LookUpName(const IpAddress& address, const Settings& settings) {
+  if (!settings.internal) return SystemNameOfAddress(address);
+  if (settings.hostsFile && !settings.cache) {
+    if (auto entry = FindHostsEntryByAddress(address)) return entry->officialName;
+  }
+  return InternalNameOfAddress(address);
+}
+
+std::string LookUpAddress(const std::string& name, IpAddress::Family family,
+                          const Settings& settings) {
+  if (!settings.internal) return SystemAddressOfName(name, family);
+  if (settings.hostsFile && !settings.cache) {
+    const AddressFamilyChoice only =
+        family == IpAddress::Family::kV6 ? AddressFamilyChoice::kV6 : AddressFamilyChoice::kV4;
+    if (auto entry = FindHostsEntryByName(name, only)) return entry->address.Text();
+  }
+  return InternalAddressOfName(name, family);
+}
+
+// One family's answer for name, from the cache or looked up (and kept).
+// Caller holds the lock when the settings need it.
+std::string ResolveFamily(const std::string& name, IpAddress::Family family,
+                          const Settings& settings) {
+  const std::string key = ForwardCacheKey(name, family);
+  if (settings.cache) {
+    const uint32_t now = NameCacheTick();
+    NameCache.LoadHostsIfDue(now, settings.timeout);
+    if (auto* entry = FindValid(NameCache.forward, key, now, settings.timeout)) return entry->text;
+  }
+  std::string result = LookUpAddress(name, family, settings);
+  if (settings.cache) NameCache.forward[key] = NameCacheEntry{result, NameCacheTick()};
+  return result;
 }
 
 // With the cache or the internal resolver on, a whole lookup runs under the
@@ -70,19 +88,25 @@ bool LockIfNeeded(const Settings& settings, std::optional<CNameCacheLock>& lock)
 
 }  // namespace
 
+std::optional<IpAddress> ParseHostAddress(std::string_view text) {
+  if (LooksLikeIpv6(text)) return ParseIpAddress(text);
+  if (auto v4 = ParseAddressText(text)) return IpAddress::V4(*v4);
+  return std::nullopt;
+}
+
 std::string ResolveAddressToName(std::string_view addressText) {
   // A text that is no address is refused before the lock: it costs nothing,
   // makes no entry and never waits behind another thread's query.
-  auto address = ParseAddressText(addressText);
+  auto address = ParseHostAddress(addressText);
   if (!address) return {};
 
   const Settings settings = CurrentSettings();
   std::optional<CNameCacheLock> lock;
   if (!LockIfNeeded(settings, lock)) return {};
 
-  // Every spelling of one address (010.000.000.001, 10.1, 10.0.0.1) shares
-  // the canonical key.
-  const std::string key = FormatAddress(*address);
+  // Every spelling of one address (010.000.000.001, 10.1, 10.0.0.1;
+  // [2001:DB8::0:1], 2001:db8::1) shares the canonical key.
+  const std::string key = address->Text();
   if (settings.cache) {
     const uint32_t now = NameCacheTick();
     NameCache.LoadHostsIfDue(now, settings.timeout);
@@ -95,7 +119,7 @@ std::string ResolveAddressToName(std::string_view addressText) {
   return result;
 }
 
-std::string ResolveNameToAddress(const std::string& name) {
+std::string ResolveNameToAddress(const std::string& name, AddressFamilyChoice family) {
   // An empty name is no host: asking DNS would only query the root.
   if (name.empty()) return {};
 
@@ -103,19 +127,16 @@ std::string ResolveNameToAddress(const std::string& name) {
   std::optional<CNameCacheLock> lock;
   if (!LockIfNeeded(settings, lock)) return {};
 
-  if (settings.cache) {
-    const uint32_t now = NameCacheTick();
-    NameCache.LoadHostsIfDue(now, settings.timeout);
-    if (auto* entry = FindValid(NameCache.forward, name, now, settings.timeout)) return entry->text;
+  if (family != AddressFamilyChoice::kV6) {
+    std::string v4 = ResolveFamily(name, IpAddress::Family::kV4, settings);
+    if (!v4.empty() || family == AddressFamilyChoice::kV4) return v4;
   }
-  std::string result = LookUpAddress(name, settings);
-  if (settings.cache) NameCache.forward[name] = NameCacheEntry{result, NameCacheTick()};
-  return result;
+  return ResolveFamily(name, IpAddress::Family::kV6, settings);
 }
 
-std::string AddressOfHostText(const std::string& hostText) {
-  if (auto address = ParseAddressText(hostText)) return FormatAddress(*address);
-  return ResolveNameToAddress(hostText);
+std::string AddressOfHostText(const std::string& hostText, AddressFamilyChoice family) {
+  if (auto address = ParseHostAddress(hostText)) return address->Text();
+  return ResolveNameToAddress(hostText, family);
 }
 
 void ClearNameCache() {

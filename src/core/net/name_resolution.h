@@ -1,4 +1,5 @@
-// The name service every page uses: IPv4 address text to host name and back,
+// The name service every page uses: address text (IPv4 or IPv6) to host name
+// and back,
 // through the internal resolver (the resolver library with the program's own
 // server and search lists) or the system's, with a timed cache of answers and
 // failures and the hosts file pre-loaded into it.
@@ -9,8 +10,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -25,14 +29,23 @@ extern std::atomic<int> bDnsUseHostfile;
 // Validity of a cache entry in seconds, and the period of the hosts reload.
 extern std::atomic<uint32_t> DnsCacheTimeout;
 
-// Host name of an IPv4 address text; "" when the text is no address (or is
-// 255.255.255.255) or no name is found.
+// Host name of an address text: IPv4 in any classic dotted form, IPv6 (with
+// or without brackets) looked up under ip6.arpa. "" when the text is no
+// address (or is 255.255.255.255) or no name is found.
 std::string ResolveAddressToName(std::string_view addressText);
-// First IPv4 address of a host name in dotted form; "" when there is none.
-std::string ResolveNameToAddress(const std::string& name);
-// The canonical form of the text when it is an address (no lookup), else
-// ResolveNameToAddress of it.
-std::string AddressOfHostText(const std::string& hostText);
+// First address of a host name, dotted or RFC 5952; "" when there is none.
+// kV4 asks for IPv4 alone (A records), kV6 for IPv6 alone (AAAA), kEither for
+// IPv4 first and IPv6 when the name has no IPv4 address. The default is what
+// every caller got before IPv6: IPv4 alone.
+std::string ResolveNameToAddress(const std::string& name,
+                                 AddressFamilyChoice family = AddressFamilyChoice::kV4);
+// The canonical form of the text when it is an address of either family (no
+// lookup), else ResolveNameToAddress of it for family.
+std::string AddressOfHostText(const std::string& hostText,
+                              AddressFamilyChoice family = AddressFamilyChoice::kV4);
+// An address text as the name service reads it: the classic IPv4 forms
+// (address_text.h), or IPv6 when the text holds a ':'.
+std::optional<IpAddress> ParseHostAddress(std::string_view text);
 
 // "Clear Cache": drops every entry; the hosts file is loaded again at the
 // next cached lookup. Neither call waits for a lookup that holds the cache:

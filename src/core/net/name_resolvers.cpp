@@ -10,7 +10,9 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "core/net/address_text.h"
@@ -47,12 +49,11 @@ bool ForEachAnswer(const std::vector<unsigned char>& answer, int length, ns_type
 
 }  // namespace
 
-std::string InternalNameOfAddress(uint32_t address) {
-  char question[32];
-  std::snprintf(question, sizeof question, "%u.%u.%u.%u.in-addr.arpa", address & 0xFF,
-                (address >> 8) & 0xFF, (address >> 16) & 0xFF, address >> 24);
+std::string InternalNameOfAddress(const IpAddress& address) {
+  const std::string question = address.ReverseName();
+  if (question.empty()) return {};
   std::vector<unsigned char> answer(kAnswerSize);
-  const int length = res_nquery(ResolverState(), question, ns_c_in, ns_t_ptr, answer.data(),
+  const int length = res_nquery(ResolverState(), question.c_str(), ns_c_in, ns_t_ptr, answer.data(),
                                 static_cast<int>(answer.size()));
   std::string name;
   ForEachAnswer(answer, length, ns_t_ptr, [&](const CDnsMessage& message, const DnsRecord& record) {
@@ -61,45 +62,56 @@ std::string InternalNameOfAddress(uint32_t address) {
   return name;
 }
 
-std::string InternalAddressOfName(const std::string& name) {
+std::string InternalAddressOfName(const std::string& name, IpAddress::Family family) {
+  const bool v6 = family == IpAddress::Family::kV6;
+  const ns_type type = v6 ? ns_t_aaaa : ns_t_a;
   std::vector<unsigned char> answer(kAnswerSize);
   // res_nsearch applies the search list (name.a, name.b, then the name alone
   // for a name without dots) and follows the server's CNAME chain.
-  const int length = res_nsearch(ResolverState(), name.c_str(), ns_c_in, ns_t_a, answer.data(),
+  const int length = res_nsearch(ResolverState(), name.c_str(), ns_c_in, type, answer.data(),
                                  static_cast<int>(answer.size()));
   std::string address;
-  ForEachAnswer(answer, length, ns_t_a, [&](const CDnsMessage& message, const DnsRecord& record) {
-    if (record.dataLength != 4) return false;
-    address = FormatAddress(message.U32(record.data));
+  ForEachAnswer(answer, length, type, [&](const CDnsMessage& message, const DnsRecord& record) {
+    if (!v6) {
+      if (record.dataLength != 4) return false;
+      address = FormatAddress(message.U32(record.data));
+      return true;
+    }
+    if (record.dataLength != 16) return false;  // NextRecord checked the bounds
+    std::array<uint8_t, 16> bytes;
+    std::memcpy(bytes.data(), message.Bytes() + record.data, 16);
+    address = IpAddress::V6(bytes).Text();
     return true;
   });
   return address;
 }
 
-std::string SystemNameOfAddress(uint32_t address) {
-  sockaddr_in socketAddress{};
-  socketAddress.sin_family = AF_INET;
-  socketAddress.sin_addr.s_addr = htonl(address);
+std::string SystemNameOfAddress(const IpAddress& address) {
+  socklen_t length = 0;
+  const sockaddr_storage socketAddress = address.ToSockaddr(0, &length);
+  if (length == 0) return {};
   char host[NI_MAXHOST];
   // NI_NAMEREQD: no name is a failure, not the address text.
-  if (getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), sizeof socketAddress, host,
-                  sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
+  if (getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), length, host, sizeof host,
+                  nullptr, 0, NI_NAMEREQD) != 0)
     return {};
   return host;
 }
 
-std::string SystemAddressOfName(const std::string& name) {
+std::string SystemAddressOfName(const std::string& name, IpAddress::Family family) {
+  const int socketFamily = family == IpAddress::Family::kV6 ? AF_INET6 : AF_INET;
   addrinfo hints{};
-  hints.ai_family = AF_INET;
+  hints.ai_family = socketFamily;
   hints.ai_socktype = SOCK_STREAM;  // one entry per address
   addrinfo* found = nullptr;
   if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) return {};
   std::string address;
   for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
-    if (entry->ai_family != AF_INET || !entry->ai_addr) continue;
-    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-    address = FormatAddress(ntohl(ipv4->sin_addr.s_addr));
-    break;
+    if (entry->ai_family != socketFamily || !entry->ai_addr) continue;
+    if (auto ip = IpAddress::FromSockaddr(entry->ai_addr, entry->ai_addrlen)) {
+      address = ip->Text();
+      break;
+    }
   }
   freeaddrinfo(found);
   return address;

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -13,7 +14,10 @@ bool IsOptionLike(const QString& host) {
 }
 
 QString CanonicalHostText(const QString& host) {
-  const std::string canonical = CanonicalAddressText(host.trimmed().toStdString());
+  const std::string text = host.trimmed().toStdString();
+  // An IPv6 address loses its brackets and takes its RFC 5952 form.
+  const std::string canonical =
+      LooksLikeIpv6(text) ? CanonicalIpText(text) : CanonicalAddressText(text);
   return canonical.empty() ? host.trimmed() : QString::fromStdString(canonical);
 }
 

@@ -22,7 +22,8 @@ bool IsOptionLike(const QString& host);
 
 // A host text as it goes to the host box, the title, the history or another
 // program: a numeric address in its canonical form (no zero-padded bytes,
-// which other tools read as octal), anything else trimmed.
+// which other tools read as octal; IPv6 in RFC 5952 form without brackets),
+// anything else trimmed.
 QString CanonicalHostText(const QString& host);
 
 // Starts it detached, with an argument list, never through a shell. Returns

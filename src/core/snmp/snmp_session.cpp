@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <random>
 
+#include "core/net/ip_address.h"
 #include "core/snmp/snmp_names.h"
 
 namespace tesmo {
@@ -140,6 +142,17 @@ bool MakeKey(const Protocol& hash, const std::string& pass, u_char* key, size_t*
 
 }  // namespace
 
+std::string SnmpPeerName(const std::string& address, uint16_t port) {
+  // The address is the resolved text; an IPv6 one (with or without
+  // brackets) goes over UDP/IPv6 in brackets, anything else as it always did.
+  if (LooksLikeIpv6(address)) {
+    if (const std::optional<IpAddress> v6 = ParseIpAddress(address); v6 && v6->IsV6()) {
+      return "udp6:" + v6->BracketText() + ":" + std::to_string(port);
+    }
+  }
+  return "udp:" + address + ":" + std::to_string(port);
+}
+
 std::string EngineProbeMessage(int messageId) {
   // A reportable, unauthenticated GET without objects from an empty user:
   // the agent answers with a report that carries its engine identity.
@@ -175,14 +188,14 @@ bool ReadEngineReport(const std::string& message, int messageId, EngineIdentity&
 
 bool DiscoverEngine(const SnmpTarget& target, EngineIdentity& identity, bool& stopped) {
   stopped = false;
-  sockaddr_in agent{};
-  agent.sin_family = AF_INET;
-  agent.sin_port = htons(target.port);
-  if (inet_pton(AF_INET, target.address.c_str(), &agent.sin_addr) != 1) return false;
-  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  const std::optional<IpAddress> address = ParseIpAddress(target.address);
+  if (!address) return false;
+  socklen_t agentLength = 0;
+  const sockaddr_storage agent = address->ToSockaddr(target.port, &agentLength);
+  const int fd = socket(address->SocketFamily(), SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   // Only datagrams from the agent reach this socket.
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&agent), sizeof agent) != 0) {
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&agent), agentLength) != 0) {
     close(fd);
     return false;
   }
@@ -219,12 +232,9 @@ OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
   netsnmp_session settings;
   snmp_sess_init(&settings);
   // The port goes into the peer name: net-snmp ignores remote_port for
-  // transports opened from a peer name, and the "udp:" prefix keeps any host
-  // text from choosing another transport.
-  // An IPv6 address (it holds a ':') goes in brackets over "udp6:".
-  const bool v6 = target.address.find(':') != std::string::npos;
-  std::string peer = (v6 ? "udp6:[" + target.address + "]" : "udp:" + target.address) + ":" +
-                     std::to_string(target.port);
+  // transports opened from a peer name, and the "udp:" or "udp6:" prefix
+  // keeps any host text from choosing another transport.
+  std::string peer = SnmpPeerName(target.address, target.port);
   settings.peername = peer.data();
   settings.retries = std::max(target.retries, 0);
   settings.timeout = static_cast<long>(std::max(target.timeoutMs, 0)) * 1000L;

@@ -6,6 +6,7 @@
 // itself, in slices of at most 100 ms, and opens the session with them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/base/snmp_target.h"
@@ -19,6 +20,10 @@ struct OpenedSession {
   OpenResult result = OpenResult::kFailed;
   std::string error;  // why it failed, for the status line
 };
+
+// The transport and peer name of an agent: "udp:10.0.0.1:161" for an IPv4
+// address text, "udp6:[2001:db8::1]:161" for an IPv6 one.
+std::string SnmpPeerName(const std::string& address, uint16_t port);
 
 // Opens a session with the read or the write community (versions 1 and 2c).
 // The caller holds SnmpMutex.

@@ -17,6 +17,19 @@ unsigned ReadUnsigned(const QString& section, const QString& value, unsigned def
 
 }  // namespace
 
+const char* AddressFamilyText(AddressFamilyChoice family) {
+  const auto index = static_cast<size_t>(family);
+  return index < std::size(kAddressFamilyNames) ? kAddressFamilyNames[index]
+                                                : kAddressFamilyNames[0];
+}
+
+AddressFamilyChoice AddressFamilyOfText(const QString& text) {
+  for (size_t i = 0; i < std::size(kAddressFamilyNames); ++i) {
+    if (text == QLatin1String(kAddressFamilyNames[i])) return static_cast<AddressFamilyChoice>(i);
+  }
+  return AddressFamilyChoice::kEither;
+}
+
 void TargetParameters::SetFactory() {
   const TargetParameters defaults;
   readCommunity = defaults.readCommunity;
@@ -27,6 +40,7 @@ void TargetParameters::SetFactory() {
   version = defaults.version;
   usm = defaults.usm;
   rememberPassphrases = defaults.rememberPassphrases;
+  family = defaults.family;
 }
 
 void TargetParameters::Load() {
@@ -51,6 +65,8 @@ void TargetParameters::Load() {
   usm.privProtocol = text("PrivProtocol", defaults.usm.privProtocol);
   rememberPassphrases =
       CSettingsStore::ReadUInt(snmp, QStringLiteral("RememberPassphrases"), 0) != 0;
+  family = AddressFamilyOfText(CSettingsStore::ReadString(
+      snmp, QStringLiteral("AddressFamily"), QLatin1String(AddressFamilyText(defaults.family))));
   // Pass phrases typed in this run stay unless stored ones replace them.
   if (rememberPassphrases) {
     usm.authPass = text("AuthPassphrase", usm.authPass);
@@ -65,6 +81,13 @@ void TargetParameters::Save() const {
   CSettingsStore::WriteUInt(snmp, QStringLiteral("TimeOut"), timeoutMs);
   CSettingsStore::WriteUInt(snmp, QStringLiteral("Retries"), retries);
   CSettingsStore::WriteUInt(snmp, QStringLiteral("Port"), port);
+  // The family choice came with IPv6: like the versions, it is written only
+  // once someone chose one, so a file of the IPv4 days stays as it was.
+  if (family != AddressFamilyChoice::kEither ||
+      !CSettingsStore::ReadString(snmp, QStringLiteral("AddressFamily"), QString()).isEmpty()) {
+    CSettingsStore::WriteString(snmp, QStringLiteral("AddressFamily"),
+                                QLatin1String(AddressFamilyText(family)));
+  }
   // SNMP versions 2c and 3 came later: their values are written only once
   // someone chose them, so a version 1 file stays as it was.
   const bool v1Only =

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "core/base/snmp_target.h"
+#include "core/net/ip_address.h"
 
 namespace tesmo {
 
@@ -27,6 +28,9 @@ struct TargetParameters {
   unsigned port = 161;
   SnmpVersion version = SnmpVersion::kV1;
   SnmpUsm usm;  // SNMPv3: user, security level, protocols, pass phrases
+  // The address family a host name resolves to; either takes IPv4 first.
+  // An address typed as such is its own family whatever this says.
+  AddressFamilyChoice family = AddressFamilyChoice::kEither;
   // The pass phrases are stored (in a file readable by its owner only);
   // otherwise they last as long as the program runs.
   bool rememberPassphrases = false;
@@ -38,5 +42,12 @@ struct TargetParameters {
   // Writes them (not the host).
   void Save() const;
 };
+
+// The stored and shown names of the family choices, in the order of the
+// enumeration: "either", "IPv4", "IPv6".
+inline constexpr const char* kAddressFamilyNames[] = {"either", "IPv4", "IPv6"};
+const char* AddressFamilyText(AddressFamilyChoice family);
+// The choice of a name; anything else (a damaged file) reads as either.
+AddressFamilyChoice AddressFamilyOfText(const QString& text);
 
 }  // namespace tesmo

@@ -75,10 +75,11 @@ RawSample SnmpReading(const std::string& target, const SnmpTarget& agent) {
 // The job's target with the entry's own agent in place of its host: the
 // same community, time-out, retries, port, version and stop flag. The host
 // is looked up here, on the polling thread (the name cache answers again
-// within a run); an empty address when it cannot be resolved.
+// within a run); an empty address when it cannot be resolved. An agent of
+// either family will do (IPv4 first): the session speaks UDP/IPv6 as well.
 SnmpTarget AgentTarget(const std::string& agent, const SnmpTarget& jobTarget) {
   SnmpTarget target = jobTarget;
-  target.address = AddressOfHostText(agent);
+  target.address = AddressOfHostText(agent, AddressFamilyChoice::kEither);
   return target;
 }
 

@@ -29,6 +29,10 @@ QString ParametersReport(const ParametersData& d) {
   r += QStringLiteral("Host Name : ") + d.host + '\n';
   r += QStringLiteral("IP address : ") + d.ipAddress + '\n';
   r += QStringLiteral("DNS Host Name : ") + d.dnsName + '\n';
+  // Only a forced family is reported: the default report stays as it was.
+  if (d.family != AddressFamilyChoice::kEither) {
+    r += QStringLiteral("Address family : ") + QLatin1String(AddressFamilyText(d.family)) + '\n';
+  }
   r += QStringLiteral("Read Community : ") + d.readCommunity + '\n';
   r += QStringLiteral("Write Community : ") + d.writeCommunity + '\n';
   r += QStringLiteral("SNMP port : ") + QString::number(d.port) + '\n';

@@ -22,6 +22,7 @@
 #include "core/base/job_runner.h"
 #include "core/base/status_channel.h"
 #include "core/grid/table_grid.h"
+#include "core/net/ip_address.h"
 #include "core/net/telnet_launcher.h"
 #include "core/snmp/snmp_names.h"
 #include "tools/system/system_query.h"
@@ -66,6 +67,12 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
   target->addWidget(hostBox, 0, 1);
   dnsEdit = AddField(target, 1, "DNS name", 1023, true);
   ipEdit = AddField(target, 2, "IP Address", 1021, true);
+  // Which address of a name with both families the target takes.
+  familyBox = new QComboBox(this);
+  for (const char* name : kAddressFamilyNames) familyBox->addItem(QString::fromLatin1(name));
+  RegisterControl(familyBox, kFamilyId);
+  target->addWidget(new QLabel(QStringLiteral("Address family"), this), 3, 0);
+  target->addWidget(familyBox, 3, 1);
 
   auto* snmpGroup = new QGroupBox(QStringLiteral("SNMP Parameters"), this);
   auto* snmpGrid = new QGridLayout(snmpGroup);
@@ -197,6 +204,8 @@ CParametersPage::CParametersPage(const PageContext& context) : ToolPage(context)
     if (!settingHost) OnHostEdited();
   });
   connect(hostBox, qOverload<int>(&QComboBox::activated), this, [this] { OnHostEdited(); });
+  // Another family may give the host another address: it is resolved again.
+  connect(familyBox, qOverload<int>(&QComboBox::activated), this, [this] { OnHostEdited(); });
   connect(setDefaultButton, &QPushButton::clicked, this, [this] {
     if (Host() != nullptr) Host()->SaveAllSettings();
   });
@@ -281,6 +290,7 @@ void CParametersPage::ReadFields() {
   data.usm.privProtocol = privProtocolBox->currentText().toStdString();
   data.usm.privPass = privPassEdit->text().toStdString();
   data.rememberPassphrases = rememberBox->isChecked();
+  data.family = AddressFamilyOfText(familyBox->currentText());
   Target()->SetParameters(data);
 }
 
@@ -290,6 +300,7 @@ void CParametersPage::ShowFields() {
   settingHost = false;
   dnsEdit->setText(data.dnsName);
   ipEdit->setText(data.ipAddress);
+  familyBox->setCurrentText(QString::fromLatin1(AddressFamilyText(data.family)));
   readCommunityEdit->setText(data.readCommunity);
   writeCommunityEdit->setText(data.writeCommunity);
   timeoutEdit->setText(QString::number(data.timeoutMs));
@@ -339,6 +350,12 @@ void CParametersPage::StartJob() {
 void CParametersPage::OnQueryEnded() {
   if (!queried) return;  // the host could not be resolved
   queried = false;
+  // An IPv6 address goes to the box and the history in its RFC 5952 form,
+  // so that its spellings make one entry; other texts stay as typed.
+  if (LooksLikeIpv6(data.host.toStdString())) {
+    const QString canonical = CanonicalHostText(data.host);
+    if (!canonical.isEmpty()) data.host = canonical;
+  }
   CHostHistory::Touch(history, data.host, CHostHistory::Capacity());
   ShowHistory();
   SetHost(data.host);
@@ -391,7 +408,7 @@ void CParametersPage::EnableControls(bool enable) {
   for (QWidget* w : std::initializer_list<QWidget*>{
            hostBox, readCommunityEdit, writeCommunityEdit, timeoutEdit, retriesEdit, browseButton,
            telnetButton, factoryButton, loadDefaultButton, setDefaultButton, telnetPathEdit,
-           versionBox, v3Group}) {
+           versionBox, v3Group, familyBox}) {
     w->setEnabled(enable);
   }
   if (enable) ShowVersionControls();

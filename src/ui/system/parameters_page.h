@@ -23,7 +23,8 @@ namespace tesmo {
 class CParametersPage : public ToolPage {
   Q_OBJECT
  public:
-  // Control ids of the SNMP version and the SNMPv3 security controls.
+  // Control ids of the SNMP version, the SNMPv3 security controls and the
+  // address family chooser.
   enum : int {
     kVersionId = 1200,
     kUserId,
@@ -32,7 +33,8 @@ class CParametersPage : public ToolPage {
     kAuthPassId,
     kPrivProtocolId,
     kPrivPassId,
-    kRememberId
+    kRememberId,
+    kFamilyId
   };
 
   explicit CParametersPage(const PageContext& context);
@@ -60,6 +62,7 @@ class CParametersPage : public ToolPage {
 
   QComboBox* HostBox() const { return hostBox; }
   QLineEdit* TimeoutEdit() const { return timeoutEdit; }
+  QComboBox* FamilyBox() const { return familyBox; }
 
  private:
   // Reads the controls into data and hands the target part to the target; a
@@ -88,6 +91,7 @@ class CParametersPage : public ToolPage {
   QComboBox* hostBox = nullptr;
   QLineEdit* dnsEdit = nullptr;
   QLineEdit* ipEdit = nullptr;
+  QComboBox* familyBox = nullptr;
   QLineEdit* readCommunityEdit = nullptr;
   QLineEdit* writeCommunityEdit = nullptr;
   QLineEdit* timeoutEdit = nullptr;
