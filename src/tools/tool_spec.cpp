@@ -5,9 +5,6 @@
 #include <cstring>
 
 #include "core/base/number_text.h"
-#include "core/base/status_channel.h"
-#include "core/net/ip_address.h"
-#include "core/snmp/target_resolve.h"
 
 namespace tesmo {
 namespace {
@@ -77,22 +74,6 @@ std::optional<unsigned> BatchOptions::Number(const char* name) const {
 QStringList BatchOptions::Values(const char* name) const {
   auto found = pageOptionValues.find(QString::fromUtf8(name));
   return found == pageOptionValues.end() ? QStringList() : found->second;
-}
-
-bool ResolveEchoBatchHost(BatchContext& context) {
-  const std::string host = context.parameters.host.trimmed().toStdString();
-  if (LooksLikeIpv6(host)) {
-    if (std::optional<IpAddress> v6 = ParseIpAddress(host); v6 && v6->IsV6()) {
-      context.parameters.ipAddress = QString::fromStdString(v6->Text());
-      context.job.SetTarget(TargetOf(context.parameters));
-      return true;
-    }
-  }
-  const ResolveOutcome resolved = ResolveHost(context.parameters);
-  if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
-  if (!resolved.valid) return false;
-  context.job.SetTarget(TargetOf(context.parameters));
-  return true;
 }
 
 }  // namespace tesmo

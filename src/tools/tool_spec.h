@@ -77,13 +77,6 @@ struct BatchContext {
   std::function<void(const QString&)> print;
 };
 
-// The HOST of a tool whose echoes may go to IPv6 (resolvesHost false): an
-// IPv6 literal is taken as it stands, anything else is resolved as the batch
-// driver resolves every other tool's HOST, status line included. Sets the
-// parameters' address and the job's target; false when HOST cannot be
-// resolved.
-bool ResolveEchoBatchHost(BatchContext& context);
-
 // A command of the grids' Select menu: it hands the clicked host on.
 struct SelectCommand {
   int id = 0;                  // the window's command id; 0: none
@@ -113,8 +106,6 @@ struct ToolSpec {
   // HOST is resolved first (a failure exits with kBatchUnresolved); a tool
   // that reads HOST as something else (a DNS name) gets it as typed.
   bool resolvesHost = true;
-  // (The echo tools resolve HOST themselves with ResolveEchoBatchHost, so
-  // that an IPv6 literal reaches them.)
 
   // The window's command line "HOST NAME WORDS...", when the tool reads more
   // than the host: takes all the words and says whether the page starts.

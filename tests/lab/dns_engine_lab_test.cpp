@@ -251,7 +251,7 @@ TEST_F(DnsEngineLabIpv6, InternalResolverAsksIpv6Servers) {
     ApplyDnsServerList(c.servers);
     CNameCacheLock lock;
     ASSERT_TRUE(lock.Owns());
-    EXPECT_EQ(InternalAddressOfName("alpha.lab.test"), c.address) << c.servers;
+    EXPECT_EQ(InternalAddressOfName("alpha.lab.test", IpAddress::Family::kV4), c.address) << c.servers;
   }
   ApplyDnsServerList("127.0.0.1");
   SetResolverTimeout(1);

@@ -36,11 +36,7 @@ std::optional<IpAddress> ParseEchoAddress(std::string_view addressText) {
 }
 
 std::string EchoAddressOfHostText(const std::string& hostText) {
-  if (LooksLikeIpv6(hostText)) {
-    std::optional<IpAddress> v6 = ParseIpAddress(hostText);
-    if (v6 && v6->IsV6()) return v6->Text();
-  }
-  return AddressOfHostText(hostText);
+  return AddressOfHostText(hostText, AddressFamilyChoice::kEither);
 }
 
 std::string EchoSourceText(const EchoResult& result) {

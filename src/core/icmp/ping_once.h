@@ -42,9 +42,9 @@ std::string ErrorStatusText(uint32_t status, const IpAddress& source);
 // The echo destination an address text names: an IPv4 text by the classic
 // rule, else an IPv6 literal; nothing when it is neither.
 std::optional<IpAddress> ParseEchoAddress(std::string_view addressText);
-// The address a host text names for an echo: an IPv6 literal in its RFC
-// 5952 form, anything else as AddressOfHostText has it (an IPv4 text, or a
-// name looked up); "" when there is none.
+// The address a host text names for an echo: an address of either family in
+// its canonical form, or a name's first IPv4 address, its first IPv6 one when
+// it has none; "" when there is none.
 std::string EchoAddressOfHostText(const std::string& hostText);
 // The source of an answer as text: dotted for IPv4, RFC 5952 for IPv6.
 std::string EchoSourceText(const EchoResult& result);

@@ -8,7 +8,6 @@ namespace tesmo {
 namespace {
 
 int RunDiscoveryBatch(BatchContext& context) {
-  if (!ResolveEchoBatchHost(context)) return kBatchUnresolved;
   const BatchOptions& given = context.options;
   const std::optional<unsigned> count = given.Number("--count");
   if (!count) {
@@ -47,7 +46,6 @@ const CToolRegistration registration({
                 {"--rounds", "R"},
                 {"--timeout-increment", "MS"}},
     .run = RunDiscoveryBatch,
-    .resolvesHost = false,
 });
 
 }  // namespace

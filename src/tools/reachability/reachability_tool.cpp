@@ -6,7 +6,6 @@ namespace tesmo {
 namespace {
 
 int RunReachabilityBatchPage(BatchContext& context) {
-  if (!ResolveEchoBatchHost(context)) return kBatchUnresolved;
   const ReachabilityBatchResult result = RunReachabilityBatch(
       context.job, ReadPingSettings(), context.options.Number("--pings").value_or(0));
   context.print(QString::fromStdString(result.report));
@@ -21,7 +20,6 @@ const CToolRegistration registration({
     .summary = "ping statistics (--pings N) and ten service checks (Reachability page)",
     .options = {{"--pings", "N"}},
     .run = RunReachabilityBatchPage,
-    .resolvesHost = false,
 });
 
 }  // namespace

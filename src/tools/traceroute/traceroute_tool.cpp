@@ -12,7 +12,6 @@ namespace {
 constexpr unsigned kBatchSnmpHops = 30;
 
 int RunTracerouteBatch(BatchContext& context) {
-  if (!ResolveEchoBatchHost(context)) return kBatchUnresolved;
   TraceOptions options = TraceOptions::Load();
   options.icmpMode = !context.options.Has("--snmp");
   if (!options.icmpMode) options.maxSnmpHops = kBatchSnmpHops;
@@ -36,7 +35,6 @@ const CToolRegistration registration({
     .summary = "ICMP trace to --dest DEST or HOST; --snmp: through the agents' routes from HOST",
     .options = {{"--dest", "DEST", false}, {"--snmp", nullptr}},
     .run = RunTracerouteBatch,
-    .resolvesHost = false,
 });
 
 }  // namespace
