@@ -37,6 +37,8 @@ namespace {
 constexpr char kAgent[] = "127.0.77.39";
 constexpr char kBigAgent[] = "127.0.77.38";
 constexpr char kNewTablesAgent[] = "127.0.77.37";
+// The same agent over IPv6, through a relay on the lab namespace's loopback.
+constexpr char kNewTablesAgentV6[] = "2001:db8:77:40::37";
 
 // A vendor file of the test's own. "08002a" is written in lower case and must
 // never match, since hardware addresses are rendered in upper case.
@@ -439,19 +441,34 @@ TEST_F(TablesLabTest, AnAgentWithOnlyTheNewerTablesGivesItsIPv4AndIPv6Rows) {
          "255.255.255.000\r\n/64\r\n/64", "00A0C9556677", "Tesmo Lab Cards"}},
        nullptr},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.page);
-    CJobGrid g;
-    CStatusLog status;
-    const TableJobOutcome outcome = RunPageJob(c.table(), g.table, LabAgent(kNewTablesAgent, 161));
-    EXPECT_TRUE(outcome.answered);
-    ExpectRows(g.DataRows(), c.rows);
-    const QString last = status.Texts().value(status.Texts().size() - 1);
-    if (c.tableRead == nullptr) {
-      EXPECT_EQ(last, "Ready");
-    } else {
-      EXPECT_TRUE(last.startsWith("Ready (") && last.contains(c.tableRead)) << last.toStdString();
+  // The same agent asked over IPv4 and over IPv6 gives the same rows.
+  for (const char* agent : {kNewTablesAgent, kNewTablesAgentV6}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.page) + " at " + agent);
+      CJobGrid g;
+      CStatusLog status;
+      const TableJobOutcome outcome = RunPageJob(c.table(), g.table, LabAgent(agent, 161));
+      EXPECT_TRUE(outcome.answered);
+      ExpectRows(g.DataRows(), c.rows);
+      const QString last = status.Texts().value(status.Texts().size() - 1);
+      if (c.tableRead == nullptr) {
+        EXPECT_EQ(last, "Ready");
+      } else {
+        EXPECT_TRUE(last.startsWith("Ready (") && last.contains(c.tableRead)) << last.toStdString();
+      }
     }
+  }
+  // --batch takes the IPv6 literal as the host, brackets and all.
+  QTemporaryDir work;
+  for (const char* page : {"addresses", "arptable", "routetable"}) {
+    SCOPED_TRACE(page);
+    const QStringList options = {page, "--port", "161", "--timeout", "1000", "--retries", "1"};
+    const BatchRun v4 = RunBatchIn(QStringList{"--batch", kNewTablesAgent} + options, work.path());
+    const BatchRun v6 = RunBatchIn(
+        QStringList{"--batch", QString("[%1]").arg(kNewTablesAgentV6)} + options, work.path());
+    EXPECT_EQ(v6.exitCode, 0) << v6.err.toStdString();
+    EXPECT_EQ(v6.out, v4.out);
+    EXPECT_TRUE(v6.err.contains("Ready (read from")) << v6.err.toStdString();
   }
 }
 
