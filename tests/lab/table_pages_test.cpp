@@ -161,9 +161,10 @@ const Rows kRouteRows = {
      kAny, kAny},
     {"2", "010.100.000.000", "010.077.041.020", "", kAny, "255.255.000.000", "indirect", "local",
      kAny, kAny},
-    // inetCidrRouteTable's IPv6 routes, by destination: the harness's, the
-    // connected prefixes, and the kernel's own (local addresses, link-local
-    // and multicast prefixes).
+    // inetCidrRouteTable's IPv6 routes, by destination address: the
+    // harness's, the connected prefixes, and the kernel's own (local
+    // addresses, link-local and multicast prefixes).
+    {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
     {"2", "2001:db8:77:40::", "::", "", kAny, "/64", "local", "local", kAny, ""},
     {"2", "2001:db8:77:40::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
     {"3", "2001:db8:77:42::", "::", "", kAny, "/64", "local", "local", kAny, ""},
@@ -172,7 +173,6 @@ const Rows kRouteRows = {
     {"2", "2001:db8:97::", "2001:db8:77:40::37", "", kAny, "/48", "remote", "local", kAny, ""},
     {"2", "2001:db8:98::", "2001:db8:77:40::20", "", kAny, "/48", "remote", "local", kAny, ""},
     {"2", "2001:db8:99::", "2001:db8:77:40::9", "", kAny, "/48", "remote", "local", kAny, ""},
-    {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
     {"2", "fe80::", "::", "", kAny, "/64", "local", "local", kAny, ""},
     {"2", "fe80::2a0:c9ff:fe11:2233", "::", "", kAny, "/128", "local", "local", kAny, ""},
     {"2", "ff00::", "::", "", kAny, "/8", "local", "local", kAny, ""},
@@ -424,10 +424,10 @@ TEST_F(TablesLabTest, AnAgentWithOnlyTheNewerTablesGivesItsIPv4AndIPv6Rows) {
          kAny, ""},
         {"2", "010.077.044.000", "000.000.000.000", "", kAny, "255.255.255.000", "local", "local",
          kAny, ""},
+        {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
         {"2", "2001:db8:66::", "2001:db8:77:44::9", "", kAny, "/48", "remote", "local", kAny, ""},
         {"2", "2001:db8:77:44::", "::", "", kAny, "/64", "local", "local", kAny, ""},
         {"2", "2001:db8:77:44::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
-        {"1", "::1", "::", "", kAny, "/128", "local", "local", kAny, ""},
         {"2", "fe80::", "::", "", kAny, "/64", "local", "local", kAny, ""},
         {"2", "fe80::2a0:c9ff:fe55:6677", "::", "", kAny, "/128", "local", "local", kAny, ""},
         {"2", "ff00::", "::", "", kAny, "/8", "local", "local", kAny, ""}},

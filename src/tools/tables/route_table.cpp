@@ -1,5 +1,8 @@
 // The Routing Table page's table.
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <tuple>
 
 #include "tools/tables/table_pages.h"
 
@@ -87,6 +90,18 @@ void SortByDestination(std::vector<RouteRow>& rows) {
   rows = std::move(sorted);
 }
 
+// IPv6 destinations by their value and then by prefix length (their texts
+// do not sort as numbers), stable; rows whose index could not be read last.
+void SortIpv6ByDestination(std::vector<RouteRow>& rows) {
+  const auto key = [](const RouteRow& row) {
+    std::optional<IpAddress> address = ParseIpAddress(row.dest);
+    const int length = row.mask.size() > 1 ? std::atoi(row.mask.c_str() + 1) : 0;
+    return std::make_tuple(!address, address.value_or(IpAddress()), length);
+  };
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const RouteRow& a, const RouteRow& b) { return key(a) < key(b); });
+}
+
 // ipRouteTable's routes then inetCidrRouteTable's IPv6 routes; without
 // ipRouteTable rows all of inetCidrRouteTable's (IPv4 first), else
 // ipCidrRouteTable's. Each family sorted by destination.
@@ -106,7 +121,7 @@ void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill&
     }
   }
   SortByDestination(v4);
-  SortByDestination(v6);
+  SortIpv6ByDestination(v6);
   for (const std::vector<RouteRow>* rows : {&v4, &v6}) {
     for (const RouteRow& r : *rows) {
       fill.AddRow({CellText(r.ifIndex), CellText(r.dest), CellText(r.nextHop),
