@@ -486,7 +486,7 @@ TEST_F(TablesLabTest, SnmpTraceFindsTheIPv6RouteByTheLongestPrefix) {
       {"2001:db8:97::5",
        TraceEnd::NoRoute,
        {{"1", "tables-agent", "127.0.77.39", "2001:db8:77:40::37", "", "(2) taba",
-         "2001:db8:97::\n/48", "1024", kAny},
+         "2001:db8:97::\n/48", "1024", "local"},
         {"2", "tables-new-agent", "2001:db8:77:40::37", "", "", "", "", "", ""}}},
       {"2001:db8:99::5",
        TraceEnd::NoResponse,

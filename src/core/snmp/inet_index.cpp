@@ -202,4 +202,31 @@ std::string BadIndexText(const std::string& error) {
   return "(unreadable index: " + error + ")";
 }
 
+namespace {
+
+constexpr const char* kRouteTypes[] = {nullptr, "other", "reject", "local", "remote", "blackhole"};
+constexpr const char* kRouteProtocols[] = {
+    nullptr, "other", "local",     "netmgmt",   "icmp", "egp", "ggp",  "hello",      "rip",
+    "isIs",  "esIs",  "ciscoIgrp", "bbnSpfIgp", "ospf", "bgp", "idpr", "ciscoEigrp", "dvmrp"};
+
+template <size_t N>
+std::string Label(const std::string& text, const char* const (&labels)[N]) {
+  if (text.empty() || text.size() > 3) return text;
+  size_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return text;
+    value = value * 10 + static_cast<size_t>(c - '0');
+  }
+  return value < N && labels[value] != nullptr ? labels[value] : text;
+}
+
+}  // namespace
+
+std::string InetRouteTypeText(const std::string& text) {
+  return Label(text, kRouteTypes);
+}
+std::string RouteProtocolText(const std::string& text) {
+  return Label(text, kRouteProtocols);
+}
+
 }  // namespace tesmo

@@ -100,4 +100,10 @@ std::string PrefixMaskText(const IpAddress& address, uint32_t prefixLength);
 // The text of a row whose index could not be read.
 std::string BadIndexText(const std::string& error);
 
+// The labels of inetCidrRouteType and IANAipRouteProtocol values that the
+// request layer printed as bare numbers (no loaded module declares the
+// columns); any other text as it is.
+std::string InetRouteTypeText(const std::string& text);
+std::string RouteProtocolText(const std::string& text);
+
 }  // namespace tesmo

@@ -33,13 +33,6 @@ constexpr char kFromInetCidr[] =
 constexpr char kFromIpCidr[] =
     "Ready (read from ipCidrRouteTable: the agent has no ipRouteTable or inetCidrRouteTable)";
 
-// inetCidrRouteType and IANAipRouteProtocol, for agents' values printed
-// without their modules.
-constexpr const char* kRouteTypes[] = {nullptr, "other", "reject", "local", "remote", "blackhole"};
-constexpr const char* kRouteProtocols[] = {
-    nullptr, "other", "local",     "netmgmt",   "icmp", "egp", "ggp",  "hello",      "rip",
-    "isIs",  "esIs",  "ciscoIgrp", "bbnSpfIgp", "ospf", "bgp", "idpr", "ciscoEigrp", "dvmrp"};
-
 struct RouteRow {
   std::string ifIndex, dest, nextHop, nameOf, metric, mask, type, proto, age, info;
   bool v6 = false;
@@ -57,8 +50,8 @@ RouteRow FromInetCidrTable(const TableRow& record) {
   RouteRow row;
   row.ifIndex = t[kInetIfIndex];
   row.metric = t[kInetMetric];
-  row.type = EnumLabel(t[kInetType], kRouteTypes);
-  row.proto = EnumLabel(t[kInetProto], kRouteProtocols);
+  row.type = InetRouteTypeText(t[kInetType]);
+  row.proto = RouteProtocolText(t[kInetProto]);
   row.age = t[kInetAge];
   InetCidrRouteIndex index;
   std::string error;

@@ -170,8 +170,8 @@ SearchEnd CSnmpTrace::SearchRouteV6(const SnmpTarget& target, FoundRoute& route)
   route.texts[kRouteMask] = PrefixMaskText(index.destination.address, index.prefixLength);
   route.texts[kRouteNextHop] = index.nextHop.Text();
   route.texts[kRouteIfIndex] = t[kInetRouteIfIndex];
-  route.texts[kRouteType] = t[kInetRouteType];
-  route.texts[kRouteProto] = t[kInetRouteProto];
+  route.texts[kRouteType] = InetRouteTypeText(t[kInetRouteType]);
+  route.texts[kRouteProto] = RouteProtocolText(t[kInetRouteProto]);
   route.texts[kRouteMetric1] = t[kInetRouteMetric1];
   return SearchEnd::Found;
 }
