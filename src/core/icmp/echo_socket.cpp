@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -326,6 +327,101 @@ std::string ErrnoText(const char* prefix, int error) {
   return std::string(prefix) + strerror_r(error, buffer, sizeof buffer);
 }
 
+// The text of a socket that would not open.
+std::string OpenErrorText(const OpenedSocket& opened, const char* failure) {
+  return opened.error == EACCES || opened.error == EPERM || opened.error == 0
+             ? std::string(kIcmpNotPermittedText)
+             : ErrnoText(failure, opened.error);
+}
+
+// An echo request of either family: type, code 0, checksum 0 (the caller or
+// the kernel fills it in), identifier, sequence and the data pattern.
+std::unique_ptr<uint8_t[]> BuildEchoRequest(uint8_t type, const EchoNumbers& numbers,
+                                            uint32_t dataLength, size_t& packetLength) {
+  packetLength = 8 + static_cast<size_t>(dataLength);
+  std::unique_ptr<uint8_t[]> packet(new uint8_t[packetLength]);
+  packet[0] = type;
+  packet[1] = 0;
+  packet[2] = packet[3] = 0;
+  packet[4] = static_cast<uint8_t>(numbers.identifier >> 8);
+  packet[5] = static_cast<uint8_t>(numbers.identifier);
+  packet[6] = static_cast<uint8_t>(numbers.sequence >> 8);
+  packet[7] = static_cast<uint8_t>(numbers.sequence);
+  FillEchoPattern(packet.get() + 8, dataLength);
+  return packet;
+}
+
+// Sends the request; false (with the result's error text) when it could not
+// go. The network refusing it (no route, host down) is an echo tried and
+// lost, as the statistics count it; only this machine refusing it
+// (permission, size) makes no echo at all.
+bool SendRequest(int fd, const uint8_t* packet, size_t length, const sockaddr* destination,
+                 socklen_t destinationLength, EchoResult& result) {
+  if (sendto(fd, packet, length, 0, destination, destinationLength) >= 0) {
+    result.sent = true;
+    result.state = EchoState::NoReply;
+    return true;
+  }
+  const int error = errno;
+  result.errorText = ErrnoText("cannot send the echo: ", error);
+  result.sent = error != EPERM && error != EACCES && error != EMSGSIZE && error != EINVAL;
+  return false;
+}
+
+// The kernel gives a ping socket's echoes the socket's own identifier (its
+// local "port"); a raw socket keeps the one the request carries.
+uint16_t SocketIdentifier(int fd, bool raw, uint16_t identifier) {
+  if (raw) return identifier;
+  sockaddr_storage local{};
+  socklen_t localLength = sizeof local;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0) return identifier;
+  if (local.ss_family == AF_INET) return ntohs(reinterpret_cast<sockaddr_in*>(&local)->sin_port);
+  if (local.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&local)->sin6_port);
+  return identifier;
+}
+
+// Waits for the answer until the request's time-out. A cancellable wait
+// sleeps in slices so that the caller's stop request is seen within 50 ms.
+// read(revents, arrival) reads what the socket holds and says whether our
+// answer was among it, with its arrival time (read as soon as a read
+// returns, before any parsing).
+void WaitForAnswer(int fd, const EchoRequest& request, Clock::time_point start, EchoResult& result,
+                   const std::function<bool(short, Clock::time_point&)>& read) {
+  Clock::time_point deadline = start + std::chrono::milliseconds(request.timeoutMs);
+  while (true) {
+    Clock::time_point now = Clock::now();
+    if (now >= deadline) break;
+    auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
+    if (request.cancel != nullptr && slice > std::chrono::milliseconds(50)) {
+      slice = std::chrono::milliseconds(50);
+    }
+    timespec wait{static_cast<time_t>(slice.count() / 1000000000),
+                  static_cast<long>(slice.count() % 1000000000)};
+    pollfd watch{fd, POLLIN, 0};
+    int ready = ppoll(&watch, 1, &wait, nullptr);
+    if (request.cancel != nullptr && request.cancel->load() != 0) {
+      result.cancelled = true;
+      break;
+    }
+    if (ready <= 0) continue;
+    Clock::time_point arrival;
+    if (read(watch.revents, arrival)) {
+      SetElapsed(result, start, arrival);
+      result.state = EchoState::Reply;
+      return;
+    }
+  }
+  SetElapsed(result, start, Clock::now());
+}
+
+// A raw socket's pending error, set by an ICMP error beside the error packet
+// itself (which is read like any other), would fail the next read: clear it.
+void ClearPendingError(int fd) {
+  int pending = 0;
+  socklen_t pendingLength = sizeof pending;
+  getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &pendingLength);
+}
+
 // A message header for recvmsg over IPv6: the sender and the control
 // messages (hop limit, extended errors).
 struct Received6 {
@@ -427,9 +523,7 @@ EchoResult SendEcho6(const EchoRequest& request, int hopLimit) {
   result.state = EchoState::LocalError;
   OpenedSocket opened = OpenEchoSocket(true);
   if (opened.fd < 0) {
-    result.errorText = opened.error == EACCES || opened.error == EPERM || opened.error == 0
-                           ? kIcmpNotPermittedText
-                           : ErrnoText("cannot open an ICMPv6 socket: ", opened.error);
+    result.errorText = OpenErrorText(opened, "cannot open an ICMPv6 socket: ");
     return result;
   }
   CSocket socketGuard(opened.fd);
@@ -460,70 +554,27 @@ EchoResult SendEcho6(const EchoRequest& request, int hopLimit) {
 
   // The kernel fills in the checksum over its pseudo-header, on raw and
   // ping sockets alike.
-  size_t packetLength = 8 + static_cast<size_t>(request.dataLength);
-  std::unique_ptr<uint8_t[]> packet(new uint8_t[packetLength]);
+  size_t packetLength = 0;
+  std::unique_ptr<uint8_t[]> packet =
+      BuildEchoRequest(ICMP6_ECHO_REQUEST, numbers, request.dataLength, packetLength);
   std::unique_ptr<uint8_t[]> reply(new uint8_t[kEchoReplyBufferSize]);
-  packet[0] = ICMP6_ECHO_REQUEST;
-  packet[1] = 0;
-  packet[2] = packet[3] = 0;
-  packet[4] = static_cast<uint8_t>(numbers.identifier >> 8);
-  packet[5] = static_cast<uint8_t>(numbers.identifier);
-  packet[6] = static_cast<uint8_t>(numbers.sequence >> 8);
-  packet[7] = static_cast<uint8_t>(numbers.sequence);
-  FillEchoPattern(packet.get() + 8, request.dataLength);
 
   socklen_t destinationLength = 0;
   const sockaddr_storage destination = request.address6.ToSockaddr(0, &destinationLength);
-
-  Clock::time_point start = Clock::now();
-  ssize_t written = sendto(fd, packet.get(), packetLength, 0,
-                           reinterpret_cast<const sockaddr*>(&destination), destinationLength);
-  if (written < 0) {
-    const int error = errno;
-    result.errorText = ErrnoText("cannot send the echo: ", error);
-    result.sent = error != EPERM && error != EACCES && error != EMSGSIZE && error != EINVAL;
+  const Clock::time_point start = Clock::now();
+  if (!SendRequest(fd, packet.get(), packetLength, reinterpret_cast<const sockaddr*>(&destination),
+                   destinationLength, result)) {
     return result;
   }
-  result.sent = true;
-  result.state = EchoState::NoReply;
-  Expected6 expected{request.address6, numbers.identifier, numbers.sequence};
-  if (!raw) {
-    sockaddr_in6 local{};
-    socklen_t localLength = sizeof local;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0) {
-      expected.identifier = ntohs(local.sin6_port);
-    }
-  }
+  const Expected6 expected{request.address6, SocketIdentifier(fd, raw, numbers.identifier),
+                           numbers.sequence};
   result.identifier = expected.identifier;
   result.sequence = expected.sequence;
 
-  Clock::time_point deadline = start + std::chrono::milliseconds(request.timeoutMs);
-  while (true) {
-    Clock::time_point now = Clock::now();
-    if (now >= deadline) break;
-    auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
-    if (request.cancel != nullptr && slice > std::chrono::milliseconds(50)) {
-      slice = std::chrono::milliseconds(50);
-    }
-    timespec wait{static_cast<time_t>(slice.count() / 1000000000),
-                  static_cast<long>(slice.count() % 1000000000)};
-    pollfd watch{fd, POLLIN, 0};
-    int ready = ppoll(&watch, 1, &wait, nullptr);
-    if (request.cancel != nullptr && request.cancel->load() != 0) {
-      result.cancelled = true;
-      break;
-    }
-    if (ready <= 0) continue;
-    Clock::time_point arrival;
+  WaitForAnswer(fd, request, start, result, [&](short revents, Clock::time_point& arrival) {
     ReadOutcome outcome = ReadOutcome::Other;
-    if (raw && (watch.revents & POLLERR)) {
-      // An ICMPv6 error may also set the socket's pending error, which would
-      // fail the next read; the error packet itself is read below.
-      int pending = 0;
-      socklen_t pendingLength = sizeof pending;
-      getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &pendingLength);
-    }
-    if (!raw && (watch.revents & POLLERR)) {
+    if (raw && (revents & POLLERR)) ClearPendingError(fd);
+    if (!raw && (revents & POLLERR)) {
       do {
         outcome = ReadPing6Error(fd, reply.get(), expected, result);
         arrival = Clock::now();
@@ -535,13 +586,8 @@ EchoResult SendEcho6(const EchoRequest& request, int hopLimit) {
       arrival = Clock::now();
       if (outcome == ReadOutcome::Empty) break;
     }
-    if (outcome == ReadOutcome::Ours) {
-      SetElapsed(result, start, arrival);
-      result.state = EchoState::Reply;
-      return result;
-    }
-  }
-  SetElapsed(result, start, Clock::now());
+    return outcome == ReadOutcome::Ours;
+  });
   return result;
 }
 
@@ -588,9 +634,7 @@ EchoResult SendEcho(const EchoRequest& request) {
 
   OpenedSocket opened = OpenEchoSocket();
   if (opened.fd < 0) {
-    result.errorText = opened.error == EACCES || opened.error == EPERM || opened.error == 0
-                           ? kIcmpNotPermittedText
-                           : ErrnoText("cannot open an ICMP socket: ", opened.error);
+    result.errorText = OpenErrorText(opened, "cannot open an ICMP socket: ");
     return result;
   }
   CSocket socketGuard(opened.fd);
@@ -613,17 +657,10 @@ EchoResult SendEcho(const EchoRequest& request) {
     setsockopt(fd, IPPROTO_IP, IP_RECVTTL, &on, sizeof on);
   }
 
-  size_t packetLength = 8 + static_cast<size_t>(request.dataLength);
-  std::unique_ptr<uint8_t[]> packet(new uint8_t[packetLength]);
+  size_t packetLength = 0;
+  std::unique_ptr<uint8_t[]> packet =
+      BuildEchoRequest(ICMP_ECHO, numbers, request.dataLength, packetLength);
   std::unique_ptr<uint8_t[]> reply(new uint8_t[kEchoReplyBufferSize]);
-  packet[0] = ICMP_ECHO;
-  packet[1] = 0;
-  packet[2] = packet[3] = 0;
-  packet[4] = static_cast<uint8_t>(numbers.identifier >> 8);
-  packet[5] = static_cast<uint8_t>(numbers.identifier);
-  packet[6] = static_cast<uint8_t>(numbers.sequence >> 8);
-  packet[7] = static_cast<uint8_t>(numbers.sequence);
-  FillEchoPattern(packet.get() + 8, request.dataLength);
   uint16_t sum = Checksum(packet.get(), packetLength);
   packet[2] = static_cast<uint8_t>(sum >> 8);
   packet[3] = static_cast<uint8_t>(sum);
@@ -631,96 +668,47 @@ EchoResult SendEcho(const EchoRequest& request) {
   sockaddr_in destination{};
   destination.sin_family = AF_INET;
   destination.sin_addr.s_addr = htonl(request.address);
-
-  Clock::time_point start = Clock::now();
-  ssize_t written = sendto(fd, packet.get(), packetLength, 0,
-                           reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
-  if (written < 0) {
-    const int error = errno;
-    result.errorText = ErrnoText("cannot send the echo: ", error);
-    // The network refused it (no route, host down): an echo tried and lost,
-    // as the statistics count it. Only this machine refusing it (permission,
-    // size) makes no echo at all.
-    result.sent = error != EPERM && error != EACCES && error != EMSGSIZE && error != EINVAL;
+  const Clock::time_point start = Clock::now();
+  if (!SendRequest(fd, packet.get(), packetLength, reinterpret_cast<const sockaddr*>(&destination),
+                   sizeof destination, result)) {
     return result;
   }
-  result.sent = true;
-  result.state = EchoState::NoReply;
-  Expected expected{request.address, numbers.identifier, numbers.sequence};
-  if (!raw) {
-    // The kernel gives a ping socket's echoes the socket's own identifier.
-    sockaddr_in local{};
-    socklen_t localLength = sizeof local;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0) {
-      expected.identifier = ntohs(local.sin_port);
-    }
-  }
+  const Expected expected{request.address, SocketIdentifier(fd, raw, numbers.identifier),
+                          numbers.sequence};
   result.identifier = expected.identifier;
   result.sequence = expected.sequence;
 
-  // Wait for the answer. A cancellable wait sleeps in slices so that the
-  // caller's stop request is seen within 50 ms.
-  Clock::time_point deadline = start + std::chrono::milliseconds(request.timeoutMs);
-  while (true) {
-    Clock::time_point now = Clock::now();
-    if (now >= deadline) break;
-    auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
-    if (request.cancel != nullptr && slice > std::chrono::milliseconds(50)) {
-      slice = std::chrono::milliseconds(50);
-    }
-    timespec wait{static_cast<time_t>(slice.count() / 1000000000),
-                  static_cast<long>(slice.count() % 1000000000)};
-    pollfd watch{fd, POLLIN, 0};
-    int ready = ppoll(&watch, 1, &wait, nullptr);
-    if (request.cancel != nullptr && request.cancel->load() != 0) {
-      result.cancelled = true;
-      break;
-    }
-    if (ready <= 0) continue;
-    // The arrival time is read as soon as a read returns, before any parsing.
-    Clock::time_point arrival;
-    bool answered = false;
+  WaitForAnswer(fd, request, start, result, [&](short revents, Clock::time_point& arrival) {
     if (raw) {
-      if (watch.revents & POLLERR) {
-        // An ICMP error may also set the socket's pending error; the error
-        // packet itself is read below like any other.
-        int pending = 0;
-        socklen_t pendingLength = sizeof pending;
-        getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &pendingLength);
-      }
-      while (!answered) {
+      if (revents & POLLERR) ClearPendingError(fd);
+      while (true) {
         ssize_t n = recv(fd, reply.get(), kEchoReplyBufferSize, MSG_DONTWAIT);
         arrival = Clock::now();
         if (n < 0) {
           if (errno == EINTR) continue;
-          break;
+          return false;
         }
-        answered = ParseRawEchoAnswer(reply.get(), static_cast<size_t>(n), expected.destination,
-                                      expected.identifier, expected.sequence, result);
+        if (ParseRawEchoAnswer(reply.get(), static_cast<size_t>(n), expected.destination,
+                               expected.identifier, expected.sequence, result)) {
+          return true;
+        }
       }
-    } else {
-      ReadOutcome outcome = ReadOutcome::Other;
-      if (watch.revents & POLLERR) {
-        do {
-          outcome = ReadPingError(fd, reply.get(), expected, result);
-          arrival = Clock::now();
-        } while (outcome == ReadOutcome::Other);
-        answered = outcome == ReadOutcome::Ours;
-      }
-      while (!answered) {
-        outcome = ReadPingReply(fd, reply.get(), expected, result);
+    }
+    ReadOutcome outcome = ReadOutcome::Other;
+    if (revents & POLLERR) {
+      do {
+        outcome = ReadPingError(fd, reply.get(), expected, result);
         arrival = Clock::now();
-        if (outcome == ReadOutcome::Empty) break;
-        answered = outcome == ReadOutcome::Ours;
-      }
+      } while (outcome == ReadOutcome::Other);
+      if (outcome == ReadOutcome::Ours) return true;
     }
-    if (answered) {
-      SetElapsed(result, start, arrival);
-      result.state = EchoState::Reply;
-      return result;
+    while (true) {
+      outcome = ReadPingReply(fd, reply.get(), expected, result);
+      arrival = Clock::now();
+      if (outcome == ReadOutcome::Empty) return false;
+      if (outcome == ReadOutcome::Ours) return true;
     }
-  }
-  SetElapsed(result, start, Clock::now());
+  });
   return result;
 }
 
