@@ -166,6 +166,23 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
     bool found = false;
     bool haveAddress = false;
     int addressClass = 0;
+    // The first address record names the host and fixes the class: later
+    // ones of another class are passed over, and each list holds at most
+    // kMaxAddresses.
+    const auto admit = [&](const DnsRecord& address, size_t listed) {
+      if (!haveAddress) {
+        info.name = address.owner;
+        addressClass = address.dnsClass;
+        haveAddress = true;
+      } else if (address.dnsClass != addressClass) {
+        return false;
+      }
+      if (listed >= DnsHostInfo::kMaxAddresses) {
+        log.Out("MAXADDRS exceeded: skipping address\n");
+        return false;
+      }
+      return true;
+    };
     for (uint16_t i = 0; i < header.answers; ++i) {
       if (!message.NextRecord(*offset, record)) return kDnsError;
       if (record.type == kDnsTypeCname) {
@@ -181,17 +198,7 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
         // IPv4 address and is passed over.
         const auto address = AddressOf(message, record);
         if (!address) continue;
-        if (!haveAddress) {
-          info.name = record.owner;
-          addressClass = record.dnsClass;
-          haveAddress = true;
-        } else if (record.dnsClass != addressClass) {
-          continue;
-        }
-        if (info.addresses.size() >= DnsHostInfo::kMaxAddresses) {
-          log.Out("MAXADDRS exceeded: skipping address\n");
-          continue;
-        }
+        if (!admit(record, info.addresses.size())) continue;
         info.addresses.push_back(*address);
         found = true;
       } else if (record.type == kDnsTypeAaaa && hostIpv6) {
@@ -202,17 +209,7 @@ int ReadDnsAnswer(const uint8_t* answer, size_t size, const DnsAnswerQuery& quer
           log.Out("AAAA record of %zu bytes (not 16): skipping it\n", record.dataLength);
           continue;
         }
-        if (!haveAddress) {
-          info.name = record.owner;
-          addressClass = record.dnsClass;
-          haveAddress = true;
-        } else if (record.dnsClass != addressClass) {
-          continue;
-        }
-        if (info.ipv6Addresses.size() >= DnsHostInfo::kMaxAddresses) {
-          log.Out("MAXADDRS exceeded: skipping address\n");
-          continue;
-        }
+        if (!admit(record, info.ipv6Addresses.size())) continue;
         info.ipv6Addresses.push_back(*address);
         found = true;
       }
