@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/base/settings_store.h"
+#include "core/net/ip_address.h"
 #include "core/net/resolver_state.h"
 #include "ui/nslookup/nslookup_page.h"
 
@@ -75,7 +76,7 @@ ListingRun RunListing(uint32_t server, unsigned port, const std::string& zone) {
   page.resize(900, 600);
   page.show();
   page.Engine().SetServerPort(static_cast<uint16_t>(port));
-  page.Engine().SetServers({server});
+  page.Engine().SetServers({tesmo::IpAddress::V4(server)});
   Control<QLineEdit>(&page, 1043)->setText(QString::fromStdString(zone));
   auto* types = Control<QComboBox>(&page, 2051);
   types->setCurrentIndex(types->findText(QStringLiteral("ANY")));
