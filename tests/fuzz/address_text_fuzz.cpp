@@ -1,6 +1,8 @@
-// libFuzzer target over the address-text rule: ParseAddressText against a
+// libFuzzer target over the address-text rules: ParseAddressText against a
 // second reading of the same rule written the plain way (split at dots, each
-// part checked against its limit), and the canonical form read back.
+// part checked against its limit), and the canonical form read back; then
+// the address of either family, whose canonical and grid forms must read
+// back as the same address.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/net/address_text.h"
+#include "core/net/ip_address.h"
 
 namespace {
 
@@ -52,6 +55,22 @@ std::optional<uint32_t> Reference(std::string_view text) {
   return static_cast<uint32_t>(address);
 }
 
+// Either family: what parses writes a canonical form that reads back as the
+// same address, and a grid form that does too; what does not parse says why.
+void CheckEitherFamily(std::string_view text) {
+  std::string error;
+  const std::optional<tesmo::IpAddress> address = tesmo::ParseIpAddress(text, &error);
+  if (!address) {
+    if (error.empty() || !tesmo::CanonicalIpText(text).empty()) __builtin_trap();
+    return;
+  }
+  const std::string canonical = address->Text();
+  if (canonical.empty() || canonical.size() > 64) __builtin_trap();
+  if (tesmo::ParseIpAddress(canonical) != address) __builtin_trap();
+  if (tesmo::ParseIpAddress(address->GridText()) != address) __builtin_trap();
+  if (address->IsV6() && canonical.find_first_of("ABCDEF") != std::string::npos) __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -60,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<char[]> exact(new char[size + (size == 0 ? 1 : 0)]);
   std::memcpy(exact.get(), data, size);
   const std::string_view text(exact.get(), size);
+  CheckEitherFamily(text);
   const std::optional<uint32_t> parsed = tesmo::ParseAddressText(text);
   if (parsed != Reference(text)) __builtin_trap();
   if (!parsed) {

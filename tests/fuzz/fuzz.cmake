@@ -63,6 +63,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/lines/line_store.cpp
     ${PROJECT_SOURCE_DIR}/src/core/base/untrusted_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/address_text.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/net/ip_address.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/dns_message.cpp)
   foreach(reader answer records dump listing)
     add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp ${TESMO_DNS_FUZZ_SOURCES})
@@ -80,7 +81,7 @@ if(TESMO_FUZZ)
     ${TESMO_FUZZ_SRC}/core/base/untrusted_text.cpp)
   # The address-text rule against a plain second reading of it.
   tesmo_fuzz_target(address_text_fuzz SOURCES fuzz/address_text_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/net/address_text.cpp)
+    ${TESMO_FUZZ_SRC}/core/net/address_text.cpp ${TESMO_FUZZ_SRC}/core/net/ip_address.cpp)
   # The vendor file.
   tesmo_fuzz_target(vendor_file_fuzz SOURCES fuzz/vendor_file_fuzz.cpp
     ${TESMO_FUZZ_SRC}/core/base/vendor_map.cpp)

@@ -51,6 +51,8 @@ const TextCase kTexts[] = {
     {"[2001:db8::1", nullptr, nullptr},
     {"2001:db8::g", nullptr, nullptr},
     {"1:2:3:4:5:6:7:8:9", nullptr, nullptr},
+    {"::1 junk", nullptr, nullptr},
+    {"2001:db8::1/64", nullptr, nullptr},
 };
 
 TEST(IpAddressText, ParsesAndWritesEveryForm) {
@@ -68,6 +70,13 @@ TEST(IpAddressText, ParsesAndWritesEveryForm) {
     EXPECT_EQ(address->GridText(), c.grid ? c.grid : c.canonical);
     // The canonical form reads back as the same address.
     EXPECT_EQ(ParseIpAddress(address->Text()), address);
+  }
+}
+
+TEST(IpAddressText, NulBytesEndNothing) {
+  // The text is taken whole: a NUL never cuts junk off an address or a zone.
+  for (std::string text : {std::string("::1\0junk", 8), std::string("fe80::1%lo\0x", 12)}) {
+    EXPECT_FALSE(ParseIpAddress(text));
   }
 }
 

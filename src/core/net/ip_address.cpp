@@ -247,7 +247,10 @@ std::optional<IpAddress> ParseIpAddress(std::string_view text, std::string* erro
     zone = text.substr(percent + 1);
     text = text.substr(0, percent);
   }
-  if (text.size() > INET6_ADDRSTRLEN) {
+  // Only hex digits, ':' and a dotted IPv4 tail: the library call below
+  // would stop at a NUL and take what stands before it.
+  if (text.size() > INET6_ADDRSTRLEN ||
+      text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos) {
     SetError(error, "Not an IPv6 address");
     return std::nullopt;
   }
@@ -266,7 +269,8 @@ std::optional<IpAddress> ParseIpAddress(std::string_view text, std::string* erro
     bool numeric = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
     if (numeric && name.size() <= 9) {
       scope = static_cast<uint32_t>(std::stoul(name));
-    } else if (!name.empty() && name.size() < IF_NAMESIZE) {
+    } else if (!name.empty() && name.size() < IF_NAMESIZE &&
+               name.find_first_of(std::string_view("\0 \t\r\n/", 6)) == std::string::npos) {
       scope = if_nametoindex(name.c_str());
     }
     if (scope == 0) {
