@@ -2,6 +2,7 @@
 # echoes.
 tesmo_test(discovery_unit_test unit
   unit/discovery_test.cpp
+  unit/sweep_set_test.cpp
   unit/trace_route_match_test.cpp
 )
 
@@ -17,3 +18,4 @@ function(tesmo_chain_test name kind source)
 endfunction()
 tesmo_chain_test(discovery_trace_lab_test lab lab/discovery_trace_test.cpp)
 tesmo_chain_test(discovery_trace_ui_test ui ui/discovery_trace_page_test.cpp)
+tesmo_chain_test(sweep_lab_test lab lab/sweep_test.cpp)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "core/base/job_runner.h"
+#include "core/base/settings_store.h"
 #include "core/grid/grid_data.h"
 #include "core/icmp/echo_status.h"
 #include "core/net/address_text.h"
@@ -224,6 +226,33 @@ TEST(Discovery, RangeLeavingTheSlash64StartsNothing) {
   EXPECT_EQ(echoes.load(), 0);
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_TRUE(status.Texts().last().contains("2001:db8:72:10::/64")) << status.Texts().last();
+}
+
+// The options added after the page's first ten: a file that never had them
+// stays as it was while they keep their built-in values; once stored they
+// come back, and going back to the built-in values is stored too.
+TEST(Discovery, AddedOptionsAreStoredOnceTheyDifferFromTheirDefaults) {
+  const auto fileText = [] {
+    QFile file(CSettingsStore::FilePath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  DiscoveryOptions().Save();
+  for (const char* key : {"ArpFromRouter", "ArpRouter", "AskSnmp"}) {
+    EXPECT_FALSE(fileText().contains(QString::fromUtf8(key))) << key;
+  }
+  DiscoveryOptions changed;
+  changed.arpFromRouter = true;
+  changed.arpRouter = "r1.chain.test";
+  changed.askSnmp = true;
+  const struct { DiscoveryOptions saved; } steps[] = {{changed}, {DiscoveryOptions()}};
+  for (const auto& step : steps) {
+    step.saved.Save();
+    const DiscoveryOptions loaded = DiscoveryOptions::Load();
+    EXPECT_EQ(loaded.arpFromRouter, step.saved.arpFromRouter);
+    EXPECT_EQ(loaded.arpRouter, step.saved.arpRouter);
+    EXPECT_EQ(loaded.askSnmp, step.saved.askSnmp);
+  }
+  EXPECT_TRUE(fileText().contains(QStringLiteral("ArpFromRouter=0")));
 }
 
 }  // namespace

@@ -229,4 +229,8 @@ std::string RouteProtocolText(const std::string& text) {
   return Label(text, kRouteProtocols);
 }
 
+bool ShownFromNewerTable(bool olderHasRows, bool readable, bool isV6) {
+  return !olderHasRows || !readable || isV6;
+}
+
 }  // namespace tesmo

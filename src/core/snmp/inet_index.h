@@ -97,6 +97,11 @@ std::optional<uint32_t> PrefixLengthOfPointer(const std::string& pointerText);
 // ("255.255.255.000"), for IPv6 "/" and the length.
 std::string PrefixMaskText(const IpAddress& address, uint32_t prefixLength);
 
+// Which records of a newer table a page shows after (or instead of) the rows
+// of the older IPv4 table: IPv6 only after IPv4 rows, every family instead of
+// them. A record whose index cannot be read is always shown, with the reason.
+bool ShownFromNewerTable(bool olderHasRows, bool readable, bool isV6);
+
 // The text of a row whose index could not be read.
 std::string BadIndexText(const std::string& error);
 

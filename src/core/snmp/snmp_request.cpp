@@ -605,6 +605,42 @@ int SnmpSet(const std::string& objectId, const std::string& valueText, char type
   return result;
 }
 
+int SnmpGetQuiet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target) {
+  status = 0;
+  std::unique_lock<std::mutex> lock;
+  if (!Lock(lock)) return kSnmpFailure;
+  OpenedSession opened = OpenSnmpSession(target, false);
+  if (opened.result == OpenResult::kStopped) return kSnmpStopped;
+  if (opened.session == nullptr) {
+    return opened.result == OpenResult::kTimedOut ? kSnmpTimeout : kSnmpFailure;
+  }
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+  for (const SnmpVarRequest& request : requests) {
+    ObjectId id;
+    if (!ParseObjectId(request.objectId, id)) {
+      snmp_free_pdu(pdu);
+      snmp_sess_close(opened.session);
+      return kSnmpFailure;
+    }
+    AddNull(pdu, id);
+  }
+  netsnmp_pdu* response = nullptr;
+  const int result = Exchange(opened.session, pdu, target, "snmpget", &response, {true, &lock});
+  if (result == kSnmpResponse) {
+    status = static_cast<int>(response->errstat);
+    size_t k = 0;
+    for (netsnmp_variable_list* v = response->variables;
+         status == kSnmpNoError && v != nullptr && k < requests.size(); v = v->next_variable, ++k) {
+      requests[k].result = IsException(*v) ? std::string() : VariableView(*v).Text();
+      requests[k].valueType = v->type;
+    }
+    if (status == kSnmpNoError && k < requests.size()) status = kSnmpShortAnswer;
+  }
+  if (response != nullptr) snmp_free_pdu(response);
+  snmp_sess_close(opened.session);
+  return result;
+}
+
 ProbeResult SnmpProbe(const SnmpTarget& target) {
   std::unique_lock<std::mutex> lock;
   if (!Lock(lock)) return ProbeResult::NoAnswer;

@@ -101,6 +101,13 @@ class SnmpWalkState {
 int SnmpGet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target,
             int* errorIndex = nullptr);
 
+// One GET as SnmpGet that posts nothing and lets go of SnmpMutex while it
+// waits (as SnmpProbe does), so that many run side by side without a silent
+// host holding up the others. An object the agent answers with an exception
+// value (SNMPv2c, v3) reads ""; an answer without error that leaves objects
+// out gives kSnmpShortAnswer. The target's stop flag ends it within 100 ms.
+int SnmpGetQuiet(std::span<SnmpVarRequest> requests, int& status, const SnmpTarget& target);
+
 // One step of a walk over several columns at once (see SnmpWalkState). The
 // first step asks for the successors of the requests' object identifiers,
 // which are the subtree roots; a column whose answer lies outside its root

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -12,12 +13,17 @@
 
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
+#include "core/base/untrusted_text.h"
+#include "core/base/vendor_map.h"
 #include "core/grid/grid_data.h"
 #include "core/grid/table_fill.h"
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
+#include "core/snmp/neighbour_table.h"
+#include "core/snmp/snmp_request.h"
+#include "tools/discovery/sweep_set.h"
 
 namespace tesmo {
 namespace {
@@ -33,6 +39,41 @@ const std::array<CColumnInfo, 4> kColumns = {{
     {"status", 32, kAlignLeftTop, false, kSortStringNoCaseAscending},
 }};
 
+// The columns the options add, in this order after the four of every sweep.
+const CColumnInfo kMacColumn = {"MAC", 12, kAlignLeftTop, false, kSortStringNoCaseAscending};
+const CColumnInfo kVendorColumn = {"vendor", 20, kAlignLeftTop, false, kSortStringNoCaseAscending};
+const CColumnInfo kSnmpNameColumn = {"SNMP name", 16, kAlignLeftTop, false,
+                                     kSortStringNoCaseAscending};
+const CColumnInfo kDescriptionColumn = {"description", 30, kAlignLeftTop, false,
+                                        kSortStringNoCaseAscending};
+
+// Where the added columns stand in this sweep's grid (-1: not shown).
+struct ExtraColumns {
+  int mac = -1, vendor = -1, snmpName = -1, description = -1;
+};
+
+std::vector<CColumnInfo> SweepColumns(const DiscoveryOptions& options, ExtraColumns& at) {
+  std::vector<CColumnInfo> columns(kColumns.begin(), kColumns.end());
+  const auto add = [&](const CColumnInfo& column, int& index) {
+    index = static_cast<int>(columns.size());
+    columns.push_back(column);
+  };
+  if (options.arpFromRouter) {
+    add(kMacColumn, at.mac);
+    add(kVendorColumn, at.vendor);
+  }
+  if (options.askSnmp) {
+    add(kSnmpNameColumn, at.snmpName);
+    add(kDescriptionColumn, at.description);
+  }
+  return columns;
+}
+
+// The SNMP pass gives each host at most this long (never more than the
+// Parameters page's time-out), with this many hosts asked at once.
+constexpr int kAskSnmpTimeoutMs = 1000;
+constexpr size_t kAskSnmpWorkers = 16;
+
 enum class HostState : uint8_t { Waiting = 0, Pinging = 1, Done = 2 };
 
 // One address of the sweep. state and tries are guarded by the run's lock.
@@ -40,7 +81,8 @@ struct HostRecord {
   std::string address;  // dotted
   int row = 0;          // grid row, 1-based
   HostState state = HostState::Waiting;
-  uint32_t tries = 0;  // echoes that got no reply
+  uint32_t tries = 0;                          // echoes that got no reply
+  PingOutcome outcome = PingOutcome::NoReply;  // of the last echo
 };
 
 // What the workers share for one run.
@@ -118,6 +160,7 @@ bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
   if (resolve) name = ResolveAddressToName(host.address);
 
   std::lock_guard guard(sweep.lock);
+  host.outcome = outcome;
   uint32_t colour = kDiscoveryReachableColour;
   switch (outcome) {
     case PingOutcome::NoReply: {
@@ -155,6 +198,105 @@ bool PingClaimed(Sweep& sweep, HostRecord& host, uint32_t tries) {
     sweep.table.SetStatusLabel(AnsweredText(sweep.reachable, total));
   }
   return true;
+}
+
+// The ARP pass: the router's neighbours fill "MAC" and "vendor" of every row
+// they list, and a row whose host did not answer says the router knows it.
+// Returns the rows filled; a router that cannot be read leaves *failure.
+uint32_t ReadRouterHardware(Sweep& sweep, const ExtraColumns& at, QString& failure) {
+  const std::string& named = sweep.options.arpRouter;
+  const std::string router =
+      named.empty() ? sweep.context.target.address : EchoAddressOfHostText(named);
+  if (router.empty()) {
+    failure = named.empty() ? QStringLiteral("Hardware addresses from router: no router address")
+                            : QStringLiteral("Hardware addresses from router: cannot resolve %1")
+                                  .arg(QString::fromStdString(EscapeUntrusted(named)));
+    return 0;
+  }
+  PostStatusText(QStringLiteral("Reading the ARP table of %1").arg(QString::fromStdString(router)));
+  SnmpTarget target = sweep.context.target;
+  target.address = router;
+  target.stop = sweep.context.stop;
+  const NeighbourTable neighbours = ReadNeighbourTable(target);
+  if (!neighbours.answered && !neighbours.stopped) failure = CStatusChannel::Instance().Text();
+  std::map<std::string, const std::string*> byAddress;
+  for (const Neighbour& n : neighbours.neighbours)
+    byAddress.emplace(n.address.Text(), &n.physAddress);
+  CGridData* grid = sweep.table.Grid();
+  uint32_t known = 0;
+  for (const HostRecord& host : sweep.hosts) {
+    const auto found = byAddress.find(host.address);
+    if (found == byAddress.end()) continue;
+    ++known;
+    if (grid == nullptr) continue;
+    const std::string& phys = *found->second;
+    grid->SetTextAt(host.row, at.mac, QString::fromStdString(phys));
+    grid->SetTextAt(host.row, at.vendor, QString::fromStdString(VendorOf(phys)));
+    if (host.outcome == PingOutcome::NoReply && host.state == HostState::Done) {
+      grid->SetTextAt(host.row, kColStatus, QString::fromUtf8(kSilentKnownToRouter));
+    }
+  }
+  return known;
+}
+
+// The first line of a value text: up to a line break, raw or as the escape
+// the request layer writes for one.
+std::string FirstLine(const std::string& text) {
+  size_t end = text.find_first_of("\r\n");
+  for (const char* escape : {"\\010", "\\013"}) end = std::min(end, text.find(escape));
+  return end == std::string::npos ? text : text.substr(0, end);
+}
+
+// The SNMP pass: every host that answered its echo is asked sysName,
+// sysDescr and sysObjectID in one GET with a short time-out and no retry, by
+// a few workers side by side; a host without an agent leaves its cells empty.
+void AskHostsOverSnmp(Sweep& sweep, const ExtraColumns& at) {
+  std::vector<const HostRecord*> live;
+  for (const HostRecord& host : sweep.hosts) {
+    if (host.state == HostState::Done && host.outcome == PingOutcome::Reachable)
+      live.push_back(&host);
+  }
+  if (live.empty()) return;
+  PostStatus("Asking %zu host(s) over SNMP", live.size());
+  SnmpTarget base = sweep.context.target;
+  base.timeoutMs = std::min(base.timeoutMs, kAskSnmpTimeoutMs);
+  base.retries = 0;
+  base.stop = sweep.context.stop;
+  std::atomic<size_t> next{0};
+  const auto work = [&] {
+    for (size_t i = next++; i < live.size() && !sweep.Stopped(); i = next++) {
+      SnmpTarget target = base;
+      target.address = live[i]->address;
+      std::array<SnmpVarRequest, 3> request;
+      request[0].objectId = ".1.3.6.1.2.1.1.5.0";  // sysName
+      request[1].objectId = ".1.3.6.1.2.1.1.1.0";  // sysDescr
+      request[2].objectId = ".1.3.6.1.2.1.1.2.0";  // sysObjectID
+      int status = 0;
+      if (SnmpGetQuiet(request, status, target) != kSnmpResponse || status != kSnmpNoError)
+        continue;
+      std::string description = FirstLine(request[1].result);
+      if (!request[2].result.empty()) {
+        description += description.empty() ? "" : " ";
+        description += "(" + request[2].result + ")";
+      }
+      CGridData* grid = sweep.table.Grid();
+      if (grid == nullptr) continue;
+      std::lock_guard guard(sweep.lock);
+      grid->SetTextAt(live[i]->row, at.snmpName, QString::fromStdString(request[0].result));
+      grid->SetTextAt(live[i]->row, at.description, QString::fromStdString(description));
+    }
+  };
+  const size_t wanted = std::min<size_t>(live.size(), kAskSnmpWorkers);
+  std::vector<std::thread> workers;
+  for (size_t i = 0; i < wanted; ++i) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (workers.empty()) work();
+  for (std::thread& worker : workers) worker.join();
 }
 
 void Worker(Sweep& sweep) {
@@ -200,6 +342,14 @@ DiscoveryOptions DiscoveryOptions::Load() {
   read("PingFindTTL", options.ttl);
   read("PingFindNbThreads", options.threads);
   read("AddressIncrement", options.addressIncrement);
+  uint32_t arp = 0, ask = 0;
+  read("ArpFromRouter", arp);
+  read("AskSnmp", ask);
+  options.arpFromRouter = arp != 0;
+  options.askSnmp = ask != 0;
+  options.arpRouter = CSettingsStore::ReadString(section, QStringLiteral("ArpRouter"), QString())
+                          .trimmed()
+                          .toStdString();
   return options;
 }
 
@@ -216,6 +366,21 @@ void DiscoveryOptions::Save() const {
   write("PingFindTTL", ttl);
   write("PingFindNbThreads", threads);
   write("AddressIncrement", addressIncrement);
+  // The later options leave a file that never had them as it was while they
+  // keep their built-in values.
+  // A value is stored when two different defaults read the same.
+  const auto storedNumber = [&](const char* name) {
+    const QString key = QString::fromUtf8(name);
+    return CSettingsStore::ReadUInt(section, key, 0) == CSettingsStore::ReadUInt(section, key, 1);
+  };
+  if (arpFromRouter || storedNumber("ArpFromRouter")) write("ArpFromRouter", arpFromRouter ? 1 : 0);
+  if (askSnmp || storedNumber("AskSnmp")) write("AskSnmp", askSnmp ? 1 : 0);
+  const QString routerKey = QStringLiteral("ArpRouter");
+  if (!arpRouter.empty() ||
+      CSettingsStore::ReadString(section, routerKey, QStringLiteral("-")) ==
+          CSettingsStore::ReadString(section, routerKey, QStringLiteral("+"))) {
+    CSettingsStore::WriteString(section, routerKey, QString::fromStdString(arpRouter));
+  }
 }
 
 bool SweepAddresses(const IpAddress& first, uint32_t count, uint32_t increment,
@@ -269,25 +434,44 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
                               const JobContext& context, const DiscoveryHooks& hooks) {
   DiscoveryOutcome outcome;
   PostStatus("Building host list");
-  // A name is resolved once, here; the rows hold addresses.
-  const std::optional<IpAddress> first = ParseEchoAddress(EchoAddressOfHostText(options.firstHost));
-  if (!first) {
-    // Sweeping from the parser's failure value would ping 255.255.255.255,
-    // 0.0.0.0, 0.0.0.1 ...: nothing of what the user meant.
-    PostStatus("Cannot resolve first host");
-    return outcome;
-  }
-  const uint32_t count = std::min(options.hostCount, kMaxDiscoveryHosts);
   std::vector<std::string> addresses;
-  std::string rangeError;
-  if (!SweepAddresses(*first, count, options.addressIncrement, addresses, &rangeError)) {
-    PostStatusText(QString::fromStdString(rangeError));
-    outcome.badRange = true;
-    return outcome;
+  const bool set = IsSweepSet(options.firstHost);
+  if (set) {
+    // A block, range, list or file: the count and increment do not apply.
+    SweepSetResult expanded = ExpandSweepSet(
+        options.firstHost, kMaxDiscoveryHosts,
+        [](const std::string& name) { return ParseEchoAddress(EchoAddressOfHostText(name)); });
+    if (!expanded.ok) {
+      PostStatusText(QString::fromStdString(expanded.error));
+      outcome.badRange = !expanded.unresolved;
+      return outcome;
+    }
+    addresses = std::move(expanded.addresses);
+    outcome.firstAddress = addresses.front();
+  } else {
+    // A name is resolved once, here; the rows hold addresses.
+    const std::optional<IpAddress> first =
+        ParseEchoAddress(EchoAddressOfHostText(options.firstHost));
+    if (!first) {
+      // Sweeping from the parser's failure value would ping 255.255.255.255,
+      // 0.0.0.0, 0.0.0.1 ...: nothing of what the user meant.
+      PostStatus("Cannot resolve first host");
+      return outcome;
+    }
+    std::string rangeError;
+    if (!SweepAddresses(*first, std::min(options.hostCount, kMaxDiscoveryHosts),
+                        options.addressIncrement, addresses, &rangeError)) {
+      PostStatusText(QString::fromStdString(rangeError));
+      outcome.badRange = true;
+      return outcome;
+    }
+    outcome.firstAddress = first->IsV6() ? first->Text() : FormatAddress(first->V4Value());
   }
+  const auto count = static_cast<uint32_t>(addresses.size());
   outcome.started = true;
-  outcome.firstAddress = first->IsV6() ? first->Text() : FormatAddress(first->V4Value());
-  PrepareTable(table, kColumns);
+  ExtraColumns at;
+  const std::vector<CColumnInfo> columns = SweepColumns(options, at);
+  PrepareTable(table, columns);
 
   Sweep sweep{options, context, hooks, table, {}, {}};
   sweep.hosts.reserve(count);
@@ -302,8 +486,10 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   if (grid != nullptr) grid->SetRedraw(false);
   PostStatus("Drawing table");
   for (const HostRecord& host : sweep.hosts) {
-    table.InsertRowTexts(host.row, {QString::number(host.row), QString::fromStdString(host.address),
-                                    QString(), QString()});
+    QStringList cells = {QString::number(host.row), QString::fromStdString(host.address), QString(),
+                         QString()};
+    while (cells.size() < static_cast<qsizetype>(columns.size())) cells << QString();
+    table.InsertRowTexts(host.row, cells);
   }
   if (grid != nullptr) grid->SetRedraw(true);
   outcome.hosts = count;
@@ -323,6 +509,13 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   outcome.workers = static_cast<uint32_t>(workers.size());
   for (std::thread& worker : workers) worker.join();
 
+  // The passes of the added columns, on the pings' verdicts.
+  QString failure;
+  if (options.arpFromRouter && !sweep.Stopped()) {
+    outcome.knownToRouter = ReadRouterHardware(sweep, at, failure);
+  }
+  if (options.askSnmp && !sweep.Stopped()) AskHostsOverSnmp(sweep, at);
+
   table.SetSortMenuEnabled(true);
   table.SetStatusLabel(AnsweredText(sweep.reachable, count));
   outcome.reachable = sweep.reachable;
@@ -334,12 +527,15 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   if (outcome.stopped) {
     PostStatus("Stopped: %u of %u hosts pinged, %u answered, the sweep is incomplete",
                sweep.reachable + sweep.refused + sweep.unreachable, count, sweep.reachable);
-  } else if (options.hostCount > kMaxDiscoveryHosts) {
+  } else if (!set && options.hostCount > kMaxDiscoveryHosts) {
     PostStatus("Ready: the first %u of %u hosts were swept (at most %u a sweep)", count,
                options.hostCount, kMaxDiscoveryHosts);
   } else if (options.threads > kMaxDiscoveryThreads) {
     PostStatus("Ready: %u threads did the work of the %u asked for (at most %u a sweep)",
                outcome.workers, options.threads, kMaxDiscoveryThreads);
+  } else if (!failure.isEmpty()) {
+    // A pass that failed keeps the request layer's words, as a table does.
+    PostStatusText(failure);
   } else {
     PostStatus("Ready");
   }

@@ -28,7 +28,9 @@ namespace tesmo {
 // The page's ten inputs; a default-constructed record holds the factory
 // values.
 struct DiscoveryOptions {
-  std::string firstHost;              // host name or address of the first host (not stored)
+  // Host name or address of the first host (not stored), or a set of
+  // addresses (sweep_set.h), which takes the place of count and increment.
+  std::string firstHost;
   uint32_t hostCount = 0;             // "Number of host" (not stored)
   uint32_t addressIncrement = 1;      // AddressIncrement
   uint32_t threads = 10;              // PingFindNbThreads
@@ -38,11 +40,21 @@ struct DiscoveryOptions {
   uint32_t pingSize = 64;             // PingFindPingSize: bytes of echo data
   uint32_t ttl = 64;                  // PingFindTTL
   bool resolveNames = true;           // ResolveName: fill the "name" column
+  // "Hardware addresses from router" (ArpFromRouter): after the pings, the
+  // router's ARP table fills "MAC" and "vendor"; the router is arpRouter
+  // (ArpRouter), or the target when that is empty.
+  bool arpFromRouter = false;
+  std::string arpRouter;
+  // "Ask SNMP" (AskSnmp): each live host's sysName, sysDescr and
+  // sysObjectID fill "SNMP name" and "description".
+  bool askSnmp = false;
 
   // Section "Discovery" with the built-in values as defaults; first host and
   // count are always "" and 0.
   static DiscoveryOptions Load();
-  // Writes every stored value (first host and count are not stored).
+  // Writes every stored value (first host and count are not stored); the
+  // options added after the first ten only when they differ from their
+  // built-in values or were stored before.
   void Save() const;
 };
 
@@ -63,15 +75,17 @@ struct DiscoveryHooks {
 };
 
 struct DiscoveryOutcome {
-  bool started = false;      // false: the first host could not be resolved, or the range is bad
-  bool badRange = false;     // an IPv6 range that would leave the first host's /64
-  std::string firstAddress;  // the first host's address, dotted
-  uint32_t hosts = 0;        // rows drawn
-  uint32_t workers = 0;      // worker threads started
-  uint32_t reachable = 0;    // rows ended green
-  uint32_t refused = 0;      // rows ended blue (an error answer, or "invalid address")
-  uint32_t unreachable = 0;  // rows ended red after their last pass
-  bool stopped = false;      // the stop flag ended the run
+  bool started = false;        // false: the first host could not be resolved, or the range is bad
+  bool badRange = false;       // an IPv6 range that would leave the first host's /64, or a
+                               // malformed set or one over the cap
+  std::string firstAddress;    // the first host's address, dotted
+  uint32_t hosts = 0;          // rows drawn
+  uint32_t workers = 0;        // worker threads started
+  uint32_t reachable = 0;      // rows ended green
+  uint32_t refused = 0;        // rows ended blue (an error answer, or "invalid address")
+  uint32_t unreachable = 0;    // rows ended red after their last pass
+  uint32_t knownToRouter = 0;  // rows the router's ARP table gave a hardware address
+  bool stopped = false;        // the stop flag ended the run
 };
 
 // The addresses of a sweep of count hosts from first, increment apart. IPv4
@@ -82,8 +96,14 @@ struct DiscoveryOutcome {
 bool SweepAddresses(const IpAddress& first, uint32_t count, uint32_t increment,
                     std::vector<std::string>& addresses, std::string* error = nullptr);
 
+// The status text of a host that did not answer its echoes but is in the
+// router's ARP table.
+constexpr char kSilentKnownToRouter[] = "silent, known to router";
+
 // The whole sweep on the page's table, on the job's thread (between the
-// runner's BeginJob and EndJob). Posts "Building host list", "Drawing table", "Pinging hosts" and
+// runner's BeginJob and EndJob). The options beyond the ten add their columns
+// and passes after the pings; they reach the agents with the SNMP
+// parameters of context.target. Posts "Building host list", "Drawing table", "Pinging hosts" and
 // "Ready"; a first host that cannot be resolved posts "Cannot resolve first
 // host" and leaves the grid as it was, and so does an IPv6 range that leaves
 // the first host's /64 (with a status that says so). The table's Sort menu is off while the

@@ -48,10 +48,6 @@ IpAddressEntry ReadIpAddressEntry(const TableRow& record) {
   return entry;
 }
 
-bool ShownFromNewerTable(bool olderHasRows, bool readable, bool isV6) {
-  return !olderHasRows || !readable || isV6;
-}
-
 const TableDescription& AddressTable() {
   static const TableDescription description = {
       .section = "AddrTable",

@@ -3,17 +3,19 @@
 #include <cstdio>
 
 #include "core/grid/grid_data.h"
+#include "core/snmp/neighbour_table.h"
 #include "tools/tables/table_pages.h"
 
 namespace tesmo {
 namespace {
 
-// Fields of an ARP row record, in walk order.
-enum : int { kIfIndex = 0, kPhysAddress = 1, kNetAddress = 2 };
-
-// Fields of an ipNetToPhysicalTable record (the interface index and the
-// address are in its index).
-enum : int { kNeighbourPhysAddress = 0 };
+// Fields of an ARP row record, in walk order (the neighbour tables' shared
+// columns).
+enum : int {
+  kIfIndex = kNeighbourIfIndex,
+  kPhysAddress = kNeighbourPhysAddress,
+  kNetAddress = kNeighbourNetAddress
+};
 
 constexpr char kFromNetToPhysical[] =
     "Ready (read from ipNetToPhysicalTable: the agent has no atTable or ipNetToMediaTable)";
@@ -56,7 +58,7 @@ void BuildRows(const TableRecords& records, const TableFlags& flags, CTableFill&
     if (!ShownFromNewerTable(!older.empty(), readable, address.IsV6())) continue;
     newer.push_back({readable ? QString::number(ifIndex) : QString(),
                      readable ? address.GridText() : BadIndexText(error), readable, address.IsV6(),
-                     record.texts[kNeighbourPhysAddress]});
+                     record.texts[kNetToPhysicalPhysAddress]});
   }
   // IPv4 neighbours first, each family by interface.
   if (older.empty()) {
@@ -100,14 +102,11 @@ const TableDescription& ArpTable() {
       // Progress texts name the hardware address just fetched.
       // Agents that no longer serve atTable serve ipNetToMediaTable, whose
       // first three columns have the same meaning and order.
-      .walks = {{"Getting ARP variables",
-                 {".1.3.6.1.2.1.3.1.1.1", ".1.3.6.1.2.1.3.1.1.2", ".1.3.6.1.2.1.3.1.1.3"},
-                 kPhysAddress,
-                 {".1.3.6.1.2.1.4.22.1.1", ".1.3.6.1.2.1.4.22.1.2", ".1.3.6.1.2.1.4.22.1.3"},
+      .walks = {{"Getting ARP variables", AtTableColumns(), kPhysAddress, NetToMediaColumns(),
                  "No atTable on the agent: getting ipNetToMediaTable"},
                 {.status = "No ipNetToMediaTable on the agent: getting ipNetToPhysicalTable",
-                 .oids = {".1.3.6.1.2.1.4.35.1.4"},
-                 .progressColumn = kNeighbourPhysAddress,
+                 .oids = NetToPhysicalColumns(),
+                 .progressColumn = kNetToPhysicalPhysAddress,
                  .run = TableWalkRun::kAdded}},
       .drawStatus = "Drawing table / Resolving names",
       .columns =

@@ -66,11 +66,6 @@ struct IpAddressEntry {
 };
 IpAddressEntry ReadIpAddressEntry(const TableRow& record);
 
-// Which records of a newer table a page shows after (or instead of) the rows
-// of the older IPv4 table: IPv6 only after IPv4 rows, every family instead of
-// them. A record whose index cannot be read is always shown, with the reason.
-bool ShownFromNewerTable(bool olderHasRows, bool readable, bool isV6);
-
 // The network address column of atTable holds NetworkAddress values, which
 // the request layer prints byte by byte in hex ("0A:4D:28:07"). Such a text
 // of four bytes becomes the program's address form ("010.077.040.007"), so

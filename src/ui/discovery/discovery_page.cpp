@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "ui/app/target.h"
 #include "ui/tables/table_grid_view.h"
 #include "ui/widgets/number_edit.h"
 
@@ -24,6 +25,9 @@ constexpr int kTtlId = 2070;
 constexpr int kThreadsId = 1071;
 constexpr int kResolveNameId = 1049;
 constexpr int kGridId = 1063;
+constexpr int kArpFromRouterId = 3201;
+constexpr int kArpRouterId = 3202;
+constexpr int kAskSnmpId = 3203;
 
 const CPageRegistration registration("pingfind", [](const PageContext& context) {
   return new CDiscoveryPage(context);
@@ -62,6 +66,18 @@ CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
   resolveNameBox = new QCheckBox(QStringLiteral("ResolveName"), this);
   RegisterControl(resolveNameBox, kResolveNameId);
   inputs->addWidget(resolveNameBox, 0, 2, 1, 2);
+  // The added passes: on their own row under the sweep's numbers.
+  const int extraRow = inputs->rowCount();
+  arpFromRouterBox = new QCheckBox(QStringLiteral("Hardware addresses from router"), this);
+  RegisterControl(arpFromRouterBox, kArpFromRouterId);
+  arpRouterEdit = new QLineEdit(this);
+  RegisterControl(arpRouterEdit, kArpRouterId);
+  arpRouterEdit->setPlaceholderText(QStringLiteral("the target"));
+  askSnmpBox = new QCheckBox(QStringLiteral("Ask SNMP"), this);
+  RegisterControl(askSnmpBox, kAskSnmpId);
+  inputs->addWidget(arpFromRouterBox, extraRow, 0);
+  inputs->addWidget(arpRouterEdit, extraRow, 1);
+  inputs->addWidget(askSnmpBox, extraRow, 2, 1, 2);
 
   grid = new CTableGridView(this);
   RegisterControl(grid, kGridId);
@@ -80,8 +96,9 @@ CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
 }
 
 std::vector<QWidget*> CDiscoveryPage::Inputs() const {
-  return {firstHostEdit, countEdit,    incrementEdit, initialTimeoutEdit, timeoutIncrementEdit,
-          roundsEdit,    pingSizeEdit, ttlEdit,       threadsEdit,        resolveNameBox};
+  return {firstHostEdit,    countEdit,     incrementEdit, initialTimeoutEdit, timeoutIncrementEdit,
+          roundsEdit,       pingSizeEdit,  ttlEdit,       threadsEdit,        resolveNameBox,
+          arpFromRouterBox, arpRouterEdit, askSnmpBox};
 }
 
 QLineEdit* CDiscoveryPage::Edit(int controlId) const {
@@ -95,6 +112,9 @@ QLineEdit* CDiscoveryPage::Edit(int controlId) const {
 bool CDiscoveryPage::ReadFields() {
   options.firstHost = firstHostEdit->text().trimmed().toStdString();
   options.resolveNames = resolveNameBox->isChecked();
+  options.arpFromRouter = arpFromRouterBox->isChecked();
+  options.arpRouter = arpRouterEdit->text().trimmed().toStdString();
+  options.askSnmp = askSnmpBox->isChecked();
   return ReadNumberFields(this, {{countEdit, &options.hostCount},
                                  {incrementEdit, &options.addressIncrement},
                                  {initialTimeoutEdit, &options.initialTimeoutMs},
@@ -116,6 +136,9 @@ void CDiscoveryPage::ShowFields() {
   ttlEdit->setText(QString::number(options.ttl));
   threadsEdit->setText(QString::number(options.threads));
   resolveNameBox->setChecked(options.resolveNames);
+  arpFromRouterBox->setChecked(options.arpFromRouter);
+  arpRouterEdit->setText(QString::fromStdString(options.arpRouter));
+  askSnmpBox->setChecked(options.askSnmp);
 }
 
 void CDiscoveryPage::CopyResults() {
@@ -127,7 +150,21 @@ void CDiscoveryPage::StartJob() {
   if (!ReadFields()) return;
   const DiscoveryOptions run = options;
   CTableGrid* table = &grid->Table();
-  runner.Start([table, run](JobContext& context) { RunDiscovery(*table, run, context); });
+  // The ARP pass reads the target itself when no router is named: the
+  // target is resolved first, as for every SNMP page.
+  if (run.arpFromRouter && run.arpRouter.empty()) {
+    StartTargetJob(runner,
+                   [table, run](const JobContext& context) { RunDiscovery(*table, run, context); });
+    return;
+  }
+  // Otherwise the SNMP parameters of the target (community, time-out) go to
+  // the agents the added passes ask.
+  const SnmpTarget snmp = Target()->Snmp();
+  const bool useSnmp = run.arpFromRouter || run.askSnmp;
+  runner.Start([table, run, snmp, useSnmp](JobContext& context) {
+    if (useSnmp) context.SetTarget(snmp);
+    RunDiscovery(*table, run, context);
+  });
 }
 
 void CDiscoveryPage::FactorySettings() {

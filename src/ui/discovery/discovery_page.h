@@ -34,7 +34,7 @@ class CDiscoveryPage : public ToolPage {
   void FactorySettings() override;
   void SaveSettings() override;
   void LoadSettings() override;
-  // The ten inputs; the grid stays usable (its Sort menu is off while the
+  // The inputs; the grid stays usable (its Sort menu is off while the
   // sweep runs).
   void EnableControls(bool enable) override;
   void StopBackgroundThreads() override;
@@ -43,12 +43,15 @@ class CDiscoveryPage : public ToolPage {
   QLabel* CountLabel() const { return countLabel; }
   QLineEdit* Edit(int controlId) const;
   QCheckBox* ResolveNameBox() const { return resolveNameBox; }
+  QCheckBox* ArpFromRouterBox() const { return arpFromRouterBox; }
+  QLineEdit* ArpRouterEdit() const { return arpRouterEdit; }
+  QCheckBox* AskSnmpBox() const { return askSnmpBox; }
   // The inputs as the page last read or showed them.
   const DiscoveryOptions& Options() const { return options; }
   bool Running() const { return runner.Running(); }
 
  private:
-  // The ten input controls, in the order of the page.
+  // The input controls, in the order of the page.
   std::vector<QWidget*> Inputs() const;
   // The edits into options; false when a number was refused.
   bool ReadFields();
@@ -65,6 +68,9 @@ class CDiscoveryPage : public ToolPage {
   QLineEdit* ttlEdit = nullptr;
   QLineEdit* threadsEdit = nullptr;
   QCheckBox* resolveNameBox = nullptr;
+  QCheckBox* arpFromRouterBox = nullptr;
+  QLineEdit* arpRouterEdit = nullptr;
+  QCheckBox* askSnmpBox = nullptr;
   CTableGridView* grid = nullptr;
   QLabel* countLabel = nullptr;
   // Last: destroyed first, it stops and waits for a sweep writing the grid.
