@@ -1,7 +1,11 @@
 // The sweep's sets and extra columns against the chain lab (lab.d/chain.up):
 // its /24 behind r1 with live hosts, silent ones and a host r1 knows that
 // drops echoes. Runs in the lab's client namespace.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -186,6 +190,54 @@ TEST(SweepAskSnmp, RoutersGiveTheirNameAndDescriptionHostsWithoutAgentStayEmpty)
                     .match(cells[5])
                     .hasMatch())
         << cells[5].toStdString();
+  }
+}
+
+// A TCP listener on address:port for the test's life; the kernel completes
+// the handshakes without an accept.
+class CListener {
+ public:
+  CListener(const char* address, uint16_t port) {
+    fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    inet_pton(AF_INET, address, &local.sin_addr);
+    listening = bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 &&
+                listen(fd, 16) == 0;
+  }
+  ~CListener() { close(fd); }
+  int fd = -1;
+  bool listening = false;
+};
+
+TEST(SweepOpenServices, EachLiveHostListsTheTcpServicesThatAccept) {
+  // The client itself listens as HTTP and Telnet; r1 refuses every port;
+  // the far host listens on HTTP over IPv6 only.
+  const CListener http("10.72.1.2", 80), telnet("10.72.1.2", 23);
+  ASSERT_TRUE(http.listening && telnet.listening);
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const BatchRun run =
+      RunBatch({"--batch", "10.72.1.2,10.72.1.1,2001:db8:72:4::2,10.72.10.3", "pingfind",
+                "--open-services", "--rounds", "1", "--timeout", "500"},
+               dir.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(run.err.split('\n', Qt::SkipEmptyParts).last(), "Ready");
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 5);
+  EXPECT_EQ(lines[0], "no\taddress\tname\tstatus\topen services\t");
+  const QString expected[][2] = {{"10.72.1.2", "HTTP, Telnet"},
+                                 {"10.72.1.1", ""},
+                                 {"2001:db8:72:4::2", "HTTP"},
+                                 {"10.72.10.3", ""}};
+  for (int i = 0; i < 4; ++i) {
+    const QStringList cells = lines[i + 1].split('\t');
+    ASSERT_EQ(cells.size(), 6) << lines[i + 1].toStdString();
+    EXPECT_EQ(cells[1], expected[i][0]);
+    EXPECT_EQ(cells[4], expected[i][1]) << cells[1].toStdString();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -22,6 +23,7 @@
 #include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
 #include "core/snmp/neighbour_table.h"
+#include "core/snmp/service_probe.h"
 #include "core/snmp/snmp_request.h"
 #include "tools/discovery/sweep_set.h"
 
@@ -46,10 +48,12 @@ const CColumnInfo kSnmpNameColumn = {"SNMP name", 16, kAlignLeftTop, false,
                                      kSortStringNoCaseAscending};
 const CColumnInfo kDescriptionColumn = {"description", 30, kAlignLeftTop, false,
                                         kSortStringNoCaseAscending};
+const CColumnInfo kServicesColumn = {"open services", 20, kAlignLeftTop, false,
+                                     kSortStringNoCaseAscending};
 
 // Where the added columns stand in this sweep's grid (-1: not shown).
 struct ExtraColumns {
-  int mac = -1, vendor = -1, snmpName = -1, description = -1;
+  int mac = -1, vendor = -1, snmpName = -1, description = -1, services = -1;
 };
 
 std::vector<CColumnInfo> SweepColumns(const DiscoveryOptions& options, ExtraColumns& at) {
@@ -66,6 +70,7 @@ std::vector<CColumnInfo> SweepColumns(const DiscoveryOptions& options, ExtraColu
     add(kSnmpNameColumn, at.snmpName);
     add(kDescriptionColumn, at.description);
   }
+  if (options.openServices) add(kServicesColumn, at.services);
   return columns;
 }
 
@@ -73,6 +78,9 @@ std::vector<CColumnInfo> SweepColumns(const DiscoveryOptions& options, ExtraColu
 // Parameters page's time-out), with this many hosts asked at once.
 constexpr int kAskSnmpTimeoutMs = 1000;
 constexpr size_t kAskSnmpWorkers = 16;
+// The service pass: each connect waits at most this long, this many at once.
+constexpr uint32_t kServiceConnectMs = 1000;
+constexpr size_t kServiceWorkers = 32;
 
 enum class HostState : uint8_t { Waiting = 0, Pinging = 1, Done = 2 };
 
@@ -239,6 +247,31 @@ uint32_t ReadRouterHardware(Sweep& sweep, const ExtraColumns& at, QString& failu
   return known;
 }
 
+// The hosts that answered their echo.
+std::vector<const HostRecord*> LiveHosts(const Sweep& sweep) {
+  std::vector<const HostRecord*> live;
+  for (const HostRecord& host : sweep.hosts) {
+    if (host.state == HostState::Done && host.outcome == PingOutcome::Reachable)
+      live.push_back(&host);
+  }
+  return live;
+}
+
+// Runs work on up to wanted threads of its own (on this one when the system
+// gives none) and waits for them.
+void RunWorkers(size_t wanted, const std::function<void()>& work) {
+  std::vector<std::thread> workers;
+  for (size_t i = 0; i < wanted; ++i) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (workers.empty()) work();
+  for (std::thread& worker : workers) worker.join();
+}
+
 // The first line of a value text: up to a line break, raw or as the escape
 // the request layer writes for one.
 std::string FirstLine(const std::string& text) {
@@ -251,11 +284,7 @@ std::string FirstLine(const std::string& text) {
 // sysDescr and sysObjectID in one GET with a short time-out and no retry, by
 // a few workers side by side; a host without an agent leaves its cells empty.
 void AskHostsOverSnmp(Sweep& sweep, const ExtraColumns& at) {
-  std::vector<const HostRecord*> live;
-  for (const HostRecord& host : sweep.hosts) {
-    if (host.state == HostState::Done && host.outcome == PingOutcome::Reachable)
-      live.push_back(&host);
-  }
+  const std::vector<const HostRecord*> live = LiveHosts(sweep);
   if (live.empty()) return;
   PostStatus("Asking %zu host(s) over SNMP", live.size());
   SnmpTarget base = sweep.context.target;
@@ -286,17 +315,43 @@ void AskHostsOverSnmp(Sweep& sweep, const ExtraColumns& at) {
       grid->SetTextAt(live[i]->row, at.description, QString::fromStdString(description));
     }
   };
-  const size_t wanted = std::min<size_t>(live.size(), kAskSnmpWorkers);
-  std::vector<std::thread> workers;
-  for (size_t i = 0; i < wanted; ++i) {
-    try {
-      workers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;
-    }
+  RunWorkers(std::min<size_t>(live.size(), kAskSnmpWorkers), work);
+}
+
+// The service pass: every TCP service of the list against every host that
+// answered, a bounded connect each, by a pool of workers over the pairs; the
+// row lists the services that accepted, in the list's order.
+void FindOpenServices(Sweep& sweep, const ExtraColumns& at) {
+  const std::vector<const HostRecord*> live = LiveHosts(sweep);
+  std::vector<const ReachabilityService*> services;
+  for (const ReachabilityService& service : kReachabilityServices) {
+    if (!service.snmp) services.push_back(&service);
   }
-  if (workers.empty()) work();
-  for (std::thread& worker : workers) worker.join();
+  if (live.empty() || services.empty()) return;
+  PostStatus("Testing %zu service(s) on %zu host(s)", services.size(), live.size());
+  const size_t pairs = live.size() * services.size();
+  std::vector<uint8_t> open(pairs, 0);  // by host, then service
+  std::atomic<size_t> next{0};
+  RunWorkers(std::min(pairs, kServiceWorkers), [&] {
+    for (size_t i = next++; i < pairs && !sweep.Stopped(); i = next++) {
+      const HostRecord& host = *live[i / services.size()];
+      const std::optional<IpAddress> address = ParseEchoAddress(host.address);
+      if (!address) continue;
+      const ProbeResult result = ConnectBounded(*address, services[i % services.size()]->port,
+                                                kServiceConnectMs, *sweep.context.stop);
+      open[i] = result == ProbeResult::Answered ? 1 : 0;
+    }
+  });
+  CGridData* grid = sweep.table.Grid();
+  if (grid == nullptr) return;
+  std::lock_guard guard(sweep.lock);
+  for (size_t h = 0; h < live.size(); ++h) {
+    QStringList names;
+    for (size_t s = 0; s < services.size(); ++s) {
+      if (open[h * services.size() + s] != 0) names << QString::fromUtf8(services[s]->name);
+    }
+    grid->SetTextAt(live[h]->row, at.services, names.join(QStringLiteral(", ")));
+  }
 }
 
 void Worker(Sweep& sweep) {
@@ -342,9 +397,11 @@ DiscoveryOptions DiscoveryOptions::Load() {
   read("PingFindTTL", options.ttl);
   read("PingFindNbThreads", options.threads);
   read("AddressIncrement", options.addressIncrement);
-  uint32_t arp = 0, ask = 0;
+  uint32_t arp = 0, ask = 0, services = 0;
   read("ArpFromRouter", arp);
   read("AskSnmp", ask);
+  read("OpenServices", services);
+  options.openServices = services != 0;
   options.arpFromRouter = arp != 0;
   options.askSnmp = ask != 0;
   options.arpRouter = CSettingsStore::ReadString(section, QStringLiteral("ArpRouter"), QString())
@@ -375,6 +432,7 @@ void DiscoveryOptions::Save() const {
   };
   if (arpFromRouter || storedNumber("ArpFromRouter")) write("ArpFromRouter", arpFromRouter ? 1 : 0);
   if (askSnmp || storedNumber("AskSnmp")) write("AskSnmp", askSnmp ? 1 : 0);
+  if (openServices || storedNumber("OpenServices")) write("OpenServices", openServices ? 1 : 0);
   const QString routerKey = QStringLiteral("ArpRouter");
   if (!arpRouter.empty() ||
       CSettingsStore::ReadString(section, routerKey, QStringLiteral("-")) ==
@@ -515,6 +573,7 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
     outcome.knownToRouter = ReadRouterHardware(sweep, at, failure);
   }
   if (options.askSnmp && !sweep.Stopped()) AskHostsOverSnmp(sweep, at);
+  if (options.openServices && !sweep.Stopped()) FindOpenServices(sweep, at);
 
   table.SetSortMenuEnabled(true);
   table.SetStatusLabel(AnsweredText(sweep.reachable, count));

@@ -48,6 +48,10 @@ struct DiscoveryOptions {
   // "Ask SNMP" (AskSnmp): each live host's sysName, sysDescr and
   // sysObjectID fill "SNMP name" and "description".
   bool askSnmp = false;
+  // "Open services" (OpenServices): each live host is tested for the TCP
+  // services of the Reachability page's list; "open services" lists those
+  // that accept a connection.
+  bool openServices = false;
 
   // Section "Discovery" with the built-in values as defaults; first host and
   // count are always "" and 0.

@@ -45,6 +45,7 @@ int RunDiscoveryBatch(BatchContext& context) {
   options.arpFromRouter = given.Has("--arp-from");
   options.arpRouter = given.Text("--arp-from").value_or(QString()).trimmed().toStdString();
   options.askSnmp = given.Has("--ask-snmp");
+  options.openServices = given.Has("--open-services");
   if (options.arpFromRouter && options.arpRouter.empty()) {
     PostStatus("pingfind: --arp-from needs the router's name or address");
     return kBatchUsage;
@@ -71,7 +72,8 @@ const CToolRegistration registration({
                 {"--rounds", "R"},
                 {"--timeout-increment", "MS"},
                 {"--arp-from", "HOST", false},
-                {"--ask-snmp", nullptr, false}},
+                {"--ask-snmp", nullptr, false},
+                {"--open-services", nullptr, false}},
     .run = RunDiscoveryBatch,
     // HOST may be a set rather than a host: the entry resolves it.
     .resolvesHost = false,

@@ -12,23 +12,15 @@
 
 #include "core/base/job_context.h"
 #include "core/net/ip_address.h"
+#include "core/snmp/service_probe.h"
 #include "core/snmp/snmp_request.h"
 
 namespace tesmo {
 
 enum class ServiceState { Untested, Ok, NotReachable };
 
-struct ReachabilityService {
-  const char* name;     // in the status text and the report
-  int indicatorId;      // the page's check box
-  const char* caption;  // the check box's caption
-  uint16_t port;
-  bool snmp;  // an SNMP get-next to UDP port, else a TCP connect
-};
-
-constexpr int kServiceCount = 10;
-// In the order they are tested.
-extern const std::array<ReachabilityService, kServiceCount> kReachabilityServices;
+// The list of services and the bounded connect are the core's
+// (core/snmp/service_probe.h): the sweep tests the same list.
 
 // Each TCP connect waits at most this long: a filtering host would otherwise
 // hold a row for the system's connect time-out of about two minutes.
@@ -83,10 +75,5 @@ void TestServices(const ServiceTestOptions& options, CServiceResults& results,
 // The page's Start job: "Getting reachability variables", the rows, "Ready".
 void RunReachabilityJob(const JobContext& context, CServiceResults& results,
                         const ServiceRowCallback& onRow = {});
-
-// A non-blocking TCP connect of either family bounded by timeoutMs.
-// Refused when the host turned the connection down.
-ProbeResult ConnectBounded(const IpAddress& address, uint16_t port, uint32_t timeoutMs,
-                           const std::atomic<int>& stop);
 
 }  // namespace tesmo

@@ -28,6 +28,7 @@ constexpr int kGridId = 1063;
 constexpr int kArpFromRouterId = 3201;
 constexpr int kArpRouterId = 3202;
 constexpr int kAskSnmpId = 3203;
+constexpr int kOpenServicesId = 3204;
 
 const CPageRegistration registration("pingfind", [](const PageContext& context) {
   return new CDiscoveryPage(context);
@@ -78,6 +79,9 @@ CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
   inputs->addWidget(arpFromRouterBox, extraRow, 0);
   inputs->addWidget(arpRouterEdit, extraRow, 1);
   inputs->addWidget(askSnmpBox, extraRow, 2, 1, 2);
+  openServicesBox = new QCheckBox(QStringLiteral("Open services"), this);
+  RegisterControl(openServicesBox, kOpenServicesId);
+  inputs->addWidget(openServicesBox, extraRow, 4, 1, 2);
 
   grid = new CTableGridView(this);
   RegisterControl(grid, kGridId);
@@ -98,7 +102,7 @@ CDiscoveryPage::CDiscoveryPage(const PageContext& context) : ToolPage(context) {
 std::vector<QWidget*> CDiscoveryPage::Inputs() const {
   return {firstHostEdit,    countEdit,     incrementEdit, initialTimeoutEdit, timeoutIncrementEdit,
           roundsEdit,       pingSizeEdit,  ttlEdit,       threadsEdit,        resolveNameBox,
-          arpFromRouterBox, arpRouterEdit, askSnmpBox};
+          arpFromRouterBox, arpRouterEdit, askSnmpBox,    openServicesBox};
 }
 
 QLineEdit* CDiscoveryPage::Edit(int controlId) const {
@@ -115,6 +119,7 @@ bool CDiscoveryPage::ReadFields() {
   options.arpFromRouter = arpFromRouterBox->isChecked();
   options.arpRouter = arpRouterEdit->text().trimmed().toStdString();
   options.askSnmp = askSnmpBox->isChecked();
+  options.openServices = openServicesBox->isChecked();
   return ReadNumberFields(this, {{countEdit, &options.hostCount},
                                  {incrementEdit, &options.addressIncrement},
                                  {initialTimeoutEdit, &options.initialTimeoutMs},
@@ -139,6 +144,7 @@ void CDiscoveryPage::ShowFields() {
   arpFromRouterBox->setChecked(options.arpFromRouter);
   arpRouterEdit->setText(QString::fromStdString(options.arpRouter));
   askSnmpBox->setChecked(options.askSnmp);
+  openServicesBox->setChecked(options.openServices);
 }
 
 void CDiscoveryPage::CopyResults() {

@@ -46,6 +46,7 @@ class CDiscoveryPage : public ToolPage {
   QCheckBox* ArpFromRouterBox() const { return arpFromRouterBox; }
   QLineEdit* ArpRouterEdit() const { return arpRouterEdit; }
   QCheckBox* AskSnmpBox() const { return askSnmpBox; }
+  QCheckBox* OpenServicesBox() const { return openServicesBox; }
   // The inputs as the page last read or showed them.
   const DiscoveryOptions& Options() const { return options; }
   bool Running() const { return runner.Running(); }
@@ -71,6 +72,7 @@ class CDiscoveryPage : public ToolPage {
   QCheckBox* arpFromRouterBox = nullptr;
   QLineEdit* arpRouterEdit = nullptr;
   QCheckBox* askSnmpBox = nullptr;
+  QCheckBox* openServicesBox = nullptr;
   CTableGridView* grid = nullptr;
   QLabel* countLabel = nullptr;
   // Last: destroyed first, it stops and waits for a sweep writing the grid.
