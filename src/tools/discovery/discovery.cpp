@@ -496,9 +496,18 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
   const bool set = IsSweepSet(options.firstHost);
   if (set) {
     // A block, range, list or file: the count and increment do not apply.
-    SweepSetResult expanded = ExpandSweepSet(
-        options.firstHost, kMaxDiscoveryHosts,
-        [](const std::string& name) { return ParseEchoAddress(EchoAddressOfHostText(name)); });
+    // A list of many names stops at the next name once Stop was asked for.
+    SweepSetResult expanded =
+        ExpandSweepSet(options.firstHost, kMaxDiscoveryHosts,
+                       [&context](const std::string& name) -> std::optional<IpAddress> {
+                         if (context.Stopped()) return std::nullopt;
+                         return ParseEchoAddress(EchoAddressOfHostText(name));
+                       });
+    if (!expanded.ok && context.Stopped()) {
+      PostStatus("Stopped while building the host list: nothing was swept");
+      outcome.stopped = true;
+      return outcome;
+    }
     if (!expanded.ok) {
       PostStatusText(QString::fromStdString(expanded.error));
       outcome.badRange = !expanded.unresolved;
