@@ -21,4 +21,3 @@ tesmo_chain_test(discovery_trace_ui_test ui ui/discovery_trace_page_test.cpp)
 # The continuous trace against the chain lab: loss on one link, and a router
 # interface that discards.
 tesmo_chain_test(trace_rounds_lab_test lab lab/trace_rounds_lab_test.cpp)
-target_compile_definitions(trace_rounds_lab_test PRIVATE TESMO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -173,7 +173,7 @@ TEST_F(TraceRoundsLab, ARouterInterfaceThatDiscardsShowsAtItsHopOnly) {
     unsigned hops;   // hops with an agent
   } modes[] = {{true, 2, 3}, {false, 2, 3}};
   const std::string frames = "ip netns exec " + Namespace("-chr3") + " " +
-                             std::string(TESMO_SOURCE_DIR) +
+                             std::string(std::getenv("TESMO_SOURCE_DIR")) +
                              "/tests/lab/lab.d/chain-unknown-frames.py r3p 400 25 &";
   for (const auto& mode : modes) {
     SCOPED_TRACE(mode.icmp ? "ICMP, ask routers" : "SNMP");
