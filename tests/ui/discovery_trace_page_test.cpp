@@ -130,8 +130,8 @@ TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
 }
 
 // Continuous: the rounds rewrite the rows the trace wrote in place (the view's
-// model is never reset while they run) until Stop; "Ask routers" only goes
-// with a continuous ICMP trace.
+// model is never reset while they run) until Stop, which says how many rounds
+// were done; "Ask routers" only goes with a continuous ICMP trace.
 TEST_F(IcmpPagesTest, ContinuousTraceUpdatesItsRowsInPlaceUntilStop) {
   auto* page = static_cast<CTraceroutePage*>(sheet->Page(PageIndex("traceroute")));
   CGridData& grid = page->Grid()->Data();
@@ -152,6 +152,7 @@ TEST_F(IcmpPagesTest, ContinuousTraceUpdatesItsRowsInPlaceUntilStop) {
   EXPECT_EVENTUALLY_TRUE(grid.TextAt(4, sent).toInt() >= 3);
   sheet->OnStartStop();
   WaitForJobs();
+  EXPECT_EVENTUALLY_TRUE(sheet->StatusLine()->text().startsWith("Stopped after "));
   EXPECT_EQ(resets, 0);
   EXPECT_EQ(grid.Rows(), 5);
   EXPECT_EQ(
