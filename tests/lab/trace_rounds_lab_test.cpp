@@ -101,19 +101,12 @@ TEST_F(TraceRoundsLab, LossOnOneLinkShowsAtTheHopsBehindItOnly) {
   for (size_t h = 0; h < kHops.size(); ++h) {
     SCOPED_TRACE("hop " + std::to_string(h + 1));
     const HopStats& stats = outcome.path[h].stats;
-    const int row = static_cast<int>(h) + 1;
-    EXPECT_EQ(g.Cell(row, "hop").toStdString(), kHops[h]);
     EXPECT_EQ(stats.Sent(), kRounds);
-    EXPECT_EQ(g.Cell(row, "sent"), QString::number(kRounds));
-    EXPECT_EQ(g.Cell(row, "loss %").toStdString(), OneDecimalText(stats.LossPercent()));
-    EXPECT_EQ(g.Cell(row, "avg").toStdString(), OneDecimalText(stats.AverageMs()));
+    EXPECT_EQ(g.Cell(static_cast<int>(h) + 1, "loss %").toStdString(),
+              OneDecimalText(stats.LossPercent()));
     // r1 is before the lossy link; every hop behind it loses probes.
-    if (h == 0) {
-      EXPECT_EQ(stats.LossPercent(), 0.0);
-    } else {
-      EXPECT_GT(stats.LossPercent(), 0.0);
-      EXPECT_LT(stats.LossPercent(), 100.0);
-    }
+    EXPECT_EQ(stats.LossPercent() > 0, h > 0);
+    EXPECT_LT(stats.LossPercent(), 100.0);
   }
 }
 
