@@ -4,6 +4,7 @@ tesmo_test(discovery_unit_test unit
   unit/discovery_test.cpp
   unit/sweep_set_test.cpp
   unit/trace_route_match_test.cpp
+  unit/trace_rounds_test.cpp
 )
 
 # The sweep and the two traces against the chain lab (lab.d/chain.up), and
@@ -19,3 +20,6 @@ endfunction()
 tesmo_chain_test(discovery_trace_lab_test lab lab/discovery_trace_test.cpp)
 tesmo_chain_test(discovery_trace_ui_test ui ui/discovery_trace_page_test.cpp)
 tesmo_chain_test(sweep_lab_test lab lab/sweep_test.cpp)
+# The continuous trace against the chain lab: loss on one link, and a router
+# interface that discards.
+tesmo_chain_test(trace_rounds_lab_test lab lab/trace_rounds_lab_test.cpp)

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,6 +127,38 @@ TEST_F(IcmpPagesTest, TracerouteFollowsAnSnmpRoutingLoopUntilStop) {
   // A new target drops the trace of the old one.
   sheet->ResetAllResults();
   EXPECT_EQ(grid.Rows(), 1);
+}
+
+// Continuous: the rounds rewrite the rows the trace wrote in place (the view's
+// model is never reset while they run) until Stop, which says how many rounds
+// were done; "Ask routers" only goes with a continuous ICMP trace.
+TEST_F(IcmpPagesTest, ContinuousTraceUpdatesItsRowsInPlaceUntilStop) {
+  auto* page = static_cast<CTraceroutePage*>(sheet->Page(PageIndex("traceroute")));
+  CGridData& grid = page->Grid()->Data();
+  EXPECT_FALSE(page->AskRoutersBox()->isEnabled());
+  page->ContinuousBox()->setChecked(true);
+  EXPECT_TRUE(page->AskRoutersBox()->isEnabled());
+  page->SnmpButton()->setChecked(true);
+  EXPECT_FALSE(page->AskRoutersBox()->isEnabled());
+  page->IcmpButton()->setChecked(true);
+  QTest::keyClicks(page->DestinationEdit(), "10.72.4.2");
+  Start(PageIndex("traceroute"));
+  EXPECT_FALSE(page->ContinuousBox()->isEnabled());
+  const int sent = 6;
+  EXPECT_EVENTUALLY_TRUE(grid.Rows() == 5 && grid.TextAt(4, sent) == "1");
+  int resets = 0;
+  QObject::connect(static_cast<QTableView*>(page->Grid())->model(), &QAbstractItemModel::modelReset,
+                   [&] { ++resets; });
+  EXPECT_EVENTUALLY_TRUE(grid.TextAt(4, sent).toInt() >= 3);
+  sheet->OnStartStop();
+  WaitForJobs();
+  EXPECT_EVENTUALLY_TRUE(sheet->StatusLine()->text().startsWith("Stopped after "));
+  EXPECT_EQ(resets, 0);
+  EXPECT_EQ(grid.Rows(), 5);
+  EXPECT_EQ(
+      static_cast<QTableView*>(page->Grid())->model()->headerData(sent, Qt::Horizontal).toString(),
+      "sent");
+  EXPECT_TRUE(page->ContinuousBox()->isEnabled());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/icmp/ping_once.h"
 #include "core/net/address_text.h"
 #include "core/net/name_resolution.h"
+#include "tools/traceroute/trace_rounds.h"
 
 namespace tesmo {
 namespace {
@@ -41,7 +42,11 @@ TraceOutcome RunIcmpTrace(CTableGrid& table, const IpAddress& destination,
       destination.IsV6() ? destination.Text() : FormatAddress(destination.V4Value());
   auto stopped = [&] { return context.Stopped(); };
   const EchoFunction echo = hooks.echo ? hooks.echo : EchoFunction(SendEcho);
-  PrepareTable(table, kColumns);
+  if (options.continuous) {
+    PrepareTable(table, WithRoundColumns(kColumns, options));
+  } else {
+    PrepareTable(table, kColumns);
+  }
 
   for (unsigned hop = 1; hop <= kIcmpTraceHops; ++hop) {
     PostProgressText(QStringLiteral("Tracing to %1: probing hop %2")
@@ -96,6 +101,8 @@ TraceOutcome RunIcmpTrace(CTableGrid& table, const IpAddress& destination,
                           QString::fromStdString(times[0]), QString::fromStdString(times[1]),
                           QString::fromStdString(times[2])});
     outcome.hops = hop;
+    outcome.path.push_back({});
+    if (hopAddress != kNoHopAddress) outcome.path.back().address = hopAddress;
     if (reached) {
       outcome.end = TraceEnd::Reached;
       return outcome;

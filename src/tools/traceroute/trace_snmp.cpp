@@ -13,6 +13,7 @@
 #include "core/snmp/column_walk.h"
 #include "core/snmp/inet_index.h"
 #include "core/snmp/snmp_request.h"
+#include "tools/traceroute/trace_rounds.h"
 
 namespace tesmo {
 namespace {
@@ -94,6 +95,7 @@ class CSnmpTrace {
         options(options) {}
 
   TraceOutcome Run(const IpAddress& firstAgent);
+  bool Interfaces(const IpAddress& agent, std::string& input, std::string& output);
 
  private:
   bool Stopped() const { return context.Stopped(); }
@@ -124,6 +126,15 @@ class CSnmpTrace {
   const IpAddress destination;
   const TraceOptions& options;
 };
+
+bool CSnmpTrace::Interfaces(const IpAddress& agent, std::string& input, std::string& output) {
+  const SnmpTarget target = AgentTarget(agent);
+  input = InputInterface(target, agent);
+  FoundRoute route;
+  if (Stopped() || SearchRoute(target, route) != SearchEnd::Found) return false;
+  output = route.texts[kRouteIfIndex];
+  return !input.empty() && !output.empty();
+}
 
 std::string CSnmpTrace::InputInterface(const SnmpTarget& target, const IpAddress& agent) {
   PostStatus("Getting address variables");
@@ -213,7 +224,11 @@ void CSnmpTrace::FillInterfaces(int row, const SnmpTarget& target, const std::st
 TraceOutcome CSnmpTrace::Run(const IpAddress& firstAgent) {
   TraceOutcome outcome;
   outcome.destinationAddress = destination.Text();
-  PrepareTable(table, kColumns);
+  if (options.continuous) {
+    PrepareTable(table, WithRoundColumns(kColumns, options));
+  } else {
+    PrepareTable(table, kColumns);
+  }
   // First hop of every agent seen, for the routing-loop note.
   std::map<IpAddress, unsigned> seen;
   IpAddress agent = firstAgent;
@@ -231,6 +246,8 @@ TraceOutcome CSnmpTrace::Run(const IpAddress& firstAgent) {
     cells[kColAgent] = QString::fromStdString(AddressCell(target.address));
     table.InsertRowTexts(row, cells, kRowLines);
     outcome.hops = hop;
+    outcome.path.push_back({});
+    outcome.path.back().address = target.address;
     std::optional<unsigned> earlier;
     if (auto found = seen.find(agent); found != seen.end()) {
       earlier = found->second;
@@ -256,7 +273,8 @@ TraceOutcome CSnmpTrace::Run(const IpAddress& firstAgent) {
     Set(row, kColSysName, status == kSnmpNoError ? sysName[0].result : std::string());
 
     std::string input;
-    if (options.interfaceInfo) input = InputInterface(target, agent);
+    // The continuous trace polls the hop's interfaces, so it needs them too.
+    if (options.interfaceInfo || options.continuous) input = InputInterface(target, agent);
     if (Stopped()) {
       outcome.end = TraceEnd::Stopped;
       return outcome;
@@ -296,6 +314,8 @@ TraceOutcome CSnmpTrace::Run(const IpAddress& firstAgent) {
     Set(row, kColNextHop, AddressCell(nextHopText));
 
     if (options.interfaceInfo) FillInterfaces(row, target, input, t[kRouteIfIndex]);
+    outcome.path.back().input.ifIndex = input;
+    outcome.path.back().output.ifIndex = t[kRouteIfIndex];
 
     // ipRouteType direct(3); inetCidrRouteType local(3), a connected route.
     const bool connected =
@@ -385,6 +405,14 @@ TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context,
     return outcome;
   }
   return CSnmpTrace(table, context, destination, options).Run(*first);
+}
+
+bool AgentInterfaces(const JobContext& context, const IpAddress& agent,
+                     const IpAddress& destination, std::string& input, std::string& output) {
+  // The trace's own search, on a table it never writes.
+  CTableGrid unused;
+  const TraceOptions options;
+  return CSnmpTrace(unused, context, destination, options).Interfaces(agent, input, output);
 }
 
 }  // namespace tesmo

@@ -54,3 +54,14 @@ TraceOutcome RunSnmpTrace(CTableGrid& table, const JobContext& context,
                           const TraceHooks& hooks = {});
 
 }  // namespace tesmo
+
+namespace tesmo {
+
+// The interfaces of the router whose agent is at agent (asked with the job
+// target's access parameters) for traffic towards destination: the one that
+// holds agent's address (input) and the one its route towards destination
+// leaves by (output). False when the agent does not answer or has no route.
+bool AgentInterfaces(const JobContext& context, const IpAddress& agent,
+                     const IpAddress& destination, std::string& input, std::string& output);
+
+}  // namespace tesmo

@@ -8,12 +8,19 @@
 #include "core/net/ip_address.h"
 #include "core/net/name_resolution.h"
 #include "tools/traceroute/trace_icmp.h"
+#include "tools/traceroute/trace_rounds.h"
 #include "tools/traceroute/trace_snmp.h"
 
 namespace tesmo {
 namespace {
 
 constexpr char kSection[] = "TraceRoute";
+
+// The continuous rounds follow a trace that found its path, whole or in
+// part: not one that was stopped or could not start.
+bool ContinuesAfter(TraceEnd end) {
+  return end != TraceEnd::NotStarted && end != TraceEnd::Stopped && end != TraceEnd::LocalError;
+}
 
 }  // namespace
 
@@ -48,6 +55,13 @@ TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobC
     outcome = RunSnmpTrace(table, context, *destination, options, hooks);
   else
     outcome = RunSnmpTrace(table, context, destination->V4Value(), options, hooks);
+  if (options.continuous && ContinuesAfter(outcome.end)) {
+    if (!RunTraceRounds(table, *destination, options, context, hooks, outcome)) {
+      if (context.Stopped()) PostStatus("Stopped after %u round(s)", outcome.rounds);
+      outcome.roundsEnded = true;
+      return outcome;
+    }
+  }
   PostTraceEnd(outcome);
   return outcome;
 }

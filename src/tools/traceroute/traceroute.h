@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/base/job_context.h"
 #include "core/grid/table_grid.h"
 #include "core/icmp/echo_socket.h"
+#include "tools/traceroute/hop_stats.h"
 
 namespace tesmo {
 
@@ -23,6 +26,14 @@ struct TraceOptions {
   // agents' routes end or Stop (the window). --batch sets a limit, so a
   // routing loop cannot keep it running for ever.
   unsigned maxSnmpHops = 0;
+
+  // Continuous (not stored): after the trace, rounds that probe every hop at
+  // once (ICMP) and poll the hops' interface counters (SNMP mode, or ICMP
+  // with askRouters), until rounds rounds are done (0: until Stop).
+  bool continuous = false;
+  unsigned rounds = 0;
+  unsigned intervalMs = 1000;  // from the start of one round to the next
+  bool askRouters = false;     // "Ask routers": the hops' agents, with the target's community
 
   // Section "TraceRoute": ResolveName and InterfaceInfo, default 1.
   static TraceOptions Load();
@@ -54,17 +65,38 @@ enum class TraceEnd {
   LocalError,  // ICMP: this machine cannot send echoes (the status line says why)
 };
 
+// One router interface of a hop, as the continuous trace asks its agent.
+struct HopInterface {
+  std::string ifIndex;  // "" unknown
+  std::string name;     // "(index) ifDescr"
+  std::optional<InterfaceCounters> lastPoll;
+  std::optional<InterfaceRates> rates;  // between the last two polls
+};
+
+// A hop as the trace found it, and what the rounds learned of it.
+struct TraceHop {
+  std::string address;        // the address the trace found ("" none)
+  HopStats stats;             // continuous ICMP rounds
+  bool agentAnswers = false;  // its agent named both interfaces
+  HopInterface input, output;
+};
+
 struct TraceOutcome {
   TraceEnd end = TraceEnd::NotStarted;
   unsigned hops = 0;               // rows written
   std::string destinationAddress;  // dotted, "" when it could not be resolved
+  std::vector<TraceHop> path;      // a record per row, in hop order
+  unsigned rounds = 0;             // continuous rounds done
+  bool roundsEnded = false;        // Stop or a local error ended the rounds early
 };
 
 // The page's Start: resolves the destination (on the calling thread, the
 // job's), posting "Cannot resolve destination name" when it cannot, then runs
 // the trace of the chosen mode on the table, saying how far it got as it
 // goes and how it ended (PostTraceEnd). SNMP mode starts at the job's
-// target, the Parameters page's resolved target.
+// target, the Parameters page's resolved target. With options.continuous the
+// rounds follow the trace (trace_rounds.h); when Stop ends them the status
+// line says how many rounds were done.
 TraceOutcome RunTrace(CTableGrid& table, const TraceOptions& options, const JobContext& context,
                       const TraceHooks& hooks = {});
 

@@ -1,5 +1,7 @@
 // The Traceroute page's tool: the route by ICMP, or hop by hop through the
 // agents' routing tables.
+#include <cstdio>
+
 #include "core/grid/grid_data.h"
 #include "tools/tool_spec.h"
 #include "tools/traceroute/traceroute.h"
@@ -11,10 +13,30 @@ namespace {
 // after this many hops.
 constexpr unsigned kBatchSnmpHops = 30;
 
+// The longest wait between two rounds --interval takes: an hour.
+constexpr unsigned kMaxIntervalMs = 3600000;
+
+int Usage(const char* text) {
+  std::fprintf(stderr, "tesmo: traceroute: %s\n", text);
+  return kBatchUsage;
+}
+
 int RunTracerouteBatch(BatchContext& context) {
   TraceOptions options = TraceOptions::Load();
   options.icmpMode = !context.options.Has("--snmp");
   if (!options.icmpMode) options.maxSnmpHops = kBatchSnmpHops;
+  // --rounds N: the continuous trace, N rounds after the trace.
+  const std::optional<unsigned> rounds = context.options.Number("--rounds");
+  if (rounds) {
+    if (*rounds == 0) return Usage("--rounds N needs 1 or more");
+    options.continuous = true;
+    options.rounds = *rounds;
+    options.intervalMs = context.options.Number("--interval").value_or(options.intervalMs);
+    if (options.intervalMs > kMaxIntervalMs) return Usage("--interval MS is at most 3600000");
+    options.askRouters = context.options.Has("--ask-routers");
+  } else if (context.options.Has("--interval") || context.options.Has("--ask-routers")) {
+    return Usage("--interval and --ask-routers go with --rounds N");
+  }
   // Without --dest the destination is HOST, which the front end has resolved.
   options.destination =
       context.options.Text("--dest").value_or(context.parameters.ipAddress).toStdString();
@@ -33,7 +55,11 @@ const CToolRegistration registration({
     .name = "traceroute",
     .captionId = 148,
     .summary = "ICMP trace to --dest DEST or HOST; --snmp: through the agents' routes from HOST",
-    .options = {{"--dest", "DEST", false}, {"--snmp", nullptr}},
+    .options = {{"--dest", "DEST", false},
+                {"--snmp", nullptr},
+                {"--rounds", "N"},
+                {"--interval", "MS"},
+                {"--ask-routers", nullptr}},
     .run = RunTracerouteBatch,
 });
 

@@ -50,6 +50,23 @@ CTraceroutePage::CTraceroutePage(const PageContext& context) : ToolPage(context)
   interfaceInfoBox = new QCheckBox(QStringLiteral("Interface info"), this);
   RegisterControl(interfaceInfoBox, kInterfaceInfoId);
 
+  // Not stored: a trace that runs until Stop is asked for each time.
+  continuousBox = new QCheckBox(QStringLiteral("Continuous"), this);
+  continuousBox->setToolTip(
+      QStringLiteral("after the trace, probe every hop each round until Stop: loss and round "
+                     "trips per hop"));
+  askRoutersBox = new QCheckBox(QStringLiteral("Ask routers"), this);
+  askRoutersBox->setToolTip(
+      QStringLiteral("continuous ICMP trace: ask each hop's router (with the target's "
+                     "community) for the errors, discards and load of its interfaces"));
+  // SNMP mode asks the routers anyway; only a continuous trace asks them.
+  const auto updateAskRouters = [this] {
+    askRoutersBox->setEnabled(continuousBox->isEnabled() && continuousBox->isChecked() &&
+                              icmpButton->isChecked());
+  };
+  connect(continuousBox, &QCheckBox::toggled, this, updateAskRouters);
+  connect(icmpButton, &QRadioButton::toggled, this, updateAskRouters);
+
   grid = new CTableGridView(this);
   RegisterControl(grid, kGridId);
 
@@ -60,6 +77,8 @@ CTraceroutePage::CTraceroutePage(const PageContext& context) : ToolPage(context)
   auto* boxes = new QVBoxLayout;
   boxes->addWidget(resolveNameBox);
   boxes->addWidget(interfaceInfoBox);
+  boxes->addWidget(continuousBox);
+  boxes->addWidget(askRoutersBox);
   boxes->addStretch(1);
   auto* top = new QHBoxLayout;
   top->addLayout(destination, 1);
@@ -70,6 +89,7 @@ CTraceroutePage::CTraceroutePage(const PageContext& context) : ToolPage(context)
   layout->addWidget(grid, 1);
 
   icmpButton->setChecked(true);
+  updateAskRouters();
   ShowSettings(TraceOptions());
 }
 
@@ -97,6 +117,8 @@ void CTraceroutePage::StartJob() {
   options.icmpMode = icmpButton->isChecked();
   options.resolveNames = resolveNameBox->isChecked();
   options.interfaceInfo = interfaceInfoBox->isChecked();
+  options.continuous = continuousBox->isChecked();
+  options.askRouters = options.icmpMode && askRoutersBox->isChecked();
   addressEdit->clear();
   TraceHooks hooks;
   // The job resolves the destination; its address reaches the edit queued.
@@ -142,9 +164,10 @@ void CTraceroutePage::EnableControls(bool enable) {
   // The grid stays readable while the hops come in.
   for (QWidget* control :
        {static_cast<QWidget*>(destinationEdit), static_cast<QWidget*>(resolveNameBox),
-        static_cast<QWidget*>(interfaceInfoBox)}) {
+        static_cast<QWidget*>(interfaceInfoBox), static_cast<QWidget*>(continuousBox)}) {
     control->setEnabled(enable);
   }
+  askRoutersBox->setEnabled(enable && continuousBox->isChecked() && icmpButton->isChecked());
 }
 
 void CTraceroutePage::StopBackgroundThreads() {

@@ -1,7 +1,9 @@
 // The Traceroute page: the destination and its resolved address, the mode
 // (ICMP from this machine or SNMP from the target), the ResolveName and
 // InterfaceInfo boxes, and the grid the trace fills hop by hop. Start runs
-// the trace on the page's job runner.
+// the trace on the page's job runner. "Continuous" keeps the trace going in
+// rounds until Stop, with each hop's statistics (ICMP) and, in SNMP mode or
+// with "Ask routers", the health of its routers' interfaces.
 #pragma once
 
 #include "core/base/job_runner.h"
@@ -44,6 +46,8 @@ class CTraceroutePage : public ToolPage {
   QRadioButton* SnmpButton() const { return snmpButton; }
   QCheckBox* ResolveNameBox() const { return resolveNameBox; }
   QCheckBox* InterfaceInfoBox() const { return interfaceInfoBox; }
+  QCheckBox* ContinuousBox() const { return continuousBox; }
+  QCheckBox* AskRoutersBox() const { return askRoutersBox; }
   bool Running() const { return runner.Running(); }
 
  private:
@@ -55,6 +59,8 @@ class CTraceroutePage : public ToolPage {
   QRadioButton* snmpButton = nullptr;
   QCheckBox* resolveNameBox = nullptr;
   QCheckBox* interfaceInfoBox = nullptr;
+  QCheckBox* continuousBox = nullptr;
+  QCheckBox* askRoutersBox = nullptr;
   CTableGridView* grid = nullptr;
   // Last: destroyed first, it stops and waits for a trace writing the grid.
   CJobRunner runner;
