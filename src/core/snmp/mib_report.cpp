@@ -191,12 +191,6 @@ size_t MibReport::ModulesWithProblems() const {
   return names.size();
 }
 
-std::vector<MibModuleFile> IndexMibFolders(const std::string& directoryList) {
-  std::vector<MibModuleFile> modules;
-  for (ScannedModule& m : ScanFolders(directoryList)) modules.push_back(std::move(m.where));
-  return modules;
-}
-
 MibReport BuildMibReport(const std::string& directoryList,
                          const std::vector<MibLoadMessage>& messages,
                          const std::map<std::string, std::string>& filesRead) {
@@ -354,7 +348,7 @@ std::string MibReportText(const MibReport& report) {
     text += "Problems: none\n";
     return text;
   }
-  text += "Problems: " + std::to_string(report.ModulesWithProblems()) + " MIB modules\n";
+  text += "Problems in " + std::to_string(report.ModulesWithProblems()) + " MIB modules:\n";
   for (const MibProblem& p : report.problems) {
     text += "  ";
     AppendUntrusted(text, p.module);

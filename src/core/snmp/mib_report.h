@@ -46,10 +46,6 @@ struct MibReport {
   size_t ModulesWithProblems() const;
 };
 
-// The modules of the folders of a colon-separated list, each folder in
-// file-name order; a file that does not start a module is not one.
-std::vector<MibModuleFile> IndexMibFolders(const std::string& directoryList);
-
 // The report from the folders, the parser's messages during the load and the
 // file the library read each module from (module name to path; for a module
 // found in several files the library's choice, else the last copy found).
