@@ -48,15 +48,23 @@ target_link_libraries(tesmo PRIVATE tesmo_icon)
 # The whole global offset table read-only once loaded, as Debian builds its programs.
 target_link_options(tesmo PRIVATE -Wl,-z,relro,-z,now)
 
-# vendors.txt from the IEEE OUI registry (Debian's ieee-data), else the copy
-# set-up wrote into the source tree.
-set(TESMO_OUI_FILE /usr/share/ieee-data/oui.txt CACHE FILEPATH "IEEE OUI registry for vendors.txt")
+# vendors.txt from the IEEE registries of every block size (Debian's
+# ieee-data: oui.csv, and mam.csv, oui36.csv, iab.csv where present), else the
+# copy set-up wrote into the source tree.
+set(TESMO_OUI_FILE /usr/share/ieee-data/oui.csv CACHE FILEPATH "IEEE OUI registry for vendors.txt (its folder's other registries are read too)")
 set(TESMO_VENDORS ${CMAKE_BINARY_DIR}/vendors.txt)
-if(EXISTS ${TESMO_OUI_FILE})
+get_filename_component(TESMO_IEEE_DIR ${TESMO_OUI_FILE} DIRECTORY)
+set(TESMO_IEEE_FILES)
+foreach(registry oui.csv mam.csv oui36.csv iab.csv)
+  if(EXISTS ${TESMO_IEEE_DIR}/${registry})
+    list(APPEND TESMO_IEEE_FILES ${TESMO_IEEE_DIR}/${registry})
+  endif()
+endforeach()
+if(EXISTS ${TESMO_IEEE_DIR}/oui.csv)
   add_custom_command(OUTPUT ${TESMO_VENDORS}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/make-vendors ${TESMO_OUI_FILE} > ${TESMO_VENDORS}.new
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/make-vendors ${TESMO_IEEE_DIR} > ${TESMO_VENDORS}.new
     COMMAND ${CMAKE_COMMAND} -E rename ${TESMO_VENDORS}.new ${TESMO_VENDORS}
-    DEPENDS ${TESMO_OUI_FILE} ${PROJECT_SOURCE_DIR}/scripts/make-vendors)
+    DEPENDS ${TESMO_IEEE_FILES} ${PROJECT_SOURCE_DIR}/scripts/make-vendors)
 elseif(EXISTS ${PROJECT_SOURCE_DIR}/vendors.txt)
   configure_file(${PROJECT_SOURCE_DIR}/vendors.txt ${TESMO_VENDORS} COPYONLY)
 else()

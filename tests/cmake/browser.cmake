@@ -18,3 +18,9 @@ tesmo_test(mib_pages_ui_test ui-lab
 )
 set_property(TEST mib_pages_ui_test snmp_lab_test parameters_ui_test
   APPEND PROPERTY RESOURCE_LOCK tesmo_lab_syscontact)
+
+# The MBrowser page's word on MIB modules that did not load, and adding the
+# module they need through the "MIB modules" dialog (modules written by the test).
+tesmo_test(mib_modules_ui_test ui
+  ui/mib_modules_test.cpp
+)

@@ -5,6 +5,10 @@
 tesmo_test(mib_unit_test unit
   unit/mib_loader_test.cpp
 )
+# The MIB report over modules with problems written by the test.
+tesmo_test(mib_report_unit_test unit
+  unit/mib_report_test.cpp
+)
 tesmo_test(snmp_unit_test unit
   unit/snmp_text_test.cpp
   unit/column_walk_test.cpp

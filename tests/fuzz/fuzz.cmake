@@ -43,6 +43,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/base/untrusted_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_tree.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_loader.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_report.cpp
     ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp)
   set_target_properties(snmp_text_fuzz PROPERTIES AUTOMOC OFF)
   target_include_directories(snmp_text_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/src)

@@ -101,7 +101,8 @@ def main():
         documented_options |= option_names(tag)
     for option in sorted(common - documented_options):
         faults.append(f"option {option} of --help is missing under OPTIONS")
-    for option in sorted(documented_options - common - {"--batch", "--help"}):
+    for option in sorted(documented_options - common - {"--batch", "--help", "--vendor",
+                                                         "--mib-report"}):
         faults.append(f"option {option} under OPTIONS is not in --help")
     documented_exits = set()
     for tag in tagged_entries(parts.get("EXIT STATUS", [])):

@@ -63,6 +63,12 @@ TEST(VendorFile, Rules) {
        "00A0C9 Intel\n0000AA   \n\n",
        {{"00A0C9", "Intel"}}},
       {"empty file", "", {}},
+      {"28- and 36-bit blocks",
+       "741AE09/28 Twenty-Eight\n70B3D5F2F/36\tThirty-Six\n741AE0 IEEE\n",
+       {{"741AE09", "Twenty-Eight"}, {"70B3D5F2F", "Thirty-Six"}, {"741AE0", "IEEE"}}},
+      {"a block key needs its hex digits, its size and a blank",
+       "741ae09/28 Lower\n741AE0/28 Short\n741AE09/36 Wrong\n741AE09/28\nNext\n",
+       {{"741ae0", "9/28 Lower"}, {"741AE0", "9/28"}}},
   };
   for (const Case& c : cases) {
     tesmo::VendorTable table;

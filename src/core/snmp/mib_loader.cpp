@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 
 #include "core/base/data_folder.h"
@@ -15,7 +16,9 @@ namespace tesmo {
 namespace {
 
 std::mutex warningsMutex;
-std::vector<std::string> warnings;
+std::vector<MibLoadMessage> warnings;
+MibReport lastReport;
+std::string lastDirectoryList;
 std::atomic<bool> echoToLog{true};
 
 // The library's log handler: parser warnings arrive here as the third argument.
@@ -29,7 +32,7 @@ int OnLibraryLog(int, int, void* serverArg, void*) {
   }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   std::lock_guard lock(warningsMutex);
-  if (warnings.size() < 10000) warnings.push_back(text);
+  if (warnings.size() < 10000) warnings.push_back({message->priority, std::move(text)});
   return 1;
 }
 
@@ -37,7 +40,8 @@ bool loaded = false;
 
 }  // namespace
 
-std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir) {
+std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir,
+                             const std::string& userDir) {
   // net-snmp reads a module found in several folders from the last of them:
   // the modules an installation brings along go first, so that a copy in any
   // other folder (the system's, or one the user put into ./mibs) wins.
@@ -47,6 +51,13 @@ std::string MibDirectoryList(const std::string& workingDir, const std::string& d
     if (list.back() == '/') list.pop_back();
     list += "/mibs:";
   }
+  // The user's own folder ("Add MIB files…" copies there): before the
+  // working directory's, which is the more particular choice.
+  if (!userDir.empty()) {
+    list += userDir;
+    if (list.back() == '/') list.pop_back();
+    list += ':';
+  }
   list += workingDir;
   if (!workingDir.empty() && list.back() == '/') list.pop_back();
   list +=
@@ -54,8 +65,12 @@ std::string MibDirectoryList(const std::string& workingDir, const std::string& d
   return list;
 }
 
+std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir) {
+  return MibDirectoryList(workingDir, dataDir, std::string());
+}
+
 std::string MibDirectoryList(const std::string& workingDir) {
-  return MibDirectoryList(workingDir, InstalledDataDirectory());
+  return MibDirectoryList(workingDir, InstalledDataDirectory(), UserMibDirectory());
 }
 
 int LoadMibs(const std::string& directoryList) {
@@ -68,6 +83,10 @@ int LoadMibs(const std::string& directoryList) {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_SAVE_MIB_DESCRS, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_QUICK_PRINT, 1);
+  // Syntax errors, modules the imports name but no folder holds, and modules
+  // found twice: the report is made from these.
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_ERRORS, 1);
+  netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 1);
   static bool handlerRegistered = false;
   if (!handlerRegistered) {
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_WARNING);
@@ -87,11 +106,16 @@ int LoadMibs(const std::string& directoryList) {
   // Module ids are handed out in order as files are indexed; count those that
   // were actually read into the tree.
   int modules = 0;
+  std::map<std::string, std::string> filesRead;
   for (int id = 0; id < 100000; ++id) {
     module* m = find_module(id);
     if (m == nullptr) break;
     if (m->no_imports >= 0) ++modules;
+    if (m->name != nullptr && m->file != nullptr) filesRead[m->name] = m->file;
   }
+  std::lock_guard lock(warningsMutex);
+  lastReport = BuildMibReport(directoryList, warnings, filesRead);
+  lastDirectoryList = directoryList;
   return modules;
 }
 
@@ -101,7 +125,20 @@ void SetLibraryMessagesToLog(bool echo) {
 
 std::vector<std::string> MibLoadWarnings() {
   std::lock_guard lock(warningsMutex);
-  return warnings;
+  std::vector<std::string> texts;
+  texts.reserve(warnings.size());
+  for (const MibLoadMessage& m : warnings) texts.push_back(m.text);
+  return texts;
+}
+
+std::string LastMibDirectoryList() {
+  std::lock_guard lock(warningsMutex);
+  return lastDirectoryList;
+}
+
+MibReport LastMibReport() {
+  std::lock_guard lock(warningsMutex);
+  return lastReport;
 }
 
 void FreeMibs() {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/snmp/mib_report.h"
+
 namespace tesmo {
 
 // The MIB directory list: the "mibs" folder of dataDir (the modules an
@@ -11,14 +13,21 @@ namespace tesmo {
 // the working directory, /usr/mibs, then net-snmp's standard directories. A
 // module found in several folders is read from the last of them.
 std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir);
-// The same with the installed data folder (see core/base/data_folder.h).
+// The same with the user's own folder (UserMibDirectory in mib_report.h)
+// between the installation's and the working directory's when userDir is not
+// empty.
+std::string MibDirectoryList(const std::string& workingDir, const std::string& dataDir,
+                             const std::string& userDir);
+// The same with the installed data folder (see core/base/data_folder.h) and
+// the user's own folder.
 std::string MibDirectoryList(const std::string& workingDir);
 
 // Prepares net-snmp (no configuration files read, no state written, descriptions
 // kept) and loads every module of the directory list. RFC1213-MIB is read first so
 // that it owns the mib-2 tables it shares with IF-MIB: its ifPhysAddress has no
 // display hint, which keeps hardware addresses in the contiguous hex form the
-// vendor look-up needs. Parser warnings go to standard error (the log).
+// vendor look-up needs. Parser warnings and errors go to standard error (the
+// log) and into the report of LastMibReport.
 // Must finish before any thread uses the SNMP library. Returns the number of
 // modules in the tree.
 int LoadMibs(const std::string& directoryList);
@@ -30,6 +39,12 @@ void SetLibraryMessagesToLog(bool echo);
 
 // Warnings the MIB parser produced during the last LoadMibs.
 std::vector<std::string> MibLoadWarnings();
+
+// The directory list of the last LoadMibs (to read the same folders again).
+std::string LastMibDirectoryList();
+
+// What the last LoadMibs found: the modules, their files and their problems.
+MibReport LastMibReport();
 
 // Frees the tree at exit.
 void FreeMibs();

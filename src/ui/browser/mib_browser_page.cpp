@@ -20,11 +20,14 @@
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/grid/table_fill.h"
+#include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
+#include "core/snmp/snmp_mutex.h"
 #include "core/snmp/snmp_request.h"
 #include "tools/graph/graph_data.h"
 #include "ui/app/target.h"
 #include "ui/browser/mib_browser_models.h"
+#include "ui/browser/mib_modules_dialog.h"
 #include "ui/widgets/fixed_font.h"
 #include "ui/widgets/line_list_model.h"
 
@@ -161,8 +164,19 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
   splitter->addWidget(right);
   splitter->setStretchFactor(1, 2);
   splitter->setChildrenCollapsible(false);
+  // Modules that could not be loaded are said under the tree, with the way
+  // to the report.
+  mibProblemsLabel = new QLabel(this);
+  mibProblemsLabel->setTextFormat(Qt::PlainText);
+  mibModulesButton = new QPushButton(QStringLiteral("MIB modules…"), this);
+  mibModulesButton->setAutoDefault(false);
+  auto* problemRow = new QHBoxLayout;
+  problemRow->addWidget(mibProblemsLabel, 1);
+  problemRow->addWidget(mibModulesButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
+  layout->addLayout(problemRow);
+  connect(mibModulesButton, &QPushButton::clicked, this, &CMibBrowserPage::ShowMibModules);
 
   connect(treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { ShowNode(CMibTreeModel::NodeOf(current)); });
@@ -189,8 +203,43 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
 void CMibBrowserPage::InitPage() {
   index.Build();
   treeModel->Refresh();
+  UpdateMibProblems();
   ApplyTreeWidth();
   ResetResults();
+}
+
+void CMibBrowserPage::UpdateMibProblems() {
+  const QString text = MibProblemsStatus(LastMibReport());
+  mibProblemsLabel->setText(text);
+  mibProblemsLabel->setVisible(!text.isEmpty());
+}
+
+bool CMibBrowserPage::ReloadMibs(QString* why) {
+  if (CJobControl::Instance().JobRunning() || runner.Running()) {
+    *why = QStringLiteral(
+        "The MIB folders are read again when no job is running: press Stop, "
+        "then open MIB modules again.");
+    return false;
+  }
+  // The view lets go of the old tree before it is freed.
+  treeView->setCurrentIndex(QModelIndex());
+  index.BuildFrom(nullptr);
+  treeModel->Refresh();
+  {
+    const std::lock_guard lock(SnmpMutex);
+    LoadMibs(LastMibDirectoryList());
+  }
+  index.Build();
+  treeModel->Refresh();
+  ShowNode(-1);
+  UpdateMibProblems();
+  return true;
+}
+
+void CMibBrowserPage::ShowMibModules() {
+  CMibModulesDialog dialog([this](QString* why) { return ReloadMibs(why); }, this);
+  dialog.ShowReport(LastMibReport());
+  dialog.exec();
 }
 
 void CMibBrowserPage::OnShutdown() {

@@ -55,6 +55,15 @@ class CMibBrowserPage : public ToolPage {
   // The report text.
   QString Report() const;
 
+  // Opens the "MIB modules" dialog (modal).
+  void ShowMibModules();
+  // Reads the MIB folders of the start again and shows the new tree; false,
+  // with why, while a job runs.
+  bool ReloadMibs(QString* why);
+  // The line under the tree: how many modules could not be loaded.
+  QLabel* MibProblemsLabel() const { return mibProblemsLabel; }
+  QPushButton* MibModulesButton() const { return mibModulesButton; }
+
   const CMibTreeIndex& TreeIndex() const { return index; }
   // The node selected in the tree, or null.
   const tree* SelectedNode() const;
@@ -93,6 +102,7 @@ class CMibBrowserPage : public ToolPage {
   // children.
   int DefaultTreeWidth() const;
   void ApplyTreeWidth();
+  void UpdateMibProblems();
 
   CMibTreeIndex index;
   CLineStore lines;
@@ -122,6 +132,8 @@ class CMibBrowserPage : public ToolPage {
   QPushButton* setButton = nullptr;
   QPushButton* graphButton = nullptr;
   QPushButton* genButton = nullptr;
+  QLabel* mibProblemsLabel = nullptr;
+  QPushButton* mibModulesButton = nullptr;
 
   // Last: destroyed first, it stops and waits for a walk writing the lines.
   CJobRunner runner;
