@@ -16,7 +16,12 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 # The program finds its data folder from its own location.
 file(RELATIVE_PATH TESMO_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
   ${CMAKE_INSTALL_FULL_DATADIR}/tesmo)
-target_compile_definitions(tesmo_base PRIVATE TESMO_DATA_FROM_BIN="${TESMO_DATA_FROM_BIN}")
+# Only the one file that uses it gets the definition, so the rest of the
+# library shares the precompiled header of its layer (cmake/pch.cmake).
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp TARGET_DIRECTORY tesmo_base
+  APPEND PROPERTY COMPILE_DEFINITIONS TESMO_DATA_FROM_BIN="${TESMO_DATA_FROM_BIN}")
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp TARGET_DIRECTORY tesmo_base
+  PROPERTY SKIP_PRECOMPILE_HEADERS ON)
 
 find_program(TESMO_RSVG_CONVERT rsvg-convert)
 find_program(TESMO_GZIP gzip)
