@@ -7,6 +7,9 @@
 namespace tesmo {
 namespace {
 
+// The sweep grid's columns: no, address, name, status.
+constexpr int kAddressColumn = 1, kNameColumn = 2, kStatusColumn = 3;
+
 int RunDiscoveryBatch(BatchContext& context) {
   const BatchOptions& given = context.options;
   const std::optional<unsigned> count = given.Number("--count");
@@ -32,6 +35,16 @@ int RunDiscoveryBatch(BatchContext& context) {
   if (outcome.badRange) return kBatchUsage;
   if (!outcome.started) return kBatchUnresolved;
   context.print(grid.RowsText(1, grid.Rows() - 1));
+  if (context.report.Wanted()) {
+    context.report.SetGrid(grid, table);
+    // The hosts that answered an echo, for a scrape target list.
+    for (int r = 1; r < grid.Rows(); ++r) {
+      if (grid.CellColourAt(r, kStatusColumn) == kDiscoveryReachableColour) {
+        context.report.AddHost(grid.TextAt(r, kAddressColumn).trimmed(),
+                               grid.TextAt(r, kNameColumn).trimmed());
+      }
+    }
+  }
   return outcome.reachable > 0 ? kBatchOk : kBatchNoAnswer;
 }
 
@@ -46,6 +59,8 @@ const CToolRegistration registration({
                 {"--rounds", "R"},
                 {"--timeout-increment", "MS"}},
     .run = RunDiscoveryBatch,
+    .formats = {"prometheus-sd"},
+    .oneHostOnly = true,
 });
 
 }  // namespace

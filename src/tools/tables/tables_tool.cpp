@@ -20,6 +20,7 @@ int RunTableBatch(BatchContext& context, const TableDescription& description) {
   const TableJobOutcome outcome =
       RunTableJob(description, description.LoadFlags(), table, context.job);
   context.print(grid.RowsText(1, grid.Rows() - 1));
+  if (context.report.Wanted()) context.report.SetGrid(grid, table);
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 
