@@ -71,6 +71,8 @@ QString UnpaddedAddress(const QString& cell) {
     }
     return parts.join(QLatin1Char('.'));
   }
+  // Only a dotted or colon form is an address here: "1" stays a number.
+  if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char(':'))) return text;
   const std::string canonical = CanonicalIpText(text.toStdString());
   return canonical.empty() ? text : QString::fromStdString(canonical);
 }

@@ -37,6 +37,8 @@ int RunDiscoveryBatch(BatchContext& context) {
   context.print(grid.RowsText(1, grid.Rows() - 1));
   if (context.report.Wanted()) {
     context.report.SetGrid(grid, table);
+    // "no" counts the swept addresses.
+    context.report.SetColumnType(0, ReportType::kNumber);
     // The hosts that answered an echo, for a scrape target list.
     for (int r = 1; r < grid.Rows(); ++r) {
       if (grid.CellColourAt(r, kStatusColumn) == kDiscoveryReachableColour) {

@@ -1,0 +1,275 @@
+#!/usr/bin/env python3
+"""--batch --format json and csv on the lab, page by page: each page's JSON
+document parses, passes the schema (dist/tesmo-report.schema.json) and
+holds the cells of the page's text report; its CSV reads back through the
+csv module to the same cells; damaged documents fail the schema check; a run
+over the twenty agents of lab.d/many.up gives one correct document per
+agent in the targets' order and the worst exit status.
+
+Runs inside the lab namespace; TESMO_BINARY is the program.
+"""
+import csv
+import io
+import ipaddress
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.environ["TESMO_SOURCE_DIR"], "tests", "support"))
+import report_schema  # noqa: E402
+
+BINARY = os.environ["TESMO_BINARY"]
+PORT = os.environ.get("TESMO_LAB_SNMP_PORT", "16161")
+SCHEMA = json.load(open(os.path.join(os.environ["TESMO_SOURCE_DIR"], "dist",
+                                     "tesmo-report.schema.json"), encoding="utf-8"))
+CONFIG = tempfile.mkdtemp(prefix="tesmo-formats-")
+TABLES = ["127.0.77.39", "--port", "161"]
+
+# (name, arguments, shape, columns or fields whose values change between runs)
+CASES = [
+    ("interfaces", TABLES[:1] + ["interfaces"] + TABLES[1:], "grid", set()),
+    ("addresses", TABLES[:1] + ["addresses"] + TABLES[1:], "grid", set()),
+    ("routetable", TABLES[:1] + ["routetable"] + TABLES[1:], "grid", set()),
+    ("arptable", TABLES[:1] + ["arptable"] + TABLES[1:], "grid", set()),
+    ("gentable", TABLES[:1] + ["gentable"] + TABLES[1:], "grid", set()),
+    ("traceroute", ["127.0.0.1", "traceroute"], "grid", {"time0", "time1", "time2"}),
+    ("pingfind", ["127.0.0.1", "pingfind", "--count", "3"], "grid", {"status"}),
+    ("system", ["127.0.0.1", "system", "--port", PORT], "fields", {"SysUpTime"}),
+    ("browser", TABLES[:1] + ["browser", "--oid", ".1.3.6.1.2.1.2.2.1.2"] + TABLES[1:],
+     "browser", set()),
+    ("dns", ["lab.test", "dns", "--list"], "dns", set()),
+    ("reachability", ["127.0.0.1", "reachability", "--pings", "2"], "reachability", set()),
+    ("graph", ["127.0.0.1", "graph", "--samples", "2", "--period", "0.2", "--entry",
+               "P:127.0.0.1"], "graph", set()),
+]
+
+failures = []
+
+
+def fail(case, text):
+    failures.append("%s: %s" % (case, text))
+
+
+def run(arguments, timeout=120):
+    environment = dict(os.environ, XDG_CONFIG_HOME=CONFIG)
+    environment.pop("DISPLAY", None)
+    done = subprocess.run([BINARY, "--batch"] + arguments, capture_output=True,
+                          timeout=timeout, env=environment, cwd=CONFIG)
+    return done.returncode, done.stdout.decode("utf-8")
+
+
+def shown(cell):
+    """A cell as the text report shows it."""
+    return re.sub(r"[\t\r\n]", " ", cell)
+
+
+def unpadded(text):
+    text = text.strip()
+    match = re.fullmatch(r"(\d{1,3})\.(\d{1,3})\.(\d{1,3})\.(\d{1,3})", text)
+    if match:
+        return ".".join(str(int(part)) for part in match.groups())
+    try:
+        return str(ipaddress.ip_address(text))
+    except ValueError:
+        return text or None
+
+
+def number(text):
+    try:
+        value = float(text)
+    except ValueError:
+        return None
+    return int(value) if value.is_integer() else value
+
+
+def typed(cell, kind):
+    """What the JSON values hold for a cell of that type."""
+    if kind == "number":
+        return number(cell)
+    if kind == "ms":
+        match = re.fullmatch(r"\s*(\d+(?:\.\d+)?)\s*ms\s*", cell)
+        return number(match.group(1)) if match else number(cell)
+    if kind == "address":
+        lines = [line for line in re.split(r"[\r\n]+", cell) if line]
+        return [unpadded(line) for line in lines] if len(lines) > 1 else unpadded(cell)
+    return cell
+
+
+def same(a, b):
+    return abs(a - b) < 1e-9 if isinstance(a, float) or isinstance(b, float) else a == b
+
+
+def check_grid(name, document, text, volatile):
+    lines = text.split("\n")[:-1]
+    table = [line.split("\t")[:-1] for line in lines]
+    if table[0] != document["columns"]:
+        fail(name, "columns %r, text %r" % (document["columns"], table[0]))
+    if len(table) - 1 != len(document["rows"]) or not document["rows"]:
+        fail(name, "%d rows in JSON, %d in text" % (len(document["rows"]), len(table) - 1))
+        return
+    for r, (row, values, line) in enumerate(zip(document["rows"], document["values"], table[1:])):
+        for c, column in enumerate(document["columns"]):
+            kind = document["types"][c]
+            expected = typed(row[c], kind)
+            if not same(values[c], expected):
+                fail(name, "row %d %s: value %r, the cell %r reads %r" %
+                     (r, column, values[c], row[c], expected))
+            if column not in volatile and shown(row[c]) != line[c]:
+                fail(name, "row %d %s: JSON %r, text %r" % (r, column, row[c], line[c]))
+
+
+def check_records(name, document, expected):
+    """expected: the records the text report shows, as lists of cells."""
+    got = [[str(record[c]) if record[c] is not None else "" for c in document["columns"]]
+           for record in document["records"]]
+    if not expected or got != expected:
+        fail(name, "records %r, text %r" % (got, expected))
+
+
+def check_page(name, arguments, shape, volatile):
+    code, text = run(arguments)
+    json_code, out = run(arguments + ["--format", "json"])
+    if code != json_code:
+        fail(name, "exit %d with text, %d with JSON" % (code, json_code))
+    lines = out.splitlines()
+    if len(lines) != 1:
+        fail(name, "%d lines of JSON" % len(lines))
+        return None
+    document = json.loads(lines[0])
+    for fault in report_schema.check(document, SCHEMA):
+        fail(name, fault)
+    if document["tool"] != arguments[1] or document["target"] != arguments[0] \
+            or document["exit"] != json_code:
+        fail(name, "tool, target or exit wrong: %r" % lines[0][:200])
+    if shape == "grid":
+        check_grid(name, document, text, volatile)
+    elif shape == "fields":
+        pairs = dict(line.split(" : ", 1) for line in text.splitlines() if " : " in line)
+        pairs["SysDescr"] = pairs["SysDescr"].strip("'")
+        for key, value in document["fields"].items():
+            if key not in volatile and str(value) != pairs.get(key):
+                fail(name, "field %s: JSON %r, text %r" % (key, value, pairs.get(key)))
+        if set(pairs) != set(document["fields"]):
+            fail(name, "fields %r, text %r" % (sorted(document["fields"]), sorted(pairs)))
+    elif shape == "browser":
+        check_records(name, document, [
+            [oid, record["type"], value] for (oid, value), record in
+            zip((line.split("  :  ", 1) for line in text.splitlines()[4:]), document["records"])])
+        if any(record["type"] != "OCTET STRING" for record in document["records"]):
+            fail(name, "ifDescr is an OCTET STRING: %r" % document["records"])
+    elif shape == "dns":
+        listed = [line.split(None, 1) for line in text.splitlines() if line.startswith(" ")]
+        domain = arguments[0]
+        names = [owner.rstrip(".") if owner.endswith(".") else owner + "." + domain
+                 for owner, _ in listed]
+        check_records(name, document, [
+            [n, record["type"], record["class"], str(record["ttl"]), re.sub(r"\s+", " ", data).strip()]
+            for n, (_, data), record in zip(names, listed, document["records"])])
+    elif shape == "reachability":
+        services = [line.split(" : ") for line in text.split("ping results")[0].splitlines()
+                    if " : " in line]
+        check_records(name, document, services)
+    elif shape == "graph":
+        if document["columns"] != text.splitlines()[0].split("\t") or \
+                len(document["records"]) != len(text.splitlines()) - 1:
+            fail(name, "samples %r, text %r" % (document["records"], text))
+    check_csv(name, arguments, document, shape, volatile)
+    return document
+
+
+def check_csv(name, arguments, document, shape, volatile):
+    _, out = run(arguments + ["--format", "csv"])
+    table = list(csv.reader(io.StringIO(out, newline="")))
+    if shape == "fields":
+        expected = [["field", "value"]] + [[k, str(v)] for k, v in document["fields"].items()]
+        table = [table[0]] + sorted(table[1:])
+        expected = [expected[0]] + sorted(expected[1:])
+    elif shape == "grid":
+        expected = [document["columns"]] + document["rows"]
+    else:
+        expected = [document["columns"]] + [[
+            "" if record[c] is None else str(record[c]) for c in document["columns"]]
+            for record in document["records"]]
+    if not out.endswith("\r\n") or len(table) != len(expected) or table[0] != expected[0]:
+        fail(name, "CSV %r, JSON %r" % (table[:3], expected[:3]))
+        return
+    if shape == "graph":
+        return  # two runs, two sets of samples
+    kinds = document.get("types", ["text", "text"])
+    for row, want in zip(table[1:], expected[1:]):
+        for column, kind, got, cell in zip(expected[0], kinds, row, want):
+            if column in volatile or (shape == "fields" and row[0] in volatile):
+                continue
+            if shape != "grid" and kind == "number":
+                got, cell = number(got), number(cell)
+            if got != cell:
+                fail(name, "CSV %s %r, JSON %r" % (column, got, cell))
+
+
+def check_damaged(document):
+    """A damaged document fails the schema check, one damage at a time."""
+    damages = [
+        ("no tool", lambda d: d.pop("tool")),
+        ("exit as text", lambda d: d.__setitem__("exit", "0")),
+        ("negative exit", lambda d: d.__setitem__("exit", -1)),
+        ("row not a list", lambda d: d["rows"].__setitem__(0, "1 up up")),
+        ("cell a number", lambda d: d["rows"][0].__setitem__(0, 1)),
+        ("unknown type", lambda d: d["types"].__setitem__(0, "float")),
+        ("unknown member", lambda d: d.__setitem__("extra", 1)),
+        ("rows without values", lambda d: d.pop("values")),
+    ]
+    for name, damage in damages:
+        broken = json.loads(json.dumps(document))
+        damage(broken)
+        if not report_schema.check(broken, SCHEMA):
+            fail("schema", "the damage '%s' passes" % name)
+
+
+def check_many_targets():
+    """Twenty agents, --jobs 4, a silent and an unknown host among them."""
+    agents = ["127.0.78.%d" % i for i in range(1, 21)]
+    targets = agents + ["127.0.78.99", "no-such-host.invalid"]
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+        f.write("# the fleet\n" + "\n".join(targets) + "\n\n")
+    arguments = ["@" + f.name, "interfaces", "--port", "161", "--timeout", "300",
+                 "--retries", "0", "--jobs", "4"]
+    code, out = run(arguments + ["--format", "json"])
+    documents = [json.loads(line) for line in out.splitlines()]
+    if code != 2 or [d["target"] for d in documents] != targets:
+        fail("many", "exit %d, targets %r" % (code, [d["target"] for d in documents]))
+        return
+    for i, document in enumerate(documents[:20], 1):
+        speed = document["values"][0][document["columns"].index("speed")] \
+            if document.get("values") else None
+        if document["exit"] != 0 or speed != i * 1000000:
+            fail("many", "%s: exit %d, speed %r" % (document["target"], document["exit"], speed))
+        for fault in report_schema.check(document, SCHEMA):
+            fail("many", fault)
+    if [d["exit"] for d in documents[20:]] != [2, 1]:
+        fail("many", "silent and unknown hosts: %r" % [d["exit"] for d in documents[20:]])
+    code, text = run(["127.0.78.3,127.0.78.4", "interfaces", "--port", "161"])
+    single = [run(["127.0.78.%d" % i, "interfaces", "--port", "161"])[1] for i in (3, 4)]
+    if code != 0 or text != "==> 127.0.78.3 <==\n%s\n==> 127.0.78.4 <==\n%s" % tuple(single):
+        fail("many", "text under headings: %r" % text)
+    if run(["127.0.0.1,127.0.0.2", "pingfind", "--count", "2"])[0] != 64:
+        fail("many", "pingfind takes one HOST")
+
+
+def main():
+    documents = {}
+    for name, arguments, shape, volatile in CASES:
+        documents[name] = check_page(name, arguments, shape, volatile)
+    if documents.get("interfaces"):
+        check_damaged(documents["interfaces"])
+    check_many_targets()
+    for failure in failures:
+        print("FAIL", failure)
+    print("%d pages, %d faults" % (len(CASES), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
