@@ -258,6 +258,70 @@ def check_many_targets():
         fail("many", "pingfind takes one HOST")
 
 
+METRIC = re.compile(r'^([a-zA-Z_:][a-zA-Z0-9_:]*)\{(.*)\} (\S+)$')
+
+
+def metrics(name, text):
+    """The samples of an exposition, (name, labels) -> value, after checking
+    its layout: each family's TYPE once and before its samples, # EOF last."""
+    lines = text.split("\n")
+    if lines[-2:] != ["# EOF", ""]:
+        fail(name, "no # EOF at the end: %r" % text[-40:])
+    typed, samples = set(), {}
+    for line in lines[:-2]:
+        if line.startswith("# TYPE "):
+            family = line.split()[2]
+            if family in typed or line.split()[3] != "gauge":
+                fail(name, "TYPE line %r" % line)
+            typed.add(family)
+        elif line.startswith("# HELP "):
+            continue
+        else:
+            match = METRIC.match(line)
+            if not match or match.group(1) not in typed:
+                fail(name, "sample %r" % line)
+                continue
+            labels = tuple(sorted(re.findall(r'(\w+)="((?:[^"\\]|\\.)*)"', match.group(2))))
+            samples[(match.group(1), labels)] = float(match.group(3))
+    return samples
+
+
+def check_hand_over():
+    """The metrics and the scrape target list, for one target and several."""
+    code, text = run(["127.0.0.1", "reachability", "--pings", "2", "--format", "openmetrics"])
+    samples = metrics("reachability metrics", text)
+    target = (("target", "127.0.0.1"),)
+    if code != 0 or samples.get(("tesmo_ping_sent", target)) != 2 or \
+            samples.get(("tesmo_ping_received", target)) != 2 or \
+            samples.get(("tesmo_ping_loss_ratio", target)) != 0 or \
+            ("tesmo_service_up", (("service", "SNMP"), ("target", "127.0.0.1"))) not in samples:
+        fail("reachability metrics", "exit %d: %r" % (code, samples))
+    code, text = run(["127.0.0.1", "graph", "--samples", "2", "--period", "0.2", "--entry",
+                      "P:127.0.0.1", "--format", "openmetrics"])
+    labels = (("entry", "127.0.0.1"), ("kind", "round_trip"), ("target", "127.0.0.1"))
+    samples = metrics("graph metrics", text)
+    if code != 0 or samples.get(("tesmo_graph_lost_readings", labels)) != 0 or \
+            samples.get(("tesmo_graph_answered_readings", labels), 0) < 2 or \
+            ("tesmo_graph_round_trip_milliseconds", labels) not in samples:
+        fail("graph metrics", "exit %d: %r" % (code, samples))
+    code, text = run(["127.0.0.1,127.0.0.2", "reachability", "--pings", "1", "--format",
+                      "openmetrics"])
+    samples = metrics("merged metrics", text)
+    for host in ("127.0.0.1", "127.0.0.2"):
+        if samples.get(("tesmo_ping_received", (("target", host),))) != 1:
+            fail("merged metrics", "%s: %r" % (host, samples))
+    sweep = ["127.0.0.1", "pingfind", "--count", "3"]
+    code, text = run(sweep + ["--format", "prometheus-sd"])
+    document = json.loads(run(sweep + ["--format", "json"])[1])
+    alive = [row[1] for row in document["rows"] if row[3].startswith("reachable")]
+    groups = json.loads(text)
+    if code != 0 or [g["targets"] for g in groups] != [[a] for a in alive] or len(alive) != 3 \
+            or groups[0]["labels"] != {"name": "lab-loopback"}:
+        fail("prometheus-sd", "exit %d: %r, alive %r" % (code, groups, alive))
+    if run(["127.0.0.1", "system", "--format", "openmetrics"])[0] != 64:
+        fail("formats", "system writes no metrics")
+
+
 def main():
     documents = {}
     for name, arguments, shape, volatile in CASES:
@@ -265,6 +329,7 @@ def main():
     if documents.get("interfaces"):
         check_damaged(documents["interfaces"])
     check_many_targets()
+    check_hand_over()
     for failure in failures:
         print("FAIL", failure)
     print("%d pages, %d faults" % (len(CASES), len(failures)))
