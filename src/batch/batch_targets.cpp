@@ -73,6 +73,15 @@ std::optional<QStringList> BatchTargets(const QString& host, QString* problem) {
     *problem = QStringLiteral("%1 names no target").arg(host);
     return std::nullopt;
   }
+  // Each target becomes the HOST of a run of its own: one that names more
+  // targets again would start runs without end.
+  for (const QString& target : targets) {
+    if (target.startsWith(QLatin1Char('@')) || target.contains(QLatin1Char(','))) {
+      *problem = QStringLiteral("%1: a target cannot be a list (%2)")
+                     .arg(host, QString::fromStdString(EscapeUntrusted(target.toStdString())));
+      return std::nullopt;
+    }
+  }
   return targets;
 }
 

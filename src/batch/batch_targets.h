@@ -17,7 +17,8 @@ namespace tesmo {
 
 // The targets HOST names: the lines of FILE for "@FILE" (blank lines and
 // "#" comments skipped), else the comma-separated list. Nothing, with why,
-// when FILE cannot be read or names no target.
+// when FILE cannot be read, names no target or names a list ("@FILE2",
+// "a,b") as a target.
 std::optional<QStringList> BatchTargets(const QString& host, QString* problem);
 
 // Merges OpenMetrics expositions: each metric's TYPE and HELP once, its
