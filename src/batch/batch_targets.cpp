@@ -2,6 +2,7 @@
 #include "batch/batch_targets.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <QEventLoop>
 #include <QFile>
@@ -171,6 +172,10 @@ int RunManyTargets(const ManyTargetsRun& run, const std::function<void(const QSt
       arguments[run.hostIndex] = run.targets[static_cast<qsizetype>(index)];
       target.process = std::make_unique<QProcess>();
       QProcess* process = target.process.get();
+      // A group of its own: Ctrl+C at the terminal reaches this process
+      // only, which passes it on once (a second signal would end a run
+      // without its report).
+      process->setChildProcessModifier([] { setpgid(0, 0); });
       QObject::connect(process, &QProcess::readyReadStandardOutput, &loop,
                        [process, &target] { target.out += process->readAllStandardOutput(); });
       QObject::connect(process, &QProcess::readyReadStandardError, &loop, [&, process, index] {

@@ -1,13 +1,7 @@
-#!/usr/bin/env python3
 """A structural check of JSON documents against a JSON Schema, for the
 subset dist/tesmo-report.schema.json uses: type, enum, required,
 properties, additionalProperties, items, minimum, dependentRequired.
-
-    report_schema.py SCHEMA [FILE]   checks every line of FILE (standard
-                                     input without one); exit 1 on a fault
 """
-import json
-import sys
 
 TYPES = {
     "object": lambda v: isinstance(v, dict),
@@ -51,21 +45,3 @@ def check(value, schema, path="$"):
         for i, item in enumerate(value):
             faults += check(item, schema["items"], "%s[%d]" % (path, i))
     return faults
-
-
-def main():
-    with open(sys.argv[1], encoding="utf-8") as f:
-        schema = json.load(f)
-    source = open(sys.argv[2], encoding="utf-8") if len(sys.argv) > 2 else sys.stdin
-    bad = 0
-    for number, line in enumerate(source, 1):
-        if not line.strip():
-            continue
-        for fault in check(json.loads(line), schema):
-            print("line %d: %s" % (number, fault), file=sys.stderr)
-            bad += 1
-    return 1 if bad else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())

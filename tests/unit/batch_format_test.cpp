@@ -1,11 +1,9 @@
-// The pieces of --format and of many targets that need no peer: cells read
-// as their type, CSV fields, merged metrics, target lists and the names of
-// exported modules.
-#include "batch/batch_format.h"
+// What the lab's run of every page does not reach: target files with
+// comments and nested lists, and the exported module's names and SNMPv3
+// settings.
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
 #include <QTemporaryDir>
 
 #include "batch/batch_targets.h"
@@ -14,49 +12,6 @@
 namespace {
 
 using namespace tesmo;
-
-TEST(BatchFormat, CellsReadAsTheirType) {
-  const struct {
-    const char* cell;
-    ReportType type;
-    QJsonValue value;
-  } cases[] = {
-      {"010.077.040.001", ReportType::kAddress, QJsonValue("10.77.40.1")},
-      {"2001:DB8::0:1", ReportType::kAddress, QJsonValue("2001:db8::1")},
-      {"lab-loopback", ReportType::kAddress, QJsonValue("lab-loopback")},
-      {"1", ReportType::kAddress, QJsonValue("1")},
-      {"", ReportType::kAddress, QJsonValue(QJsonValue::Null)},
-      {"127.000.000.001\r\n::1", ReportType::kAddress, QJsonArray{"127.0.0.1", "::1"}},
-      {"18446744073709551615", ReportType::kNumber, QJsonValue(18446744073709551615.0)},
-      {"-12", ReportType::kNumber, QJsonValue(-12)},
-      {"## NA ##", ReportType::kNumber, QJsonValue(QJsonValue::Null)},
-      {"12 ms ", ReportType::kMilliseconds, QJsonValue(12)},
-      {"*", ReportType::kMilliseconds, QJsonValue(QJsonValue::Null)},
-      {" padded ", ReportType::kText, QJsonValue(" padded ")},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(TypedCell(QString::fromUtf8(c.cell), c.type), c.value) << c.cell;
-  }
-}
-
-TEST(BatchFormat, CsvFieldsAreQuotedOnlyWhereNeeded) {
-  const struct {
-    const char* cell;
-    const char* field;
-  } cases[] = {{"plain", "plain"},       {"", ""},
-               {"a,b", "\"a,b\""},       {"say \"hi\"", "\"say \"\"hi\"\"\""},
-               {"1\r\n2", "\"1\r\n2\""}, {"tab\there", "tab\there"}};
-  for (const auto& c : cases) EXPECT_EQ(CsvField(c.cell), QString(c.field)) << c.cell;
-}
-
-TEST(BatchFormat, MetricsOfSeveralTargetsMergeByFamily) {
-  const QString a =
-      "# TYPE x gauge\n# HELP x X.\nx{target=\"a\"} 1\n# TYPE y gauge\ny{target=\"a\"} 2\n# EOF\n";
-  const QString b = "# TYPE x gauge\n# HELP x X.\nx{target=\"b\"} 3\n# EOF\n";
-  EXPECT_EQ(MergeOpenMetrics({a, b, QString()}),
-            "# TYPE x gauge\n# HELP x X.\nx{target=\"a\"} 1\nx{target=\"b\"} 3\n"
-            "# TYPE y gauge\ny{target=\"a\"} 2\n# EOF\n");
-}
 
 TEST(BatchTargets, ListsAndFiles) {
   QTemporaryDir dir;
