@@ -43,7 +43,7 @@ CASES = [
     ("browser", TABLES[:1] + ["browser", "--oid", ".1.3.6.1.2.1.2.2.1.2"] + TABLES[1:],
      "browser", set()),
     ("dns", ["lab.test", "dns", "--list"], "dns", set()),
-    ("dns lookup", ["beta.lab.test", "dns"], "lookup", set()),
+    ("dns lookup", ["alpha.lab.test", "dns"], "lookup", set()),
     ("reachability", ["127.0.0.1", "reachability", "--pings", "2"], "reachability", set()),
     ("graph", ["127.0.0.1", "graph", "--samples", "2", "--period", "0.2", "--entry",
                "P:127.0.0.1"], "graph", set()),
