@@ -112,6 +112,8 @@ install(FILES ${TESMO_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TESMO_DIST}/tesmo.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tesmo)
 install(FILES ${TESMO_DIST}/debian/copyright ${TESMO_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# What --batch --format json writes, for scripts that check it.
+install(FILES ${TESMO_DIST}/tesmo-report.schema.json DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${TESMO_DIST}/debian/lintian-overrides
   DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tesmo)
 

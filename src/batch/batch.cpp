@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/batch_format.h"
+#include "batch/batch_targets.h"
 #include "core/base/data_folder.h"
 #include "core/base/job_control.h"
 #include "core/base/job_runner.h"
@@ -43,7 +46,13 @@ const BatchOptionSpec kCommonOptions[] = {
     {"--priv-protocol", "PROTOCOL", false},
     {"--priv-pass", "TEXT", false},
     {"--priv-pass-file", "FILE", false},
+    {"--format", "FORMAT", false},
+    {"--jobs", "N", true},
 };
+
+// Parallel runs of a many-target run without --jobs, and the most it takes.
+constexpr unsigned kDefaultJobs = 4;
+constexpr unsigned kMaxJobs = 256;
 
 QString OptionText(const BatchOptionSpec& option) {
   QString text = QStringLiteral("[%1").arg(QString::fromUtf8(option.name));
@@ -235,6 +244,10 @@ QString BatchUsage(const std::vector<ToolSpec>& tools) {
       "or the environment (TESMO_AUTH_PASS, TESMO_PRIV_PASS) instead of the command line.\n"
       "Exit: 0 answered, 1 host cannot be resolved, 2 no answer or an error answer,\n"
       "64 bad arguments, 74 standard output cannot be written.\n"
+      "--format FORMAT writes the report as text (the default), json (one document),\n"
+      "csv, openmetrics or prometheus-sd where the page has them. HOST may be\n"
+      "HOST1,HOST2,... or @FILE (one per line): the page runs for each, --jobs N at a\n"
+      "time (default 4); the exit status is the highest of the targets'.\n"
       "\n"
       "Options:\n");
   common.insert(common.begin(), QStringLiteral("[-4|-6]"));
@@ -268,6 +281,7 @@ std::optional<BatchOptions> ParseBatchArguments(const QStringList& args,
       continue;
     }
     if (!a.startsWith(QLatin1String("--"))) {
+      if (positional.isEmpty()) options.hostIndex = i;
       positional.append(a);
       continue;
     }
@@ -345,13 +359,57 @@ int RunBatch(int argc, char** argv) {
     return kBatchUsage;
   }
 
+  const ToolSpec* tool = FindBatchTool(tools, options->page);
+  BatchFormat format = BatchFormat::kText;
+  if (const std::optional<QString> name = options->Text("--format")) {
+    const std::optional<BatchFormat> given = ParseBatchFormat(*name);
+    bool known = given && (*given == BatchFormat::kText || *given == BatchFormat::kJson ||
+                           *given == BatchFormat::kCsv);
+    for (const char* extra : tool->formats) known = known || *name == QLatin1String(extra);
+    if (!known) {
+      std::fprintf(stderr, "tesmo: %s cannot write --format %s (%s)\n", tool->name,
+                   name->toUtf8().constData(), BatchFormatChoice().toUtf8().constData());
+      return kBatchUsage;
+    }
+    format = *given;
+  }
+  const std::optional<unsigned> jobs = options->Number("--jobs");
+  if (jobs && (*jobs == 0 || *jobs > kMaxJobs)) {
+    std::fprintf(stderr, "tesmo: --jobs N takes 1 to %u\n", kMaxJobs);
+    return kBatchUsage;
+  }
+  // Several targets: a run of this program for each. A page whose HOST is its
+  // own set of hosts (a sweep's list or @FILE) gets it whole.
+  if (!tool->oneHostOnly &&
+      (options->host.startsWith(QLatin1Char('@')) || options->host.contains(QLatin1Char(',')))) {
+    QString problem;
+    const std::optional<QStringList> targets = BatchTargets(options->host, &problem);
+    if (!targets) {
+      std::fprintf(stderr, "tesmo: %s\n", problem.toUtf8().constData());
+      return kBatchUsage;
+    }
+    ManyTargetsRun run;
+    run.program = QCoreApplication::applicationFilePath();
+    run.arguments = args;
+    run.hostIndex = options->hostIndex;
+    run.targets = *targets;
+    run.jobs = jobs.value_or(kDefaultJobs);
+    run.format = format;
+    run.stopSignal = &stopSignal;
+    CatchStopSignals();
+    const int code = RunManyTargets(run, PrintOut);
+    if (const int signal = stopSignal.load(); signal != 0) return 128 + signal;
+    return CheckedExit(code);
+  }
+
   // Status texts go to standard error as they are posted; a text repeated at
-  // once is printed once.
+  // once is printed once. The last one is the run's status in a JSON report.
+  QString lastStatus;
   QObject::connect(
       &CStatusChannel::Instance(), &CStatusChannel::Posted, &app,
-      [last = QString()](const QString& text) mutable {
-        if (text == last) return;
-        last = text;
+      [&lastStatus](const QString& text) {
+        if (text == lastStatus) return;
+        lastStatus = text;
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
       },
       Qt::DirectConnection);
@@ -381,13 +439,48 @@ int RunBatch(int argc, char** argv) {
     return kBatchUsage;
   }
   context.parameters.host = options->host;
-  context.print = PrintOut;
+  // A machine-readable format replaces the page's text: the page fills the
+  // structured report and its printed text goes nowhere.
+  if (format == BatchFormat::kText) {
+    context.print = PrintOut;
+  } else {
+    context.print = [](const QString&) {};
+    context.report.SetWanted(true);
+  }
+  BatchRunInfo info;
+  info.tool = QString::fromUtf8(tool->name);
+  info.target = options->host;
+  info.started = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+  // The structured report of the run, once it has its exit code.
+  const auto report = [&](int code) {
+    info.status = lastStatus;
+    info.exit = code;
+    switch (format) {
+      case BatchFormat::kText:
+        break;
+      case BatchFormat::kJson:
+        PrintOut(JsonReport(info, context.report));
+        break;
+      case BatchFormat::kCsv:
+        if (code != kBatchUnresolved) PrintOut(CsvReport(context.report));
+        break;
+      case BatchFormat::kOpenMetrics:
+        if (code != kBatchUnresolved) PrintOut(OpenMetricsReport(info, context.report));
+        break;
+      case BatchFormat::kPrometheusSd:
+        if (code != kBatchUnresolved) PrintOut(PrometheusSdReport(context.report));
+        break;
+    }
+  };
 
-  const ToolSpec* tool = FindBatchTool(tools, options->page);
   if (tool->resolvesHost) {
     const ResolveOutcome resolved = ResolveHost(context.parameters);
     if (!resolved.status.isEmpty()) PostStatusText(resolved.status);
-    if (!resolved.valid) return kBatchUnresolved;
+    if (!resolved.valid) {
+      report(kBatchUnresolved);
+      return CheckedExit(kBatchUnresolved);
+    }
+    info.address = context.parameters.ipAddress;
   }
   // The run's one job context: the target as resolved, stopped by StopFlag.
   context.job = JobContext(TargetOf(context.parameters));
@@ -400,6 +493,7 @@ int RunBatch(int argc, char** argv) {
     code = tool->run(context);
   });
   FreeMibs();
+  if (code != kBatchUsage) report(code);
   if (const int signal = stopSignal.load(); signal != 0) {
     std::fprintf(stderr, "tesmo: stopped by %s: the report is incomplete\n",
                  signal == SIGINT ? "SIGINT" : "SIGTERM");

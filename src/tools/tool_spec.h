@@ -25,6 +25,7 @@
 #include "core/base/job_context.h"
 #include "core/grid/table_grid.h"
 #include "core/snmp/target_parameters.h"
+#include "tools/batch_report.h"
 
 namespace tesmo {
 
@@ -47,6 +48,8 @@ struct BatchOptionSpec {
 struct BatchOptions {
   QString host;
   QString page;
+  // Where HOST stands among the arguments (a run per target rewrites it).
+  qsizetype hostIndex = -1;
   std::optional<unsigned> port, timeoutMs, retries;
   std::optional<QString> community, writeCommunity;
   // -4 or -6: the family a host name resolves to, instead of the stored one.
@@ -69,12 +72,14 @@ struct BatchOptions {
 
 // What a tool's batch entry gets: the job's context (the target as resolved,
 // with the overrides applied, and the stop flag), the parameters it was made
-// from, the options, and where to print the report.
+// from, the options, where to print the report, and the same report as
+// structured cells for the machine-readable formats.
 struct BatchContext {
   JobContext job;
   TargetParameters parameters;
   BatchOptions options;
   std::function<void(const QString&)> print;
+  CBatchReport report;
 };
 
 // A command of the grids' Select menu: it hands the clicked host on.
@@ -106,6 +111,12 @@ struct ToolSpec {
   // HOST is resolved first (a failure exits with kBatchUnresolved); a tool
   // that reads HOST as something else (a DNS name) gets it as typed.
   bool resolvesHost = true;
+  // --format: what the page writes besides text, json and csv
+  // ("openmetrics", "prometheus-sd").
+  std::vector<const char*> formats = {};
+  // HOST names the page's own set of hosts (a sweep's first address, block,
+  // range, list or @FILE): it is never split into several runs.
+  bool oneHostOnly = false;
 
   // The window's command line "HOST NAME WORDS...", when the tool reads more
   // than the host: takes all the words and says whether the page starts.

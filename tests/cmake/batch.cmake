@@ -4,6 +4,7 @@
 tesmo_test(batch_unit_test unit
   unit/batch_exit_test.cpp
   unit/tool_registry_test.cpp
+  unit/batch_format_test.cpp
 )
 
 # The batch front end linked alone runs without the widget library: it lists

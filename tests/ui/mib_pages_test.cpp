@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -308,6 +311,50 @@ TEST_F(MibPagesTest, GenTableListColumnPropertyAndAddToGen) {
   EXPECT_EQ(columns[1].title, "");
   EXPECT_EQ(columns[1].width, 15u);
   EXPECT_EQ(columns[1].sort, 7u);
+}
+
+// "Export for Prometheus…" writes generator.yml with the target's community
+// into a new or a regular file, never over anything else, which stays.
+TEST_F(MibPagesTest, ExportForPrometheusReplacesOnlyRegularFiles) {
+  Open(QString::number(LabSnmpPort()).toInt());
+  gen->TableList()->setCurrentIndex(0);
+  QTemporaryDir dir;
+  const QString folder = dir.filePath("folder"), fifo = dir.filePath("fifo");
+  const QString link = dir.filePath("link"), kept = dir.filePath("kept");
+  ASSERT_TRUE(QDir().mkdir(folder));
+  ASSERT_EQ(mkfifo(fifo.toUtf8().constData(), 0600), 0);
+  QFile keptFile(kept);
+  ASSERT_TRUE(keptFile.open(QIODevice::WriteOnly));
+  keptFile.write("mine\n");
+  keptFile.close();
+  ASSERT_TRUE(QFile::link(kept, link));
+  QFile old(dir.filePath("old.yml"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old\n");
+  old.close();
+  const struct {
+    QString path;
+    bool written;
+  } cases[] = {{dir.filePath("generator.yml"), true},
+               {dir.filePath("old.yml"), true},
+               {folder, false},
+               {fifo, false},
+               {link, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    EXPECT_EQ(gen->ExportTable(c.path), c.written);
+    QFile file(c.path);
+    if (!c.written) continue;
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains("modules:\n  tesmo_"));
+    EXPECT_TRUE(text.contains("community: \"meadow\""));
+    EXPECT_TRUE(text.contains("- 1.3.6.1.2.1.4.22.1.1"));
+  }
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  QFile after(kept);
+  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+  EXPECT_EQ(after.readAll(), "mine\n");
 }
 
 }  // namespace

@@ -307,10 +307,12 @@ int CDnsEngine::RunLookup(std::string_view text) {
       if (hostQuery) {
         hostInfoValid = true;
         PrintHostInfo(out, "Name:", hostInfo);
+        RecordHostInfo(out, hostInfo);
       }
       break;
     case kDnsNonAuth:
       PrintHostInfo(out, "Name:", hostInfo);
+      RecordHostInfo(out, hostInfo);
       break;
     case kDnsNoInfo:
       out.Print("*** No %s (%s) records available for %s\n", DnsTypeName(queryType).c_str(),

@@ -98,6 +98,16 @@ void PrintNameList(CDnsOutput& out, const std::vector<std::string>& names) {
   }
 }
 
+void RecordHostInfo(CDnsOutput& out, const DnsHostInfo& info) {
+  for (uint32_t address : info.addresses) {
+    out.Record({info.name, "A", "IN", {}, FormatAddress(address)});
+  }
+  for (const IpAddress& address : info.ipv6Addresses) {
+    out.Record({info.name, "AAAA", "IN", {}, address.Text()});
+  }
+  for (const std::string& alias : info.aliases) out.Record({alias, "CNAME", "IN", {}, info.name});
+}
+
 void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info) {
   out.Print("%-7s  %s", label, info.name.c_str());
   if (!info.addresses.empty()) {

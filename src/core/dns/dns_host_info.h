@@ -45,6 +45,9 @@ struct DnsHostInfo {
 // line of their own ("IPv6 Address:"), or stand alone as "Address:" when the
 // name has no IPv4 address.
 void PrintHostInfo(CDnsOutput& out, const char* label, const DnsHostInfo& info);
+// The answer of a host look-up to the output's record sink: its addresses
+// and aliases (a host look-up keeps no time to live).
+void RecordHostInfo(CDnsOutput& out, const DnsHostInfo& info);
 // Names separated by commas, wrapped onto lines that begin with a tab.
 void PrintNameList(CDnsOutput& out, const std::vector<std::string>& names);
 

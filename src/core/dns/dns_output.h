@@ -22,6 +22,13 @@
 
 namespace tesmo {
 
+// A record as a machine-readable report gives it: the owner, the type and
+// class mnemonics, the time to live (empty when the answer did not carry
+// it) and the data on one line as a zone listing shows it.
+struct DnsRecordFields {
+  std::string name, type, dnsClass, ttl, data;
+};
+
 class CDnsOutput {
  public:
   // Takes at most cap lines: past them the lines are dropped and Full()
@@ -47,7 +54,18 @@ class CDnsOutput {
   size_t LineCount() const { return store.Count(); }
   std::string PendingLine() const;
 
+  // Where the records printed go as fields too (the engine's thread calls
+  // it); none by default.
+  void SetRecordSink(std::function<void(const DnsRecordFields&)> sink) {
+    recordSink = std::move(sink);
+  }
+  bool WantsRecords() const { return static_cast<bool>(recordSink); }
+  void Record(const DnsRecordFields& fields) const {
+    if (recordSink) recordSink(fields);
+  }
+
  private:
+  std::function<void(const DnsRecordFields&)> recordSink;
   CLineStore store;
   mutable std::mutex mutex;  // the pending line
   std::string pending;

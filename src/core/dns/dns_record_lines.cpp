@@ -311,6 +311,31 @@ void PrintRecordData(CDnsOutput& out, const CDnsMessage& message, const DnsRecor
 
 // --- Zone listing lines ------------------------------------------------------
 
+void PrintListingData(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
+                      const DnsRecordData& data, int listedType);
+
+// Hands a record that was printed whole to the output's record sink: its
+// data as the listing of its type shows it, on one line.
+void SendRecord(CDnsOutput& out, const CDnsMessage& message, const DnsRecord& record,
+                const DnsRecordData& data, bool withTtl) {
+  if (!out.WantsRecords()) return;
+  CDnsOutput scratch(64);
+  PrintListingData(scratch, message, record, data, record.type);
+  std::string text;
+  for (const std::string& line : scratch.Lines()) text += line + ' ';
+  text += scratch.PendingLine();
+  // One line: blanks collapsed and trimmed.
+  std::string dataText;
+  for (char c : text) {
+    if (c == ' ' && (dataText.empty() || dataText.back() == ' ')) continue;
+    dataText += c;
+  }
+  while (!dataText.empty() && dataText.back() == ' ') dataText.pop_back();
+  out.Record({record.owner.empty() ? std::string(".") : record.owner, DnsTypeMnemonic(record.type),
+              DnsClassMnemonic(record.dnsClass),
+              withTtl ? std::to_string(record.ttl) : std::string(), dataText});
+}
+
 bool EndsWithDomain(const std::string& name, const std::string& domain) {
   if (name.size() <= domain.size()) return false;
   const size_t dot = name.size() - domain.size() - 1;
@@ -516,6 +541,7 @@ std::optional<size_t> PrintResourceRecord(CDnsOutput& out, const CDnsMessage& me
               record.dataLength);
     return std::nullopt;
   }
+  SendRecord(out, message, record, data, true);
   return next;
 }
 
@@ -569,6 +595,7 @@ int PrintZoneListingLines(CDnsOutput& out, const CDnsMessage& message, const Dns
       return kDnsError;
     }
     out.Write("\n");
+    SendRecord(out, message, record, data, true);
   }
   return kDnsSuccess;
 }

@@ -37,7 +37,18 @@ int RunBrowserBatch(BatchContext& context) {
   lines.SetSink([&context](const std::string& line) {
     context.print(QString::fromStdString(line) + QLatin1Char('\n'));
   });
-  const MibWalkOutcome outcome = RunMibWalk(context.job, oidNumeric.toStdString(), lines);
+  MibObjectSink onObject;
+  if (context.report.Wanted()) {
+    context.report.SetColumns(
+        {{QStringLiteral("oid")}, {QStringLiteral("type")}, {QStringLiteral("value")}});
+    onObject = [&context](const std::string& oid, int type, const std::string& value) {
+      context.report.AddRecord({QString::fromStdString(oid), QLatin1String(SnmpValueTypeName(type)),
+                                QString::fromStdString(value)});
+    };
+    context.report.AddField(QStringLiteral("query"), oidText);
+    context.report.AddField(QStringLiteral("oid"), oidNumeric);
+  }
+  const MibWalkOutcome outcome = RunMibWalk(context.job, oidNumeric.toStdString(), lines, onObject);
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 

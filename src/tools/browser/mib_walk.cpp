@@ -10,8 +10,8 @@
 
 namespace tesmo {
 
-MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
-                          CLineStore& lines) {
+MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid, CLineStore& lines,
+                          const MibObjectSink& onObject) {
   const SnmpTarget& target = context.target;
   PostStatus("Browsing mibs");
   lines.Clear();
@@ -34,6 +34,7 @@ MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid
       break;
     }
     ++outcome.count;
+    if (onObject) onObject(oidText, request.valueType, request.result);
   }
   // An agent ends an SNMPv1 walk past the end of its MIB with noSuchName.
   outcome.answered = !outcome.full &&
@@ -61,6 +62,27 @@ bool RunMibSet(const JobContext& context, const std::string& instance, const std
   }
   PostStatus("Ready");
   return true;
+}
+
+const char* SnmpValueTypeName(int valueType) {
+  // The tags of RFC 2578 and RFC 3416 as the request layer passes them on.
+  struct TypeName {
+    int tag;
+    const char* name;
+  };
+  static constexpr TypeName kNames[] = {
+      {0x02, "INTEGER"},           {0x03, "BITS"},
+      {0x04, "OCTET STRING"},      {0x05, "NULL"},
+      {0x06, "OBJECT IDENTIFIER"}, {0x40, "IpAddress"},
+      {0x41, "Counter32"},         {0x42, "Gauge32"},
+      {0x43, "TimeTicks"},         {0x44, "Opaque"},
+      {0x46, "Counter64"},         {0x80, "noSuchObject"},
+      {0x81, "noSuchInstance"},    {0x82, "endOfMibView"},
+  };
+  for (const TypeName& entry : kNames) {
+    if (entry.tag == valueType) return entry.name;
+  }
+  return "";
 }
 
 bool SplitResultLine(const QString& line, QString* oidText, QString* valueText) {

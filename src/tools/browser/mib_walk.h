@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,16 @@ struct MibWalkOutcome {
 // until the agent leaves the subtree or answers with an error (or Stop, or
 // the lines reach their cap), "Getting [%u] : %s" at most every 700 ms, and
 // "Ready". Runs on a job's thread.
-MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid,
-                          CLineStore& lines);
+// onObject, when given, also gets each object's OID text, ASN.1 tag and
+// value text as it is added.
+using MibObjectSink =
+    std::function<void(const std::string& oidText, int valueType, const std::string& value)>;
+MibWalkOutcome RunMibWalk(const JobContext& context, const std::string& startOid, CLineStore& lines,
+                          const MibObjectSink& onObject = {});
+
+// The SMI name of an ASN.1 tag of a value ("INTEGER", "Counter32"), empty
+// for one that is none of them.
+const char* SnmpValueTypeName(int valueType);
 
 // The browser's SET of one object (typeLetter as SnmpSet takes it) with the
 // write community; "Ready" when the agent took it, otherwise the request

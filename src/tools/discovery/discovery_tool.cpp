@@ -9,6 +9,9 @@
 namespace tesmo {
 namespace {
 
+// The sweep grid's columns: no, address, name, status.
+constexpr int kAddressColumn = 1, kNameColumn = 2, kStatusColumn = 3;
+
 int RunDiscoveryBatch(BatchContext& context) {
   const BatchOptions& given = context.options;
   DiscoveryOptions options = DiscoveryOptions::Load();
@@ -58,6 +61,18 @@ int RunDiscoveryBatch(BatchContext& context) {
   if (outcome.badRange) return kBatchUsage;
   if (!outcome.started) return kBatchUnresolved;
   context.print(grid.RowsText(1, grid.Rows() - 1));
+  if (context.report.Wanted()) {
+    context.report.SetGrid(grid, table);
+    // "no" counts the swept addresses.
+    context.report.SetColumnType(0, ReportType::kNumber);
+    // The hosts that answered an echo, for a scrape target list.
+    for (int r = 1; r < grid.Rows(); ++r) {
+      if (grid.CellColourAt(r, kStatusColumn) == kDiscoveryReachableColour) {
+        context.report.AddHost(grid.TextAt(r, kAddressColumn).trimmed(),
+                               grid.TextAt(r, kNameColumn).trimmed());
+      }
+    }
+  }
   return outcome.reachable > 0 ? kBatchOk : kBatchNoAnswer;
 }
 
@@ -77,6 +92,8 @@ const CToolRegistration registration({
     .run = RunDiscoveryBatch,
     // HOST may be a set rather than a host: the entry resolves it.
     .resolvesHost = false,
+    .formats = {"prometheus-sd"},
+    .oneHostOnly = true,
 });
 
 }  // namespace

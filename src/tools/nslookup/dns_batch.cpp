@@ -41,6 +41,7 @@ DnsBatchResult RunDnsBatch(const DnsBatchOptions& options, const std::atomic<int
 
   CDnsOutput out;
   if (options.print) out.Store().SetSink(options.print);
+  if (options.record) out.SetRecordSink(options.record);
   CDnsEngine engine(out);
   // Standard output carries the report: the engine's notes for the log file
   // ("Non-authoritative answer:", debug titles) go to standard error.

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/dns/dns_output.h"
+
 namespace tesmo {
 
 struct DnsBatchOptions {
@@ -26,6 +28,8 @@ struct DnsBatchOptions {
   // Each result line as it comes (a listing streams); empty: the lines are
   // kept in the result. Either way a listing stops at the list's cap.
   std::function<void(const std::string&)> print;
+  // Each record of the answer as fields, when set.
+  std::function<void(const DnsRecordFields&)> record;
 };
 
 struct DnsBatchResult {

@@ -27,6 +27,19 @@ int RunDnsBatchPage(BatchContext& context) {
     context.print(QString::fromStdString(line) + QLatin1Char('\n'));
   };
 
+  if (context.report.Wanted()) {
+    context.report.SetColumns({{QStringLiteral("name")},
+                               {QStringLiteral("type")},
+                               {QStringLiteral("class")},
+                               {QStringLiteral("ttl"), ReportType::kNumber},
+                               {QStringLiteral("data")}});
+    options.record = [&context](const DnsRecordFields& record) {
+      context.report.AddRecord(
+          {QString::fromStdString(record.name), QString::fromStdString(record.type),
+           QString::fromStdString(record.dnsClass), QString::fromStdString(record.ttl),
+           QString::fromStdString(record.data)});
+    };
+  }
   const DnsBatchResult result = RunDnsBatch(options, context.job.stop);
   if (result.exitCode == kBatchUsage) {
     for (const std::string& line : result.lines) std::fprintf(stderr, "tesmo: %s\n", line.c_str());

@@ -28,6 +28,17 @@ std::string ReachabilityReport(const CServiceResults::States& states,
   return text;
 }
 
+const char* ServiceStateText(ServiceState state) {
+  switch (state) {
+    case ServiceState::Ok:
+      return "OK";
+    case ServiceState::NotReachable:
+      return "not reachable";
+    default:
+      return "?";
+  }
+}
+
 ReachabilityBatchResult RunReachabilityBatch(const JobContext& context, const PingSettings& ping,
                                              uint32_t pings, const EchoFunction& echo) {
   CPingLoop loop(echo);
@@ -40,7 +51,10 @@ ReachabilityBatchResult RunReachabilityBatch(const JobContext& context, const Pi
 
   ReachabilityBatchResult batch;
   CServiceResults::States states = results.All();
-  batch.report = ReachabilityReport(states, loop.History().Lines());
+  batch.history = loop.History().Lines();
+  batch.report = ReachabilityReport(states, batch.history);
+  batch.states = states;
+  batch.statistics = loop.Statistics();
   batch.answered = loop.Statistics().received > 0;
   for (ServiceState state : states) batch.answered = batch.answered || state == ServiceState::Ok;
   return batch;

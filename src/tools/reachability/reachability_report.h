@@ -7,6 +7,7 @@
 
 #include "core/icmp/echo_socket.h"
 #include "core/icmp/ping_settings.h"
+#include "tools/reachability/ping_loop.h"
 #include "tools/reachability/reachability_services.h"
 
 namespace tesmo {
@@ -19,7 +20,14 @@ std::string ReachabilityReport(const CServiceResults::States& states,
 struct ReachabilityBatchResult {
   std::string report;
   bool answered = false;  // an echo came back or a service answered
+  // What the report shows, for the machine-readable formats.
+  CServiceResults::States states{};
+  PingStatistics statistics;
+  std::vector<std::string> history;
 };
+
+// A service state as the report words it: "OK", "not reachable", "?".
+const char* ServiceStateText(ServiceState state);
 
 // --batch HOST reachability [--pings N]: that many echoes of the ping loop
 // (with the stored ping settings), the service test, "Ready"; then the

@@ -1,10 +1,13 @@
 // The table tools: the Interfaces, Addresses, Routing Table and Arp pages are
 // table descriptions (table_pages.h), Gen. Table runs the user's stored
 // tables; all of them run the one table job.
+#include <QDir>
 #include <cstdio>
 
 #include "core/grid/grid_data.h"
+#include "core/snmp/mib_loader.h"
 #include "tools/tables/gen_table.h"
+#include "tools/tables/snmp_exporter_module.h"
 #include "tools/tables/table_pages.h"
 #include "tools/tool_spec.h"
 
@@ -20,6 +23,7 @@ int RunTableBatch(BatchContext& context, const TableDescription& description) {
   const TableJobOutcome outcome =
       RunTableJob(description, description.LoadFlags(), table, context.job);
   context.print(grid.RowsText(1, grid.Rows() - 1));
+  if (context.report.Wanted()) context.report.SetGrid(grid, table);
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }
 
@@ -32,6 +36,29 @@ int RunGenTableBatch(BatchContext& context) {
     return kBatchUsage;
   }
   const std::vector<ColumnDefinition> columns = CustomTableColumns(table);
+  // --export snmp-exporter: the table handed over to Prometheus instead of
+  // walked.
+  if (const std::optional<QString> to = context.options.Text("--export")) {
+    if (*to != QLatin1String("snmp-exporter")) {
+      std::fprintf(stderr, "tesmo: gentable: --export takes snmp-exporter\n");
+      return kBatchUsage;
+    }
+    if (context.report.Wanted()) {
+      std::fprintf(stderr, "tesmo: gentable: --export writes generator.yml, in no --format\n");
+      return kBatchUsage;
+    }
+    if (columns.empty()) {
+      std::fprintf(stderr, "tesmo: gentable: table %u has no columns to export\n", table);
+      return kBatchUsage;
+    }
+    // The folders this run loaded the MIB from: the generator has to read
+    // the same modules.
+    const QString folders =
+        QString::fromStdString(MibDirectoryList(QDir::currentPath().toStdString()));
+    context.print(SnmpExporterGeneratorYaml(names[static_cast<qsizetype>(table)], table, columns,
+                                            context.parameters, folders));
+    return kBatchOk;
+  }
   if (columns.empty()) {
     // A table without columns walks nothing: its status texts, no rows.
     CTableGrid none;
@@ -70,7 +97,7 @@ const CToolRegistration kGenTable({
     .name = "gentable",
     .captionId = 153,
     .summary = "a stored generic table, --table N (default 0) (Gen. Table page)",
-    .options = {{"--table", "N"}},
+    .options = {{"--table", "N"}, {"--export", "FORMAT", false}},
     .run = RunGenTableBatch,
 });
 

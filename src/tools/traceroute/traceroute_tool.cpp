@@ -12,6 +12,8 @@ namespace {
 // A routing loop would keep an SNMP trace going for ever: --batch stops it
 // after this many hops.
 constexpr unsigned kBatchSnmpHops = 30;
+// The ICMP trace's columns from "time0" on hold round trips.
+constexpr int kFirstTimeColumn = 3;
 
 // The longest wait between two rounds --interval takes: an hour.
 constexpr unsigned kMaxIntervalMs = 3600000;
@@ -47,6 +49,15 @@ int RunTracerouteBatch(BatchContext& context) {
   const TraceOutcome outcome = RunTrace(table, options, context.job);
   if (outcome.end == TraceEnd::NotStarted) return kBatchUnresolved;
   context.print(grid.RowsText(1, grid.Rows() - 1));
+  if (context.report.Wanted()) {
+    context.report.SetGrid(grid, table);
+    // The ICMP trace's round trips: "12 ms" cells.
+    if (options.icmpMode) {
+      for (int c = kFirstTimeColumn; c < grid.Cols(); ++c) {
+        context.report.SetColumnType(c, ReportType::kMilliseconds);
+      }
+    }
+  }
   return outcome.end == TraceEnd::Reached ? kBatchOk : kBatchNoAnswer;
 }
 

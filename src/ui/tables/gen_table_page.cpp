@@ -2,12 +2,20 @@
 #include "ui/tables/gen_table_page.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "core/snmp/mib_loader.h"
 #include "tools/tables/gen_table.h"
+#include "tools/tables/snmp_exporter_module.h"
+#include "ui/app/show_status.h"
 #include "ui/app/target.h"
 #include "ui/tables/column_property_dialog.h"
 #include "ui/tables/table_grid_view.h"
@@ -40,8 +48,12 @@ CGenTablePage::CGenTablePage(const PageContext& context) : ToolPage(context) {
   // The header menu of this grid keeps "Column property".
   grid->Table().SetColumnPropertyEnabled(true);
 
+  exportButton = new QPushButton(QStringLiteral("Export for Prometheus…"), this);
+  exportButton->setAccessibleName(QStringLiteral("Export for Prometheus"));
+
   auto* top = new QHBoxLayout;
   top->addWidget(tableList);
+  top->addWidget(exportButton);
   top->addStretch(1);
   top->addWidget(countLabel);
   auto* layout = new QVBoxLayout(this);
@@ -51,6 +63,7 @@ CGenTablePage::CGenTablePage(const PageContext& context) : ToolPage(context) {
   connect(&grid->Table(), &CTableGrid::StatusLabelChanged, countLabel, &QLabel::setText);
   connect(tableList, &QComboBox::currentIndexChanged, this, &CGenTablePage::ResetResults);
   connect(grid, &CTableGridView::ColumnPropertyRequested, this, &CGenTablePage::EditColumn);
+  connect(exportButton, &QPushButton::clicked, this, &CGenTablePage::ChooseExportFile);
   // "Add to Gen" of the MIB browser wrote a table.
   connect(&CCustomTables::Instance(), &CCustomTables::Changed, this, &CGenTablePage::LoadSettings,
           Qt::QueuedConnection);
@@ -93,6 +106,45 @@ void CGenTablePage::LoadSettings() {
     if (kept) return;
   }
   ResetResults();
+}
+
+void CGenTablePage::ChooseExportFile() {
+  if (tableList->currentIndex() < 0) return;
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Export for Prometheus"), QStringLiteral("generator.yml"),
+      QStringLiteral("prometheus-snmp-generator configuration (*.yml *.yaml)"));
+  if (!path.isEmpty()) ExportTable(path);
+}
+
+bool CGenTablePage::ExportTable(const QString& path) {
+  const int table = tableList->currentIndex();
+  const std::vector<ColumnDefinition> columns =
+      table < 0 ? std::vector<ColumnDefinition>{}
+                : CustomTableColumns(static_cast<unsigned>(table));
+  if (columns.empty()) {
+    ShowStatus("Export: the table has no columns");
+    return false;
+  }
+  // Never over a directory, a device, a pipe or a link: only a regular file
+  // is replaced, and whole.
+  const QFileInfo info(path);
+  if (info.isSymLink() || (info.exists() && !info.isFile())) {
+    ShowStatus("Export: %s is not a regular file", path.toUtf8().constData());
+    return false;
+  }
+  const QString folders =
+      QString::fromStdString(MibDirectoryList(QDir::currentPath().toStdString()));
+  const QByteArray bytes =
+      SnmpExporterGeneratorYaml(tableList->currentText(), static_cast<unsigned>(table), columns,
+                                Target()->Parameters(), folders)
+          .toUtf8();
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    ShowStatus("Export: %s", file.errorString().toUtf8().constData());
+    return false;
+  }
+  ShowStatus("Exported to %s", path.toUtf8().constData());
+  return true;
 }
 
 void CGenTablePage::EnableControls(bool enable) {

@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace tesmo {
 
@@ -32,14 +33,24 @@ class CGenTablePage : public ToolPage {
   // "Column property" for a column of the grid.
   void EditColumn(int column);
 
+  // "Export for Prometheus…": a file dialog, then ExportTable.
+  void ChooseExportFile();
+  // The selected table as generator.yml for prometheus-snmp-generator, with
+  // the target's access parameters, written whole to path unless something
+  // other than a regular file is there. False (the status line says why)
+  // when nothing was written.
+  bool ExportTable(const QString& path);
+
   QComboBox* TableList() const { return tableList; }
   CTableGridView* Grid() const { return grid; }
   QLabel* CountLabel() const { return countLabel; }
+  QPushButton* ExportButton() const { return exportButton; }
 
  private:
   QComboBox* tableList = nullptr;
   CTableGridView* grid = nullptr;
   QLabel* countLabel = nullptr;
+  QPushButton* exportButton = nullptr;
   // Last: destroyed first, it stops and waits for a job writing the grid.
   CJobRunner runner;
 };
