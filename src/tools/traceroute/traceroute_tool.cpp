@@ -51,9 +51,11 @@ int RunTracerouteBatch(BatchContext& context) {
   context.print(grid.RowsText(1, grid.Rows() - 1));
   if (context.report.Wanted()) {
     context.report.SetGrid(grid, table);
-    // The ICMP trace's round trips: "12 ms" cells.
+    // The ICMP trace's round trips: "12 ms" cells. The continuous trace's
+    // statistics after them are plain numbers, typed by their numeric sort.
     if (options.icmpMode) {
-      for (int c = kFirstTimeColumn; c < grid.Cols(); ++c) {
+      for (int c = kFirstTimeColumn;
+           c < grid.Cols() && grid.TextAt(0, c).startsWith(QLatin1String("time")); ++c) {
         context.report.SetColumnType(c, ReportType::kMilliseconds);
       }
     }
