@@ -82,14 +82,20 @@ qsizetype SkipBlanks(const Chars& text, qsizetype i) {
 // underflow) goes to toDouble itself.
 template <typename Chars>
 double NumberValue(const Chars& text, qsizetype start, qsizetype length) {
-  std::string ascii(static_cast<std::size_t>(length), '\0');
+  // Most numbers fit the buffer on the stack; a longer one takes a string.
+  char small[64];
+  std::string large;
+  char* ascii = small;
+  if (length > static_cast<qsizetype>(sizeof small)) {
+    large.resize(static_cast<std::size_t>(length));
+    ascii = large.data();
+  }
   for (qsizetype i = 0; i < length; ++i) ascii[i] = static_cast<char>(text[start + i]);
-  const std::size_t skip = ascii[0] == '+' ? 1 : 0;
+  const qsizetype skip = ascii[0] == '+' ? 1 : 0;
   double value = 0;
-  const auto [end, error] =
-      std::from_chars(ascii.data() + skip, ascii.data() + ascii.size(), value);
-  if (error == std::errc() && end == ascii.data() + ascii.size()) return value;
-  return QString::fromLatin1(ascii).toDouble();
+  const auto [end, error] = std::from_chars(ascii + skip, ascii + length, value);
+  if (error == std::errc() && end == ascii + length) return value;
+  return QString::fromLatin1(ascii, length).toDouble();
 }
 
 template <typename Chars>
