@@ -122,6 +122,26 @@ TEST_F(GridViewTest, SelectAllThenCopyCopiesEverything) {
             "2\teth0\t127.0.0.21  127.0.0.22\t\t\n");
 }
 
+// The clipboard gets the cells as they were at Copy, whatever the job
+// writes afterwards, and texts beyond Latin-1 arrive whole.
+TEST_F(GridViewTest, CopyKeepsTheCellsOfItsMomentInEveryWidth) {
+  CGridData& grid = view->Data();
+  grid.SetCols(2);
+  grid.SetRows(1);
+  grid.SetTextAt(0, 0, "name");
+  grid.SetTextAt(0, 1, "note");
+  const QStringList names = {QString::fromUtf8("東京"), "Zürich", "plain",
+                             QString::fromUtf8("\xF0\x9F\x99\x82")};
+  for (const QString& name : names) grid.InsertRowTexts(grid.Rows(), {name, "a\tb"});
+  grid.SetSelectionFromView(1, 0, grid.Rows() - 1, 1);
+  ASSERT_TRUE(view->CopySelection());
+  grid.SetTextAt(1, 0, "written after the copy");
+  grid.SortColumn(0, kSortStringAscending);
+  QString expected = "name\tnote\t\n";
+  for (const QString& name : names) expected += name + "\ta b\t\n";
+  EXPECT_EQ(QApplication::clipboard()->text(), expected);
+}
+
 TEST_F(GridViewTest, ShowsHeaderWidthsAlignmentAndTwoLineRows) {
   FillSmallTable();
   const CGridModel* model = view->Model();

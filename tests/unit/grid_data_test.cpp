@@ -208,7 +208,7 @@ TEST(GridData, ChangedIsCoalescedAndHeldWhileRedrawIsOff) {
   grid.SetRedraw(true);
   EXPECT_EQ(changed.count(), 1);
   ASSERT_TRUE(grid.TakeSnapshot(snapshot));
-  EXPECT_EQ(snapshot.rows.size(), 1000);
+  EXPECT_EQ(snapshot.RowCount(), 1000);
 
   // Writes with redraw on: one notification until the view takes a snapshot.
   for (int i = 0; i < 500; ++i) grid.SetTextAt(i, 0, "x");
@@ -234,7 +234,7 @@ TEST(GridData, SnapshotStaysAsTakenWhileTheGridIsWritten) {
   grid.SetTextAt(1, 0, "after");
   grid.InsertRow(1);
   EXPECT_EQ(snapshot.TextAt(1, 0), "before");
-  EXPECT_EQ(snapshot.rows.size(), 2);
+  EXPECT_EQ(snapshot.RowCount(), 2);
   EXPECT_EQ(grid.TextAt(2, 0), "after");
 }
 

@@ -122,7 +122,7 @@ TEST(Threads, GridFilledByAJobWhileTheViewReadsIt) {
   while (runner.Running() && Clock::now() < giveUp) {
     CGridSnapshot snapshot;
     if (grid.TakeSnapshot(snapshot)) ++snapshots;
-    for (int r = 1; r < snapshot.rows.size(); ++r) {
+    for (int r = 1; r < snapshot.RowCount(); ++r) {
       const QString n = snapshot.TextAt(r, 0);
       if (!n.isEmpty() && snapshot.TextAt(r, 1) != "row " + n) ++brokenRows;
     }

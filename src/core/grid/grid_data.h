@@ -15,15 +15,34 @@
 // view. Jobs therefore write with the addressed calls (SetTextAt,
 // InsertRowTexts, SortColumn), which take the lock once and never depend on
 // the current cell.
+//
+// The cells are stored compactly by column (grid_cells.h: one arena of
+// Latin-1 or UTF-16 bytes per column, short repeated texts held once, a
+// 32-bit offset per cell) and become QStrings only when read, which the view
+// does for the rows it shows. A million rows of ten short texts take about a
+// tenth of what a QString per cell would.
+//
+// A sort turns the column into one integer key per row, computed once
+// (numbers by value, texts by their rank after collating the column's
+// distinct texts once, IPv6 addresses by value after the other texts), orders
+// the rows by key and former place (stable), and moves the rows' offsets,
+// colours and heights in place; on a job thread it runs under the lock the
+// fill takes too. Copying reads a shared copy of the cells outside the lock
+// and writes the text in pieces (CGridCopy).
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+
+#include "core/grid/grid_cells.h"
 
 namespace tesmo {
 
@@ -57,43 +76,16 @@ enum GridAlign : int {
   kAlignGeneral = 9,  // text left, numbers right
 };
 
-// One row: its cell texts, its height and its cell colours. Height and
-// colours travel with the row when it is sorted. The texts are kept one after
-// another in a single string with the end of each cell beside it: two
-// allocations per row instead of one per cell, which is what lets a grid of
-// 100,000 rows stay small. A row may hold fewer cells than the grid has
-// columns; the missing ones are empty.
-class CGridRow {
- public:
-  CGridRow() = default;
-  explicit CGridRow(const QStringList& cells);
-
-  int CellCount() const { return static_cast<int>(ends.size()); }
-  // Empty outside 0..CellCount() - 1.
-  QStringView CellView(int col) const;
-  QString Cell(int col) const { return CellView(col).toString(); }
-  void SetCell(int col, const QString& text);
-  // Drops the cells from count on.
-  void Truncate(int count);
-  void ClearCells();
-
-  int height = 0;                // grid units; 0 = the default row height
-  QList<std::uint32_t> colours;  // per cell, kNoColour where none was set
-
- private:
-  QString text;     // all cells, one after another
-  QList<int> ends;  // ends[c]: where cell c ends in text
-};
-
 struct CGridColumn {
   int width = -1;  // grid units; -1 = the view's default width
   int align = kAlignGeneral;
 };
 
-// What the view draws: a consistent copy taken under the lock. The row list is
-// implicitly shared, so taking it costs nothing until the grid is written again.
+// What the view draws: a consistent copy taken under the lock. The cells are
+// shared with the grid (see grid_cells.h), so taking it costs nothing until
+// the grid is written again.
 struct CGridSnapshot {
-  QList<CGridRow> rows;  // rows.size() is the row count, header row included
+  CGridCells cells;  // header row included
   QList<CGridColumn> columns;
   int colCount = 0;
   int defaultRowHeight = 0;
@@ -106,14 +98,30 @@ struct CGridSnapshot {
   // model must be refreshed or only its selection.
   std::uint64_t contentSerial = 0;
 
+  int RowCount() const { return cells.RowCount(); }
   QString TextAt(int r, int c) const;
+};
+
+// A block of cells to copy: the cells as they were when it was taken, and
+// the rows and columns of the block (none when lastRow < firstRow).
+struct CGridCopy {
+  CGridCells cells;
+  int firstRow = 0, lastRow = -1, firstCol = 0, lastCol = -1;
+
+  bool IsEmpty() const { return lastCol < firstCol; }
+  // The copy text (see CGridData::SelectionText) handed to sink in pieces of
+  // UTF-8 of about chunkBytes, one piece at a time, so that a million rows
+  // never stand in memory as one text besides the table.
+  void Write(const std::function<void(QByteArrayView)>& sink,
+             qsizetype chunkBytes = 64 * 1024) const;
+  QString Text() const;
 };
 
 class CGridData : public QObject {
   Q_OBJECT
  public:
   // Colours are 0x00BBGGRR; this value means "no colour set".
-  static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kNoColour = CGridCells::kNoColour;
 
   explicit CGridData(QObject* parent = nullptr);
 
@@ -124,7 +132,7 @@ class CGridData : public QObject {
   void SetRows(int count);  // header row included
   int Rows() const {
     std::lock_guard lock(mutex);
-    return static_cast<int>(rows.size());
+    return cells.RowCount();
   }
   void SetCols(int count);
   int Cols() const { return Locked(colCount); }
@@ -143,7 +151,7 @@ class CGridData : public QObject {
   // Text of the current cell; nothing happens while it lies outside the grid.
   QString Text() const {
     std::lock_guard lock(mutex);
-    return ValidLocked(row, col) ? rows[row].Cell(col) : QString();
+    return ValidLocked(row, col) ? cells.Text(row, col) : QString();
   }
   void SetText(const QString& text);
 
@@ -201,6 +209,9 @@ class CGridData : public QObject {
   // The same layout for rows firstRow..lastRow (none when lastRow < firstRow)
   // and all columns.
   QString RowsText(int firstRow, int lastRow) const;
+  // The selection's block for copying without holding the lock: taking it
+  // costs no copy of the cells (see CGridCopy).
+  CGridCopy SelectionCopy() const;
 
   // --- View side -----------------------------------------------------------------
   // Grid units per character (10 x the pixel width of "m") and the default row
@@ -244,13 +255,11 @@ class CGridData : public QObject {
     NotifyIf(notify);
   }
   bool ValidLocked(int row, int col) const;
-  void SetTextLocked(int row, int col, const QString& text);
-  void InsertLocked(int position, CGridRow row);
   void SortLocked(int col, int code);
-  QString RangeTextLocked(int firstRow, int lastRow, int firstCol, int lastCol) const;
+  CGridCopy SelectionCopyLocked() const;
 
   mutable std::mutex mutex;
-  QList<CGridRow> rows;
+  CGridCells cells;
   QList<CGridColumn> columns;
   int colCount = 0;
   int row = 0, col = 0, rowSel = 0, colSel = 0;
@@ -269,6 +278,10 @@ class CGridData : public QObject {
   // snapshot yet; further writes need no notification of their own.
   std::atomic<bool> notifyPending{false};
 };
+
+// An IPv6 address text (RFC 4291 forms, an optional "%zone") as its bytes and
+// zone; the text sorts order such cells by value.
+bool ParseGridIpv6(QStringView text, std::array<unsigned char, 16>& address, QStringView& zone);
 
 // Number forms the sorts and the GENERAL alignment read.
 // The whole text (blanks around it allowed) is a decimal number.

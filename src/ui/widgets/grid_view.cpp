@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
@@ -46,6 +47,39 @@ int ShiftCode(Qt::KeyboardModifiers modifiers) {
          (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
+// The clipboard's copy of a grid block. It holds the cells as they were
+// (shared with the grid: no copy of the table) and writes the text, UTF-8
+// piece by piece from the stored bytes, when it is first asked for; from then
+// on it keeps only that text.
+class CGridCopyData : public QMimeData {
+ public:
+  explicit CGridCopyData(CGridCopy copy) : copy(std::move(copy)) {}
+
+  QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+  bool hasFormat(const QString& format) const override { return IsText(format); }
+
+ protected:
+  QVariant retrieveData(const QString& format, QMetaType /*type*/) const override {
+    if (!IsText(format)) return QVariant();
+    if (!written) {
+      copy.Write([this](QByteArrayView piece) { text += piece; });
+      copy = CGridCopy();
+      written = true;
+    }
+    return text;
+  }
+
+ private:
+  static bool IsText(const QString& format) {
+    return format == QLatin1String("text/plain") ||
+           format == QLatin1String("text/plain;charset=utf-8");
+  }
+
+  mutable CGridCopy copy;
+  mutable QByteArray text;
+  mutable bool written = false;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -55,7 +89,7 @@ CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool CGridModel::Show(CGridSnapshot snapshot) {
   const bool reset =
-      snapshot.rows.size() != current.rows.size() || snapshot.colCount != current.colCount;
+      snapshot.RowCount() != current.RowCount() || snapshot.colCount != current.colCount;
   if (reset) {
     beginResetModel();
     current = std::move(snapshot);
@@ -64,9 +98,8 @@ bool CGridModel::Show(CGridSnapshot snapshot) {
   }
   current = std::move(snapshot);
   if (current.colCount > 0) {
-    if (current.rows.size() > 1) {
-      emit dataChanged(index(0, 0),
-                       index(static_cast<int>(current.rows.size()) - 2, current.colCount - 1));
+    if (current.RowCount() > 1) {
+      emit dataChanged(index(0, 0), index(current.RowCount() - 2, current.colCount - 1));
     }
     emit headerDataChanged(Qt::Horizontal, 0, current.colCount - 1);
   }
@@ -74,8 +107,8 @@ bool CGridModel::Show(CGridSnapshot snapshot) {
 }
 
 int CGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid() || current.rows.isEmpty()) return 0;
-  return static_cast<int>(current.rows.size()) - 1;
+  if (parent.isValid() || current.RowCount() == 0) return 0;
+  return current.RowCount() - 1;
 }
 
 int CGridModel::columnCount(const QModelIndex& parent) const {
@@ -111,16 +144,19 @@ QVariant CGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return QVariant();
   const int row = index.row() + 1;
   const int col = index.column();
-  if (row >= current.rows.size() || col >= current.colCount) return QVariant();
-  const CGridRow& source = current.rows[row];
+  if (row >= current.RowCount() || col >= current.colCount) return QVariant();
+  // Only the rows on screen are asked for: their texts become QStrings here.
   switch (role) {
     case Qt::DisplayRole:
-      return DisplayText(source.Cell(col));
-    case Qt::TextAlignmentRole:
-      return QVariant::fromValue(AlignmentOf(current.columns[col].align, source.CellView(col)));
+      return DisplayText(current.cells.Text(row, col));
+    case Qt::TextAlignmentRole: {
+      const int align = current.columns[col].align;
+      return QVariant::fromValue(
+          AlignmentOf(align, align == kAlignGeneral ? current.cells.Text(row, col) : QString()));
+    }
     case Qt::ForegroundRole: {
-      if (col >= source.colours.size() || source.colours[col] == CGridData::kNoColour) break;
-      const std::uint32_t bgr = source.colours[col];
+      const std::uint32_t bgr = current.cells.Colour(row, col);
+      if (bgr == CGridData::kNoColour) break;
       return ReadableOn(QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                                static_cast<int>((bgr >> 16) & 0xFF)),
                         background);
@@ -264,16 +300,17 @@ void CGridView::ApplyFormats(bool rowsReset) {
   const int defaultPixels = std::max(RowPixels(shown.defaultRowHeight), 1);
   if (rows->defaultSectionSize() != defaultPixels) rows->setDefaultSectionSize(defaultPixels);
   bool anyHeight = false;
-  for (qsizetype r = 1; r < shown.rows.size() && !anyHeight; ++r)
-    anyHeight = shown.rows[r].height > 0;
+  if (shown.cells.AnyHeight()) {
+    for (int r = 1; r < shown.RowCount() && !anyHeight; ++r) anyHeight = shown.cells.Height(r) > 0;
+  }
   // Heights travel with their rows when sorted: set every row that has one,
   // and put back the rows that had one before, after a reset too (the header
   // keeps the sizes of the rows it still has).
   if (anyHeight || hadRowHeights) {
-    for (qsizetype r = 1; r < shown.rows.size(); ++r) {
-      const int units = shown.rows[r].height;
+    for (int r = 1; r < shown.RowCount(); ++r) {
+      const int units = shown.cells.Height(r);
       const int want = units > 0 ? std::max(RowPixels(units), 1) : defaultPixels;
-      const int section = static_cast<int>(r - 1);
+      const int section = r - 1;
       if (rows->sectionSize(section) != want) rows->resizeSection(section, want);
     }
   }
@@ -338,11 +375,9 @@ void CGridView::OnViewSelectionChanged() {
 }
 
 bool CGridView::CopySelection() {
-  const QString text = data.SelectionText();
-  if (text.isEmpty()) return false;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  QApplication::clipboard()->setText(text);
-  QApplication::restoreOverrideCursor();
+  CGridCopy copy = data.SelectionCopy();
+  if (copy.IsEmpty()) return false;
+  QApplication::clipboard()->setMimeData(new CGridCopyData(std::move(copy)));
   return true;
 }
 
