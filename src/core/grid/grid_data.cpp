@@ -277,6 +277,36 @@ void CGridCopy::Write(const std::function<void(QByteArrayView)>& sink, qsizetype
   sink(piece);
 }
 
+CGridCopy& CGridCopy::operator=(const CGridCopy& other) {
+  if (this == &other) return *this;
+  Release();
+  cells = other.cells;
+  owner = other.owner;
+  firstRow = other.firstRow, lastRow = other.lastRow;
+  firstCol = other.firstCol, lastCol = other.lastCol;
+  return *this;
+}
+
+CGridCopy& CGridCopy::operator=(CGridCopy&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  cells = std::move(other.cells);
+  owner = std::move(other.owner);
+  firstRow = other.firstRow, lastRow = other.lastRow;
+  firstCol = other.firstCol, lastCol = other.lastCol;
+  return *this;
+}
+
+void CGridCopy::Release() {
+  if (owner) {
+    std::lock_guard lock(*owner);
+    cells = CGridCells();
+  } else {
+    cells = CGridCells();
+  }
+  owner.reset();
+}
+
 QString CGridCopy::Text() const {
   QString out;
   if (IsEmpty()) return out;
@@ -295,6 +325,7 @@ CGridCopy CGridData::SelectionCopyLocked() const {
   const int lastCol = std::min(std::max(col, colSel), colCount - 1);
   if (rowCount == 0 || firstCol > lastCol) return copy;
   copy.cells = cells;
+  copy.owner = mutexHolder;
   copy.firstCol = firstCol;
   copy.lastCol = lastCol;
   copy.firstRow = std::max(std::min(row, rowSel), 0);
@@ -319,6 +350,7 @@ QString CGridData::RowsText(int firstRow, int lastRow) const {
     const int rowCount = cells.RowCount();
     if (rowCount == 0 || colCount == 0) return QString();
     copy.cells = cells;
+    copy.owner = mutexHolder;
     copy.firstRow = std::max(firstRow, 0);
     copy.lastRow = std::min(lastRow, rowCount - 1);
     copy.firstCol = 0;

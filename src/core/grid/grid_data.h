@@ -40,6 +40,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "core/grid/grid_cells.h"
@@ -104,9 +105,25 @@ struct CGridSnapshot {
 
 // A block of cells to copy: the cells as they were when it was taken, and
 // the rows and columns of the block (none when lastRow < firstRow).
+//
+// The cells are shared with the grid, which a job may go on writing. The
+// copy lets go of them under the grid's lock (owner): the writer, which takes
+// that lock too, then knows the copy has finished reading before it changes
+// the cells in place, rather than only through the share count's unordered
+// read.
 struct CGridCopy {
   CGridCells cells;
+  std::shared_ptr<std::mutex> owner;  // the grid's lock; none for a copy of no grid
   int firstRow = 0, lastRow = -1, firstCol = 0, lastCol = -1;
+
+  CGridCopy() = default;
+  CGridCopy(const CGridCopy& other) = default;
+  CGridCopy(CGridCopy&& other) noexcept = default;
+  CGridCopy& operator=(const CGridCopy& other);
+  CGridCopy& operator=(CGridCopy&& other) noexcept;
+  ~CGridCopy() { Release(); }
+  // Lets go of the cells (under the owner's lock).
+  void Release();
 
   bool IsEmpty() const { return lastCol < firstCol; }
   // The copy text (see CGridData::SelectionText) handed to sink in pieces of
@@ -258,7 +275,9 @@ class CGridData : public QObject {
   void SortLocked(int col, int code);
   CGridCopy SelectionCopyLocked() const;
 
-  mutable std::mutex mutex;
+  // The lock is shared with the copies taken of the cells (CGridCopy).
+  const std::shared_ptr<std::mutex> mutexHolder = std::make_shared<std::mutex>();
+  std::mutex& mutex = *mutexHolder;
   CGridCells cells;
   QList<CGridColumn> columns;
   int colCount = 0;
