@@ -15,6 +15,7 @@
 
 #include "core/base/settings_store.h"
 #include "core/snmp/mib_loader.h"
+#include "support/mib_files.h"
 #include "ui/app/main_sheet.h"
 #include "ui/browser/mib_browser_page.h"
 #include "ui/browser/mib_modules_dialog.h"
@@ -23,18 +24,7 @@ using namespace tesmo;
 
 namespace {
 
-constexpr char kMissingImport[] =
-    "MISSING-IMPORT-MIB DEFINITIONS ::= BEGIN\n"
-    "IMPORTS\n"
-    "    MODULE-IDENTITY FROM SNMPv2-SMI\n"
-    "    exampleRoot FROM EXAMPLE-SMI;\n"
-    "missingMib MODULE-IDENTITY\n"
-    "    LAST-UPDATED \"202601010000Z\"\n"
-    "    ORGANIZATION \"Example\"\n"
-    "    CONTACT-INFO \"x\"\n"
-    "    DESCRIPTION \"x\"\n"
-    "    ::= { exampleRoot 7 }\n"
-    "END\n";
+constexpr const char* kMissingImport = test::kMissingImportMib;
 constexpr char kExampleSmi[] =
     "EXAMPLE-SMI DEFINITIONS ::= BEGIN\n"
     "IMPORTS enterprises FROM SNMPv2-SMI;\n"

@@ -15,6 +15,7 @@
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/mib_nodes.h"
 #include "support/batch_run.h"
+#include "support/mib_files.h"
 
 namespace {
 
@@ -44,18 +45,7 @@ const struct {
 } kFiles[] = {
     {"EXAMPLE-VENDOR-MIB.my", "-- a comment before the header\n" +
                                   VendorModule("EXAMPLE-VENDOR-MIB", "exampleVendor", 64991)},
-    {"MISSING-IMPORT-MIB.my",
-     "MISSING-IMPORT-MIB DEFINITIONS ::= BEGIN\n"
-     "IMPORTS\n"
-     "    MODULE-IDENTITY FROM SNMPv2-SMI\n"
-     "    exampleRoot FROM EXAMPLE-SMI;\n"
-     "missingMib MODULE-IDENTITY\n"
-     "    LAST-UPDATED \"202601010000Z\"\n"
-     "    ORGANIZATION \"Example\"\n"
-     "    CONTACT-INFO \"x\"\n"
-     "    DESCRIPTION \"x\"\n"
-     "    ::= { exampleRoot 7 }\n"
-     "END\n"},
+    {"MISSING-IMPORT-MIB.my", tesmo::test::kMissingImportMib},
     {"A.my", VendorModule("DUP-MIB", "dupFirst", 64992)},
     {"B.txt", "\n\n" + VendorModule("DUP-MIB", "dupSecond", 64993)},
     {"BROKEN-MIB.my",
