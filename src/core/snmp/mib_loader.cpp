@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "core/base/data_folder.h"
 
@@ -17,7 +18,12 @@ namespace {
 
 std::mutex warningsMutex;
 std::vector<MibLoadMessage> warnings;
-MibReport lastReport;
+// What the last load found; the report from it is built when first asked
+// for, since building it reads every file of the MIB folders again and a
+// --batch run never shows it.
+std::vector<MibLoadMessage> lastMessages;
+std::map<std::string, std::string> lastFilesRead;
+std::optional<MibReport> lastReport;
 std::string lastDirectoryList;
 std::atomic<bool> echoToLog{true};
 
@@ -114,7 +120,9 @@ int LoadMibs(const std::string& directoryList) {
     if (m->name != nullptr && m->file != nullptr) filesRead[m->name] = m->file;
   }
   std::lock_guard lock(warningsMutex);
-  lastReport = BuildMibReport(directoryList, warnings, filesRead);
+  lastMessages = warnings;
+  lastFilesRead = std::move(filesRead);
+  lastReport.reset();
   lastDirectoryList = directoryList;
   return modules;
 }
@@ -138,7 +146,8 @@ std::string LastMibDirectoryList() {
 
 MibReport LastMibReport() {
   std::lock_guard lock(warningsMutex);
-  return lastReport;
+  if (!lastReport) lastReport = BuildMibReport(lastDirectoryList, lastMessages, lastFilesRead);
+  return *lastReport;
 }
 
 void FreeMibs() {
