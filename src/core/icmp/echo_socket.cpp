@@ -12,9 +12,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <random>
@@ -77,18 +79,50 @@ struct OpenedSocket {
 
 // The same rule for both families: the raw-socket right covers ICMPv6 as it
 // does ICMP, and net.ipv4.ping_group_range admits ping sockets of both.
+// Every message the socket reads carries the kernel's time of arrival.
+int StampArrivals(int fd) {
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+  return fd;
+}
+
+// When the kernel received the message just read: its SO_TIMESTAMPNS stamp,
+// moved from the wall clock to the steady one. On a busy machine the read
+// can come well after the arrival, and a round trip measured to the read
+// would count the wait for the CPU. The time of the read stands when the
+// message carries no stamp or the stamp is not within the last seconds (the
+// wall clock stepped).
+Clock::time_point KernelArrival(msghdr& message) {
+  const Clock::time_point readAt = Clock::now();
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS ||
+        c->cmsg_len < CMSG_LEN(sizeof(timespec))) {
+      continue;
+    }
+    timespec stamp{};
+    std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+    timespec wall{};
+    clock_gettime(CLOCK_REALTIME, &wall);
+    const auto ago = std::chrono::seconds(wall.tv_sec - stamp.tv_sec) +
+                     std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
+    if (ago < std::chrono::nanoseconds(0) || ago > std::chrono::seconds(10)) return readAt;
+    return readAt - std::chrono::duration_cast<Clock::duration>(ago);
+  }
+  return readAt;
+}
+
 OpenedSocket OpenEchoSocket(bool v6 = false) {
   OpenedSocket opened;
   const int family = v6 ? AF_INET6 : AF_INET;
   const int protocol = v6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
   if (socketChoice.load() == EchoSocketChoice::Automatic && !rawRefused.load()) {
     int fd = socket(family, SOCK_RAW | SOCK_CLOEXEC, protocol);
-    if (fd >= 0) return {fd, EchoSocketKind::Raw, 0};
+    if (fd >= 0) return {StampArrivals(fd), EchoSocketKind::Raw, 0};
     if (errno != EPERM && errno != EACCES) return {-1, EchoSocketKind::None, errno};
     rawRefused.store(true);
   }
   int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, protocol);
-  if (fd >= 0) return {fd, EchoSocketKind::Ping, 0};
+  if (fd >= 0) return {StampArrivals(fd), EchoSocketKind::Ping, 0};
   opened.error = errno;
   return opened;
 }
@@ -265,11 +299,13 @@ struct Received {
 
 // A ping socket delivers only replies with its own identifier, without IP
 // header; source and TTL come with the message.
-ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
+ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result,
+                          Clock::time_point& arrival) {
   Received received(buffer);
   msghdr& message = received.message;
   const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_DONTWAIT);
+  arrival = KernelArrival(message);
   if (n < 0) {
     // EAGAIN, or the pending error that an ICMP error also leaves behind
     // (the error itself is read from the error queue).
@@ -288,11 +324,13 @@ ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, Ech
 
 // ICMP errors about a ping socket's echoes arrive on its error queue: the
 // error's type and code, its sender, and our request as the payload.
-ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result) {
+ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, EchoResult& result,
+                          Clock::time_point& arrival) {
   Received received(buffer);
   msghdr& message = received.message;
   const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
+  arrival = KernelArrival(message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   const sock_extended_err* error = nullptr;
   for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
@@ -317,6 +355,7 @@ ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, Ech
 }
 
 void SetElapsed(EchoResult& result, Clock::time_point start, Clock::time_point end) {
+  end = std::max(end, start);
   auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(end - start);
   result.roundTripUs = static_cast<uint64_t>(elapsed.count());
   result.roundTripMs = static_cast<uint32_t>(result.roundTripUs / 1000);
@@ -457,9 +496,11 @@ bool SameAddress6(const IpAddress& a, const IpAddress& b) {
 
 // Everything a raw ICMPv6 socket reads; the filter keeps out what cannot be
 // an answer (neighbour discovery, router adverts, other hosts' requests).
-ReadOutcome ReadRaw6(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+ReadOutcome ReadRaw6(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result,
+                     Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
+  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   if (!ParseRawEcho6Answer(buffer, static_cast<size_t>(n), received.Sender(), expected.destination,
                            expected.identifier, expected.sequence, result)) {
@@ -471,9 +512,11 @@ ReadOutcome ReadRaw6(int fd, uint8_t* buffer, const Expected6& expected, EchoRes
 
 // An ICMPv6 ping socket delivers only replies with its own identifier,
 // ICMPv6 header first; the sender and hop limit come with the message.
-ReadOutcome ReadPing6Reply(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+ReadOutcome ReadPing6Reply(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result,
+                           Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
+  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   const IpAddress sender = received.Sender();
   if (n < 8 || buffer[0] != ICMP6_ECHO_REPLY || ReadBe16(buffer + 6) != expected.sequence ||
@@ -487,9 +530,11 @@ ReadOutcome ReadPing6Reply(int fd, uint8_t* buffer, const Expected6& expected, E
 }
 
 // ICMPv6 errors about a ping socket's echoes, from its error queue.
-ReadOutcome ReadPing6Error(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result) {
+ReadOutcome ReadPing6Error(int fd, uint8_t* buffer, const Expected6& expected, EchoResult& result,
+                           Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_ERRQUEUE | MSG_DONTWAIT);
+  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   const sock_extended_err* error = nullptr;
   for (cmsghdr* c = CMSG_FIRSTHDR(&received.message); c != nullptr;
@@ -576,14 +621,12 @@ EchoResult SendEcho6(const EchoRequest& request, int hopLimit) {
     if (raw && (revents & POLLERR)) ClearPendingError(fd);
     if (!raw && (revents & POLLERR)) {
       do {
-        outcome = ReadPing6Error(fd, reply.get(), expected, result);
-        arrival = Clock::now();
+        outcome = ReadPing6Error(fd, reply.get(), expected, result, arrival);
       } while (outcome == ReadOutcome::Other);
     }
     while (outcome != ReadOutcome::Ours) {
-      outcome = raw ? ReadRaw6(fd, reply.get(), expected, result)
-                    : ReadPing6Reply(fd, reply.get(), expected, result);
-      arrival = Clock::now();
+      outcome = raw ? ReadRaw6(fd, reply.get(), expected, result, arrival)
+                    : ReadPing6Reply(fd, reply.get(), expected, result, arrival);
       if (outcome == ReadOutcome::Empty) break;
     }
     return outcome == ReadOutcome::Ours;
@@ -682,8 +725,9 @@ EchoResult SendEcho(const EchoRequest& request) {
     if (raw) {
       if (revents & POLLERR) ClearPendingError(fd);
       while (true) {
-        ssize_t n = recv(fd, reply.get(), kEchoReplyBufferSize, MSG_DONTWAIT);
-        arrival = Clock::now();
+        Received received(reply.get());
+        ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
+        arrival = KernelArrival(received.message);
         if (n < 0) {
           if (errno == EINTR) continue;
           return false;
@@ -697,14 +741,12 @@ EchoResult SendEcho(const EchoRequest& request) {
     ReadOutcome outcome = ReadOutcome::Other;
     if (revents & POLLERR) {
       do {
-        outcome = ReadPingError(fd, reply.get(), expected, result);
-        arrival = Clock::now();
+        outcome = ReadPingError(fd, reply.get(), expected, result, arrival);
       } while (outcome == ReadOutcome::Other);
       if (outcome == ReadOutcome::Ours) return true;
     }
     while (true) {
-      outcome = ReadPingReply(fd, reply.get(), expected, result);
-      arrival = Clock::now();
+      outcome = ReadPingReply(fd, reply.get(), expected, result, arrival);
       if (outcome == ReadOutcome::Empty) return false;
       if (outcome == ReadOutcome::Ours) return true;
     }
