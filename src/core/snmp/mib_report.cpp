@@ -12,8 +12,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <tuple>
 
 #include "core/base/untrusted_text.h"
@@ -42,6 +43,101 @@ struct ScannedModule {
   MibModuleFile where;
   std::vector<Import> imports;
 };
+
+// The parser's messages, read by hand (the forms are fixed, and a regular
+// expression library costs more than the whole reading).
+
+struct AtLine {
+  int line = 0;
+  std::string file;
+};
+
+// ": At line N in FILE" as the whole of tail.
+std::optional<AtLine> ReadAtLine(std::string_view tail) {
+  static constexpr std::string_view kLead = ": At line ";
+  if (!tail.starts_with(kLead)) return std::nullopt;
+  tail.remove_prefix(kLead.size());
+  size_t digits = 0;
+  while (digits < tail.size() && tail[digits] >= '0' && tail[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 9) return std::nullopt;
+  static constexpr std::string_view kIn = " in ";
+  if (tail.substr(digits, kIn.size()) != kIn || tail.size() == digits + kIn.size()) {
+    return std::nullopt;
+  }
+  return AtLine{std::stoi(std::string(tail.substr(0, digits))),
+                std::string(tail.substr(digits + kIn.size()))};
+}
+
+struct NotFound {
+  std::string module;
+  AtLine where;
+};
+
+// "Cannot find module (M): At line N in FILE"
+std::optional<NotFound> ReadNotFound(std::string_view text) {
+  static constexpr std::string_view kLead = "Cannot find module (";
+  if (!text.starts_with(kLead)) return std::nullopt;
+  text.remove_prefix(kLead.size());
+  // The module name runs to the last ")" that the line-and-file tail follows.
+  for (size_t close = text.rfind(')'); close != std::string_view::npos && close > 0;
+       close = text.rfind(')', close - 1)) {
+    if (auto where = ReadAtLine(text.substr(close + 1))) {
+      return NotFound{std::string(text.substr(0, close)), std::move(*where)};
+    }
+  }
+  return std::nullopt;
+}
+
+struct NoSymbol {
+  std::string symbol, module, file;
+};
+
+// "Did not find 'S' in module M (FILE)"
+std::optional<NoSymbol> ReadNoSymbol(std::string_view text) {
+  static constexpr std::string_view kLead = "Did not find '";
+  static constexpr std::string_view kMid = "' in module ";
+  if (!text.starts_with(kLead) || !text.ends_with(')')) return std::nullopt;
+  text.remove_prefix(kLead.size());
+  for (size_t mid = text.rfind(kMid); mid != std::string_view::npos && mid > 0;
+       mid = mid == 0 ? std::string_view::npos : text.rfind(kMid, mid - 1)) {
+    const std::string_view rest = text.substr(mid + kMid.size());
+    const size_t space = rest.find(' ');
+    if (space == 0 || space == std::string_view::npos) continue;
+    const std::string_view module = rest.substr(0, space);
+    if (module.find_first_of("\t\n\r\f\v") != std::string_view::npos) continue;
+    const std::string_view file = rest.substr(space + 1);
+    if (file.size() < 3 || file.front() != '(') continue;
+    return NoSymbol{std::string(text.substr(0, mid)), std::string(module),
+                    std::string(file.substr(1, file.size() - 2))};
+  }
+  return std::nullopt;
+}
+
+struct SyntaxError {
+  std::string what, near;
+  AtLine where;
+};
+
+// "WHAT (NEAR): At line N in FILE" or "WHAT: At line N in FILE", WHAT as
+// short as the rest allows.
+std::optional<SyntaxError> ReadSyntaxError(std::string_view text) {
+  for (size_t end = 1; end < text.size(); ++end) {
+    const std::string_view rest = text.substr(end);
+    if (rest.starts_with(" (")) {
+      for (size_t close = rest.rfind(')'); close != std::string_view::npos && close >= 2;
+           close = rest.rfind(')', close - 1)) {
+        if (auto where = ReadAtLine(rest.substr(close + 1))) {
+          return SyntaxError{std::string(text.substr(0, end)),
+                             std::string(rest.substr(2, close - 2)), std::move(*where)};
+        }
+      }
+    }
+    if (auto where = ReadAtLine(rest)) {
+      return SyntaxError{std::string(text.substr(0, end)), {}, std::move(*where)};
+    }
+  }
+  return std::nullopt;
+}
 
 bool IsWordChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -219,28 +315,26 @@ MibReport BuildMibReport(const std::string& directoryList,
   // The library's messages: imports it could not satisfy, symbols a module
   // does not define, syntax errors (the first of each file: the parser gives
   // up on a module at its first one).
-  static const std::regex notFound(R"(^Cannot find module \((.+)\): At line (\d+) in (.+)$)");
-  static const std::regex noSymbol(R"(^Did not find '(.+)' in module (\S+) \((.+)\)$)");
-  static const std::regex atLine(R"(^(.+?)(?: \((.*)\))?: At line (\d+) in (.+)$)");
   std::set<std::string> unknownModules;
   std::vector<std::tuple<std::string, int, std::string>> notFoundAt;  // file, line, module
   std::map<std::string, std::pair<int, std::string>> syntaxErrors;    // file: line, text
   std::vector<std::tuple<std::string, std::string, std::string>> missingSymbols;
   for (const MibLoadMessage& message : messages) {
-    std::smatch m;
-    if (std::regex_match(message.text, m, notFound)) {
-      unknownModules.insert(m[1]);
-      notFoundAt.emplace_back(m[3], std::stoi(m[2]), m[1]);
-    } else if (std::regex_match(message.text, m, noSymbol)) {
-      if (m[2] != "#-1") missingSymbols.emplace_back(m[3], m[1], m[2]);
-    } else if (message.priority <= 3 && message.text.rfind("Warning:", 0) != 0 &&
-               std::regex_match(message.text, m, atLine)) {
-      const std::string file = m[4];
-      if (syntaxErrors.count(file)) continue;
-      std::string text = m[2].matched && !m[2].str().empty()
-                             ? "syntax error near \"" + m[2].str() + "\": " + Lower(m[1])
-                             : "syntax error near line " + m[3].str() + ": " + Lower(m[1]);
-      syntaxErrors[file] = {std::stoi(m[3]), text};
+    if (const auto notFound = ReadNotFound(message.text)) {
+      unknownModules.insert(notFound->module);
+      notFoundAt.emplace_back(notFound->where.file, notFound->where.line, notFound->module);
+    } else if (const auto noSymbol = ReadNoSymbol(message.text)) {
+      if (noSymbol->module != "#-1") {
+        missingSymbols.emplace_back(noSymbol->file, noSymbol->symbol, noSymbol->module);
+      }
+    } else if (message.priority <= 3 && message.text.rfind("Warning:", 0) != 0) {
+      const auto error = ReadSyntaxError(message.text);
+      if (!error || syntaxErrors.count(error->where.file)) continue;
+      std::string text = !error->near.empty()
+                             ? "syntax error near \"" + error->near + "\": " + Lower(error->what)
+                             : "syntax error near line " + std::to_string(error->where.line) +
+                                   ": " + Lower(error->what);
+      syntaxErrors[error->where.file] = {error->where.line, text};
     }
   }
   const auto moduleOfFile = [&](const std::string& file) {
