@@ -66,8 +66,14 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/net/address_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/ip_address.cpp
     ${PROJECT_SOURCE_DIR}/src/core/net/dns_message.cpp)
+  # The readers are compiled once and shared by the four targets.
+  add_library(tesmo_dns_fuzz_readers OBJECT ${TESMO_DNS_FUZZ_SOURCES})
+  set_target_properties(tesmo_dns_fuzz_readers PROPERTIES AUTOMOC OFF)
+  target_include_directories(tesmo_dns_fuzz_readers PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(tesmo_dns_fuzz_readers PRIVATE ${TESMO_FUZZ_FLAGS})
   foreach(reader answer records dump listing)
-    add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp ${TESMO_DNS_FUZZ_SOURCES})
+    add_executable(dns_${reader}_fuzz fuzz/dns_message_fuzz.cpp
+                                      $<TARGET_OBJECTS:tesmo_dns_fuzz_readers>)
     set_target_properties(dns_${reader}_fuzz PROPERTIES AUTOMOC OFF)
     target_include_directories(dns_${reader}_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/src)
     target_compile_definitions(dns_${reader}_fuzz PRIVATE DNS_FUZZ_READER=${reader})
