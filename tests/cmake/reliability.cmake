@@ -6,8 +6,9 @@ tesmo_test(threads_unit_test unit
 # The ThreadSanitizer build (-DTESMO_TSAN=ON; scripts/test builds only
 # core_tsan_test there): the core tests whose threads meet only in our own
 # code (the job runner, grid filling, chart polling, the sweep workers, the
-# ping loop, the name cache), on a main without a window. Qt is not
-# instrumented, so nothing here waits on a Qt event loop across threads.
+# ping loop, the name cache, the MIB tree loading beside its readers), on a
+# main without a window. Qt is not instrumented, so nothing here waits on a
+# Qt event loop across threads.
 # tests/tsan.supp names the few reports that come from inside the libraries.
 if(TESMO_TSAN)
   add_executable(core_tsan_test core_test_main.cpp
@@ -15,6 +16,7 @@ if(TESMO_TSAN)
     unit/discovery_test.cpp
     unit/ping_loop_test.cpp
     unit/name_cache_test.cpp
+    unit/mib_gate_test.cpp
   )
   target_link_libraries(core_tsan_test PRIVATE tesmo_tools GTest::gtest)
   target_include_directories(core_tsan_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

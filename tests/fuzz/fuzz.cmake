@@ -43,6 +43,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/base/untrusted_text.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_tree.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_loader.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_gate.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_report.cpp
     ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp)
   set_target_properties(snmp_text_fuzz PROPERTIES AUTOMOC OFF)
@@ -112,5 +113,6 @@ if(TESMO_FUZZ)
   # The SNMPv3 engine discovery report, read by our own decoder.
   tesmo_fuzz_target(snmp_engine_report_fuzz SOURCES fuzz/snmp_engine_report_fuzz.cpp
     ${TESMO_FUZZ_SRC}/core/snmp/snmp_session.cpp ${TESMO_FUZZ_SRC}/core/snmp/snmp_names.cpp
+    ${TESMO_FUZZ_SRC}/core/snmp/mib_gate.cpp
     LIBS PkgConfig::NETSNMP Qt6::Core DROP_UNUSED)
 endif()

@@ -64,14 +64,14 @@ int CountNodes(const tree* first) {
 
 class MibPagesTest : public ::testing::Test {
  protected:
-  void Open(int port) {
+  void Open(int port, CMainSheet::MibLoading mibs = CMainSheet::MibLoading::BeforeWindow) {
     CSettingsStore::SetFilePath(settingsDir.filePath("tesmo/tesmo.ini"));
     CSettingsStore::WriteInt("Snmp", "Port", port);
     CSettingsStore::WriteInt("Snmp", "TimeOut", 1000);
     CSettingsStore::WriteInt("Snmp", "Retries", 1);
     InputMessage = [this](QWidget*, const QString& text) { messages << text; };
     sheet = std::make_unique<CMainSheet>();
-    sheet->Initialize(workDir.path());
+    sheet->Initialize(workDir.path(), mibs);
     sheet->show();
     browser = static_cast<CMibBrowserPage*>(sheet->Page(PageIndex("browser")));
     gen = static_cast<CGenTablePage*>(sheet->Page(PageIndex("gentable")));
@@ -177,6 +177,19 @@ TEST_F(MibPagesTest, TheTreePaneShowsLeafNamesAndKeepsItsWidth) {
   Open(QString::number(LabSnmpPort()).toInt());
   sheet->SetActivePage(PageIndex("browser"));
   EXPECT_EQ(browser->Splitter()->sizes()[0], dragged);
+}
+
+// The window as the program starts it, with the MIB tree loading beside it:
+// a walk started at once waits for the tree and writes its OID texts, and the
+// tree pane fills when the load ends.
+TEST_F(MibPagesTest, ATreeLoadingBesideTheWindowHoldsUpOnlyItsReaders) {
+  Open(LabSnmpPort(), CMainSheet::MibLoading::BesideWindow);
+  TypeHost("127.0.0.1");
+  sheet->SetActivePage(PageIndex("browser"));
+  browser->OidNumericEdit()->setText(".1.3.6.1.2.1.1");
+  RunJob([&] { sheet->OnStartStop(); });
+  EXPECT_EVENTUALLY_TRUE(RowOf("system.sysDescr.0") >= 0);
+  EXPECT_EVENTUALLY_EQ(CountModelRows(*browser->TreeModel()), CountNodes(get_tree_head()));
 }
 
 TEST_F(MibPagesTest, WalkChooseSetAndAddToGraph) {

@@ -7,11 +7,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 
 #include "core/base/data_folder.h"
+#include "core/snmp/mib_gate.h"
 
 namespace tesmo {
 namespace {
@@ -79,7 +81,9 @@ std::string MibDirectoryList(const std::string& workingDir) {
   return MibDirectoryList(workingDir, InstalledDataDirectory(), UserMibDirectory());
 }
 
-int LoadMibs(const std::string& directoryList) {
+namespace {
+
+int LoadNow(const std::string& directoryList) {
   {
     std::lock_guard lock(warningsMutex);
     warnings.clear();
@@ -127,11 +131,29 @@ int LoadMibs(const std::string& directoryList) {
   return modules;
 }
 
+}  // namespace
+
+int LoadMibs(const std::string& directoryList) {
+  // A load begun on a thread of its own finishes first.
+  WaitForMibs();
+  return LoadNow(directoryList);
+}
+
+std::function<void()> BeginMibLoad(std::string directoryList) {
+  WaitForMibs();
+  MarkMibLoadBegun();
+  return [list = std::move(directoryList)] {
+    LoadNow(list);
+    MarkMibLoadEnded();
+  };
+}
+
 void SetLibraryMessagesToLog(bool echo) {
   echoToLog.store(echo);
 }
 
 std::vector<std::string> MibLoadWarnings() {
+  WaitForMibs();
   std::lock_guard lock(warningsMutex);
   std::vector<std::string> texts;
   texts.reserve(warnings.size());
@@ -140,17 +162,20 @@ std::vector<std::string> MibLoadWarnings() {
 }
 
 std::string LastMibDirectoryList() {
+  WaitForMibs();
   std::lock_guard lock(warningsMutex);
   return lastDirectoryList;
 }
 
 MibReport LastMibReport() {
+  WaitForMibs();
   std::lock_guard lock(warningsMutex);
   if (!lastReport) lastReport = BuildMibReport(lastDirectoryList, lastMessages, lastFilesRead);
   return *lastReport;
 }
 
 void FreeMibs() {
+  WaitForMibs();
   if (!loaded) return;
   shutdown_mib();
   loaded = false;

@@ -1,6 +1,7 @@
 // Loading the MIB tree at start-up and freeing it at exit.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,16 @@ std::string MibDirectoryList(const std::string& workingDir);
 // display hint, which keeps hardware addresses in the contiguous hex form the
 // vendor look-up needs. Parser warnings and errors go to standard error (the
 // log) and into the report of LastMibReport.
-// Must finish before any thread uses the SNMP library. Returns the number of
+// Waits for a load begun with BeginMibLoad first. Must not run while another
+// thread uses the SNMP library (hold SnmpMutex). Returns the number of
 // modules in the tree.
 int LoadMibs(const std::string& directoryList);
+
+// Loading while the window shows: marks the tree as loading (every reader
+// of the tree and every SNMP session waits from now on, see mib_gate.h) and
+// gives the load, to be run at once on a thread of its own. The readers go
+// on when it ends.
+std::function<void()> BeginMibLoad(std::string directoryList);
 
 // Whether the library's messages (MIB parse warnings among them) are also
 // written to standard error, which is the log in window mode. --batch keeps
@@ -46,7 +54,7 @@ std::string LastMibDirectoryList();
 // What the last LoadMibs found: the modules, their files and their problems.
 MibReport LastMibReport();
 
-// Frees the tree at exit.
+// Frees the tree at exit (after a load in progress ends).
 void FreeMibs();
 
 }  // namespace tesmo

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/snmp/mib_gate.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/oid_text.h"
 
@@ -28,7 +29,7 @@ std::vector<const tree*> SortedPeers(const tree* first) {
 }  // namespace
 
 void CMibTreeIndex::Build() {
-  BuildFrom(get_tree_head());
+  BuildFrom(MibTreeHead());
 }
 
 void CMibTreeIndex::BuildFrom(const tree* head) {
@@ -163,7 +164,7 @@ ObjectNameMatch LookUpObjectName(std::string_view text) {
   const std::string_view label = text.substr(0, dot);
   if (label.empty() || (label[0] >= '0' && label[0] <= '9')) return match;
   // Depth first, siblings by sub-identifier: the stack holds them reversed.
-  std::vector<const tree*> pending = SortedPeers(get_tree_head());
+  std::vector<const tree*> pending = SortedPeers(MibTreeHead());
   std::reverse(pending.begin(), pending.end());
   while (!pending.empty() && match.nodes.size() < kMaxNameMatches) {
     const tree* node = pending.back();

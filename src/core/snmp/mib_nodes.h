@@ -2,9 +2,9 @@
 // built once (the tree view reads it), and what a node declares, in the
 // browser's texts.
 //
-// The tree is only read. It is built before any thread starts and freed
-// after they end (mib_loader.h), so none of this needs a lock; an index must
-// not outlive the tree it was built from.
+// The tree is only read. It is built before any reader goes on (mib_gate.h)
+// and freed after they end (mib_loader.h), so none of this needs a lock; an
+// index must not outlive the tree it was built from.
 #pragma once
 
 #include <QString>

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "core/snmp/mib_gate.h"
+
 namespace tesmo {
 namespace {
 
@@ -107,7 +109,7 @@ const tree* ChildWithLabel(const tree* first, std::string_view label) {
 
 const tree* DeepestNode(std::span<const uint32_t> id) {
   const tree* node = nullptr;
-  const tree* children = get_tree_head();
+  const tree* children = MibTreeHead();
   for (size_t i = 0; i < id.size(); ++i) {
     const tree* child = ChildAlong(children, id.subspan(i));
     if (child == nullptr) break;

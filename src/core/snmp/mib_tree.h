@@ -1,9 +1,10 @@
 // Reading the MIB tree that LoadMibs built: the node along an object
 // identifier and what it declares about its values.
 //
-// The tree is only read here. It is built before any thread starts and freed
-// after they end, so these functions need no lock; the request layer calls
-// them under SnmpMutex anyway.
+// The tree is only read here. It is built before any reader goes on (a load
+// beside the window holds them up, see mib_gate.h) and freed after they end,
+// so these functions need no lock; the request layer calls them under
+// SnmpMutex anyway.
 #pragma once
 
 #include <span>

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/snmp/mib_gate.h"
 #include "core/snmp/mib_tree.h"
 #include "core/snmp/text_append.h"
 
@@ -65,7 +66,7 @@ size_t PrefixToDrop(std::string_view text) {
 void AppendObjectId(std::string& out, std::span<const uint32_t> id) {
   std::string full;
   full.reserve(16 * id.size());
-  const tree* children = get_tree_head();
+  const tree* children = MibTreeHead();
   for (size_t i = 0; i < id.size(); ++i) {
     const uint32_t subid = id[i];
     const tree* child = children != nullptr ? ChildAlong(children, id.subspan(i)) : nullptr;
@@ -96,7 +97,7 @@ bool ParseObjectIdQuietly(std::string_view text, ObjectId& result) {
 
 bool ParseObjectIdLogging(std::string_view text, ObjectId& result, size_t maxLength, bool log) {
   if (text.empty() || text == ".") return false;
-  const tree* head = get_tree_head();
+  const tree* head = MibTreeHead();
   if (head == nullptr) {
     // Without a tree no label can be read; the tree is loaded at start-up,
     // so this only happens when that failed.

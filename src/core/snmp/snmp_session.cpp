@@ -16,6 +16,7 @@
 #include <random>
 
 #include "core/net/ip_address.h"
+#include "core/snmp/mib_gate.h"
 #include "core/snmp/snmp_names.h"
 
 namespace tesmo {
@@ -228,6 +229,8 @@ bool DiscoverEngine(const SnmpTarget& target, EngineIdentity& identity, bool& st
 }
 
 OpenedSession OpenSnmpSession(const SnmpTarget& target, bool write) {
+  // The library is not used while the MIB loader initialises it.
+  WaitForMibs();
   OpenedSession opened;
   netsnmp_session settings;
   snmp_sess_init(&settings);

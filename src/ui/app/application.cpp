@@ -95,7 +95,9 @@ int RunWindow(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.tesmo.Tesmo"));
   QApplication::setWindowIcon(ApplicationIcon());
   CMainSheet sheet;
-  sheet.Initialize(QDir::currentPath());
+  // The MIB tree loads while the window shows: only the MIB browser, the
+  // text forms of OIDs and SNMP jobs need it, and they wait for it.
+  sheet.Initialize(QDir::currentPath(), CMainSheet::MibLoading::BesideWindow);
   QStringList words = QApplication::arguments();
   words.removeFirst();
   sheet.HandleCommandLine(words);

@@ -141,6 +141,10 @@ CMainSheet::CMainSheet(QWidget* parent) : QDialog(parent) {
 }
 
 CMainSheet::~CMainSheet() {
+  if (mibLoader != nullptr) {
+    mibLoader->wait();
+    delete mibLoader;
+  }
   disconnect(&CStatusChannel::Instance(), nullptr, this, nullptr);
   disconnect(&CJobControl::Instance(), nullptr, this, nullptr);
   // The pages go first: a job still running on one of them stops and is
@@ -151,14 +155,21 @@ CMainSheet::~CMainSheet() {
   mainSheet.compare_exchange_strong(self, nullptr);
 }
 
-void CMainSheet::Initialize(const QString& workingDir) {
+void CMainSheet::Initialize(const QString& workingDir, MibLoading mibs) {
   // Start-up writes the marker, the first-run values and the sections the
   // pages open: the file is written once, at the end.
   const CSettingsStore::CBatch batch;
   WriteStartupMarker();
   target->Invalidate();
 
-  LoadMibs(MibDirectoryList(QDir(workingDir).absolutePath().toStdString()));
+  const std::string mibFolders = MibDirectoryList(QDir(workingDir).absolutePath().toStdString());
+  if (mibs == MibLoading::BesideWindow) {
+    mibLoader = QThread::create(BeginMibLoad(mibFolders));
+    connect(mibLoader, &QThread::finished, this, &CMainSheet::OnMibsLoaded);
+    mibLoader->start();
+  } else {
+    LoadMibs(mibFolders);
+  }
   LoadVendorFile(FindDataFile("vendors.txt", QDir(workingDir).absolutePath().toStdString()),
                  VendorMap);
 
@@ -172,6 +183,12 @@ void CMainSheet::Initialize(const QString& workingDir) {
   for (ToolPage* page : pages) page->StartBackgroundThreads();
   tabs->setCurrentIndex(0);
   RefreshStatus();
+}
+
+void CMainSheet::OnMibsLoaded() {
+  if (mibsAnnounced || shutDown) return;
+  mibsAnnounced = true;
+  for (ToolPage* page : pages) page->OnMibsLoaded();
 }
 
 ToolPage* CMainSheet::ActivePage() const {

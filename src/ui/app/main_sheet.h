@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPoint>
 #include <QString>
+#include <QThread>
 #include <atomic>
 #include <functional>
 #include <vector>
@@ -29,9 +30,13 @@ class CMainSheet : public QDialog, public CPageHost {
   explicit CMainSheet(QWidget* parent = nullptr);
   ~CMainSheet() override;
 
+  // How the MIB tree is loaded at start-up: before Initialize returns, or on
+  // a thread of its own while the window shows (every reader of the tree
+  // waits for it; the pages hear of it through OnMibsLoaded).
+  enum class MibLoading { BeforeWindow, BesideWindow };
   // The start-up sequence after construction: MIBs, vendor file, first-run
   // defaults, every page's InitPage and LoadSettings.
-  void Initialize(const QString& workingDir);
+  void Initialize(const QString& workingDir, MibLoading mibs = MibLoading::BeforeWindow);
 
   int PageCount() const { return static_cast<int>(pages.size()); }
   ToolPage* Page(int index) const { return pages[static_cast<size_t>(index)]; }
@@ -98,6 +103,7 @@ class CMainSheet : public QDialog, public CPageHost {
   void EnableJobPages(bool enable);
   void StartPendingSelect();
   void ShutdownSequence();
+  void OnMibsLoaded();
 
   CTarget* target = nullptr;
   // Host handed over by the command line or a Select command.
@@ -113,6 +119,9 @@ class CMainSheet : public QDialog, public CPageHost {
   // A status refresh is already queued: texts posted meanwhile are shown by it.
   std::atomic<bool> statusPending{false};
   bool shutDown = false;
+  // The thread loading the MIB tree beside the window; null when none.
+  QThread* mibLoader = nullptr;
+  bool mibsAnnounced = false;
   // A Select command's page, started when the job before it has ended; -1 none.
   int pendingSelect = -1;
 };

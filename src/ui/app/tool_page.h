@@ -62,6 +62,8 @@ class ToolPage : public QWidget {
   // Threads the page keeps for the life of the program are started here, once,
   // at the end of start-up when the settings are loaded.
   virtual void StartBackgroundThreads() {}
+  // The MIB tree, loaded beside the window, is there to read.
+  virtual void OnMibsLoaded() {}
   // Threads the page keeps for the life of the program, and a job of the page
   // still on its way, are stopped here, first thing at exit; returns when
   // they have ended.

@@ -20,6 +20,7 @@
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/grid/table_fill.h"
+#include "core/snmp/mib_gate.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_mutex.h"
@@ -201,11 +202,16 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
 }
 
 void CMibBrowserPage::InitPage() {
+  // A tree still loading is shown when it is there (OnMibsLoaded).
+  if (MibsReady()) OnMibsLoaded();
+  ApplyTreeWidth();
+  ResetResults();
+}
+
+void CMibBrowserPage::OnMibsLoaded() {
   index.Build();
   treeModel->Refresh();
   UpdateMibProblems();
-  ApplyTreeWidth();
-  ResetResults();
 }
 
 void CMibBrowserPage::UpdateMibProblems() {

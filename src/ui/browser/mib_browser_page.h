@@ -32,6 +32,7 @@ class CMibBrowserPage : public ToolPage {
 
   // Fills the tree with the whole loaded MIB, then ResetResults.
   void InitPage() override;
+  void OnMibsLoaded() override;
   // The report on the clipboard.
   void CopyResults() override;
   // The walk from the numeric OID field.
