@@ -1,6 +1,6 @@
-// Start-up time: from process start to the main window shown (the vendor
-// file read, the MIB tree loading beside it, as the program starts), and to
-// the first OID text an SNMP job would write, which waits for the tree. Runs
+// Start-up time: from process start to the main window shown (the MIB tree
+// and the vendor file loading beside it, as the program starts), and to the
+// first OID text an SNMP job would write, which waits for the tree. Runs
 // itself five times as fresh processes and prints each figure and the
 // medians.
 //
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   std::sort(runs.begin(), runs.end());
   std::sort(oidRuns.begin(), oidRuns.end());
   std::printf(
-      "startup (process start to window shown, %s loaded): median %.1f ms, min %.1f ms\n"
+      "startup (process start to window shown, %s loading beside it): median %.1f ms, min %.1f ms\n"
       "first OID text (MIB tree loaded): median %.1f ms, min %.1f ms\n",
       vendors.isEmpty() ? "no vendor file" : "vendors.txt", runs[2], runs[0], oidRuns[2],
       oidRuns[0]);

@@ -16,7 +16,7 @@ if(TESMO_TSAN)
     unit/discovery_test.cpp
     unit/ping_loop_test.cpp
     unit/name_cache_test.cpp
-    unit/mib_gate_test.cpp
+    unit/load_gate_test.cpp
   )
   target_link_libraries(core_tsan_test PRIVATE tesmo_tools GTest::gtest)
   target_include_directories(core_tsan_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

@@ -4,7 +4,7 @@
 # MIB loading loads and frees the tree in its tests: a program of its own.
 tesmo_test(mib_unit_test unit
   unit/mib_loader_test.cpp
-  unit/mib_gate_test.cpp
+  unit/load_gate_test.cpp
 )
 # The MIB report over modules with problems written by the test.
 tesmo_test(mib_report_unit_test unit

@@ -44,6 +44,7 @@ if(TESMO_FUZZ)
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_tree.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_loader.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_gate.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/base/load_gate.cpp
     ${PROJECT_SOURCE_DIR}/src/core/snmp/mib_report.cpp
     ${PROJECT_SOURCE_DIR}/src/core/base/data_folder.cpp)
   set_target_properties(snmp_text_fuzz PROPERTIES AUTOMOC OFF)
@@ -92,7 +93,7 @@ if(TESMO_FUZZ)
     ${TESMO_FUZZ_SRC}/core/net/address_text.cpp ${TESMO_FUZZ_SRC}/core/net/ip_address.cpp)
   # The vendor file.
   tesmo_fuzz_target(vendor_file_fuzz SOURCES fuzz/vendor_file_fuzz.cpp
-    ${TESMO_FUZZ_SRC}/core/base/vendor_map.cpp)
+    ${TESMO_FUZZ_SRC}/core/base/vendor_map.cpp ${TESMO_FUZZ_SRC}/core/base/load_gate.cpp)
   # The settings file under reads and writes of the store.
   tesmo_fuzz_target(settings_file_fuzz SOURCES fuzz/settings_file_fuzz.cpp
     ${TESMO_FUZZ_SRC}/core/base/settings_store.cpp LIBS Qt6::Core)
@@ -113,6 +114,6 @@ if(TESMO_FUZZ)
   # The SNMPv3 engine discovery report, read by our own decoder.
   tesmo_fuzz_target(snmp_engine_report_fuzz SOURCES fuzz/snmp_engine_report_fuzz.cpp
     ${TESMO_FUZZ_SRC}/core/snmp/snmp_session.cpp ${TESMO_FUZZ_SRC}/core/snmp/snmp_names.cpp
-    ${TESMO_FUZZ_SRC}/core/snmp/mib_gate.cpp
+    ${TESMO_FUZZ_SRC}/core/snmp/mib_gate.cpp ${TESMO_FUZZ_SRC}/core/base/load_gate.cpp
     LIBS PkgConfig::NETSNMP Qt6::Core DROP_UNUSED)
 endif()

@@ -7,11 +7,16 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/base/load_gate.h"
+
 namespace tesmo {
 
 VendorTable VendorMap;
 
 namespace {
+// Open unless the vendor file is being read beside the window.
+CLoadGate vendorGate;
+
 // Longest vendor text read from one line, line feed included.
 constexpr size_t kMaxLine = 1023;
 // A vendor file larger than this is not a vendor file (the registries of all
@@ -224,7 +229,17 @@ std::string VendorOf(const VendorTable& table, std::string_view hardwareAddress)
 }
 
 std::string VendorOf(const std::string& hardwareAddress) {
+  vendorGate.Wait();
   return VendorOf(VendorMap, hardwareAddress);
+}
+
+std::function<void()> BeginVendorFileLoad(std::string path) {
+  vendorGate.Wait();
+  vendorGate.Begin();
+  return [path = std::move(path)] {
+    LoadVendorFile(path, VendorMap);
+    vendorGate.End();
+  };
 }
 
 std::string NormalHardwareAddress(std::string_view text) {

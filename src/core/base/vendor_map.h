@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -84,7 +85,8 @@ class VendorTable {
   Index by24, by28, by36;
 };
 
-// Filled once at start, before any job thread runs; read-only afterwards.
+// Filled once at start, before any job thread runs or beside the window
+// (BeginVendorFileLoad); read-only afterwards.
 extern VendorTable VendorMap;
 
 // Parses the text of a vendor file into table (see above). A later key
@@ -97,6 +99,11 @@ void ParseVendorText(const std::string& content, VendorTable& table);
 // Reads path into table; when it cannot be opened writes
 // "cannot open 'vendors.txt'" to standard error and leaves table empty.
 bool LoadVendorFile(const std::string& path, VendorTable& table);
+
+// Reading the vendor file while the window shows: VendorOf(hardwareAddress)
+// waits from now on, and gives the load of path into VendorMap, to be run at
+// once on a thread of its own.
+std::function<void()> BeginVendorFileLoad(std::string path);
 
 // The vendor text the grids show for a hardware address in contiguous hex
 // ("00A0C9123456"): the record of the longest prefix the file holds (36, 28,

@@ -4,46 +4,34 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include "core/base/load_gate.h"
 
 namespace tesmo {
 namespace {
 
-std::mutex gateMutex;
-std::condition_variable gateOpened;
-// Loads in progress; read without the lock on the quick path.
-std::atomic<int> loading{0};
+CLoadGate gate;
 
 }  // namespace
 
 void WaitForMibs() {
-  if (loading.load(std::memory_order_acquire) == 0) return;
-  std::unique_lock lock(gateMutex);
-  gateOpened.wait(lock, [] { return loading.load(std::memory_order_acquire) == 0; });
+  gate.Wait();
 }
 
 bool MibsReady() {
-  return loading.load(std::memory_order_acquire) == 0;
+  return gate.Open();
 }
 
 const tree* MibTreeHead() {
-  WaitForMibs();
+  gate.Wait();
   return get_tree_head();
 }
 
 void MarkMibLoadBegun() {
-  const std::lock_guard lock(gateMutex);
-  loading.fetch_add(1, std::memory_order_acq_rel);
+  gate.Begin();
 }
 
 void MarkMibLoadEnded() {
-  {
-    const std::lock_guard lock(gateMutex);
-    loading.fetch_sub(1, std::memory_order_acq_rel);
-  }
-  gateOpened.notify_all();
+  gate.End();
 }
 
 }  // namespace tesmo

@@ -95,8 +95,9 @@ int RunWindow(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.tesmo.Tesmo"));
   QApplication::setWindowIcon(ApplicationIcon());
   CMainSheet sheet;
-  // The MIB tree loads while the window shows: only the MIB browser, the
-  // text forms of OIDs and SNMP jobs need it, and they wait for it.
+  // The MIB tree and the vendor file load while the window shows: only the
+  // MIB browser, the text forms of OIDs, SNMP jobs and the vendor column
+  // need them, and they wait for them.
   sheet.Initialize(QDir::currentPath(), CMainSheet::MibLoading::BesideWindow);
   QStringList words = QApplication::arguments();
   words.removeFirst();

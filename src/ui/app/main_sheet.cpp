@@ -162,16 +162,21 @@ void CMainSheet::Initialize(const QString& workingDir, MibLoading mibs) {
   WriteStartupMarker();
   target->Invalidate();
 
-  const std::string mibFolders = MibDirectoryList(QDir(workingDir).absolutePath().toStdString());
+  const std::string work = QDir(workingDir).absolutePath().toStdString();
+  const std::string mibFolders = MibDirectoryList(work);
+  const std::string vendorFile = FindDataFile("vendors.txt", work);
   if (mibs == MibLoading::BesideWindow) {
-    mibLoader = QThread::create(BeginMibLoad(mibFolders));
+    mibLoader = QThread::create(
+        [mibLoad = BeginMibLoad(mibFolders), vendorLoad = BeginVendorFileLoad(vendorFile)] {
+          mibLoad();
+          vendorLoad();
+        });
     connect(mibLoader, &QThread::finished, this, &CMainSheet::OnMibsLoaded);
     mibLoader->start();
   } else {
     LoadMibs(mibFolders);
+    LoadVendorFile(vendorFile, VendorMap);
   }
-  LoadVendorFile(FindDataFile("vendors.txt", QDir(workingDir).absolutePath().toStdString()),
-                 VendorMap);
 
   targetHost.clear();
   PostStatusText(QStringLiteral("Ready"));

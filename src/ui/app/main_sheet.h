@@ -30,9 +30,10 @@ class CMainSheet : public QDialog, public CPageHost {
   explicit CMainSheet(QWidget* parent = nullptr);
   ~CMainSheet() override;
 
-  // How the MIB tree is loaded at start-up: before Initialize returns, or on
-  // a thread of its own while the window shows (every reader of the tree
-  // waits for it; the pages hear of it through OnMibsLoaded).
+  // How the MIB tree and the vendor file are loaded at start-up: before
+  // Initialize returns, or on a thread of their own while the window shows
+  // (every reader of either waits for it; the pages hear of the end through
+  // OnMibsLoaded).
   enum class MibLoading { BeforeWindow, BesideWindow };
   // The start-up sequence after construction: MIBs, vendor file, first-run
   // defaults, every page's InitPage and LoadSettings.
@@ -119,7 +120,8 @@ class CMainSheet : public QDialog, public CPageHost {
   // A status refresh is already queued: texts posted meanwhile are shown by it.
   std::atomic<bool> statusPending{false};
   bool shutDown = false;
-  // The thread loading the MIB tree beside the window; null when none.
+  // The thread loading the MIB tree and the vendor file beside the window;
+  // null when none.
   QThread* mibLoader = nullptr;
   bool mibsAnnounced = false;
   // A Select command's page, started when the job before it has ended; -1 none.

@@ -1,14 +1,17 @@
-// Readers of the MIB tree on other threads while it loads beside them.
-#include "core/snmp/mib_gate.h"
-
+// Readers of the MIB tree and the vendor file on other threads while they
+// load beside them.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/base/vendor_map.h"
+#include "core/snmp/mib_gate.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
 
@@ -48,6 +51,25 @@ TEST(MibGate, ReadersAndAReloadWaitForALoadBesideThem) {
   EXPECT_GT(tesmo::LoadMibs(folders), 0);
   loader.join();
   EXPECT_NE(tesmo::FormatObjectId(kIfInOctets1).find("ifInOctets.1"), std::string::npos);
+}
+
+// A vendor look-up asked for before the file is read waits for it.
+TEST(VendorGate, ALookUpWaitsForTheFileReadBesideIt) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("vendors.txt").toStdString();
+  std::ofstream(path) << "00A0C9 Example Networks\n741AE09/28 Example Block Ltd\n";
+  const std::function<void()> load = tesmo::BeginVendorFileLoad(path);
+  std::string early, block;
+  std::thread reader([&] {
+    early = tesmo::VendorOf("00A0C9123456");
+    block = tesmo::VendorOf("741AE0912345");
+  });
+  std::thread loader(load);
+  reader.join();
+  loader.join();
+  EXPECT_EQ(early, "Example Networks");
+  EXPECT_EQ(block, "Example Block Ltd");
+  tesmo::VendorMap.clear();
 }
 
 }  // namespace
