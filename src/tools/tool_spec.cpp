@@ -76,4 +76,9 @@ QStringList BatchOptions::Values(const char* name) const {
   return found == pageOptionValues.end() ? QStringList() : found->second;
 }
 
+void PrintGridRows(BatchContext& context, const CGridData& grid) {
+  grid.WriteRows(1, grid.Rows() - 1,
+                 [&](QByteArrayView piece) { context.print(QString::fromUtf8(piece)); });
+}
+
 }  // namespace tesmo

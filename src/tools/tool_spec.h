@@ -82,6 +82,11 @@ struct BatchContext {
   CBatchReport report;
 };
 
+// Prints grid's rows as the window's Copy writes them (the title line, then
+// one tab-separated line per row) in pieces as they are written, so that a
+// million rows never stand in memory twice.
+void PrintGridRows(BatchContext& context, const CGridData& grid);
+
 // A command of the grids' Select menu: it hands the clicked host on.
 struct SelectCommand {
   int id = 0;                  // the window's command id; 0: none

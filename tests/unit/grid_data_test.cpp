@@ -190,6 +190,27 @@ TEST(GridData, RowsTextOfAnEmptyTableIsTheTitleLine) {
   EXPECT_EQ(grid.RowsText(1, grid.Rows() - 1), "dest.\tmask\t\n");
 }
 
+// The batch pages print the rows in pieces: whole lines that make RowsText.
+TEST(GridData, WriteRowsGivesWholeLinesThatMakeRowsText) {
+  CGridData grid;
+  FillMixed(grid);
+  for (const qsizetype chunk : {qsizetype{1}, qsizetype{16}, qsizetype{1} << 16}) {
+    SCOPED_TRACE(chunk);
+    QByteArray joined;
+    int pieces = 0;
+    grid.WriteRows(
+        2, grid.Rows() - 1,
+        [&](QByteArrayView piece) {
+          ++pieces;
+          EXPECT_TRUE(piece.endsWith('\n'));
+          joined += piece;
+        },
+        chunk);
+    EXPECT_EQ(QString::fromUtf8(joined), grid.RowsText(2, grid.Rows() - 1));
+    EXPECT_EQ(pieces > 1, chunk < 100);
+  }
+}
+
 // --- Notification ------------------------------------------------------------
 
 TEST(GridData, ChangedIsCoalescedAndHeldWhileRedrawIsOff) {

@@ -107,7 +107,9 @@ TEST_P(TargetResolveTest, HostTextsOfBothFamilies) {
           << outcome.status.toStdString();
     }
     // What a job gets is the resolved text, which the session reads.
-    if (c.valid) EXPECT_EQ(TargetOf(data).address, c.ipAddress);
+    if (c.valid) {
+      EXPECT_EQ(TargetOf(data).address, c.ipAddress);
+    }
   }
 }
 

@@ -61,8 +61,9 @@ TEST(TraceRounds, CounterRatesAcrossWrapsAndWidths) {
     EXPECT_NEAR(rates->errorsPerSecond, *cases[i].errors, 1e-9) << i;
     EXPECT_NEAR(rates->discardsPerSecond, *cases[i].discards, 1e-9) << i;
     ASSERT_EQ(rates->utilisationPercent.has_value(), cases[i].utilisation.has_value()) << i;
-    if (cases[i].utilisation)
+    if (cases[i].utilisation) {
       EXPECT_NEAR(*rates->utilisationPercent, *cases[i].utilisation, 1e-9) << i;
+    }
   }
 }
 

@@ -343,20 +343,28 @@ QString CGridData::SelectionText() const {
   return SelectionCopy().Text();
 }
 
-QString CGridData::RowsText(int firstRow, int lastRow) const {
+CGridCopy CGridData::RowsCopy(int firstRow, int lastRow) const {
   CGridCopy copy;
-  {
-    std::lock_guard lock(mutex);
-    const int rowCount = cells.RowCount();
-    if (rowCount == 0 || colCount == 0) return QString();
-    copy.cells = cells;
-    copy.owner = mutexHolder;
-    copy.firstRow = std::max(firstRow, 0);
-    copy.lastRow = std::min(lastRow, rowCount - 1);
-    copy.firstCol = 0;
-    copy.lastCol = colCount - 1;
-  }
-  return copy.Text();
+  std::lock_guard lock(mutex);
+  const int rowCount = cells.RowCount();
+  if (rowCount == 0 || colCount == 0) return copy;
+  copy.cells = cells;
+  copy.owner = mutexHolder;
+  copy.firstRow = std::max(firstRow, 0);
+  copy.lastRow = std::min(lastRow, rowCount - 1);
+  copy.firstCol = 0;
+  copy.lastCol = colCount - 1;
+  return copy;
+}
+
+QString CGridData::RowsText(int firstRow, int lastRow) const {
+  return RowsCopy(firstRow, lastRow).Text();
+}
+
+void CGridData::WriteRows(int firstRow, int lastRow,
+                          const std::function<void(QByteArrayView)>& sink,
+                          qsizetype chunkBytes) const {
+  RowsCopy(firstRow, lastRow).Write(sink, chunkBytes);
 }
 
 void CGridData::SetWidthUnit(int unit) {

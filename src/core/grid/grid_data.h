@@ -226,6 +226,9 @@ class CGridData : public QObject {
   // The same layout for rows firstRow..lastRow (none when lastRow < firstRow)
   // and all columns.
   QString RowsText(int firstRow, int lastRow) const;
+  // RowsText handed to sink in pieces as it is written (CGridCopy::Write).
+  void WriteRows(int firstRow, int lastRow, const std::function<void(QByteArrayView)>& sink,
+                 qsizetype chunkBytes = 64 * 1024) const;
   // The selection's block for copying without holding the lock: taking it
   // costs no copy of the cells (see CGridCopy).
   CGridCopy SelectionCopy() const;
@@ -274,6 +277,7 @@ class CGridData : public QObject {
   bool ValidLocked(int row, int col) const;
   void SortLocked(int col, int code);
   CGridCopy SelectionCopyLocked() const;
+  CGridCopy RowsCopy(int firstRow, int lastRow) const;
 
   // The lock is shared with the copies taken of the cells (CGridCopy).
   const std::shared_ptr<std::mutex> mutexHolder = std::make_shared<std::mutex>();

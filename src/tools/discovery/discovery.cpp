@@ -105,7 +105,7 @@ struct Sweep {
   std::mutex lock;
   uint32_t reachable = 0, refused = 0, unreachable = 0;
   // Paces the progress texts of all workers (under the lock).
-  CProgressThrottle progress;
+  CProgressThrottle progress{};
 
   // Every record has its verdict (read under the lock).
   bool AllDone() const {

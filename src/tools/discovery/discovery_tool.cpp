@@ -60,7 +60,7 @@ int RunDiscoveryBatch(BatchContext& context) {
   const DiscoveryOutcome outcome = RunDiscovery(table, options, context.job);
   if (outcome.badRange) return kBatchUsage;
   if (!outcome.started) return kBatchUnresolved;
-  context.print(grid.RowsText(1, grid.Rows() - 1));
+  PrintGridRows(context, grid);
   if (context.report.Wanted()) {
     context.report.SetGrid(grid, table);
     // "no" counts the swept addresses.

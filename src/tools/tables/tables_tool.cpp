@@ -22,7 +22,7 @@ int RunTableBatch(BatchContext& context, const TableDescription& description) {
   table.ResetGrid(&grid, 2, 2);
   const TableJobOutcome outcome =
       RunTableJob(description, description.LoadFlags(), table, context.job);
-  context.print(grid.RowsText(1, grid.Rows() - 1));
+  PrintGridRows(context, grid);
   if (context.report.Wanted()) context.report.SetGrid(grid, table);
   return outcome.answered ? kBatchOk : kBatchNoAnswer;
 }

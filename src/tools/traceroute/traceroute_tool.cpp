@@ -48,7 +48,7 @@ int RunTracerouteBatch(BatchContext& context) {
   table.ResetGrid(&grid, 2, 2);
   const TraceOutcome outcome = RunTrace(table, options, context.job);
   if (outcome.end == TraceEnd::NotStarted) return kBatchUnresolved;
-  context.print(grid.RowsText(1, grid.Rows() - 1));
+  PrintGridRows(context, grid);
   if (context.report.Wanted()) {
     context.report.SetGrid(grid, table);
     // The ICMP trace's round trips: "12 ms" cells. The continuous trace's
