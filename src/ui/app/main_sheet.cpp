@@ -170,6 +170,10 @@ void CMainSheet::Initialize(const QString& workingDir, MibLoading mibs) {
         [mibLoad = BeginMibLoad(mibFolders), vendorLoad = BeginVendorFileLoad(vendorFile)] {
           mibLoad();
           vendorLoad();
+          // The MIB browser shows the load's problems when it ends: the
+          // report, which reads the MIB folders again, is made here rather
+          // than on the window's thread.
+          LastMibReport();
         });
     connect(mibLoader, &QThread::finished, this, &CMainSheet::OnMibsLoaded);
     mibLoader->start();
