@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <functional>
+#include <optional>
 #include <vector>
 
 using namespace tesmo;
@@ -188,6 +190,47 @@ TEST(GridData, RowsTextOfAnEmptyTableIsTheTitleLine) {
   grid.SetTextAt(0, 0, "dest.");
   grid.SetTextAt(0, 1, "mask");
   EXPECT_EQ(grid.RowsText(1, grid.Rows() - 1), "dest.\tmask\t\n");
+}
+
+// A sort worked out on another thread moves the rows only when nothing was
+// written to the grid since its copy was taken: a job that started meanwhile
+// keeps its rows where it wrote them.
+TEST(GridData, APreparedSortMovesTheRowsOnlyWhenNothingWroteBetween) {
+  struct Case {
+    const char* what;
+    std::function<void(CGridData&)> write;  // between prepare and finish
+  };
+  const std::vector<Case> cases = {
+      {"nothing", [](CGridData&) {}},
+      {"a cell", [](CGridData& g) { g.SetTextAt(1, 1, "zz"); }},
+      {"a row",
+       [](CGridData& g) {
+         g.InsertRowTexts(g.Rows(), {"new", "0"});
+       }},
+      {"a cleared grid", [](CGridData& g) { g.SetRows(1); }},
+  };
+  CGridData sorted;
+  FillMixed(sorted);
+  sorted.SortColumn(1, kSortStringNoCaseAscending);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CGridData grid, written;
+    FillMixed(grid);
+    FillMixed(written);
+    std::optional<CGridPendingSort> pending = grid.PrepareSort(1, kSortStringNoCaseAscending);
+    ASSERT_TRUE(pending);
+    c.write(grid);
+    c.write(written);
+    const bool nothingWritten = std::string(c.what) == "nothing";
+    EXPECT_EQ(grid.FinishSort(*pending), nothingWritten);
+    const CGridData& expected = nothingWritten ? sorted : written;
+    EXPECT_EQ(grid.RowsText(0, grid.Rows() - 1), expected.RowsText(0, expected.Rows() - 1));
+  }
+  CGridData small;
+  small.SetCols(2);
+  small.SetRows(2);
+  EXPECT_FALSE(small.PrepareSort(1, kSortStringNoCaseAscending));   // one data row
+  EXPECT_FALSE(sorted.PrepareSort(5, kSortStringNoCaseAscending));  // no such column
 }
 
 // The batch pages print the rows in pieces: whole lines that make RowsText.

@@ -158,12 +158,48 @@ void CGridData::Sort(int code) {
 }
 
 void CGridData::SortColumn(int c, int code) {
+  // Worked out away from the lock, so that a view drawing meanwhile waits
+  // only for the rows to be moved; done again under the lock when a write
+  // came between.
+  if (std::optional<CGridPendingSort> pending = PrepareSort(c, code)) {
+    if (FinishSort(*pending)) return;
+  }
   Update(true, [&] {
     if (!(ValidLocked(0, c) && code >= kSortGenericAscending && code <= kSortStringDescending))
       return false;
     SortLocked(c, code);
     return true;
   });
+}
+
+std::optional<CGridPendingSort> CGridData::PrepareSort(int c, int code) const {
+  std::lock_guard lock(mutex);
+  if (!(ValidLocked(0, c) && code >= kSortGenericAscending && code <= kSortStringDescending) ||
+      cells.RowCount() < 3) {
+    return std::nullopt;
+  }
+  CGridPendingSort pending;
+  pending.copy.cells = cells;
+  pending.copy.owner = mutexHolder;
+  pending.serial = contentSerial;
+  pending.col = c;
+  pending.code = code;
+  return pending;
+}
+
+bool CGridData::FinishSort(CGridPendingSort& pending) {
+  const std::vector<std::uint32_t> order =
+      GridSortOrder(pending.copy.cells, pending.col, pending.code);
+  // The copy lets go of the cells first, so that moving the rows does not
+  // copy them.
+  pending.copy.Release();
+  bool sorted = false;
+  Update(true, [&] {
+    sorted = contentSerial == pending.serial;
+    if (sorted) cells.PermuteRows(1, order);
+    return sorted;
+  });
+  return sorted;
 }
 
 // Odd codes ascend, the even code after each descends by the same key. Equal

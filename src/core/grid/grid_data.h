@@ -42,6 +42,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "core/grid/grid_cells.h"
 
@@ -134,6 +135,13 @@ struct CGridCopy {
   QString Text() const;
 };
 
+// A sort worked out away from the grid's lock (CGridData::PrepareSort).
+struct CGridPendingSort {
+  CGridCopy copy;
+  std::uint64_t serial = 0;
+  int col = 0, code = 0;
+};
+
 class CGridData : public QObject {
   Q_OBJECT
  public:
@@ -212,6 +220,14 @@ class CGridData : public QObject {
   // (0 = default).
   void InsertRowTexts(int position, const QStringList& cells, int height = 0);
   void SortColumn(int col, int code);
+  // SortColumn in two steps, for a caller that sorts on another thread:
+  // PrepareSort takes a copy of the cells (sharing their texts) where it is
+  // called; FinishSort works out the order on it and moves the rows, unless
+  // the grid was written since (then it leaves them and returns false).
+  // PrepareSort gives nothing for a bad column or code, or fewer than two
+  // data rows.
+  std::optional<CGridPendingSort> PrepareSort(int col, int code) const;
+  bool FinishSort(CGridPendingSort& pending);
   void SetCellColourAt(int row, int col, std::uint32_t colour);
   std::uint32_t CellColourAt(int row, int col) const;
 

@@ -140,6 +140,14 @@ bool CTableGrid::SortClicked(int offset) {
   return true;
 }
 
+std::optional<CGridPendingSort> CTableGrid::PrepareSortClicked(bool descending) {
+  CGridData* target = Grid();
+  const int col = clickedCol.load();
+  const std::optional<CColumnInfo> info = Column(col);
+  if (target == nullptr || !info) return std::nullopt;
+  return target->PrepareSort(col, info->sort + (descending ? 1 : 0));
+}
+
 bool CTableGrid::SortAscending() {
   return SortClicked(0);
 }

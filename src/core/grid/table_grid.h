@@ -99,6 +99,8 @@ class CTableGrid : public QObject {
   // + 1. False when there is no grid or no descriptor for the column.
   bool SortAscending();
   bool SortDescending();
+  // The same, worked out on another thread: see CGridData::PrepareSort.
+  std::optional<CGridPendingSort> PrepareSortClicked(bool descending);
 
   // Moves the current cell to the clicked cell and returns its text as a
   // host (HostOfCellText); the Select commands hand it on.

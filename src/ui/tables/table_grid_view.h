@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <span>
+#include <thread>
 
 #include "core/grid/table_grid.h"
 #include "ui/widgets/grid_view.h"
@@ -24,6 +25,7 @@ class CTableGridView : public CGridView {
   Q_OBJECT
  public:
   explicit CTableGridView(QWidget* parent = nullptr);
+  ~CTableGridView() override;
 
   // The page's table grid, bound to this view's data from construction on.
   // Hand it to the page's job.
@@ -51,7 +53,12 @@ class CTableGridView : public CGridView {
  private:
   void OnMouseDown(int button, int shift, int x, int y);
 
+  // Ascending or Descending from the menu.
+  void SortBesideTheWindow(bool descending);
+
   CTableGrid table;
+  // Sorts a menu command asked for: one at a time, joined before the view goes.
+  std::thread sorter;
   // The last Select menu was opened with the middle button.
   bool selectInNewInstance = false;
 };
