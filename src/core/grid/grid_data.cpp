@@ -178,12 +178,13 @@ std::optional<CGridPendingSort> CGridData::PrepareSort(int c, int code) const {
       cells.RowCount() < 3) {
     return std::nullopt;
   }
-  CGridPendingSort pending;
-  pending.copy.cells = cells;
-  pending.copy.owner = mutexHolder;
-  pending.serial = contentSerial;
-  pending.col = c;
-  pending.code = code;
+  // Built in place: a copy of it let go of here would take the lock held.
+  std::optional<CGridPendingSort> pending(std::in_place);
+  pending->copy.cells = cells;
+  pending->copy.owner = mutexHolder;
+  pending->serial = contentSerial;
+  pending->col = c;
+  pending->code = code;
   return pending;
 }
 
