@@ -305,12 +305,12 @@ ReadOutcome ReadPingReply(int fd, uint8_t* buffer, const Expected& expected, Ech
   msghdr& message = received.message;
   const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_DONTWAIT);
-  arrival = KernelArrival(message);
   if (n < 0) {
     // EAGAIN, or the pending error that an ICMP error also leaves behind
     // (the error itself is read from the error queue).
     return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
   }
+  arrival = KernelArrival(message);
   if (n < 8 || buffer[0] != ICMP_ECHOREPLY || ReadBe16(buffer + 6) != expected.sequence ||
       ntohl(from.sin_addr.s_addr) != expected.destination) {
     return ReadOutcome::Other;
@@ -330,8 +330,8 @@ ReadOutcome ReadPingError(int fd, uint8_t* buffer, const Expected& expected, Ech
   msghdr& message = received.message;
   const sockaddr_in& from = received.from;
   ssize_t n = recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
-  arrival = KernelArrival(message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  arrival = KernelArrival(message);
   const sock_extended_err* error = nullptr;
   for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
     if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR) {
@@ -500,8 +500,8 @@ ReadOutcome ReadRaw6(int fd, uint8_t* buffer, const Expected6& expected, EchoRes
                      Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
-  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  arrival = KernelArrival(received.message);
   if (!ParseRawEcho6Answer(buffer, static_cast<size_t>(n), received.Sender(), expected.destination,
                            expected.identifier, expected.sequence, result)) {
     return ReadOutcome::Other;
@@ -516,8 +516,8 @@ ReadOutcome ReadPing6Reply(int fd, uint8_t* buffer, const Expected6& expected, E
                            Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
-  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  arrival = KernelArrival(received.message);
   const IpAddress sender = received.Sender();
   if (n < 8 || buffer[0] != ICMP6_ECHO_REPLY || ReadBe16(buffer + 6) != expected.sequence ||
       !SameAddress6(sender, expected.destination)) {
@@ -534,8 +534,8 @@ ReadOutcome ReadPing6Error(int fd, uint8_t* buffer, const Expected6& expected, E
                            Clock::time_point& arrival) {
   Received6 received(buffer);
   ssize_t n = recvmsg(fd, &received.message, MSG_ERRQUEUE | MSG_DONTWAIT);
-  arrival = KernelArrival(received.message);
   if (n < 0) return errno == EINTR ? ReadOutcome::Other : ReadOutcome::Empty;
+  arrival = KernelArrival(received.message);
   const sock_extended_err* error = nullptr;
   for (cmsghdr* c = CMSG_FIRSTHDR(&received.message); c != nullptr;
        c = CMSG_NXTHDR(&received.message, c)) {
@@ -727,11 +727,11 @@ EchoResult SendEcho(const EchoRequest& request) {
       while (true) {
         Received received(reply.get());
         ssize_t n = recvmsg(fd, &received.message, MSG_DONTWAIT);
-        arrival = KernelArrival(received.message);
         if (n < 0) {
           if (errno == EINTR) continue;
           return false;
         }
+        arrival = KernelArrival(received.message);
         if (ParseRawEchoAnswer(reply.get(), static_cast<size_t>(n), expected.destination,
                                expected.identifier, expected.sequence, result)) {
           return true;

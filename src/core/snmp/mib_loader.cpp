@@ -169,9 +169,23 @@ std::string LastMibDirectoryList() {
 
 MibReport LastMibReport() {
   WaitForMibs();
+  std::string folders;
+  std::vector<MibLoadMessage> messages;
+  std::map<std::string, std::string> filesRead;
+  {
+    std::lock_guard lock(warningsMutex);
+    if (lastReport) return *lastReport;
+    folders = lastDirectoryList;
+    messages = lastMessages;
+    filesRead = lastFilesRead;
+  }
+  // Built without the lock: it reads every MIB folder again, and the
+  // library's log handler, which any SNMP job may call, takes the lock.
+  MibReport report = BuildMibReport(folders, messages, filesRead);
   std::lock_guard lock(warningsMutex);
-  if (!lastReport) lastReport = BuildMibReport(lastDirectoryList, lastMessages, lastFilesRead);
-  return *lastReport;
+  // A reload meanwhile made its own report.
+  if (!lastReport && lastDirectoryList == folders) lastReport = report;
+  return report;
 }
 
 void FreeMibs() {

@@ -139,6 +139,19 @@ std::optional<SyntaxError> ReadSyntaxError(std::string_view text) {
   return std::nullopt;
 }
 
+// The process's file mode mask, read without setting it: umask() can only
+// be read by changing it, which for a moment would give every file another
+// thread creates the mask 0.
+mode_t ProcessUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0)
+      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  return 022;
+}
+
 bool IsWordChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '_';
@@ -504,9 +517,7 @@ std::vector<std::string> CopyMibFiles(const std::vector<std::string>& files,
       continue;
     }
     // Readable as any other module file, whatever mkstemp made it.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    fchmod(fd, 0666 & ~ProcessUmask());
     bool written = false;
     if (std::FILE* out = fdopen(fd, "wb")) {
       std::ifstream in(source, std::ios::binary);

@@ -303,6 +303,10 @@ void AskHostsOverSnmp(Sweep& sweep, const ExtraColumns& at) {
       int status = 0;
       if (SnmpGetQuiet(request, status, target) != kSnmpResponse || status != kSnmpNoError)
         continue;
+      // An empty string's text form is "\"\"": an empty cell here.
+      for (SnmpVarRequest& answer : request) {
+        if (answer.result == "\"\"") answer.result.clear();
+      }
       std::string description = FirstLine(request[1].result);
       if (!request[2].result.empty()) {
         description += description.empty() ? "" : " ";
@@ -532,7 +536,7 @@ DiscoveryOutcome RunDiscovery(CTableGrid& table, const DiscoveryOptions& options
       outcome.badRange = true;
       return outcome;
     }
-    outcome.firstAddress = first->IsV6() ? first->Text() : FormatAddress(first->V4Value());
+    outcome.firstAddress = first->Text();
   }
   const auto count = static_cast<uint32_t>(addresses.size());
   outcome.started = true;

@@ -53,8 +53,7 @@ int RunGenTableBatch(BatchContext& context) {
     }
     // The folders this run loaded the MIB from: the generator has to read
     // the same modules.
-    const QString folders =
-        QString::fromStdString(MibDirectoryList(QDir::currentPath().toStdString()));
+    const QString folders = QString::fromStdString(LastMibDirectoryList());
     context.print(SnmpExporterGeneratorYaml(names[static_cast<qsizetype>(table)], table, columns,
                                             context.parameters, folders));
     return kBatchOk;

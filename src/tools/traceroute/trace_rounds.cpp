@@ -148,6 +148,9 @@ std::optional<InterfaceCounters> PollInterface(const SnmpTarget& target, HopInte
         if (*high > 0) counters.speedBitsPerSecond = *high * 1000000;
       }
     }
+    // An interface read with 64-bit counters before stays with them: a lost
+    // answer is a missed poll, not a fall back to counters that wrap.
+    if (!first && !counters.highCapacity) return std::nullopt;
   }
   counters.atSeconds = NowSeconds();
   return counters;

@@ -132,8 +132,7 @@ bool CGenTablePage::ExportTable(const QString& path) {
     ShowStatus("Export: %s is not a regular file", path.toUtf8().constData());
     return false;
   }
-  const QString folders =
-      QString::fromStdString(MibDirectoryList(QDir::currentPath().toStdString()));
+  const QString folders = QString::fromStdString(LastMibDirectoryList());
   const QByteArray bytes =
       SnmpExporterGeneratorYaml(tableList->currentText(), static_cast<unsigned>(table), columns,
                                 Target()->Parameters(), folders)
