@@ -118,13 +118,6 @@ std::optional<BatchFormat> ParseBatchFormat(const QString& name) {
   return std::nullopt;
 }
 
-const char* BatchFormatName(BatchFormat format) {
-  for (const FormatName& entry : kFormats) {
-    if (entry.format == format) return entry.name;
-  }
-  return "text";
-}
-
 QString BatchFormatChoice() {
   QStringList names;
   for (const FormatName& entry : kFormats) names.append(QLatin1String(entry.name));

@@ -17,8 +17,6 @@ enum class BatchFormat { kText, kJson, kCsv, kOpenMetrics, kPrometheusSd };
 
 // "text", "json", "csv", "openmetrics", "prometheus-sd"; nothing otherwise.
 std::optional<BatchFormat> ParseBatchFormat(const QString& name);
-// "openmetrics", "prometheus-sd"...: a format's name.
-const char* BatchFormatName(BatchFormat format);
 // "text|json|csv|openmetrics|prometheus-sd"
 QString BatchFormatChoice();
 

@@ -87,6 +87,7 @@ std::optional<QStringList> BatchTargets(const QString& host, QString* problem) {
 }
 
 QString MergeOpenMetrics(const QStringList& texts) {
+  static const QRegularExpression nameEnd(QStringLiteral("[{ ]"));
   std::vector<QString> order;
   std::map<QString, QStringList> heads, samples;
   for (const QString& text : texts) {
@@ -96,7 +97,7 @@ QString MergeOpenMetrics(const QStringList& texts) {
       if (line.startsWith(QLatin1String("# "))) {
         name = line.section(QLatin1Char(' '), 2, 2);
       } else {
-        name = line.left(line.indexOf(QRegularExpression(QStringLiteral("[{ ]"))));
+        name = line.left(line.indexOf(nameEnd));
       }
       if (!heads.count(name) && !samples.count(name)) order.push_back(name);
       if (line.startsWith(QLatin1String("# "))) {

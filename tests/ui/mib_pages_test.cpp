@@ -117,7 +117,7 @@ TEST_F(MibPagesTest, TheTreeHoldsTheWholeMibAndTypedOidsSelectNodes) {
   Open(QString::number(LabSnmpPort()).toInt());
   QElapsedTimer timer;
   timer.start();
-  browser->InitPage();
+  browser->OnMibsLoaded();
   std::printf("tree filled in %.2f ms\n", timer.nsecsElapsed() / 1e6);
   EXPECT_EQ(CountModelRows(*browser->TreeModel()), CountNodes(get_tree_head()));
 

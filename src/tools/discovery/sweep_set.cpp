@@ -52,10 +52,6 @@ bool SamePrefix64(const IpAddress& a, const IpAddress& b) {
   return std::equal(a.V6Bytes().begin(), a.V6Bytes().begin() + 8, b.V6Bytes().begin());
 }
 
-std::string RowText(const IpAddress& address) {
-  return address.IsV6() ? address.Text() : FormatAddress(address.V4Value());
-}
-
 // One entry without "@" and without separators: address, block, range or
 // name. False with *error on a malformed entry.
 bool ParseEntry(const std::string& entry, const SweepNameResolver& resolve, Span& span,
@@ -249,7 +245,7 @@ SweepSetResult ExpandSweepSet(std::string_view text, uint32_t maxHosts,
       const IpAddress address =
           span.first.IsV6() ? WithLow64(span.first, Low64(span.first) + i)
                             : IpAddress::V4(span.first.V4Value() + static_cast<uint32_t>(i));
-      if (seen.insert(address).second) result.addresses.push_back(RowText(address));
+      if (seen.insert(address).second) result.addresses.push_back(address.Text());
     }
   }
   result.ok = true;

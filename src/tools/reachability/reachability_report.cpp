@@ -12,16 +12,8 @@ std::string ReachabilityReport(const CServiceResults::States& states,
   for (int row = 0; row < kServiceCount; ++row) {
     text += kReachabilityServices[static_cast<size_t>(row)].name;
     text += " : ";
-    switch (states[static_cast<size_t>(row)]) {
-      case ServiceState::Ok:
-        text += "OK\n";
-        break;
-      case ServiceState::NotReachable:
-        text += "not reachable\n";
-        break;
-      default:
-        text += "?\n";
-    }
+    text += ServiceStateText(states[static_cast<size_t>(row)]);
+    text += '\n';
   }
   text += "\nping results\n------------\n";
   for (const std::string& line : historyLines) text += line + "\n";

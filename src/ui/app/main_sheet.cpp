@@ -168,8 +168,8 @@ void CMainSheet::Initialize(const QString& workingDir, MibLoading mibs) {
   if (mibs == MibLoading::BesideWindow) {
     mibLoader = QThread::create(
         [mibLoad = BeginMibLoad(mibFolders), vendorLoad = BeginVendorFileLoad(vendorFile)] {
-          mibLoad();
           vendorLoad();
+          mibLoad();
           // The MIB browser shows the load's problems when it ends: the
           // report, which reads the MIB folders again, is made here rather
           // than on the window's thread.
@@ -188,6 +188,8 @@ void CMainSheet::Initialize(const QString& workingDir, MibLoading mibs) {
 
   WriteFirstRunDefaults();
   for (ToolPage* page : pages) page->InitPage();
+  // Loaded already: the pages hear of it now (else when the load ends).
+  if (mibs == MibLoading::BeforeWindow) OnMibsLoaded();
   LoadAllSettings();
   for (ToolPage* page : pages) page->StartBackgroundThreads();
   tabs->setCurrentIndex(0);

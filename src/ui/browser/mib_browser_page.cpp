@@ -20,7 +20,6 @@
 #include "core/base/settings_store.h"
 #include "core/base/status_channel.h"
 #include "core/grid/table_fill.h"
-#include "core/snmp/mib_gate.h"
 #include "core/snmp/mib_loader.h"
 #include "core/snmp/oid_text.h"
 #include "core/snmp/snmp_mutex.h"
@@ -202,8 +201,7 @@ CMibBrowserPage::CMibBrowserPage(const PageContext& context) : ToolPage(context)
 }
 
 void CMibBrowserPage::InitPage() {
-  // A tree still loading is shown when it is there (OnMibsLoaded).
-  if (MibsReady()) OnMibsLoaded();
+  // The tree is shown when the sheet says it is loaded (OnMibsLoaded).
   ApplyTreeWidth();
   ResetResults();
 }
